@@ -1,0 +1,56 @@
+// whirligons: the designer and its windows.
+
+#include <QApplication>
+#include <QPalette>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "designer/frmS.h"
+#include "designer/qt/DesignerWindow.h"
+#include "platform/ImageCanvas.h"
+#include "platform/SettingsStore.h"
+#include "platform/qt/QtPrompts.h"
+
+namespace {
+bool HaveDisplay() {
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!HaveDisplay()) {
+    std::fprintf(stderr,
+                 "whirligons: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                 "Run it on a desktop, or under a virtual display: xvfb-run -a whirligons\n");
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Whirligons");
+  QApplication::setApplicationName("Whirligons");
+  QApplication::setApplicationVersion(WHIRLIGONS_VERSION);
+  wlg::SetButtonFaceColour(wlg::FromQColor(app.palette().color(QPalette::Button)));
+
+  wlg::QtPrompts prompts;
+  wlg::Program program(prompts);
+  program.processEvents = [] { QCoreApplication::processEvents(); };
+  auto settings = wlg::OpenUserSettings();
+
+  wlg::frmS designer(program, *settings);
+  wlg::DesignerWindow window(designer);
+  prompts.SetParent(&window);
+
+  // The whole command line after the program name, as one text.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += ' ';
+    commandLine += argv[i];
+  }
+  designer.Form_Load(commandLine);
+  designer.Show();
+  return app.exec();
+}

@@ -1,0 +1,107 @@
+#pragma once
+// Qt widgets bound to control models. They forward the user's actions to the
+// model and show what the model holds; they keep no state of their own.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QWidget>
+
+#include "controls/Controls.h"
+#include "controls/PictureBox.h"
+#include "controls/ValidText.h"
+
+namespace wlg {
+
+class ValidTextWidget : public QLineEdit {
+  Q_OBJECT
+ public:
+  ValidTextWidget(ValidText& model, QWidget* parent = nullptr);
+  ValidText& model() { return model_; }
+  void Sync();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ private:
+  ValidText& model_;
+};
+
+class CheckBoxWidget : public QCheckBox {
+  Q_OBJECT
+ public:
+  CheckBoxWidget(CheckBox& model, QWidget* parent = nullptr);
+  void Sync();
+
+ protected:
+  void nextCheckState() override;
+
+ private:
+  CheckBox& model_;
+};
+
+class OptionButtonWidget : public QRadioButton {
+  Q_OBJECT
+ public:
+  OptionButtonWidget(OptionButton& model, QWidget* parent = nullptr);
+  void Sync();
+
+ protected:
+  void nextCheckState() override;
+
+ private:
+  OptionButton& model_;
+};
+
+class ButtonWidget : public QPushButton {
+  Q_OBJECT
+ public:
+  ButtonWidget(Button& model, QWidget* parent = nullptr);
+  void Sync();
+
+ private:
+  Button& model_;
+};
+
+class ScrollBarWidget : public QScrollBar {
+  Q_OBJECT
+ public:
+  ScrollBarWidget(ScrollBar& model, Qt::Orientation o, QWidget* parent = nullptr);
+  void Sync();
+
+ private:
+  ScrollBar& model_;
+};
+
+// Shows a picture control's canvas at its own pixel size and forwards the
+// pointer to the control's handlers.
+class CanvasWidget : public QWidget {
+  Q_OBJECT
+ public:
+  CanvasWidget(PictureBox& model, QWidget* parent = nullptr);
+  PictureBox& model() { return model_; }
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  PictureBox& model_;
+};
+
+QAction* MakeAction(MenuItem& model, QObject* parent);
+// A label's or frame's caption as a QLabel / for a caption-only control.
+void BindCaption(Control& model, QWidget* widget);
+
+// The model's colour as the widget's background, or the style's own.
+void ApplyColours(QWidget* w, const Control& model, const Colour* fore = nullptr);
+
+}  // namespace wlg

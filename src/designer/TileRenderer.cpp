@@ -1,0 +1,227 @@
+#include "designer/TileRenderer.h"
+
+#include <cmath>
+
+#include "designer/PolygonConstruction.h"
+#include "platform/Numbers.h"
+
+namespace wlg {
+
+IPoint TileRenderer::ToCanvas(FPoint p) const {
+  const DesignModel& m = p_.design;
+  return {static_cast<int>(RoundHalfEven(p.x * m.DrawZoom + m.DrawOffsetX)),
+          static_cast<int>(RoundHalfEven(p.y * m.DrawZoom + m.DrawOffsetY))};
+}
+
+void TileRenderer::TooComplex() {
+  p_.RecordForSolid = false;
+  if (onTooComplex) onTooComplex();
+}
+
+void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle, int tile,
+                       bool showHidden, int item) {
+  DesignModel& m = p_.design;
+  canvas.drawWidth = 1;
+  canvas.fillStyle = FillStyle::Transparent;
+
+  const TileGeometry g = settings_.Geometry(tile);
+  const float itemScale = item > 0 ? p_.tess.TessItems[item].Scale : 0.0f;
+  ConstructInner(m, g, view, x0, y0, angle, itemScale);
+  if (m.hit.HitTestMode) return;
+
+  const int n = m.poly.VertexCount;
+  for (int i = 1; i <= n; ++i) innerInts_[i] = ToCanvas(m.poly.InnerVertices[i]);
+  innerKept_ = 0;
+
+  canvas.drawWidth = m.LineWidths[2 * tile];
+  canvas.drawStyle = showHidden ? DrawStyle::Dot : DrawStyle::Solid;
+
+  const bool outerProcessed = m.ShowLine[3 * tile + 1] || showHidden || p_.RecordForSolid;
+  if ((m.ShowLine[3 * tile] || showHidden) && !p_.RecordForSolid) {
+    canvas.Polygon(&innerInts_[1], n);
+    if (metafile && m.MetafileMode) {
+      if (outerProcessed)
+        innerKept_ = n;
+      else
+        metafile->ClosedPath(&innerInts_[1], n, canvas.drawWidth, true, Rgb(255, 255, 255));
+    }
+  }
+  if (!outerProcessed) return;
+
+  ConstructOuter(m, g, view, x0, y0, angle, itemScale);
+  const int count = m.poly.OuterCount;
+
+  if (p_.RecordForSolid) {
+    SolidPolyList& s = m.solid;
+    if (s.PolyCount >= SolidPolyCapacity || s.VertCount + count > SolidVertCapacity - 1) {
+      TooComplex();
+      return;
+    }
+    s.PolyColour[s.PolyCount] = settings_.FaceColour();
+    s.PolyLastPoint[s.PolyCount] = count - 1;
+    s.PolyRank[s.PolyCount] = 0;
+    ++s.PolyCount;
+    for (int i = 1; i <= count; ++i) {
+      s.VertX[s.VertCount] = m.poly.OuterVertices[i].x - x0;
+      s.VertY[s.VertCount] = m.poly.OuterVertices[i].y - y0;
+      s.VertZ[s.VertCount] = 0;
+      ++s.VertCount;
+    }
+    return;
+  }
+
+  std::array<IPoint, VertexCapacity> outer{};
+  for (int i = 1; i <= count; ++i) outer[i] = ToCanvas(m.poly.OuterVertices[i]);
+  if (item > 0 && item < TessCapacity) {
+    TessItem& it = p_.tess.TessItems[item];
+    for (int i = 1; i <= count && i < OutlineCapacity; ++i) {
+      it.OutlineX[i] = m.poly.OuterVertices[i].x;
+      it.OutlineY[i] = m.poly.OuterVertices[i].y;
+    }
+  }
+  canvas.Polygon(&outer[1], count);
+  if (metafile && m.MetafileMode && m.ShowLine[3 * tile + 1]) {
+    metafile->ClosedPath(&outer[1], count, canvas.drawWidth, true, Rgb(255, 255, 255));
+    if (innerKept_ > 0)
+      metafile->ClosedPath(&innerInts_[1], innerKept_, canvas.drawWidth, true, Rgb(255, 255, 255));
+  }
+}
+
+void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, float angle,
+                               int tile, int item) {
+  if (suppressRanks) return;
+  DesignModel& m = p_.design;
+  const int first = settings_.FirstColour(tile);
+  m.SequentialColours[tile] = settings_.Sequential(tile);
+  const TessItem* it = item > 0 && item < TessCapacity ? &p_.tess.TessItems[item] : nullptr;
+  const float s = item < 1 ? m.views.ViewScale[view] : (it ? it->Scale / 5.0f : 1.0f);
+  const bool mirror = it && it->Mirror;
+  const int colours = m.ColourCount[tile];
+  const FPoint centre = m.CanvasCentre;
+  const float theta0 = angle * DegToRadF;
+
+  for (int k = RanksPerTile * tile; k < RanksPerTile * (tile + 1); ++k) {
+    const FillStyle remembered =
+        (colours >= 1 && m.FillRank[k]) ? FillStyle::Solid : FillStyle::Transparent;
+    canvas.fillStyle = remembered;
+    const int last = m.PointCount[k] - 1;
+    if (last < 0 || last >= MaxRankPoints || m.X[k][last] == 0) continue;
+    if (m.NoTess[k] && (m.NoRepl[k] || view > 0)) continue;
+
+    if (m.ShowLine[3 * tile + 2]) {
+      canvas.drawWidth = m.NoTess[k] ? 1 : m.LineWidths[2 * tile + 1];
+      canvas.drawStyle = DrawStyle::Solid;
+    } else {
+      canvas.drawStyle = DrawStyle::Invisible;
+    }
+
+    std::array<FPoint, MaxRankPoints> seed{};
+    for (int j = 0; j <= last; ++j) {
+      FPoint pt{m.X[k][j], m.Y[k][j]};
+      if (angle != 0) pt = RotatePoint(pt, centre.x, centre.y, theta0);
+      float dx = (pt.x - centre.x) * s;
+      if (mirror) dx = -dx;
+      float dy = (pt.y - centre.y) * s;
+      seed[j] = {dx - m.poly.InnerVertices[1].x + x0, dy - m.poly.InnerVertices[1].y + y0};
+    }
+
+    const int copies = m.NoRepl[k] ? 1 : m.poly.VertexCount;
+    const int rank = k - RanksPerTile * tile;
+    for (int c = 0; c < copies; ++c) {
+      const float theta =
+          m.poly.StarMode ? -(c / 2.0f) * m.poly.TurnAngle : -static_cast<float>(c) * m.poly.TurnAngle;
+      const float ct = std::cos(theta), st = std::sin(theta);
+      const FPoint origin = m.poly.InnerVertices[c + 1];
+      std::array<FPoint, MaxRankPoints> pts{};
+      std::array<IPoint, MaxRankPoints> ints{};
+      for (int j = 0; j <= last; ++j) {
+        pts[j] = {ct * seed[j].x - st * seed[j].y + origin.x,
+                  st * seed[j].x + ct * seed[j].y + origin.y};
+        pts[j] = {pts[j].x * m.DrawZoom + m.DrawOffsetX, pts[j].y * m.DrawZoom + m.DrawOffsetY};
+      }
+      Colour colour = 0;
+      if (colours >= 1) {
+        const long index = m.SequentialColours[tile] ? first + rank + (c % colours)
+                                                      : first + (c % colours);
+        colour = PaletteColour(index);
+      }
+
+      if (p_.RecordForSolid) {
+        SolidPolyList& sl = m.solid;
+        if (sl.PolyCount >= SolidPolyCapacity || sl.VertCount + last + 1 > SolidVertCapacity) {
+          TooComplex();
+        } else {
+          sl.PolyColour[sl.PolyCount] = colours < 1 ? NoFill : colour;
+          sl.PolyLastPoint[sl.PolyCount] = last;
+          sl.PolyRank[sl.PolyCount] = rank;
+          ++sl.PolyCount;
+          for (int j = 0; j <= last; ++j) {
+            sl.VertX[sl.VertCount] = m.SolidCentre.x - pts[j].x;
+            sl.VertY[sl.VertCount] = pts[j].y - m.SolidCentre.y;
+            sl.VertZ[sl.VertCount] = 0;
+            ++sl.VertCount;
+          }
+        }
+      }
+
+      for (int j = 0; j <= last; ++j)
+        ints[j] = {static_cast<int>(RoundHalfEven(pts[j].x)),
+                   static_cast<int>(RoundHalfEven(pts[j].y))};
+
+      if (m.hit.HitTestMode) {
+        float d = 0;
+        bool below = false;
+        for (int j = 0; j <= last; ++j) {
+          const float ex = ints[j].x - m.hit.probe.x, ey = ints[j].y - m.hit.probe.y;
+          d = ex * ex + ey * ey;
+          if (d < m.hit.best) {
+            below = true;
+            break;
+          }
+        }
+        if (below) {
+          m.hit.best = d;
+          m.hit.copy = c;
+          m.hit.item = item;
+          m.hit.slot = k;
+        }
+        continue;
+      }
+
+      if (colours > 0) canvas.fillColour = colour;
+      if (view > 0) {
+        for (int o = 0; o < m.overrides.OverrideCount; ++o) {
+          const ColourOverride& ov = m.overrides.entries[o];
+          if (ov.slot == k && ov.copy == static_cast<float>(c) &&
+              ov.item == static_cast<float>(item)) {
+            canvas.fillStyle = FillStyle::Solid;
+            canvas.fillColour = m.CustomColours[ReduceColourIndex(ov.colour)];
+            break;
+          }
+        }
+      }
+      if (it && it->Selected && !m.MetafileMode) {
+        canvas.fillStyle = FillStyle::Solid;
+        canvas.fillColour = Palette16[12];
+      }
+      if (m.poly.StarMode && c % 2 == 1) {
+        canvas.fillStyle = remembered;
+        continue;
+      }
+      if (m.NoPolygon[k]) {
+        canvas.Polyline(ints.data(), last + 1);
+        if (metafile && m.MetafileMode && canvas.drawStyle != DrawStyle::Invisible)
+          metafile->OpenPath(ints.data(), last + 1, canvas.drawWidth);
+      } else {
+        canvas.Polygon(ints.data(), last + 1);
+        if (metafile && m.MetafileMode)
+          metafile->ClosedPath(ints.data(), last + 1, canvas.drawWidth,
+                               canvas.fillStyle == FillStyle::Solid, canvas.fillColour);
+      }
+      canvas.fillStyle = remembered;
+    }
+  }
+  canvas.drawStyle = DrawStyle::Solid;
+}
+
+}  // namespace wlg

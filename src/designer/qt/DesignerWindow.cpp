@@ -1,0 +1,174 @@
+#include "designer/qt/DesignerWindow.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <map>
+
+#include "controls/qt/Bindings.h"
+
+namespace wlg {
+
+namespace {
+QLabel* Heading(const char* text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setAlignment(Qt::AlignCenter);
+  return l;
+}
+ValidTextWidget* Entry(ValidText& m, QWidget* parent, int width = 48) {
+  auto* w = new ValidTextWidget(m, parent);
+  w->setFixedWidth(width);
+  return w;
+}
+}  // namespace
+
+DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+  tabs_ = new QTabWidget(this);
+  for (int t = 0; t < TileCount; ++t) tabs_->addTab(BuildTile(t), QString("Tile %1").arg(t + 1));
+  setCentralWidget(tabs_);
+  BuildMenus();
+
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index != form_.TabIndex()) form_.SSTab1_Click(index);
+  });
+  form_.onTabsChanged = [this] {
+    for (int t = 0; t < TileCount; ++t) tabs_->setTabEnabled(t, form_.TabEnabled(t));
+    if (tabs_->currentIndex() != form_.TabIndex()) tabs_->setCurrentIndex(form_.TabIndex());
+  };
+  form_.onWindowChanged = [this] { SyncWindow(); };
+  SyncWindow();
+}
+
+void DesignerWindow::SyncWindow() {
+  setWindowTitle(QString::fromStdString(form_.Caption()));
+  if (form_.IsVisible() && !isVisible() && !closing_) show();
+  if (!form_.IsVisible() && isVisible() && !closing_) {
+    closing_ = true;
+    close();
+  }
+}
+
+QWidget* DesignerWindow::BuildTile(int t) {
+  auto* page = new QWidget(tabs_);
+  auto* row = new QHBoxLayout(page);
+
+  auto* canvas = new CanvasWidget(form_.picS(t), page);
+  auto* drag = new QLabel(canvas);
+  drag->setFrameShape(QFrame::Box);
+  drag->setAutoFillBackground(true);
+  drag->move(4, 4);
+  auto& dragModel = form_.Get<StaticControl>("txtDragData", t);
+  dragModel.onRefresh = [drag, &dragModel] {
+    drag->setText(QString::fromStdString(dragModel.Caption()));
+    drag->adjustSize();
+    drag->setVisible(dragModel.Visible());
+  };
+  dragModel.Refresh();
+
+  row->addWidget(canvas, 0, Qt::AlignTop);
+  auto* side = new QVBoxLayout;
+  side->addWidget(BuildParameterFrame(t));
+  side->addStretch(1);
+  row->addLayout(side);
+  row->addWidget(BuildRankFrame(t), 0, Qt::AlignTop);
+  return page;
+}
+
+QWidget* DesignerWindow::BuildRankFrame(int t) {
+  auto* frame = new QGroupBox(nullptr);
+  auto* grid = new QGridLayout(frame);
+  grid->setVerticalSpacing(1);
+  grid->addWidget(Heading("Rank", frame), 0, 0);
+  grid->addWidget(Heading("Clear", frame), 0, 1);
+  for (int r = 0; r < RanksPerTile; ++r) {
+    const int k = RanksPerTile * t + r;
+    grid->addWidget(new OptionButtonWidget(form_.optRank(k), frame), r + 1, 0);
+    auto* clear = new ButtonWidget(form_.Get<Button>("cmdClear", k), frame);
+    clear->setFixedSize(20, 18);
+    clear->setToolTip("Clear this rank");
+    grid->addWidget(clear, r + 1, 1);
+    grid->addWidget(Entry(form_.vs("vsN", k), frame, 32), r + 1, 2);
+    int col = 3;
+    for (const char* name : {"chkT", "chkR", "chkF", "chkL"})
+      grid->addWidget(new CheckBoxWidget(form_.chk(name, k), frame), r + 1, col++);
+  }
+  return frame;
+}
+
+QWidget* DesignerWindow::BuildParameterFrame(int t) {
+  auto* frame = new QGroupBox(nullptr);
+  auto* grid = new QGridLayout(frame);
+  int row = 0;
+  grid->addWidget(Heading("Sides", frame), row, 1);
+  grid->addWidget(Heading("Size", frame), row, 2);
+  grid->addWidget(Heading("Rotate", frame), row, 3);
+  ++row;
+  grid->addWidget(new QLabel("Outer", frame), row, 0);
+  grid->addWidget(Entry(form_.vs("vsPolyOut", t), frame), row, 1);
+  grid->addWidget(Entry(form_.vs("vsPolyBig", t), frame), row, 2);
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkRotateOut", t), frame), row, 3, Qt::AlignCenter);
+  ++row;
+  grid->addWidget(new QLabel("Inner", frame), row, 0);
+  grid->addWidget(Entry(form_.vs("vsPoly", t), frame), row, 1);
+  grid->addWidget(Entry(form_.vs("vsPolySmall", t), frame), row, 2);
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkRotate", t), frame), row, 3, Qt::AlignCenter);
+  ++row;
+  grid->addWidget(Heading("Colours", frame), row, 1);
+  grid->addWidget(Heading("1st", frame), row, 2);
+  grid->addWidget(Heading("Back", frame), row, 3);
+  ++row;
+  grid->addWidget(Entry(form_.vs("vsNCols", t), frame), row, 1);
+  grid->addWidget(Entry(form_.vs("vsFirstCol", t), frame), row, 2);
+  grid->addWidget(Entry(form_.vs("vsBackground", t), frame), row, 3);
+  ++row;
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkSequential", t), frame), row, 1, 1, 3);
+  ++row;
+  grid->addWidget(Heading("Angle", frame), row, 2);
+  ++row;
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkStar", t), frame), row, 1);
+  grid->addWidget(Entry(form_.vs("vsStarAngle", t), frame), row, 2);
+  grid->addWidget(Entry(form_.vs("vsFit", t), frame), row, 3);
+  ++row;
+  grid->addWidget(Heading("Seed Width", frame), row, 1, 1, 1);
+  grid->addWidget(Heading("Shape Width", frame), row, 2, 1, 2);
+  ++row;
+  grid->addWidget(Entry(form_.vs("vsLineWidth", 2 * t), frame), row, 1);
+  grid->addWidget(Entry(form_.vs("vsLineWidth", 2 * t + 1), frame), row, 2);
+  ++row;
+  grid->addWidget(new QLabel("Hide Lines", frame), row, 0);
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkHideLine", 3 * t), frame), row, 1);
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkHideLine", 3 * t + 1), frame), row, 2);
+  grid->addWidget(new CheckBoxWidget(form_.chk("chkHideLine", 3 * t + 2), frame), row, 3);
+  return frame;
+}
+
+void DesignerWindow::BuildMenus() {
+  std::map<std::string, QMenu*> menus;
+  for (const auto& c : form_.Controls()) {
+    auto* item = dynamic_cast<MenuItem*>(c.get());
+    if (!item) continue;
+    QMenu*& menu = menus[item->Menu()];
+    if (!menu) menu = menuBar()->addMenu(QString::fromStdString(item->Menu()));
+    if (item->Separator())
+      menu->addSeparator();
+    else
+      menu->addAction(MakeAction(*item, this));
+  }
+}
+
+void DesignerWindow::closeEvent(QCloseEvent* e) {
+  closing_ = true;
+  if (!form_.program().AppClosing) form_.Form_QueryUnload();
+  e->accept();
+}
+
+void DesignerWindow::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::ActivationChange && isActiveWindow()) form_.Form_Activate();
+  QMainWindow::changeEvent(e);
+}
+
+}  // namespace wlg

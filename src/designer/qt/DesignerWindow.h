@@ -1,0 +1,32 @@
+#pragma once
+#include <QMainWindow>
+#include <QTabWidget>
+
+#include "designer/frmS.h"
+
+namespace wlg {
+
+// The designer's window: a thin view over frmS.
+class DesignerWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit DesignerWindow(frmS& form, QWidget* parent = nullptr);
+  QTabWidget* tabs() const { return tabs_; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  QWidget* BuildTile(int t);
+  QWidget* BuildRankFrame(int t);
+  QWidget* BuildParameterFrame(int t);
+  void BuildMenus();
+  void SyncWindow();
+
+  frmS& form_;
+  QTabWidget* tabs_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace wlg

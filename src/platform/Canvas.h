@@ -1,0 +1,51 @@
+#pragma once
+// The drawing surface every renderer draws through. It keeps GDI-style state
+// between calls (pen width and style, fill style and colour, back colour);
+// outlines are always black.
+
+#include <vector>
+
+#include "platform/Colour.h"
+
+namespace wlg {
+
+struct IPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const IPoint&) const = default;
+};
+
+enum class DrawStyle { Solid = 0, Dot = 2, Invisible = 5 };
+enum class FillStyle { Solid = 0, Transparent = 1 };
+
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+
+  // Fills the whole surface with the back colour.
+  virtual void Clear() = 0;
+  // Closed outline with the current pen, filled with the current brush.
+  virtual void Polygon(const IPoint* pts, int count) = 0;
+  // Open outline with the current pen, never filled.
+  virtual void Polyline(const IPoint* pts, int count) = 0;
+  virtual void Line(int x1, int y1, int x2, int y2, Colour colour) = 0;
+  // A dot of the current draw width.
+  virtual void Dot(int x, int y, Colour colour) = 0;
+  virtual Colour PointColour(int x, int y) const = 0;
+  // Fills the connected area of 'surface' colour around (x, y) with the fill colour.
+  virtual void FloodFillSurface(int x, int y, Colour surface) = 0;
+
+  int drawWidth = 1;
+  DrawStyle drawStyle = DrawStyle::Solid;
+  FillStyle fillStyle = FillStyle::Transparent;
+  Colour fillColour = 0;
+  Colour backColour = Rgb(255, 255, 255);
+
+  void Polygon(const std::vector<IPoint>& pts) { Polygon(pts.data(), static_cast<int>(pts.size())); }
+  void Polyline(const std::vector<IPoint>& pts) { Polyline(pts.data(), static_cast<int>(pts.size())); }
+};
+
+}  // namespace wlg

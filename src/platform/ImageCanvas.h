@@ -1,0 +1,40 @@
+#pragma once
+// The real canvas: paints with QPainter on a persistent QImage, antialiasing
+// off and pens of exact pixel width, so pictures match pixel for pixel
+// wherever they are drawn (window, exporter, saved pictures).
+
+#include <QImage>
+
+#include "platform/Canvas.h"
+
+namespace wlg {
+
+class ImageCanvas : public Canvas {
+ public:
+  ImageCanvas(int width, int height);
+
+  int Width() const override { return image_.width(); }
+  int Height() const override { return image_.height(); }
+  void Clear() override;
+  void Polygon(const IPoint* pts, int count) override;
+  void Polyline(const IPoint* pts, int count) override;
+  void Line(int x1, int y1, int x2, int y2, Colour colour) override;
+  void Dot(int x, int y, Colour colour) override;
+  Colour PointColour(int x, int y) const override;
+  void FloodFillSurface(int x, int y, Colour surface) override;
+
+  using Canvas::Polygon;
+  using Canvas::Polyline;
+
+  void Resize(int width, int height);
+  const QImage& Image() const { return image_; }
+  QImage& Image() { return image_; }
+
+ private:
+  QImage image_;
+};
+
+QColor ToQColor(Colour c);
+Colour FromQColor(const QColor& c);
+
+}  // namespace wlg

@@ -1,0 +1,45 @@
+#pragma once
+// The one way the program asks or tells the user anything: message boxes,
+// input boxes, file and colour dialogs. The GUI answers through Qt dialogs,
+// the exporter through the console, tests through a script.
+
+#include <optional>
+#include <string>
+
+#include "platform/Colour.h"
+
+namespace wlg {
+
+enum class Buttons { OK, OKCancel, YesNo, YesNoCancel };
+enum class Icon { None, Information, Question, Warning, Critical };
+enum class Answer { OK, Cancel, Yes, No };
+
+// The default title of plain messages: the application's title.
+inline constexpr const char* kAppTitle = "Whirligons";
+
+struct FileDialogRequest {
+  std::string title;
+  std::string filter;         // "Whirligon files|*.wlg"
+  std::string defaultExt;     // "wlg", without the dot
+  std::string initialName;    // file name offered in the dialog
+  bool confirmOverwrite = true;
+};
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+
+  virtual Answer Message(const std::string& title, const std::string& text, Buttons buttons,
+                         Icon icon) = 0;
+  // nullopt when cancelled.
+  virtual std::optional<std::string> InputBox(const std::string& title, const std::string& prompt,
+                                              const std::string& defaultText) = 0;
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<Colour> ChooseColour(Colour initial) = 0;
+
+  // A plain message with an OK button and the application's title.
+  void Tell(const std::string& text) { Message(kAppTitle, text, Buttons::OK, Icon::None); }
+};
+
+}  // namespace wlg

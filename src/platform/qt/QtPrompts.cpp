@@ -1,0 +1,85 @@
+#include "platform/qt/QtPrompts.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "platform/ImageCanvas.h"
+
+namespace wlg {
+
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + parts[i + 1] + ")";
+  return out.join(";;");
+}
+
+Answer QtPrompts::Message(const std::string& title, const std::string& text, Buttons buttons,
+                          Icon icon) {
+  QMessageBox box(parent_);
+  box.setWindowTitle(QString::fromStdString(title.empty() ? kAppTitle : title));
+  QString body = QString::fromStdString(text);
+  body.replace("\r\n", "\n");
+  box.setText(body);
+  switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::None: break;
+  }
+  switch (buttons) {
+    case Buttons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::OK;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+  }
+}
+
+std::optional<std::string> QtPrompts::InputBox(const std::string& title, const std::string& prompt,
+                                               const std::string& defaultText) {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(parent_, QString::fromStdString(title),
+                                               QString::fromStdString(prompt), QLineEdit::Normal,
+                                               QString::fromStdString(defaultText), &ok);
+  if (!ok) return std::nullopt;
+  return answer.toStdString();
+}
+
+std::optional<std::string> QtPrompts::OpenFile(const FileDialogRequest& r) {
+  const QString path = QFileDialog::getOpenFileName(parent_, QString::fromStdString(r.title),
+                                                    QString::fromStdString(r.initialName),
+                                                    QtFilter(r.filter), nullptr,
+                                                    QFileDialog::ReadOnly);
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
+  QFileDialog dialog(parent_, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
+  if (!r.initialName.empty()) dialog.selectFile(QString::fromStdString(r.initialName));
+  if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<Colour> QtPrompts::ChooseColour(Colour initial) {
+  const QColor c = QColorDialog::getColor(ToQColor(initial), parent_);
+  if (!c.isValid()) return std::nullopt;
+  return FromQColor(c);
+}
+
+}  // namespace wlg

@@ -1,0 +1,37 @@
+#pragma once
+// The placed tiles of the tessellation. Item 0 is a scratch slot; items
+// 1..TessCount form the tessellation; X == 0 marks an empty slot.
+
+#include <array>
+
+namespace wlg {
+
+constexpr int TessCapacity = 200;  // indices 0..199
+constexpr int MaxTessItems = 199;
+constexpr int OutlineCapacity = 39;
+
+struct TessItem {
+  float X = 0;
+  float Y = 0;
+  float Angle = 0;
+  int Shape = 1;  // designer tile + 1
+  bool Selected = false;
+  float Scale = 2;
+  bool Mirror = false;
+  std::array<float, OutlineCapacity> OutlineX{};
+  std::array<float, OutlineCapacity> OutlineY{};
+};
+
+struct TessState {
+  std::array<TessItem, TessCapacity> TessItems{};
+  int TessCount = 0;
+  int EditItem = 0;
+
+  // Empties items 1..TessCount (the designer's clear and "Clear All").
+  void ClearItems() {
+    for (int i = 1; i <= TessCount && i < TessCapacity; ++i) TessItems[i].X = 0;
+    TessCount = 0;
+  }
+};
+
+}  // namespace wlg
