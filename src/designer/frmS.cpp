@@ -10,6 +10,8 @@ frmS::frmS(Program& program, SettingsStore& settings)
   CreateControls();
   CreateMenus();
   WireHandlers();
+  WirePointerHandlers();
+  WireFileHandlers();
   p_.persisted.Register({2, this, KeyStyle::NameAndIndex, {"vs", "chk"}});
 }
 

@@ -46,9 +46,16 @@ class frmS : public Form, public TileSettings {
   void TabsActivate();
   std::function<void()> onTabsChanged;
 
-  // Tab click and rank selection.
+  // ---- control panel and Edit menu (frmS_Panel.cpp)
   void SSTab1_Click(int tab);
   void optRank_Click(int slot);
+  // ---- end of control panel
+
+  // ---- pointer editing on the tile canvases (frmS_Pointer.cpp)
+  // ---- end of pointer editing
+
+  // ---- pattern files and undo (frmS_File.cpp)
+  // ---- end of pattern files and undo
 
   // Redraw of the current tile and everything that depends on it.
   void DrawPolygon();
@@ -93,7 +100,9 @@ class frmS : public Form, public TileSettings {
   void CreateControls();
   void LoadControls();
   void CreateMenus();
-  void WireHandlers();
+  void WireHandlers();         // frmS_Panel.cpp
+  void WirePointerHandlers();  // frmS_Pointer.cpp
+  void WireFileHandlers();     // frmS_File.cpp
   void DrawRankMarkers(int tile);
 
   Program& p_;
