@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/EntryTable.h"
+#include "controls/PersistedControls.h"
+
+namespace wlg {
+namespace {
+
+// A small designer-like window: entries in arrays, check boxes and controls
+// that are never persisted.
+struct TestWindow {
+  explicit TestWindow(EntryContext& context) : form("frmTest") {
+    for (int t = 0; t < 2; ++t)
+      form.Add<ValidText>(FindEntrySpec(Window::Designer, "vsPolyBig"), t, context);
+    form.Add<ValidText>(FindEntrySpec(Window::Designer, "vsN"), 0, context);
+    form.Add<ValidText>(FindEntrySpec(Window::SphereWrap, "vtWidth"), 0, context);
+    form.Add<CheckBox>("chkStar", 0);
+    form.Add<CheckBox>("chkStar", 1);
+    form.Add<CheckBox>("CheckFlip", 0);
+    form.Add<Button>("cmdClear", 0, "Clear");
+  }
+  ValidText& Entry(const char* name, int index = 0) { return form.Entry(name, index); }
+  CheckBox& Check(const char* name, int index = 0) { return form.Check(name, index); }
+
+  Form form;
+};
+
+class PersistedControlsTest : public ::testing::Test {
+ protected:
+  PersistedWindow Persisted(TestWindow& w, int order = 0, KeyStyle style = KeyStyle::NameAndIndex) {
+    return {order, &w.form, style, {"vs", "chk"}};
+  }
+
+  EntryContext context;
+  TestWindow window{context};
+  std::unique_ptr<SettingsStore> store = MakeMemorySettings();
+};
+
+TEST_F(PersistedControlsTest, KeysAreNamePlusIndexOrTheBareName) {
+  EXPECT_EQ(SettingsKey(window.Entry("vsPolyBig", 1), KeyStyle::NameAndIndex), "vsPolyBig1");
+  EXPECT_EQ(SettingsKey(window.Entry("vsN"), KeyStyle::NameAndIndex), "vsN0");
+  EXPECT_EQ(SettingsKey(window.Entry("vtWidth"), KeyStyle::BareName), "vtWidth");
+  EntryContext c;
+  EXPECT_EQ(SettingsKey(ValidText("vsN", 63, c), KeyStyle::NameAndIndex), "vsN63");
+}
+
+TEST_F(PersistedControlsTest, OnlyEntriesAndCheckBoxesWithAListedPrefixArePersisted) {
+  const std::vector<std::string> prefixes = {"vs", "chk"};
+  EXPECT_TRUE(IsPersisted(window.Entry("vsPolyBig"), prefixes));
+  EXPECT_TRUE(IsPersisted(window.Check("chkStar"), prefixes));
+  EXPECT_FALSE(IsPersisted(window.Entry("vtWidth"), prefixes));
+  EXPECT_FALSE(IsPersisted(window.Check("CheckFlip"), prefixes));
+  EXPECT_FALSE(IsPersisted(*window.form.Find("cmdClear", 0), {"cmd"}));
+  EXPECT_TRUE(IsPersisted(window.Entry("vtWidth"), {"vt", "chk"}));
+  EXPECT_FALSE(IsPersisted(window.Entry("vsN"), {"VS"}));  // prefixes are case-sensitive
+}
+
+TEST_F(PersistedControlsTest, SaveWritesValueTextsUnderTheirKeys) {
+  window.Entry("vsPolyBig", 1).SetValue("2.5");
+  window.Check("chkStar", 1).SetValue(2);
+  SaveControls(*store, Persisted(window));
+  EXPECT_EQ(store->Get("vsPolyBig0"), "4");
+  EXPECT_EQ(store->Get("vsPolyBig1"), "2.5");
+  EXPECT_EQ(store->Get("vsN0"), "4");
+  EXPECT_EQ(store->Get("chkStar0"), "0");
+  EXPECT_EQ(store->Get("chkStar1"), "2");
+  EXPECT_FALSE(store->Get("vtWidth").has_value());
+  EXPECT_FALSE(store->Get("CheckFlip0").has_value());
+
+  SaveControls(*store, {0, &window.form, KeyStyle::BareName, {"vt"}});
+  EXPECT_EQ(store->Get("vtWidth"), "5");
+}
+
+TEST_F(PersistedControlsTest, AbsentKeysRestoreDefaults) {
+  window.Entry("vsPolyBig", 0).SetValue("9");
+  window.Entry("vsN").SetValue("7");
+  window.Check("chkStar", 0).SetValue(1);
+  window.Entry("vtWidth").SetValue("2");
+  RestoreControls(*store, Persisted(window));
+  EXPECT_EQ(window.Entry("vsPolyBig", 0).Value(), "4");
+  EXPECT_EQ(window.Entry("vsN").Value(), "4");
+  EXPECT_EQ(window.Check("chkStar", 0).Value(), 0);
+  EXPECT_EQ(window.Entry("vtWidth").Value(), "2");  // not this window's prefix
+}
+
+TEST_F(PersistedControlsTest, StoredTextsGoThroughTheControlsOwnRules) {
+  window.Entry("vsPolyBig", 0).SetValue("9");
+  store->Set("vsPolyBig0", "abc");
+  store->Set("vsPolyBig1", "500");
+  store->Set("vsN0", " 7,0 ");
+  const std::vector<std::pair<std::string, int>> checks = {
+      {"3", 0}, {"-1", 0}, {"True", 0}, {"", 0}, {"abc", 0}, {"1", 1}, {"2", 2}, {"0", 0}};
+  for (const auto& [text, expected] : checks) {
+    window.Check("chkStar", 0).SetValue(1);
+    store->Set("chkStar0", text);
+    RestoreControls(*store, Persisted(window));
+    EXPECT_EQ(window.Check("chkStar", 0).Value(), expected) << '"' << text << '"';
+  }
+  EXPECT_EQ(window.Entry("vsPolyBig", 0).Value(), "4");
+  EXPECT_EQ(window.Entry("vsPolyBig", 1).Value(), "15");
+  EXPECT_EQ(window.Entry("vsN").Value(), "7");
+}
+
+TEST_F(PersistedControlsTest, ValuesSurviveARoundTripThroughAnIniFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("whirligons.ini").toStdString();
+  auto registerBoth = [this](PersistedWindows& all, TestWindow& w) {
+    all.Register(Persisted(w));
+    all.Register({1, &w.form, KeyStyle::BareName, {"vt"}});
+  };
+  window.Entry("vsPolyBig", 0).SetValue("0.3333333");
+  window.Entry("vsPolyBig", 1).SetValue("12.75");
+  window.Entry("vtWidth").SetValue("3");
+  window.Check("chkStar", 1).SetValue(1);
+  {
+    auto file = OpenSettingsFile(path);
+    PersistedWindows all;
+    registerBoth(all, window);
+    all.Save(*file);
+    ASSERT_TRUE(file->Flush());
+  }
+  EntryContext freshContext;
+  TestWindow fresh(freshContext);
+  fresh.Check("chkStar", 0).SetValue(1);
+  PersistedWindows all;
+  registerBoth(all, fresh);
+  all.Restore(*OpenSettingsFile(path));
+  for (const auto& c : window.form.Controls()) {
+    if (auto* e = dynamic_cast<ValidText*>(c.get()))
+      EXPECT_EQ(fresh.Entry(e->Name().c_str(), e->Index()).Value(), e->Value()) << e->Name();
+    if (auto* b = dynamic_cast<CheckBox*>(c.get()))
+      EXPECT_EQ(fresh.Check(b->Name().c_str(), b->Index()).Value(), b->Value()) << b->Name();
+  }
+}
+
+TEST_F(PersistedControlsTest, WindowsAreRestoredAndSavedInTheirOrder) {
+  EntryContext otherContext;
+  TestWindow second(otherContext), third(otherContext);
+  std::vector<std::string> log;
+  auto watch = [&log](TestWindow& w, const std::string& tag) {
+    w.Entry("vsPolyBig", 0).onRefresh = [&log, tag] { log.push_back(tag); };
+  };
+  watch(window, "first");
+  watch(second, "second");
+  watch(third, "third");
+
+  PersistedWindows all;
+  all.Register(Persisted(third, 3));
+  all.Register(Persisted(window, 1));
+  all.Register(Persisted(second, 1));  // same order: registration order
+  all.Restore(*store);
+  EXPECT_EQ(log, (std::vector<std::string>{"first", "second", "third"}));
+
+  // A key shared by several windows ends up with the last saved one's value.
+  window.Entry("vsPolyBig", 0).SetValue("1");
+  second.Entry("vsPolyBig", 0).SetValue("2");
+  third.Entry("vsPolyBig", 0).SetValue("3");
+  all.Save(*store);
+  EXPECT_EQ(store->Get("vsPolyBig0"), "3");
+}
+
+TEST_F(PersistedControlsTest, AGarbageIniFileGivesDefaults) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("garbage.ini").toStdString();
+  {
+    std::mt19937 random(12345);
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 8192; ++i) out.put(static_cast<char>(random() & 0xFF));
+  }
+  window.Entry("vsPolyBig", 1).SetValue("11");
+  window.Check("chkStar", 0).SetValue(1);
+  auto file = OpenSettingsFile(path);
+  RestoreControls(*file, Persisted(window));
+  EXPECT_EQ(window.Entry("vsPolyBig", 1).Value(), "4");
+  EXPECT_EQ(window.Entry("vsN").Value(), "4");
+  EXPECT_EQ(window.Check("chkStar", 0).Value(), 0);
+}
+
+}  // namespace
+}  // namespace wlg

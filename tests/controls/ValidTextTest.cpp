@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/EntryTable.h"
+#include "controls/ValidText.h"
+
+namespace wlg {
+namespace {
+
+class ValidTextTest : public ::testing::Test {
+ protected:
+  ValidTextTest() {
+    box.ValMin = "-100";
+    box.ValMax = "100";
+    box.ValDefault = "7";
+    box.Changed = [this](int index) { changedIndices.push_back(index); };
+  }
+
+  // What a commit by Enter leaves in the box.
+  std::string Commit(const std::string& typed) {
+    box.CommitEnter(typed);
+    return box.Value();
+  }
+
+  EntryContext context;
+  ValidText box{"vtTest", 2, context};
+  std::vector<int> changedIndices;
+};
+
+TEST_F(ValidTextTest, TextsWithoutANumberCommitToTheDefault) {
+  for (const char* typed : {"", "-", ".", ",", " ", "1.....5", "1.2.3", "1.,5", "a", "1a2b"})
+    EXPECT_EQ(Commit(typed), "7") << '"' << typed << '"';
+  // The one-character test comes before trimming, so blanks alone read as 0.
+  EXPECT_EQ(Commit("  "), "0");
+  EXPECT_EQ(Commit("     "), "0");
+}
+
+TEST_F(ValidTextTest, TolerantParsingOfSeparatorsSignsAndBlanks) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"1..5", "1.5"}, {"1...5", "1.5"},   {"1....5", "1.5"},  {"1,5", "1.5"},    {"1,,5", "1.5"},
+      {".5", "0.5"},   {"5.", "5"},        {"-30", "-30"},     {"+5", "0.5"},     {"1 5", "1.5"},
+      {"5-", "5"},     {"--5", "-0.5"},    {"  42  ", "42"},   {"007", "7"},      {"1.50", "1.5"},
+      {"-0", "0"},     {"0.125", "0.125"}, {"99.99", "99.99"}, {"-.25", "-0.25"}, {"3x", "3"},
+  };
+  for (const auto& [typed, shown] : cases) EXPECT_EQ(Commit(typed), shown) << '"' << typed << '"';
+}
+
+TEST_F(ValidTextTest, ChkNumNormalisesItsArgument) {
+  std::string text = " -1....5 ", lone = "x";
+  EXPECT_DOUBLE_EQ(ValidText::ChkNum(text), -1.5);
+  EXPECT_EQ(text, "1.5");
+  EXPECT_EQ(ValidText::ChkNum(lone), ValidText::InvalidNumber);
+}
+
+TEST_F(ValidTextTest, BoundsAreInclusiveAndClampedTextsAreNotRecorded) {
+  box.ValMin = "0";
+  EXPECT_EQ(Commit("0"), "0");
+  EXPECT_EQ(box.UndoText[box.UndoLevel], "0");
+  EXPECT_EQ(Commit("100"), "100");
+  EXPECT_EQ(box.UndoText[box.UndoLevel], "100");
+  EXPECT_EQ(Commit("50"), "50");
+  const int level = box.UndoLevel;
+  EXPECT_EQ(Commit("500"), "100");
+  EXPECT_EQ(Commit("-1"), "0");
+  EXPECT_EQ(Commit("junk"), "7");
+  EXPECT_EQ(box.UndoLevel, level);
+  EXPECT_EQ(box.UndoText[level], "50");
+  // A substituted bound is the bound's own text, only trimmed.
+  box.ValMin = " 0.10 ";
+  box.ValMax = "20.0";
+  EXPECT_EQ(Commit("0.05"), "0.10");
+  EXPECT_EQ(Commit("21"), "20.0");
+  box.ValDefault = "  3 ";
+  EXPECT_EQ(Commit(","), "3");
+}
+
+TEST_F(ValidTextTest, TheSentinelTypedIntoADistanceBoxGivesItsDefault) {
+  ValidText b(FindEntrySpec(Window::View3D, "vtKdist"), 0, context);
+  ASSERT_EQ(b.Value(), "-2000");
+  const int level = b.UndoLevel;
+  b.CommitEnter("-9999.99");
+  EXPECT_EQ(b.Value(), "-1100");
+  EXPECT_EQ(b.UndoLevel, level);
+  b.CommitEnter("-9999.98");
+  EXPECT_EQ(b.Value(), "-9999.98");
+}
+
+TEST_F(ValidTextTest, CommitsRaiseChangedAndFocusLossRecordsTheDefault) {
+  box.CommitEnter("5");
+  const int level = box.UndoLevel;
+  box.CommitEnter("5");
+  box.CommitFocusLoss(box.Value());  // leaving without edits
+  EXPECT_EQ(changedIndices, (std::vector<int>{2, 2, 2}));
+  EXPECT_EQ(box.UndoLevel, level);
+  EXPECT_EQ(Commit("abc"), "7");  // Enter only shows the default
+  EXPECT_EQ(box.UndoLevel, level);
+  box.CommitEnter("5");
+  box.CommitFocusLoss("abc");  // the second half commits the shown default
+  EXPECT_EQ(box.Value(), "7");
+  EXPECT_EQ(box.UndoLevel, level + 1);
+  EXPECT_EQ(box.UndoText[box.UndoLevel], "7");
+  EXPECT_EQ(changedIndices.size(), 6u);
+}
+
+TEST_F(ValidTextTest, ValuesSetFromCodeRecordSilentlyUnlessUndoing) {
+  context.undoFromSnapshot = true;
+  const int level = box.UndoLevel;
+  box.SetValue("12.5");
+  EXPECT_EQ(box.UndoLevel, level + 1);
+  EXPECT_EQ(box.UndoText[box.UndoLevel], "12.5");
+  EXPECT_TRUE(changedIndices.empty());
+  EXPECT_TRUE(context.undoFromSnapshot);  // only a user commit clears it
+  box.CommitEnter("12.5");
+  EXPECT_FALSE(context.undoFromSnapshot);
+  context.undoFromSnapshot = true;
+  box.CommitFocusLoss("13");
+  EXPECT_FALSE(context.undoFromSnapshot);
+
+  box.UnDoing = true;
+  box.SetValue("42");
+  box.CommitEnter("43");
+  EXPECT_EQ(box.Value(), "43");
+  EXPECT_EQ(box.UndoLevel, level + 2);
+  EXPECT_EQ(box.UndoText[box.UndoLevel], "13");
+}
+
+TEST_F(ValidTextTest, TheHistoryKeepsTheLastTwentyDistinctCommits) {
+  double previous = 0;
+  for (int v = 30; v < 55; ++v) box.CommitEnter(std::to_string(v));
+  EXPECT_EQ(box.UndoLevel, 19);
+  for (int i = 0; i <= 19; ++i) {
+    EXPECT_EQ(box.UndoText[i], std::to_string(35 + i)) << i;
+    EXPECT_GT(box.UndoTime[i], previous) << i;
+    previous = box.UndoTime[i];
+  }
+  EXPECT_EQ(box.UndoText[20], "");
+}
+
+TEST_F(ValidTextTest, NewBoundsApplyOnlyFromTheNextCommit) {
+  box.CommitEnter("5");
+  box.ValMin = "10";
+  EXPECT_EQ(box.Value(), "5");
+  EXPECT_DOUBLE_EQ(box.Number(), 5);
+  EXPECT_EQ(Commit(box.Value()), "10");
+  box.ValMax = "8";
+  EXPECT_EQ(box.Value(), "10");
+  box.SetValue(box.Value());
+  EXPECT_EQ(box.Value(), "8");
+}
+
+TEST_F(ValidTextTest, CreationRecordsOneThenTheInitialText) {
+  EXPECT_EQ(box.UndoLevel, 1);
+  EXPECT_EQ(box.UndoText[0], "");
+  EXPECT_EQ(box.UndoText[1], "1");
+  EXPECT_EQ(box.Value(), "1");
+
+  const ValidText big(FindEntrySpec(Window::Designer, "vsPolyBig"), 3, context);
+  EXPECT_EQ(big.UndoLevel, 2);
+  EXPECT_EQ(big.UndoText[1], "1");
+  EXPECT_EQ(big.UndoText[2], "4");
+
+  // An initial text equal to "1" adds no second level.
+  const ValidText width(FindEntrySpec(Window::Designer, "vsLineWidth"), 0, context);
+  EXPECT_EQ(width.UndoLevel, 1);
+}
+
+TEST_F(ValidTextTest, StampsIncreaseAcrossBoxesSharingAContext) {
+  ValidText other{"vsOther", 0, context};
+  other.ValMax = "1000";
+  box.CommitEnter("10");
+  other.CommitEnter("20");
+  EXPECT_GT(other.UndoTime[other.UndoLevel], box.UndoTime[box.UndoLevel]);
+  box.SetValue("11");
+  EXPECT_GT(box.UndoTime[box.UndoLevel], other.UndoTime[other.UndoLevel]);
+}
+
+TEST(EntryTableTest, EveryBoxStartsAtItsInitialTextAndFallsBackToItsDefault) {
+  EntryContext context;
+  for (const EntrySpec& spec : EntryTable()) {
+    const std::string name = spec.name;
+    EXPECT_TRUE(name.rfind("vs", 0) == 0 || name.rfind("vt", 0) == 0) << name;
+    ValidText box(spec, 0, context);
+    EXPECT_EQ(box.Value(), spec.initialValue) << name;
+    box.CommitEnter("not a number");
+    EXPECT_EQ(box.Value(), spec.valDefault) << name;
+    EXPECT_EQ(&FindEntrySpec(spec.window, name), &spec) << name;
+  }
+  EXPECT_THROW(FindEntrySpec(Window::Designer, "vtKdist"), std::out_of_range);
+  EXPECT_THROW(FindEntrySpec(Window::View3D, "vsNope"), std::out_of_range);
+}
+
+TEST(EntryTableTest, ToolTipsFollowTheIndex) {
+  EntryContext context;
+  const EntrySpec& scale = FindEntrySpec(Window::Tessellator, "vsScale");
+  EXPECT_EQ(EntryToolTip(scale, 0), "Tile 1 Scale");
+  EXPECT_EQ(EntryToolTip(scale, 2), "Tile 3 Scale");
+  EXPECT_EQ(ValidText(scale, 3, context).ToolTip(), "Tile 4 Scale");
+
+  const EntrySpec& width = FindEntrySpec(Window::Designer, "vsLineWidth");
+  for (int i = 0; i < 8; ++i) {
+    const std::string tip = ValidText(width, i, context).ToolTip();
+    EXPECT_EQ(tip, i % 2 == 0 ? "Line width of seed polygons" : "Line width of shape polygons")
+        << i;
+  }
+  EXPECT_EQ(ValidText(FindEntrySpec(Window::Designer, "vsN"), 63, context).ToolTip(), "");
+  EXPECT_EQ(EntryToolTip(FindEntrySpec(Window::Tessellator, "vsZoom"), 1), "Zoom (0.2-->10)");
+}
+
+}  // namespace
+}  // namespace wlg
