@@ -180,14 +180,14 @@ TEST_F(ValidTextTest, StampsIncreaseAcrossBoxesSharingAContext) {
 
 TEST(EntryTableTest, EveryBoxStartsAtItsInitialTextAndFallsBackToItsDefault) {
   EntryContext context;
-  for (const EntrySpec& spec : EntryTable()) {
-    const std::string name = spec.name;
+  for (const EntrySpec& entry : EntryTable()) {
+    const std::string name = entry.name;
     EXPECT_TRUE(name.rfind("vs", 0) == 0 || name.rfind("vt", 0) == 0) << name;
-    ValidText box(spec, 0, context);
-    EXPECT_EQ(box.Value(), spec.initialValue) << name;
+    ValidText box(entry, 0, context);
+    EXPECT_EQ(box.Value(), entry.initialValue) << name;
     box.CommitEnter("not a number");
-    EXPECT_EQ(box.Value(), spec.valDefault) << name;
-    EXPECT_EQ(&FindEntrySpec(spec.window, name), &spec) << name;
+    EXPECT_EQ(box.Value(), entry.valDefault) << name;
+    EXPECT_EQ(&FindEntrySpec(entry.window, name), &entry) << name;
   }
   EXPECT_THROW(FindEntrySpec(Window::Designer, "vtKdist"), std::out_of_range);
   EXPECT_THROW(FindEntrySpec(Window::View3D, "vsNope"), std::out_of_range);
