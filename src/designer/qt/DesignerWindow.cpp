@@ -84,6 +84,14 @@ QWidget* DesignerWindow::BuildRankFrame(int t) {
   grid->setVerticalSpacing(1);
   grid->addWidget(Heading("Rank", frame), 0, 0);
   grid->addWidget(Heading("Clear", frame), 0, 1);
+  // Short column heads; each box's tool tip says what it does.
+  const char* heads[] = {"T", "R", "F", "L"};
+  const char* tips[] = {"No Tessellation", "No Replication", "No Fill", "No Polygon"};
+  for (int i = 0; i < 4; ++i) {
+    QLabel* head = Heading(heads[i], frame);
+    head->setToolTip(tips[i]);
+    grid->addWidget(head, 0, 3 + i);
+  }
   for (int r = 0; r < RanksPerTile; ++r) {
     const int k = RanksPerTile * t + r;
     grid->addWidget(new OptionButtonWidget(form_.optRank(k), frame), r + 1, 0);
