@@ -49,9 +49,53 @@ class frmS : public Form, public TileSettings {
   // ---- control panel and Edit menu (frmS_Panel.cpp)
   void SSTab1_Click(int tab);
   void optRank_Click(int slot);
+  // Rank rows, by rank slot.
+  void chkT_Click(int slot);
+  void chkR_Click(int slot);
+  void chkF_Click(int slot);
+  void chkL_Click(int slot);
+  void vsN_Changed(int slot);
+  void cmdClear_Click(int slot);
+  // Parameters that only change the picture.
+  void chkHideLine_Click(int index);
+  void chkSequential_Click(int tile);
+  void vsLineWidth_Changed(int index);
+  void vsNCols_Changed(int tile);
+  void vsFirstCol_Changed(int tile);
+  void vsBackground_Changed(int tile);
+  // Parameters that change the tile's shape, and so may spoil a tessellation.
+  void vsPoly_Changed(int tile);
+  void vsPolyOut_Changed(int tile);
+  void vsPolySmall_Changed(int tile);
+  void vsPolyBig_Changed(int tile);
+  void vsFit_Changed(int tile);
+  void vsStarAngle_Changed(int tile);
+  void chkRotate_Click(int tile);
+  void chkRotateOut_Click(int tile);
+  void chkStar_Click(int tile);
+  void mnuEditClearAll_Click();
+  void mnuEditSnap_Click();
+  void mnuEditSnapRadius_Click();
+  void mnuEditName_Click();
+  void mnuEditDisableTessChecks_Click();
+  // Whether a shape change of the current tile may go ahead: asks only when
+  // two or more tiles are placed and one of them shows this tile. Leaves
+  // KeepTessellation for ClearAll (false when the user asked to clear).
+  void CheckOK(bool& ok);
   // ---- end of control panel
 
   // ---- pointer editing on the tile canvases (frmS_Pointer.cpp)
+  void picS_MouseDown(int index, MouseButton button, int shift, float x, float y);
+  void picS_MouseMove(int index, MouseButton button, int shift, float x, float y);
+  void picS_MouseUp(int index, MouseButton button, int shift, float x, float y);
+  // Moves (x, y) onto the first polygon vertex or rank point within the snap
+  // reach, while snapping is on.
+  void CheckPoint(float& x, float& y);
+  // Lengths and angles shown while point k of a rank of 'count' points is
+  // dragged: the edge to the previous point, the edge to the next one and
+  // the angle between them (the last two only with more than two points).
+  static std::string DragDataText(const std::array<float, MaxRankPoints>& x,
+                                  const std::array<float, MaxRankPoints>& y, int count, int k);
   // ---- end of pointer editing
 
   // ---- pattern files and undo (frmS_File.cpp)
