@@ -1,0 +1,86 @@
+#include "imaging/SaveJPG.h"
+
+#include <turbojpeg.h>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <memory>
+
+namespace wlg {
+
+namespace {
+
+void Fail(std::string* error, const std::string& text) {
+  if (error) *error = text;
+}
+
+std::string SaveFailed() { return "Failed to save to JPG " + std::to_string(JpgFailureCode); }
+
+struct CompressorDeleter {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+struct BufferDeleter {
+  void operator()(unsigned char* buffer) const { tjFree(buffer); }
+};
+
+}  // namespace
+
+bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, std::string* error,
+             ReplacedDates dates) {
+  std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
+  if (!compressor) {
+    Fail(error, "Failed to initialise the IJL library: " + std::to_string(JpgFailureCode));
+    return false;
+  }
+  if (!dib.DIBSectionBitsPtr()) {
+    Fail(error, SaveFailed());
+    return false;
+  }
+
+  // Compress into memory first, so that nothing touches the disk unless the
+  // whole picture could be encoded.
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int rc = tjCompress2(compressor.get(), dib.DIBSectionBitsPtr(), dib.Width(),
+                             dib.BytesPerScanLine(), dib.Height(), TJPF_BGR, &out, &size,
+                             TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_BOTTOMUP);
+  std::unique_ptr<unsigned char, BufferDeleter> jpeg(out);
+  if (rc != 0 || !jpeg || size == 0) {
+    Fail(error, SaveFailed());
+    return false;
+  }
+
+  const QString name = QString::fromStdString(fileName);
+  const QFileInfo former(name);
+  const bool replacing = former.exists() && former.isFile();
+  const QDateTime modified = former.fileTime(QFileDevice::FileModificationTime);
+  const QDateTime accessed = former.fileTime(QFileDevice::FileAccessTime);
+  const QFileDevice::Permissions permissions = former.permissions();
+
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly)) {
+    Fail(error, SaveFailed());
+    return false;
+  }
+  const auto bytes = static_cast<qint64>(size);
+  if (file.write(reinterpret_cast<const char*>(jpeg.get()), bytes) != bytes || !file.flush()) {
+    file.cancelWriting();
+    Fail(error, SaveFailed());
+    return false;
+  }
+  if (replacing && dates == ReplacedDates::Keep) {
+    // Set on the finished temporary file: the rename in commit() keeps them.
+    file.setPermissions(permissions);
+    if (modified.isValid()) file.setFileTime(modified, QFileDevice::FileModificationTime);
+    if (accessed.isValid()) file.setFileTime(accessed, QFileDevice::FileAccessTime);
+  }
+  if (!file.commit()) {
+    Fail(error, SaveFailed());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace wlg

@@ -1,0 +1,27 @@
+#pragma once
+// Writes a cDIBSection as a JPEG file through TurboJPEG.
+
+#include <string>
+
+#include "imaging/DIBSection.h"
+
+namespace wlg {
+
+// What a replaced JPEG's modification and access times become.
+enum class ReplacedDates {
+  Keep,   // the new file carries the dates (and permissions) of the one it replaces
+  Fresh,  // the new file is dated now, as if the old one had been deleted first
+};
+
+// Compresses the bitmap at 'quality' (0..100; 0 is taken as 1) and puts the
+// file in place atomically: on failure no partial file is left and an
+// earlier file of that name is untouched. False with *error set to
+// "Failed to initialise the IJL library: <code>" or "Failed to save to JPG
+// <code>" (an empty bitmap is not written and reports the latter).
+bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, std::string* error,
+             ReplacedDates dates = ReplacedDates::Keep);
+
+// The code in the error texts for any failure of the encoder or the file.
+inline constexpr int JpgFailureCode = -1;
+
+}  // namespace wlg
