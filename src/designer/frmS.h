@@ -99,6 +99,42 @@ class frmS : public Form, public TileSettings {
   // ---- end of pointer editing
 
   // ---- pattern files and undo (frmS_File.cpp)
+  void mnuFileSave_Click();
+  // Opens the file chosen in the dialog, or CommandLineFile() while
+  // CommandLineLoad is set.
+  void mnuFileLoad_Click();
+  // Takes the design snapshot just before a pointer or clearing edit.
+  void SetUndo();
+  // Restores the snapshot when it holds the latest edit, otherwise reverts
+  // the latest entry-box commit in any window.
+  void UndoIt();
+  // The design snapshot, in the pattern file's line formats.
+  std::vector<std::string> UndoLines;
+  int UndoLineCount() const { return static_cast<int>(UndoLines.size()); }
+  // Where the last load stopped (line 0: the file could not be read); empty
+  // after a load that succeeded. The exporter reports it.
+  struct LoadError {
+    int line = 0;
+    std::string reason;
+  };
+  const std::optional<LoadError>& LastLoadError() const { return lastLoadError_; }
+  // The progress dialog loading reports to (a view binds to it).
+  class frmProgress& ProgressDialog();
+  class ProgressReporter& Progress();
+  // Hooks the later windows fill in: show the tessellator or the 3D window
+  // (which then builds SolidName), forget the built solid so it is rebuilt,
+  // and load item n into the tessellator's editor.
+  std::function<void()> showTessellator;
+  std::function<void()> show3D;
+  std::function<void()> markSolidUnbuilt;
+  std::function<void(int item)> updateEdit;
+
+ private:
+  struct FileState;
+  std::shared_ptr<FileState> file_;
+  std::optional<LoadError> lastLoadError_;
+
+ public:
   // ---- end of pattern files and undo
 
   // Redraw of the current tile and everything that depends on it.

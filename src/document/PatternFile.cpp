@@ -1,0 +1,542 @@
+#include "document/PatternFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QString>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <map>
+#include <utility>
+
+#include "platform/Numbers.h"
+
+namespace wlg {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+// A number as the file's single-precision fields hold it; false when a float
+// cannot (the value overflows).
+bool ToSingle(double v, float& out) {
+  if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) return false;
+  out = static_cast<float>(v);
+  return true;
+}
+
+// Nearest 32-bit integer, halves to even; false when it does not fit.
+bool ToInt32(double v, int& out) {
+  if (!std::isfinite(v)) return false;
+  const double r = std::nearbyint(v);
+  if (r < -2147483648.0 || r > 2147483647.0) return false;
+  out = static_cast<int>(RoundHalfEven(r));
+  return true;
+}
+
+bool ReadSingle(std::string_view field, float& out, std::string& reason) {
+  if (ToSingle(Val(field), out)) return true;
+  reason = "number out of range";
+  return false;
+}
+
+bool ReadInt32(std::string_view field, int& out, std::string& reason) {
+  if (ToInt32(Val(field), out)) return true;
+  reason = "number out of range";
+  return false;
+}
+
+bool TooFew(const std::vector<std::string_view>& fields, size_t needed, std::string& reason) {
+  if (fields.size() >= needed) return false;
+  reason = "too few fields (" + std::to_string(fields.size()) + ", expected " +
+           std::to_string(needed) + ")";
+  return true;
+}
+
+// "True"/"False" in any case, or a number (non-zero is true).
+bool ReadBoolean(std::string_view field, bool& out, std::string& reason) {
+  const std::string t = TrimSpaces(field);
+  if (EqualsNoCase(t, "True")) {
+    out = true;
+    return true;
+  }
+  if (EqualsNoCase(t, "False")) {
+    out = false;
+    return true;
+  }
+  bool digit = false, numeric = !t.empty();
+  for (char c : t) {
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c != '.' && c != '-' && c != '+')
+      numeric = false;
+  }
+  if (numeric && digit) {
+    out = Val(t) != 0;
+    return true;
+  }
+  reason = "mirror flag is neither True nor False";
+  return false;
+}
+
+const char* BoolText(bool b) { return b ? "True" : "False"; }
+
+std::string Int32Text(Colour c) { return std::to_string(static_cast<int32_t>(c)); }
+
+// Sets a loaded value the way a programmatic assignment does: entries
+// validate, clamp and record it; check boxes take it as an integer.
+void AssignValue(Control& c, float value) {
+  if (auto* e = dynamic_cast<ValidText*>(&c)) {
+    e->SetValue(FormatSingle(value));
+  } else if (auto* b = dynamic_cast<CheckBox*>(&c)) {
+    int v = 0;
+    b->SetValue(ToInt32(value, v) ? v : 0);  // the box itself turns odd values into 0
+  }
+}
+
+// The lines of the text with a cursor; line numbers are 1-based.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : lines_(SplitLines(text)) {}
+  std::optional<std::string_view> Next() {
+    if (next_ >= lines_.size()) return std::nullopt;
+    return lines_[next_++];
+  }
+  // The line last returned by Next(); past the end once the text is used up.
+  int Current() const { return static_cast<int>(next_); }
+  int PastEnd() const { return static_cast<int>(lines_.size()) + 1; }
+
+ private:
+  std::vector<std::string_view> lines_;
+  size_t next_ = 0;
+};
+
+struct RecordKey {
+  std::string upperName;
+  int index;
+  bool operator<(const RecordKey& o) const {
+    return index != o.index ? index < o.index : upperName < o.upperName;
+  }
+};
+
+bool ParseRecord(std::string_view line, std::string_view& name, double& index, float& value,
+                 std::string& reason) {
+  const auto f = SplitFields(line);
+  if (TooFew(f, 3, reason)) return false;
+  name = f[0];
+  index = Val(f[1]);
+  return ReadSingle(f[2], value, reason);
+}
+
+bool IsCandidate(const Control& c) {
+  return c.Kind() == ControlKind::Entry || c.Kind() == ControlKind::CheckBox;
+}
+
+}  // namespace
+
+// ---- line formats
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0, i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(text.substr(start, i - start));
+      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  if (line.empty()) return fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+bool IsPatternControl(const Control& c) {
+  return IsCandidate(c) && (StartsWithNoCase(c.Name(), "vs") || StartsWithNoCase(c.Name(), "chk"));
+}
+
+std::string ControlRecord(const Control& c) {
+  std::string value;
+  if (auto* e = dynamic_cast<const ValidText*>(&c))
+    value = FormatSingle(e->Single());
+  else if (auto* b = dynamic_cast<const CheckBox*>(&c))
+    value = std::to_string(b->Value());
+  return c.Name() + "," + std::to_string(c.Index()) + "," + value;
+}
+
+std::string CountLine(int count) {
+  return (count < 0 ? "" : " ") + std::to_string(count) + " ";
+}
+
+std::string PointLine(const DesignModel& m, int slot) {
+  std::string line;
+  for (int j = 0; j < MaxRankPoints; ++j)
+    line += FormatSingle(m.X[slot][j]) + "," + FormatSingle(m.Y[slot][j]) + ",";
+  return line;
+}
+
+std::string ItemLine(const TessItem& item) {
+  return FormatSingle(item.X) + "," + FormatSingle(item.Y) + "," + std::to_string(item.Shape) +
+         "," + FormatSingle(item.Angle) + "," + BoolText(item.Mirror) + "," +
+         FormatSingle(item.Scale);
+}
+
+std::string ColourLine(const std::array<Colour, 16>& colours) {
+  std::string line;
+  for (Colour c : colours) line += Int32Text(c) + ",";
+  return line;
+}
+
+std::string OverrideLine(const ColourOverride& o) {
+  return FormatSingle(o.copy) + "," + FormatSingle(o.item) + "," + std::to_string(o.slot) + "," +
+         std::to_string(o.colour);
+}
+
+std::string CreatedOnText(const std::tm& t) {
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const int month = t.tm_mon >= 0 && t.tm_mon < 12 ? t.tm_mon : 0;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d/%s/%04d %02d:%02d:%02d", t.tm_mday, kMonths[month],
+                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+  return buf;
+}
+
+bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string& reason) {
+  const auto f = SplitFields(line);
+  if (TooFew(f, 2 * MaxRankPoints, reason)) return false;
+  std::array<float, MaxRankPoints> x{}, y{};
+  for (int j = 0; j < MaxRankPoints; ++j)
+    if (!ReadSingle(f[2 * j], x[j], reason) || !ReadSingle(f[2 * j + 1], y[j], reason))
+      return false;
+  m.X[slot] = x;
+  m.Y[slot] = y;
+  int placed = 0;
+  for (float v : x)
+    if (v > 0) ++placed;
+  m.PlacedCount[slot] = placed;
+  return true;
+}
+
+bool ReadItemLine(std::string_view line, TessItem& item, const Form* tessellator,
+                  std::string& reason) {
+  const auto f = SplitFields(line);
+  if (TooFew(f, 4, reason)) return false;
+  TessItem read = item;
+  if (!ReadSingle(f[0], read.X, reason) || !ReadSingle(f[1], read.Y, reason) ||
+      !ReadInt32(f[2], read.Shape, reason) || !ReadSingle(f[3], read.Angle, reason))
+    return false;
+  // Every item shows one of the four designer tiles; any other number would
+  // send the renderer outside its tables.
+  if (read.Shape < 1 || read.Shape > TileCount) {
+    reason = "tile number " + std::to_string(read.Shape) + " outside 1..4";
+    return false;
+  }
+  if (f.size() == 4) {
+    // The older form: mirror and scale come from the tile's own settings.
+    read.Mirror = false;
+    read.Scale = 2;
+    if (tessellator) {
+      if (auto* m = dynamic_cast<CheckBox*>(tessellator->FindNoCase("chkMirror", read.Shape - 1)))
+        read.Mirror = m->Value() != 0;
+      if (auto* s = dynamic_cast<ValidText*>(tessellator->FindNoCase("vsScale", read.Shape - 1)))
+        read.Scale = s->Single();
+    }
+  } else {
+    if (TooFew(f, 6, reason) || !ReadBoolean(f[4], read.Mirror, reason) ||
+        !ReadSingle(f[5], read.Scale, reason))
+      return false;
+  }
+  item.X = read.X;
+  item.Y = read.Y;
+  item.Shape = read.Shape;
+  item.Angle = read.Angle;
+  item.Mirror = read.Mirror;
+  item.Scale = read.Scale;
+  return true;
+}
+
+bool ReadColourLine(std::string_view line, std::array<Colour, 16>& colours, std::string& reason) {
+  const auto f = SplitFields(line);
+  if (TooFew(f, 16, reason)) return false;
+  std::array<Colour, 16> read{};
+  for (int i = 0; i < 16; ++i) {
+    int v = 0;
+    if (!ReadInt32(f[i], v, reason)) return false;
+    read[i] = static_cast<Colour>(static_cast<uint32_t>(v));
+  }
+  colours = read;
+  return true;
+}
+
+bool ReadOverrideLine(std::string_view line, ColourOverride& o, std::string& reason) {
+  const auto f = SplitFields(line);
+  if (TooFew(f, 4, reason)) return false;
+  ColourOverride read;
+  if (!ReadSingle(f[0], read.copy, reason) || !ReadSingle(f[1], read.item, reason) ||
+      !ReadInt32(f[2], read.slot, reason) || !ReadInt32(f[3], read.colour, reason))
+    return false;
+  o = read;
+  return true;
+}
+
+bool ShowFillSwatch(Program& program) {
+  if (!program.tessellator) return true;
+  auto* fill = dynamic_cast<ValidText*>(program.tessellator->FindNoCase("vsFillColour", 0));
+  if (!fill) return true;
+  const int index = fill->Integer();
+  if (index < 0 || index > 15) return false;
+  if (Control* swatch = program.tessellator->FindNoCase("picFill", 0))
+    swatch->SetBackColour(program.design.CustomColours[index]);
+  return true;
+}
+
+// ---- writing
+
+std::string WritePattern(const Program& program, const PatternForms& forms, const std::tm& created) {
+  const DesignModel& m = program.design;
+  std::string out;
+  auto line = [&out](const std::string& text) {
+    out += text;
+    out += kCrLf;
+  };
+  auto records = [&](const Form* form) {
+    if (!form) return;
+    for (const auto& c : form->Controls())
+      if (IsPatternControl(*c)) line(ControlRecord(*c));
+  };
+
+  line("Created on: " + CreatedOnText(created));
+  line("Created by: " + m.CreatorName);
+  line("");
+  line("Designer");
+  records(forms.designer);
+  records(forms.view3D);
+  line("Tessellator");
+  records(forms.tessellator);
+  line("PolyData");
+  for (int s = 0; s <= LastSlot; ++s) line(PointLine(m, s));
+  line("TessData");
+  const int count = program.tess.TessCount;
+  line(CountLine(count));
+  for (int i = 1; i <= count && i < TessCapacity; ++i) line(ItemLine(program.tess.TessItems[i]));
+  line("ColourData");
+  line(ColourLine(m.CustomColours));
+  const int overrides = m.overrides.OverrideCount;
+  line(CountLine(overrides));
+  for (int i = 0; i < overrides && i < OverrideCapacity; ++i)
+    line(OverrideLine(m.overrides.entries[i]));
+  const bool shown3D = forms.view3D && forms.view3D->IsVisible();
+  line(shown3D ? m.SolidName : "No3D");
+  return out;
+}
+
+bool SavePatternFile(const std::string& path, std::string_view text, std::string& reason) {
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly)) {
+    reason = file.errorString().toStdString();
+    return false;
+  }
+  const qint64 size = static_cast<qint64>(text.size());
+  if (file.write(text.data(), size) != size) {
+    reason = file.errorString().toStdString();
+    file.cancelWriting();
+    return false;
+  }
+  if (!file.commit()) {
+    reason = file.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+// ---- reading
+
+std::string PatternLoadError::Describe() const {
+  return line > 0 ? "line " + std::to_string(line) + ": " + reason : reason;
+}
+
+bool ReadPatternFile(const std::string& path, std::string& text, std::string& reason) {
+  const QString name = QString::fromStdString(path);
+  if (QFileInfo(name).isDir()) {
+    reason = path + " is a folder";
+    return false;
+  }
+  QFile file(name);
+  if (!file.open(QIODevice::ReadOnly)) {
+    reason = path + ": " + file.errorString().toStdString();
+    return false;
+  }
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    reason = path + ": " + file.errorString().toStdString();
+    return false;
+  }
+  text.assign(data.constData(), static_cast<size_t>(data.size()));
+  return true;
+}
+
+PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
+                              const PatternLoadHooks& hooks) {
+  PatternLoadResult result;
+  LineCursor in(text);
+  std::string reason;
+  auto fail = [&result](int line, std::string why) {
+    result.error = {line, std::move(why)};
+    return result;
+  };
+  auto progress = [&hooks](int percent) {
+    if (hooks.progress) hooks.progress(percent);
+  };
+  auto missing = [&](const char* header) {
+    return fail(in.PastEnd(), std::string("the file ends before \"") + header + "\"");
+  };
+  // Skips lines up to the header; false at the end of the text.
+  auto skipTo = [&in](const char* header) {
+    while (auto line = in.Next())
+      if (EqualsNoCase(*line, header)) return true;
+    return false;
+  };
+
+  if (!skipTo("Designer")) return missing("Designer");
+  progress(5);
+
+  // Designer and 3D records; the first record for a control wins.
+  std::map<RecordKey, float> records;
+  int recordCount = 0;
+  for (;;) {
+    const auto line = in.Next();
+    if (!line) return missing("Tessellator");
+    if (EqualsNoCase(*line, "Tessellator")) break;
+    if (++recordCount > MaxDesignerRecords)
+      return fail(in.Current(), "more than 1000 designer records");
+    std::string_view name;
+    double index = 0;
+    float value = 0;
+    if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
+    int rounded = 0;
+    if (ToInt32(index, rounded)) records.emplace(RecordKey{ToUpper(name), rounded}, value);
+  }
+
+  auto apply = [&](Form& form, bool report) {
+    const size_t count = form.Controls().size();
+    const int every = static_cast<int>(RoundHalfEven(count / 20.0));
+    // By index: a handler run by an assignment must not invalidate the walk.
+    for (size_t i = 0; i < form.Controls().size(); ++i) {
+      Control& c = *form.Controls()[i];
+      if (IsPatternControl(c)) {
+        const auto found = records.find(RecordKey{ToUpper(c.Name()), c.Index()});
+        if (found != records.end()) AssignValue(c, found->second);
+      }
+      const int done = static_cast<int>(i) + 1;
+      if (report && every > 0 && done % every == 0)
+        progress(static_cast<int>(RoundHalfEven(10 + 70.0 * done / count)));
+    }
+  };
+  progress(10);
+  if (forms.designer) apply(*forms.designer, true);
+  progress(80);
+  if (forms.view3D) apply(*forms.view3D, false);
+  progress(85);
+
+  // Tessellator records, matched one by one; a line naming no control is skipped.
+  for (;;) {
+    const auto line = in.Next();
+    if (!line) return missing("PolyData");
+    if (EqualsNoCase(*line, "PolyData")) break;
+    std::string_view name;
+    double index = 0;
+    float value = 0;
+    if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
+    if (!forms.tessellator) continue;
+    for (size_t i = 0; i < forms.tessellator->Controls().size(); ++i) {
+      Control& c = *forms.tessellator->Controls()[i];
+      if (IsPatternControl(c) && EqualsNoCase(c.Name(), name) && c.Index() == index) {
+        AssignValue(c, value);
+        break;
+      }
+    }
+  }
+
+  // Points. A "TessData" line ends the section early; the slots not reached
+  // keep the empty points the designer cleared them to.
+  if (hooks.clearDesignerCanvas) hooks.clearDesignerCanvas();
+  DesignModel& m = program.design;
+  bool endedEarly = false;
+  for (int slot = 0; slot <= LastSlot; ++slot) {
+    const auto line = in.Next();
+    if (!line) return missing("TessData");
+    if (EqualsNoCase(*line, "TessData")) {
+      endedEarly = true;
+      break;
+    }
+    if (!ReadPointLine(*line, m, slot, reason)) return fail(in.Current(), reason);
+  }
+  if (!endedEarly && !in.Next()) return missing("TessData");
+
+  TessState& tess = program.tess;
+  const auto countLine = in.Next();
+  if (!countLine) return fail(in.PastEnd(), "the file ends before the tile count");
+  int count = 0;
+  if (!ToInt32(Val(*countLine), count) || count < 0 || count > MaxTessItems)
+    return fail(in.Current(), "tile count outside 0..199");
+  progress(90);
+  // The count grows with every item read, so a fault leaves only read items.
+  tess.TessCount = 0;
+  for (int i = 1; i <= count; ++i) {
+    const auto line = in.Next();
+    if (!line) return fail(in.PastEnd(), "the file ends in the tile list");
+    if (!ReadItemLine(*line, tess.TessItems[i], forms.tessellator, reason))
+      return fail(in.Current(), reason);
+    tess.TessCount = i;
+  }
+  tess.EditItem = tess.TessCount;
+  if (hooks.updateEdit) hooks.updateEdit(tess.TessCount);
+  progress(95);
+
+  if (!in.Next()) return missing("ColourData");
+  const auto colourLine = in.Next();
+  if (!colourLine) return fail(in.PastEnd(), "the file ends before the colour line");
+  if (!ReadColourLine(*colourLine, m.CustomColours, reason)) return fail(in.Current(), reason);
+  if (!ShowFillSwatch(program)) return fail(in.Current(), "fill colour index outside 0..15");
+
+  const auto overrideLine = in.Next();
+  if (!overrideLine) return fail(in.PastEnd(), "the file ends before the override count");
+  int overrides = 0;
+  if (!ToInt32(Val(*overrideLine), overrides) || overrides < 0 || overrides > OverrideCapacity)
+    return fail(in.Current(), "override count outside 0..1000");
+  m.overrides.OverrideCount = 0;
+  for (int i = 0; i < overrides; ++i) {
+    const auto line = in.Next();
+    if (!line) return fail(in.PastEnd(), "the file ends in the override list");
+    if (!ReadOverrideLine(*line, m.overrides.entries[i], reason)) return fail(in.Current(), reason);
+    m.overrides.OverrideCount = i + 1;
+  }
+
+  const auto solid = in.Next();
+  if (solid && ToUpper(*solid).find("NO3D") == std::string::npos)
+    result.solidName = std::string(*solid);
+  result.ok = true;
+  return result;
+}
+
+}  // namespace wlg

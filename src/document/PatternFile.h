@@ -1,0 +1,101 @@
+#pragma once
+// Pattern files (.wlg): the whole design as CR LF text lines, written from
+// and read back into the windows' controls and the program's shared model.
+// The line formats are shared with the undo snapshot.
+
+#include <array>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controls/Form.h"
+#include "designer/Program.h"
+
+namespace wlg {
+
+inline constexpr const char* kPatternLoadFailed = "Sorry,there was an error loading the .wlg file";
+inline constexpr const char* kPatternSaveFailed = "Sorry, the .wlg file could not be saved:";
+inline constexpr int MaxDesignerRecords = 1000;
+
+// The windows whose controls a pattern carries. The 3D window and the
+// tessellator may not exist yet; their records are then skipped.
+struct PatternForms {
+  Form* designer = nullptr;
+  Form* view3D = nullptr;
+  Form* tessellator = nullptr;
+};
+
+// ---- line formats
+
+// Lines of a text whose lines end in CR LF, LF or a lone CR. A final line
+// without an ending counts; an ending at the very end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+// Fields between commas; an empty line has none.
+std::vector<std::string_view> SplitFields(std::string_view line);
+
+// Controls saved in a pattern: entries and check boxes named "vs..." or
+// "chk..." in any letter case.
+bool IsPatternControl(const Control& c);
+std::string ControlRecord(const Control& c);  // "vsPolyBig,0,4"
+std::string CountLine(int count);             // " 12 "
+std::string PointLine(const DesignModel& m, int slot);
+std::string ItemLine(const TessItem& item);
+std::string ColourLine(const std::array<Colour, 16>& colours);
+std::string OverrideLine(const ColourOverride& o);
+// "dd/mmm/yyyy hh:mm:ss" with English month abbreviations, whatever the locale.
+std::string CreatedOnText(const std::tm& t);
+
+// Readers of single lines; false (with 'reason') for a line too short or a
+// number a float or 32-bit integer cannot hold.
+bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string& reason);
+// 'tessellator' supplies mirror and scale for the older four-field form.
+bool ReadItemLine(std::string_view line, TessItem& item, const Form* tessellator,
+                  std::string& reason);
+bool ReadColourLine(std::string_view line, std::array<Colour, 16>& colours, std::string& reason);
+bool ReadOverrideLine(std::string_view line, ColourOverride& o, std::string& reason);
+
+// The tessellator's fill swatch shows CustomColours(vsFillColour(0)). False
+// when that index is outside 0..15 (nothing is changed then).
+bool ShowFillSwatch(Program& program);
+
+// ---- writing
+
+std::string WritePattern(const Program& program, const PatternForms& forms, const std::tm& created);
+// Writes through a temporary file in the same folder that replaces 'path'
+// only once everything is written, so a failure leaves an earlier file as it was.
+bool SavePatternFile(const std::string& path, std::string_view text, std::string& reason);
+
+// ---- reading
+
+struct PatternLoadError {
+  int line = 0;  // 1-based; 0 when the file could not be read at all
+  std::string reason;
+  std::string Describe() const;
+};
+
+struct PatternLoadHooks {
+  std::function<void(int percent)> progress;
+  std::function<void(int item)> updateEdit;    // the tessellator's editor
+  std::function<void()> clearDesignerCanvas;  // before the point lines
+};
+
+struct PatternLoadResult {
+  bool ok = false;
+  PatternLoadError error;
+  // The solid to show; empty when the file ends before it or names "No3D".
+  std::optional<std::string> solidName;
+};
+
+bool ReadPatternFile(const std::string& path, std::string& text, std::string& reason);
+
+// Reads the sections of a pattern into the forms' controls and the model,
+// reporting progress 5..95. Stops at the first fault; what was read before it
+// stays in place. The designer's own steps around it (clearing the tiles
+// before, selecting ranks and showing windows after) belong to the caller.
+PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
+                              const PatternLoadHooks& hooks);
+
+}  // namespace wlg

@@ -1,0 +1,50 @@
+// libFuzzer target for the pattern loader: arbitrary bytes are opened through
+// File/Open of a started designer, with every message answered OK. A crash,
+// a hang or a sanitizer report is a fault; the load error message is not.
+/* Not part of the normal build (the test build compiles this file empty).
+   From the repository root:
+
+   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address -fPIC -DWHIRLIGONS_FUZZ \
+     -DWHIRLIGONS_VERSION='"1.14"' -DWHIRLIGONS_SOURCE_DATA_DIR='"data"' \
+     -DWHIRLIGONS_INSTALL_DATA_DIR='"data"' -Isrc -Itests \
+     $(pkg-config --cflags Qt6Core Qt6Gui) tests/fuzz/pattern_fuzz.cpp \
+     tests/support/ScriptedPrompts.cpp \
+     $(find src -mindepth 2 -maxdepth 2 -name '*.cpp' ! -path 'src/app/*') \
+     $(pkg-config --libs Qt6Core Qt6Gui libturbojpeg) -lEMF -o pattern_fuzz
+   ./pattern_fuzz -max_total_time=60 CORPUS_FOLDER
+
+   Saved .wlg files make a good seed corpus. */
+
+#ifdef WHIRLIGONS_FUZZ
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+
+#include "support/DesignerHarness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using wlg::testing::DesignerHarness;
+  static QTemporaryDir dir;
+  static const std::string path = dir.filePath("fuzz.wlg").toStdString();
+  // One designer for the whole run, as a user would open file after file.
+  static DesignerHarness* h = [] {
+    auto* harness = new DesignerHarness;
+    harness->prompts.autoOk = true;
+    harness->Start();
+    return harness;
+  }();
+
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+  file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  file.close();
+
+  h->prompts.log.clear();
+  h->prompts.File(path);
+  h->form.mnuFileLoad_Click();
+  return 0;
+}
+
+#endif  // WHIRLIGONS_FUZZ
