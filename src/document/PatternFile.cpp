@@ -6,8 +6,8 @@
 #include <QString>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -183,9 +183,7 @@ std::string ControlRecord(const Control& c) {
   return c.Name() + "," + std::to_string(c.Index()) + "," + value;
 }
 
-std::string CountLine(int count) {
-  return (count < 0 ? "" : " ") + std::to_string(count) + " ";
-}
+std::string CountLine(int count) { return (count < 0 ? "" : " ") + std::to_string(count) + " "; }
 
 std::string PointLine(const DesignModel& m, int slot) {
   std::string line;
@@ -312,7 +310,8 @@ bool ShowFillSwatch(Program& program) {
 
 // ---- writing
 
-std::string WritePattern(const Program& program, const PatternForms& forms, const std::tm& created) {
+std::string WritePattern(const Program& program, const PatternForms& forms,
+                         const std::tm& created) {
   const DesignModel& m = program.design;
   std::string out;
   auto line = [&out](const std::string& text) {

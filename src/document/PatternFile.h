@@ -78,7 +78,7 @@ struct PatternLoadError {
 
 struct PatternLoadHooks {
   std::function<void(int percent)> progress;
-  std::function<void(int item)> updateEdit;    // the tessellator's editor
+  std::function<void(int item)> updateEdit;   // the tessellator's editor
   std::function<void()> clearDesignerCanvas;  // before the point lines
 };
 

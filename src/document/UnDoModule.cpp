@@ -58,7 +58,9 @@ void RestoreDesignSnapshot(const std::vector<std::string>& lines, Program& progr
   TessState& tess = program.tess;
   std::string reason;  // the lines are our own; a short snapshot just stops early
   size_t next = 0;
-  auto line = [&]() -> const std::string* { return next < lines.size() ? &lines[next++] : nullptr; };
+  auto line = [&]() -> const std::string* {
+    return next < lines.size() ? &lines[next++] : nullptr;
+  };
 
   for (int s = 0; s <= LastSlot; ++s) {
     const std::string* l = line();
@@ -67,7 +69,8 @@ void RestoreDesignSnapshot(const std::vector<std::string>& lines, Program& progr
   }
   const std::string* count = line();
   if (!count) return;
-  const int items = static_cast<int>(std::clamp<int64_t>(RoundHalfEven(Val(*count)), 0, MaxTessItems));
+  const int items =
+      static_cast<int>(std::clamp<int64_t>(RoundHalfEven(Val(*count)), 0, MaxTessItems));
   for (int i = 1; i < TessCapacity; ++i) tess.TessItems[i].X = 0;
   tess.TessCount = 0;
   for (int i = 1; i <= items; ++i) {

@@ -2,11 +2,11 @@
 // (also from older or hand-edited files), and how broken files and failed
 // saves are met.
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
 #include <regex>
@@ -88,7 +88,9 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
 
 class PatternFile : public ::testing::Test {
  protected:
-  std::string Path(const std::string& name) { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string Path(const std::string& name) {
+    return dir.filePath(QString::fromStdString(name)).toStdString();
+  }
 
   std::string Save(Session& s, const std::string& name = "saved.wlg") {
     s.h.prompts.File(Path(name));
@@ -209,8 +211,9 @@ TEST_F(PatternFile, RoundTripRestoresEverythingAndReopensTheSolid) {
   EXPECT_EQ(b.h.prompts.log[0].text, "Whirligons|*.wlg");
   EXPECT_FALSE(b.h.form.LastLoadError().has_value());
 
-  const std::vector<std::pair<Form*, Form*>> forms = {
-      {&a.h.form, &b.h.form}, {&a.windows.tess, &b.windows.tess}, {&a.windows.view3D, &b.windows.view3D}};
+  const std::vector<std::pair<Form*, Form*>> forms = {{&a.h.form, &b.h.form},
+                                                      {&a.windows.tess, &b.windows.tess},
+                                                      {&a.windows.view3D, &b.windows.view3D}};
   for (auto [fa, fb] : forms) {
     ASSERT_EQ(fa->Controls().size(), fb->Controls().size());
     for (size_t i = 0; i < fa->Controls().size(); ++i) {
@@ -252,7 +255,9 @@ TEST_F(PatternFile, ProgressRunsFromZeroToHundred) {
   const std::string text = Save(a);
   Session b;
   std::vector<std::string> captions;
-  b.h.form.ProgressDialog().onRefresh = [&] { captions.push_back(b.h.form.ProgressDialog().Caption()); };
+  b.h.form.ProgressDialog().onRefresh = [&] {
+    captions.push_back(b.h.form.ProgressDialog().Caption());
+  };
   Load(b, text);
   ASSERT_GE(captions.size(), 8u);
   EXPECT_EQ(captions.front(), "Loading ...");
@@ -340,9 +345,8 @@ TEST_F(PatternFile, StrayRecordsAreIgnoredAndValuesClamped) {
   Session a;
   auto lines = Lines(Save(a));
   const size_t designer = IndexOf(lines, "Designer") + 1;
-  lines.insert(lines.begin() + designer,
-               {"vsNoSuch,0,5", "vsPolyBig,9,5", "VSPOLYBIG,1,999", "vsPolySmall,2,-4",
-                "chkStar,3,1.4", "vsPoly,2.5,9"});
+  lines.insert(lines.begin() + designer, {"vsNoSuch,0,5", "vsPolyBig,9,5", "VSPOLYBIG,1,999",
+                                          "vsPolySmall,2,-4", "chkStar,3,1.4", "vsPoly,2.5,9"});
   // The real records follow; the first record for a control wins.
   lines.erase(lines.begin() + IndexOf(lines, "vsScale,1,2"));
   lines.insert(lines.begin() + IndexOf(lines, "Tessellator") + 1,
@@ -386,19 +390,27 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
     int line;  // where the load must say it stopped (0: do not check)
   };
   std::string huge(50, '9');
+  auto oneItem = [&](std::string item) {
+    return [&, item](std::vector<std::string>& l) {
+      l[tessCount] = " 1 ";
+      l.insert(l.begin() + tessCount + 1, item);
+    };
+  };
   const std::vector<Case> cases = {
       {"count beyond 199", [&](auto& l) { l[tessCount] = " 200 "; }, int(tessCount) + 1},
       {"negative count", [&](auto& l) { l[tessCount] = "-1 "; }, int(tessCount) + 1},
       {"truncated in the points", [&](auto& l) { l.resize(poly + 10); }, int(poly) + 11},
       {"short point line", [&](auto& l) { l[poly + 5] = "1,2,3"; }, int(poly) + 6},
-      {"number beyond a float", [&](auto& l) { l[poly + 1] = huge + "," + l[poly + 1]; }, int(poly) + 2},
-      {"short item line", [&](auto& l) { l[tessCount] = " 1 "; l.insert(l.begin() + tessCount + 1, "1,2"); }, int(tessCount) + 2},
-      {"five-field item line", [&](auto& l) { l[tessCount] = " 1 "; l.insert(l.begin() + tessCount + 1, "1,2,1,0,True"); }, int(tessCount) + 2},
-      {"tile number 5", [&](auto& l) { l[tessCount] = " 1 "; l.insert(l.begin() + tessCount + 1, "1,2,5,0,True,2"); }, int(tessCount) + 2},
+      {"number beyond a float", [&](auto& l) { l[poly + 1] = huge + "," + l[poly + 1]; },
+       int(poly) + 2},
+      {"short item line", oneItem("1,2"), int(tessCount) + 2},
+      {"five-field item line", oneItem("1,2,1,0,True"), int(tessCount) + 2},
+      {"tile number 5", oneItem("1,2,5,0,True,2"), int(tessCount) + 2},
       {"short colour line", [&](auto& l) { l[tessCount + 2] = "1,2,3,"; }, int(tessCount) + 3},
       {"too many overrides", [&](auto& l) { l[tessCount + 3] = " 1001 "; }, int(tessCount) + 4},
       {"short designer record", [&](auto& l) { l[4] = "vsPolyBig,0"; }, 5},
-      {"1001 designer records", [&](auto& l) { l.insert(l.begin() + 4, 1001 - records, "vsX,0,1"); }, 1005},
+      {"1001 designer records",
+       [&](auto& l) { l.insert(l.begin() + 4, 1001 - records, "vsX,0,1"); }, 1005},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -89,7 +89,8 @@ TEST_F(Undo, SnapshotIsRestoredOnceThenEntriesRevert) {
 
 TEST_F(Undo, LaterCommitRevertsFirstWhicheverWindowItIsIn) {
   Form other("frmT");
-  ValidText& vtX = other.Add<ValidText>(FindEntrySpec(Window::Tessellator, "vtX"), 0, h.program.entries);
+  ValidText& vtX =
+      other.Add<ValidText>(FindEntrySpec(Window::Tessellator, "vtX"), 0, h.program.entries);
   h.program.tessellator = &other;
 
   big.CommitEnter("5");
@@ -164,9 +165,11 @@ TEST(DesignSnapshot, KeepsEveryLinePastAThousand) {
   testing::ScriptedPrompts prompts;
   auto from = std::make_unique<Program>(prompts);
   from->tess.TessCount = MaxTessItems;
-  for (int i = 1; i <= MaxTessItems; ++i) from->tess.TessItems[i] = {float(i), 1, 0, 1 + i % 4, false, 2, i % 2 == 0};
+  for (int i = 1; i <= MaxTessItems; ++i)
+    from->tess.TessItems[i] = {float(i), 1, 0, 1 + i % 4, false, 2, i % 2 == 0};
   from->design.overrides.OverrideCount = OverrideCapacity;
-  for (int i = 0; i < OverrideCapacity; ++i) from->design.overrides.entries[i] = {float(i), 1, i % 64, i % 16};
+  for (int i = 0; i < OverrideCapacity; ++i)
+    from->design.overrides.entries[i] = {float(i), 1, i % 64, i % 16};
 
   const auto lines = TakeDesignSnapshot(*from);
   ASSERT_EQ(lines.size(), 64u + 1 + 199 + 1 + 1 + 1000);
