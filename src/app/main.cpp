@@ -1,16 +1,20 @@
 // whirligons: the designer and its windows.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPalette>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "designer/frmS.h"
+#include "controls/Progress.h"
+#include "controls/qt/ProgressDialog.h"
+#include "designer/Windows.h"
 #include "designer/qt/DesignerWindow.h"
 #include "platform/ImageCanvas.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtPrompts.h"
+#include "tessellator/qt/TessellatorWindow.h"
 
 namespace {
 bool HaveDisplay() {
@@ -40,9 +44,17 @@ int main(int argc, char** argv) {
   program.processEvents = [] { QCoreApplication::processEvents(); };
   auto settings = wlg::OpenUserSettings();
 
-  wlg::frmS designer(program, *settings);
-  wlg::DesignerWindow window(designer);
-  prompts.SetParent(&window);
+  wlg::Windows windows(program, *settings);
+  wlg::DesignerWindow designerWindow(windows.designer);
+  wlg::TessellatorWindow tessellatorWindow(windows.tessellator, program);
+  prompts.SetParent(&designerWindow);
+  windows.tessellator.copyToClipboard = [](const QImage& image) {
+    QGuiApplication::clipboard()->clear();
+    QGuiApplication::clipboard()->setImage(image);
+  };
+
+  wlg::ProgressDialog progress(windows.designer.ProgressDialog(), &designerWindow);
+  windows.designer.Progress().letPendingInputRun = [] { QCoreApplication::processEvents(); };
 
   // The whole command line after the program name, as one text.
   std::string commandLine;
@@ -50,7 +62,8 @@ int main(int argc, char** argv) {
     if (i > 1) commandLine += ' ';
     commandLine += argv[i];
   }
-  designer.Form_Load(commandLine);
-  designer.Show();
-  return app.exec();
+  windows.designer.Show();
+  windows.designer.Form_Load(commandLine);
+  const int rc = app.exec();
+  return rc;
 }

@@ -158,6 +158,9 @@ class frmS : public Form, public TileSettings {
   std::function<void()> rebuildSolid;
   std::function<float(int tile)> tessScale;
   std::function<void()> read3DColours;
+  // Runs once start-up has restored the settings, for the other windows'
+  // copies of the designer's options.
+  std::function<void()> startupRestored;
 
   // Colour-index entries show their palette colour with readable text.
   void ColourEntry(ValidText& entry);

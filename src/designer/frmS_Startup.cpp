@@ -34,6 +34,7 @@ void frmS::Form_Load(const std::string& commandLine) {
   p_.design.CreatorName = settings_.Get("CreatedBy").value_or("");
 
   p_.design.CustomColours = Palette16;
+  if (startupRestored) startupRestored();
   p_.design.CanvasCentre = {TileCanvasSize / 2.0f, TileCanvasSize / 2.0f};
 
   p_.design.SelectedSlot = 0;
@@ -76,7 +77,8 @@ void frmS::Form_Load(const std::string& commandLine) {
 }
 
 void frmS::Form_Activate() {
-  // The tessellator edits the tile the designer shows; it follows once it exists.
+  // The tessellator edits the tile the designer shows.
+  if (selectTessTile) selectTessTile(p_.design.CurrentTile);
 }
 
 void frmS::Form_QueryUnload() {

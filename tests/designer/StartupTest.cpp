@@ -204,7 +204,9 @@ TEST(CommandLine, PatternNamesAreRecognisedAndUnquoted) {
     const bool expected = *c.file != '\0';
     EXPECT_EQ(opened, expected ? 1 : 0) << c.commandLine;
     EXPECT_EQ(h.form.CommandLineFile(), c.file) << c.commandLine;
-    if (expected) EXPECT_TRUE(flagWhileOpening);
+    if (expected) {
+      EXPECT_TRUE(flagWhileOpening);
+    }
     EXPECT_FALSE(h.form.CommandLineLoad);
   }
 }

@@ -150,7 +150,9 @@ TEST_F(PatternFile, WrittenLinesFollowTheFormat) {
   ASSERT_GE(text.size(), 2u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
   for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+    if (text[i] == '\n') {
+      ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+    }
 
   const auto lines = Lines(text);
   EXPECT_TRUE(std::regex_match(
@@ -218,7 +220,9 @@ TEST_F(PatternFile, RoundTripRestoresEverythingAndReopensTheSolid) {
     ASSERT_EQ(fa->Controls().size(), fb->Controls().size());
     for (size_t i = 0; i < fa->Controls().size(); ++i) {
       const Control& ca = *fa->Controls()[i];
-      if (IsPatternControl(ca)) EXPECT_EQ(ControlRecord(ca), ControlRecord(*fb->Controls()[i]));
+      if (IsPatternControl(ca)) {
+        EXPECT_EQ(ControlRecord(ca), ControlRecord(*fb->Controls()[i]));
+      }
     }
   }
   EXPECT_EQ(b.h.form.vs("vsPolyBig", 1).Value(), "5.5");
@@ -423,7 +427,9 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
     b.tess.TessItems[1].X = 5;
     Load(b, Join(lines));
     ExpectOneLoadError(b);
-    if (c.line) EXPECT_EQ(b.h.form.LastLoadError()->line, c.line);
+    if (c.line) {
+      EXPECT_EQ(b.h.form.LastLoadError()->line, c.line);
+    }
     EXPECT_EQ(b.m.X[0][0], 11);
     EXPECT_EQ(b.h.form.vs("vsPolyBig", 0).Value(), "9");
     EXPECT_EQ(b.tess.TessCount, 1);

@@ -9,7 +9,7 @@
      -DWHIRLIGONS_INSTALL_DATA_DIR='"data"' -Isrc -Itests \
      $(pkg-config --cflags Qt6Core Qt6Gui) tests/fuzz/pattern_fuzz.cpp \
      tests/support/ScriptedPrompts.cpp \
-     $(find src -mindepth 2 -maxdepth 2 -name '*.cpp' ! -path 'src/app/*') \
+     $(find src -mindepth 2 -maxdepth 2 -name '*.cpp' | grep -v '^src/app') \
      $(pkg-config --libs Qt6Core Qt6Gui libturbojpeg) -lEMF -o pattern_fuzz
    ./pattern_fuzz -max_total_time=60 CORPUS_FOLDER
 

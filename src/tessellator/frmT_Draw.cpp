@@ -1,0 +1,119 @@
+// Drawing the tessellation and snapping a dragged tile onto its neighbour.
+#include <algorithm>
+
+#include "designer/frmS.h"
+#include "tessellator/frmT.h"
+
+namespace wlg {
+
+FPoint frmT::ToCanvas(float wx, float wy) const {
+  const PictureBox& pic = Get<PictureBox>("picT");
+  const float z = Entry("vsZoom").Single();
+  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  const float ox = (1 - z) * w / 2 + (50 - Get<ScrollBar>("XScroll").Value()) * 5 * z;
+  const float oy = (1 - z) * h / 2 + (50 - Get<ScrollBar>("YScroll").Value()) * 5 * z;
+  return {wx * z + ox, wy * z + oy};
+}
+
+FPoint frmT::ToWorld(float px, float py) const {
+  const PictureBox& pic = Get<PictureBox>("picT");
+  const float z = Entry("vsZoom").Single();
+  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  return {(px - (1 - z) * w / 2) / z - (50 - Get<ScrollBar>("XScroll").Value()) * 5,
+          (py - (1 - z) * h / 2) / z - (50 - Get<ScrollBar>("YScroll").Value()) * 5};
+}
+
+void frmT::DrawTess() {
+  if (!IsVisible()) return;
+  DesignModel& m = p_.design;
+  p_.TessImageChanged = true;
+  for (int i = 0; i < 3 * TileCount; ++i) m.ShowLine[i] = !designer_.chk("chkHideLine", i).Checked();
+
+  PictureBox& pic = picT();
+  Canvas& canvas = pic.canvas;
+  const int back = Entry("vsTBackground").Integer();
+  canvas.backColour = back == 7 ? ButtonFaceColour() : PaletteColour(back);
+
+  const float z = Entry("vsZoom").Single();
+  const float w = static_cast<float>(canvas.Width()), h = static_cast<float>(canvas.Height());
+  m.DrawZoom = z;
+  m.DrawOffsetX = (1 - z) * w / 2 + (50 - XScroll().Value()) * 5 * z;
+  m.DrawOffsetY = (1 - z) * h / 2 + (50 - YScroll().Value()) * 5 * z;
+  canvas.Clear();
+
+  TileRenderer& r = designer_.renderer();
+  TessState& t = p_.tess;
+  for (int i = 1; i <= t.TessCount && i < TessCapacity; ++i) {
+    TessItem& it = t.TessItems[i];
+    if (it.X == 0) continue;
+    if (it.Shape < 1 || it.Shape > TileCount) continue;  // a corrupt item is never drawn
+    r.DRP(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, it.Selected, i);
+    r.CopyPolygon(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, i);
+  }
+
+  m.DrawZoom = 1;
+  m.DrawOffsetX = m.DrawOffsetY = 0;
+
+  const int ct = m.CurrentTile;
+  const float innerTurn =
+      designer_.chk("chkRotate", ct).Value() != 1 ? 180.0f / m.InnerSides[ct] : 0.0f;
+  m.views.InnerTurn[0] = m.views.InnerTurn[ct + 1] = innerTurn;
+  m.views.SideLength[0] = designer_.vs("vsPolySmall", ct).Single() * 30;
+  m.views.OuterRatio[0] =
+      designer_.vs("vsPolyBig", ct).Single() / designer_.vs("vsPolySmall", ct).Single();
+  m.views.ViewScale[0] = 1;
+  designer_.GetScales();
+  for (int v = 1; v <= TileCount; ++v)
+    m.views.OuterRatio[v] =
+        designer_.vs("vsPolyBig", v - 1).Single() / designer_.vs("vsPolySmall", v - 1).Single();
+  pic.Invalidate();
+  if (m.MetafileMode) return;
+
+  // The designer's construction is left for its pointer editing.
+  PictureBox& des = designer_.picS(ct);
+  r.DRP(des.canvas, 0, m.CanvasCentre.x, m.CanvasCentre.y, 0, ct, false, -1);
+  des.Invalidate();
+}
+
+void frmT::CheckXY(float x, float y) {
+  TessState& t = p_.tess;
+  if (!designer_.Menu("mnuEditSnap").Checked() || DragItem == 0 || t.TessCount == 0) return;
+  float best = 999999;
+  int n = 0;
+  for (int i = 1; i <= t.TessCount; ++i) {
+    if (i == DragItem) continue;
+    const float dx = t.TessItems[i].X - x, dy = t.TessItems[i].Y - y;
+    const float d = dx * dx + dy * dy;
+    if (d < best) {
+      best = d;
+      n = i;
+    }
+  }
+  if (n == 0) return;
+  auto count = [&](const TessItem& it) {
+    const int tile = std::clamp(it.Shape - 1, 0, LastTile);
+    int c = designer_.vs("vsPolyOut", tile).Integer();
+    if (designer_.chk("chkStar", tile).Checked()) c *= 2;
+    return std::min(c, OutlineCapacity - 1);
+  };
+  const TessItem& nb = t.TessItems[n];
+  const TessItem& dr = t.TessItems[DragItem];
+  best = 999999;
+  int bj = 0, bk = 0;
+  for (int j = 1; j <= count(nb); ++j)
+    for (int k = 1; k <= count(dr); ++k) {
+      const float dx = dr.OutlineX[k] - nb.OutlineX[j], dy = dr.OutlineY[k] - nb.OutlineY[j];
+      const float d = dx * dx + dy * dy;
+      if (d < best) {
+        best = d;
+        bj = j;
+        bk = k;
+      }
+    }
+  if (bj == 0) return;
+  if (30 * p_.design.SnapRadius < best) return;
+  SnapX = SnapX - dr.OutlineX[bk] + nb.OutlineX[bj];
+  SnapY = SnapY - dr.OutlineY[bk] + nb.OutlineY[bj];
+}
+
+}  // namespace wlg
