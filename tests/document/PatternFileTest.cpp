@@ -21,24 +21,16 @@ namespace {
 
 using testing::DesignerHarness;
 
-// The tessellator's and the 3D window's saved controls as those windows
-// create them, plus one entry that is never saved.
+// The 3D window's saved controls as that window creates them, beside the
+// real tessellator.
 struct OtherWindows {
-  explicit OtherWindows(Program& p) {
-    for (int i = 0; i < TileCount; ++i) tess.Add<CheckBox>("chkMirror", i);
-    tess.Add<CheckBox>("chkShowEditor", 0);
-    for (int i = 0; i < TileCount; ++i)
-      tess.Add<ValidText>(FindEntrySpec(Window::Tessellator, "vsScale"), i, p.entries);
-    for (const char* name : {"vsFillColour", "vsZoom", "vsTBackground", "vtX"})
-      tess.Add<ValidText>(FindEntrySpec(Window::Tessellator, name), 0, p.entries);
-    tess.Add<StaticControl>("picFill", 0, ControlKind::Picture, "");
+  OtherWindows(Program& p, frmT& realTess) : tess(realTess) {
     for (const char* name : {"chkSpin", "chkVScroll", "chkHScroll"}) view3D.Add<CheckBox>(name, 0);
     for (const char* name : {"vsScale3D", "vsBack3D"})
       view3D.Add<ValidText>(FindEntrySpec(Window::View3D, name), 0, p.entries);
-    p.tessellator = &tess;
     p.view3D = &view3D;
   }
-  Form tess{"frmT"};
+  frmT& tess;
   Form view3D{"frm3D"};
 };
 
@@ -49,7 +41,7 @@ struct Session {
     h.Start();
   }
   DesignerHarness h;
-  OtherWindows windows{h.program};
+  OtherWindows windows{h.program, h.tess};
   DesignModel& m = h.model();
   TessState& tess = h.program.tess;
 };

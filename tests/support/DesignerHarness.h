@@ -1,10 +1,10 @@
 #pragma once
-// A designer window without a display: scripted prompts and a settings
+// The program's windows without a display: scripted prompts and a settings
 // store in memory (or any store the test hands in).
 
 #include <memory>
 
-#include "designer/frmS.h"
+#include "designer/Windows.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedPrompts.h"
 
@@ -12,7 +12,7 @@ namespace wlg::testing {
 
 struct DesignerHarness {
   explicit DesignerHarness(std::unique_ptr<SettingsStore> store = MakeMemorySettings())
-      : settings(std::move(store)), form(program, *settings) {}
+      : settings(std::move(store)), windows(program, *settings) {}
 
   void Start(const std::string& commandLine = "") { form.Form_Load(commandLine); }
   DesignModel& model() { return program.design; }
@@ -20,7 +20,9 @@ struct DesignerHarness {
   ScriptedPrompts prompts;
   Program program{prompts};
   std::unique_ptr<SettingsStore> settings;
-  frmS form;
+  Windows windows;
+  frmS& form = windows.designer;
+  frmT& tess = windows.tessellator;
 };
 
 }  // namespace wlg::testing
