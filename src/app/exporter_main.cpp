@@ -1,34 +1,23 @@
 // whirligons-export: writes what a user would save from the windows,
 // headlessly, through the same loader, renderer and writers.
 
+#include <QGuiApplication>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
-namespace {
-const char* kUsage =
-    "usage: whirligons-export [options] PATTERN.wlg OUT\n"
-    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg}          the tessellation canvas\n"
-    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg}     designer tile N (1..4)\n"
-    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... TTet)\n"
-    "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
-    "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
-    "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
-    "         --help, --version\n";
-}  // namespace
+#include "app/Exporter.h"
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::puts(WHIRLIGONS_VERSION);
-      return 0;
-    }
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const wlg::ParseResult parsed = wlg::ParseExportArgs(args);
+  if (!parsed.request) {
+    std::fputs(parsed.out.c_str(), stdout);
+    std::fputs(parsed.err.c_str(), stderr);
+    return parsed.exitCode;
   }
-  std::fputs("whirligons-export: pattern export is not available yet\n", stderr);
-  std::fputs(kUsage, stderr);
-  return 2;
+  // No display is needed: pictures are drawn into images.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  return wlg::RunExport(*parsed.request);
 }

@@ -1,8 +1,9 @@
 #include "document/PatternFile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
 #include <cfloat>
 #include <cmath>
@@ -350,22 +351,7 @@ std::string WritePattern(const Program& program, const PatternForms& forms,
 }
 
 bool SavePatternFile(const std::string& path, std::string_view text, std::string& reason) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    reason = file.errorString().toStdString();
-    return false;
-  }
-  const qint64 size = static_cast<qint64>(text.size());
-  if (file.write(text.data(), size) != size) {
-    reason = file.errorString().toStdString();
-    file.cancelWriting();
-    return false;
-  }
-  if (!file.commit()) {
-    reason = file.errorString().toStdString();
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, text, &reason);
 }
 
 // ---- reading

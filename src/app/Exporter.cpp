@@ -1,0 +1,197 @@
+#include "app/Exporter.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+#include "designer/Windows.h"
+#include "imaging/PictureFiles.h"
+#include "imaging/SvgRecorder.h"
+#include "platform/ConsolePrompts.h"
+#include "platform/Numbers.h"
+#include "platform/SafeFile.h"
+#include "platform/SettingsStore.h"
+
+namespace wlg {
+
+const char* const kExportUsage =
+    "usage: whirligons-export [options] PATTERN.wlg OUT\n"
+    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg}          the tessellation canvas\n"
+    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg}     designer tile N (1..4)\n"
+    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... TTet)\n"
+    "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
+    "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
+    "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
+    "         --help, --version\n";
+
+namespace {
+
+ParseResult UsageError(const std::string& why) {
+  ParseResult r;
+  r.exitCode = 2;
+  r.err = "whirligons-export: " + why + "\n" + kExportUsage;
+  return r;
+}
+
+bool ParseNumber(const std::string& text, double& out) {
+  char* end = nullptr;
+  out = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && *end == '\0';
+}
+
+std::string Extension(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+}
+
+}  // namespace
+
+ParseResult ParseExportArgs(const std::vector<std::string>& args) {
+  ExportRequest req;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    double n = 0;
+    if (a == "--help") {
+      ParseResult r;
+      r.out = kExportUsage;
+      return r;
+    } else if (a == "--version") {
+      ParseResult r;
+      r.out = std::string(WHIRLIGONS_VERSION) + "\n";
+      return r;
+    } else if (a == "--tile") {
+      if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 4 || n != static_cast<int>(n))
+        return UsageError("--tile takes a tile number from 1 to 4");
+      req.mode = ExportRequest::Mode::Tile;
+      req.tile = static_cast<int>(n);
+    } else if (a == "--solid") {
+      if (!value(v)) return UsageError("--solid takes a solid's key");
+      req.mode = ExportRequest::Mode::Solid;
+      req.solid = v;
+    } else if (a == "--sphere") {
+      req.mode = ExportRequest::Mode::Sphere;
+    } else if (a == "--size") {
+      int w = 0, h = 0;
+      char tail = 0;
+      if (!value(v) || std::sscanf(v.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 16 ||
+          h < 16 || w > 8000 || h > 8000)
+        return UsageError("--size takes WxH, each 16..8000 pixels");
+      req.width = w;
+      req.height = h;
+    } else if (a == "--zoom") {
+      if (!value(v) || !ParseNumber(v, n) || n < 0.2 || n > 100)
+        return UsageError("--zoom takes a number from 0.2 to 100");
+      req.zoom = static_cast<float>(n);
+    } else if (a == "--quality") {
+      if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 10 || n != static_cast<int>(n))
+        return UsageError("--quality takes a whole number from 1 to 10");
+      req.quality = static_cast<int>(n);
+    } else if (a == "--theta" || a == "--phi" || a == "--psi") {
+      if (!value(v) || !ParseNumber(v, n)) return UsageError(a + " takes an angle in degrees");
+      (a == "--theta" ? req.theta : a == "--phi" ? req.phi : req.psi) = static_cast<float>(n);
+    } else if (a == "--yes") {
+      req.yes = true;
+    } else if (a == "--lines") {
+      req.lines = true;
+    } else if (a == "--smooth") {
+      req.smooth = true;
+    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+      return UsageError("unknown option " + a);
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() != 2) return UsageError("give a pattern file and an output file");
+  req.pattern = positional[0];
+  req.output = positional[1];
+  if (ToUpper(req.pattern).find(".WLG") == std::string::npos)
+    return UsageError("the pattern file must be a .wlg file");
+
+  const std::string ext = Extension(req.output);
+  auto allowed = [&](std::initializer_list<const char*> exts) {
+    for (const char* e : exts)
+      if (ext == e) return true;
+    return false;
+  };
+  bool ok = false;
+  switch (req.mode) {
+    case ExportRequest::Mode::Tessellation: ok = allowed({"bmp", "jpg", "png", "emf", "svg"}); break;
+    case ExportRequest::Mode::Tile: ok = allowed({"bmp", "jpg", "png", "svg"}); break;
+    case ExportRequest::Mode::Solid: ok = allowed({"obj", "wrl", "bmp", "jpg", "png"}); break;
+    case ExportRequest::Mode::Sphere: ok = allowed({"wrl", "bmp", "jpg", "png"}); break;
+  }
+  if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  ParseResult r;
+  r.request = req;
+  return r;
+}
+
+namespace {
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "whirligons-export: %s\n", what.c_str());
+  return 1;
+}
+
+PictureKind KindOf(const std::string& ext) {
+  if (ext == "bmp") return PictureKind::BMP;
+  if (ext == "jpg") return PictureKind::JPG;
+  return PictureKind::PNG;
+}
+
+int ExportTile(Windows& w, Program& program, const ExportRequest& req) {
+  frmS& d = w.designer;
+  const int t = req.tile - 1;
+  d.SSTab1_Click(t);
+  const std::string ext = Extension(req.output);
+  std::string error;
+  if (ext == "svg") {
+    PictureBox& pic = d.picS(t);
+    SvgRecorder svg(pic.canvas.Width(), pic.canvas.Height(), pic.canvas.backColour);
+    program.design.MetafileMode = true;
+    d.renderer().metafile = &svg;
+    d.DrawPolygon();
+    d.renderer().metafile = nullptr;
+    program.design.MetafileMode = false;
+    d.DrawPolygon();
+    if (!WriteFileAtomically(req.output, svg.Document(), &error)) return Fail(error);
+    return 0;
+  }
+  if (!SaveCanvasPicture(d.picS(t).canvas.Image(), req.output, KindOf(ext), &error))
+    return Fail(error);
+  return 0;
+}
+
+}  // namespace
+
+int RunExport(const ExportRequest& req) {
+  ConsolePrompts prompts(req.yes);
+  Program program(prompts);
+  // The same file always gives the same picture: start from the controls'
+  // defaults, never from the user's settings.
+  auto settings = MakeMemorySettings();
+  try {
+    Windows windows(program, *settings);
+    if (!QFileInfo::exists(QString::fromStdString(req.pattern)))
+      return Fail(req.pattern + ": no such file");
+    windows.designer.Form_Load("\"" + req.pattern + "\"");
+    if (const auto& e = windows.designer.LastLoadError())
+      return Fail(req.pattern + ": line " + std::to_string(e->line) + ": " + e->reason);
+
+    switch (req.mode) {
+      case ExportRequest::Mode::Tile: return ExportTile(windows, program, req);
+      default:
+        return Fail("this export is not available yet");
+    }
+  } catch (const UnansweredQuestion& q) {
+    return Fail(std::string(q.what()) + "\n(answer Yes/OK with --yes)");
+  }
+}
+
+}  // namespace wlg

@@ -1,0 +1,37 @@
+#pragma once
+// The headless exporter: loads a pattern exactly as File/Open does and
+// writes what a user would save from the windows, through the same code.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wlg {
+
+struct ExportRequest {
+  enum class Mode { Tessellation, Tile, Solid, Sphere } mode = Mode::Tessellation;
+  int tile = 1;           // --tile N
+  std::string solid;      // --solid KEY
+  std::string pattern;    // PATTERN.wlg
+  std::string output;     // OUT.ext
+  int width = 0, height = 0;  // --size WxH (0: the window's default)
+  std::optional<float> zoom;
+  bool yes = false;
+  bool lines = false, smooth = false;
+  std::optional<int> quality;
+  std::optional<float> theta, phi, psi;
+};
+
+// Exit codes: 0 success, 1 load or export failure (or an unanswered
+// question), 2 usage error.
+struct ParseResult {
+  std::optional<ExportRequest> request;
+  int exitCode = 0;        // when there is no request: 0 for --help/--version, 2 for errors
+  std::string out, err;    // what to print
+};
+
+ParseResult ParseExportArgs(const std::vector<std::string>& args);
+int RunExport(const ExportRequest& request);
+extern const char* const kExportUsage;
+
+}  // namespace wlg
