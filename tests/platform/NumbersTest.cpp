@@ -68,7 +68,9 @@ TEST(NumbersTest, FormatSingleNeverUsesAnExponentAndReadsBackClosely) {
       ASSERT_LE(significant, 7) << s;
       const float back = std::strtof(s.c_str(), nullptr);
       ASSERT_LE(std::fabs(back - v), std::fabs(v) * 1e-6f + 1e-7f) << v << " -> " << s;
-      if (s.find('.') != std::string::npos) ASSERT_NE(s.back(), '0') << s;
+      if (s.find('.') != std::string::npos) {
+        ASSERT_NE(s.back(), '0') << s;
+      }
     }
   }
 }
