@@ -294,6 +294,15 @@ bool ReadOverrideLine(std::string_view line, ColourOverride& o, std::string& rea
   if (!ReadSingle(f[0], read.copy, reason) || !ReadSingle(f[1], read.item, reason) ||
       !ReadInt32(f[2], read.slot, reason) || !ReadInt32(f[3], read.colour, reason))
     return false;
+  // The renderer indexes the rank and colour tables with these.
+  if (read.slot < 0 || read.slot > LastSlot) {
+    reason = "rank slot " + std::to_string(read.slot) + " outside 0..63";
+    return false;
+  }
+  if (read.colour < 0 || read.colour > 15) {
+    reason = "colour index " + std::to_string(read.colour) + " outside 0..15";
+    return false;
+  }
   o = read;
   return true;
 }
@@ -356,6 +365,9 @@ bool SavePatternFile(const std::string& path, std::string_view text, std::string
 
 // ---- reading
 
+constexpr qint64 MaxPatternFileBytes = 16 * 1024 * 1024;
+constexpr size_t MaxPatternLineBytes = 64 * 1024;
+
 std::string PatternLoadError::Describe() const {
   return line > 0 ? "line " + std::to_string(line) + ": " + reason : reason;
 }
@@ -371,7 +383,12 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
     reason = path + ": " + file.errorString().toStdString();
     return false;
   }
-  const QByteArray data = file.readAll();
+  // A real pattern is a few kilobytes; anything this large is not one.
+  if (file.size() > MaxPatternFileBytes) {
+    reason = path + " is larger than 16 MiB";
+    return false;
+  }
+  const QByteArray data = file.read(MaxPatternFileBytes + 1);
   if (file.error() != QFileDevice::NoError) {
     reason = path + ": " + file.errorString().toStdString();
     return false;
@@ -383,6 +400,25 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
 PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
                               const PatternLoadHooks& hooks) {
   PatternLoadResult result;
+  {
+    int lineNo = 1;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+      if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
+        if (i - start > MaxPatternLineBytes) {
+          result.error = {lineNo, "a line longer than 64 KiB"};
+          return result;
+        }
+        if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        ++lineNo;
+        start = i + 1;
+      }
+    }
+  }
+  if (text.size() > static_cast<size_t>(MaxPatternFileBytes)) {
+    result.error = {0, "the file is larger than 16 MiB"};
+    return result;
+  }
   LineCursor in(text);
   std::string reason;
   auto fail = [&result](int line, std::string why) {

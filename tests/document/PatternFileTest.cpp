@@ -405,6 +405,21 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
       {"short colour line", [&](auto& l) { l[tessCount + 2] = "1,2,3,"; }, int(tessCount) + 3},
       {"too many overrides", [&](auto& l) { l[tessCount + 3] = " 1001 "; }, int(tessCount) + 4},
       {"short designer record", [&](auto& l) { l[4] = "vsPolyBig,0"; }, 5},
+      {"override rank slot 64",
+       [&](auto& l) {
+         l[tessCount + 3] = " 1 ";
+         l.insert(l.begin() + tessCount + 4, "0,1,64,3");
+       },
+       int(tessCount) + 5},
+      {"override colour 16",
+       [&](auto& l) {
+         l[tessCount + 3] = " 1 ";
+         l.insert(l.begin() + tessCount + 4, "0,1,5,16");
+       },
+       int(tessCount) + 5},
+      {"number beyond a double",
+       [&](auto& l) { l[poly + 1] = std::string(400, '9') + "," + l[poly + 1]; }, int(poly) + 2},
+      {"line over 64 KiB", [&](auto& l) { l[2] = std::string(70 * 1024, ' '); }, 3},
       {"1001 designer records",
        [&](auto& l) { l.insert(l.begin() + 4, 1001 - records, "vsX,0,1"); }, 1005},
   };
