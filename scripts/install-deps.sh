@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libturbojpeg0-dev libemf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs emf2svg
   desktop-file-utils shared-mime-info
 )

@@ -1,19 +1,8 @@
 // libFuzzer target for the pattern loader: arbitrary bytes are opened through
 // File/Open of a started designer, with every message answered OK. A crash,
 // a hang or a sanitizer report is a fault; the load error message is not.
-/* Not part of the normal build (the test build compiles this file empty).
-   From the repository root:
-
-   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address -fPIC -DWHIRLIGONS_FUZZ \
-     -DWHIRLIGONS_VERSION='"1.14"' -DWHIRLIGONS_SOURCE_DATA_DIR='"data"' \
-     -DWHIRLIGONS_INSTALL_DATA_DIR='"data"' -Isrc -Itests \
-     $(pkg-config --cflags Qt6Core Qt6Gui) tests/fuzz/pattern_fuzz.cpp \
-     tests/support/ScriptedPrompts.cpp \
-     $(find src -mindepth 2 -maxdepth 2 -name '*.cpp' | grep -v '^src/app') \
-     $(pkg-config --libs Qt6Core Qt6Gui libturbojpeg) -lEMF -o pattern_fuzz
-   ./pattern_fuzz -max_total_time=60 CORPUS_FOLDER
-
-   Saved .wlg files make a good seed corpus. */
+/* Not part of the normal build (the test build compiles this file empty);
+   scripts/fuzz.sh builds it with clang and runs it on the sample patterns. */
 
 #ifdef WHIRLIGONS_FUZZ
 
