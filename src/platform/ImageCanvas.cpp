@@ -14,13 +14,32 @@ ImageCanvas::ImageCanvas(int width, int height)
   image_.fill(ToQColor(backColour));
 }
 
+void ImageCanvas::Flush() const {
+  if (painter_) {
+    painter_->end();
+    painter_.reset();
+  }
+}
+
+QPainter& ImageCanvas::Painter() {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+  }
+  return *painter_;
+}
+
 void ImageCanvas::Resize(int width, int height) {
   if (width == image_.width() && height == image_.height()) return;
+  Flush();
   image_ = QImage(width, height, QImage::Format_RGB32);
   image_.fill(ToQColor(backColour));
 }
 
-void ImageCanvas::Clear() { image_.fill(ToQColor(backColour)); }
+void ImageCanvas::Clear() {
+  Flush();
+  image_.fill(ToQColor(backColour));
+}
 
 namespace {
 QPen MakePen(const Canvas& c) {
@@ -43,8 +62,7 @@ QPolygon ToQPolygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {
   if (count <= 0) return;
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::Antialiasing, false);
+  QPainter& p = Painter();
   p.setPen(MakePen(*this));
   if (fillStyle == FillStyle::Solid)
     p.setBrush(ToQColor(fillColour));
@@ -55,15 +73,14 @@ void ImageCanvas::Polygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polyline(const IPoint* pts, int count) {
   if (count <= 0) return;
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::Antialiasing, false);
+  QPainter& p = Painter();
   p.setPen(MakePen(*this));
+  p.setBrush(Qt::NoBrush);
   p.drawPolyline(ToQPolygon(pts, count));
 }
 
 void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::Antialiasing, false);
+  QPainter& p = Painter();
   QPen pen(ToQColor(colour));
   pen.setWidth(drawWidth < 1 ? 1 : drawWidth);
   pen.setCapStyle(Qt::RoundCap);
@@ -72,13 +89,13 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
 }
 
 void ImageCanvas::Dot(int x, int y, Colour colour) {
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::Antialiasing, false);
   if (drawWidth <= 1) {
+    Flush();
     if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
       image_.setPixel(x, y, ToQColor(colour).rgb());
     return;
   }
+  QPainter& p = Painter();
   p.setPen(Qt::NoPen);
   p.setBrush(ToQColor(colour));
   const double r = drawWidth / 2.0;
@@ -86,11 +103,13 @@ void ImageCanvas::Dot(int x, int y, Colour colour) {
 }
 
 Colour ImageCanvas::PointColour(int x, int y) const {
+  Flush();
   if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return 0;
   return FromQColor(QColor(image_.pixel(x, y)));
 }
 
 void ImageCanvas::FloodFillSurface(int x, int y, Colour surface) {
+  Flush();
   const int w = image_.width(), h = image_.height();
   if (x < 0 || y < 0 || x >= w || y >= h) return;
   const QRgb target = ToQColor(surface).rgb();

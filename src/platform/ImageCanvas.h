@@ -4,6 +4,8 @@
 // wherever they are drawn (window, exporter, saved pictures).
 
 #include <QImage>
+#include <QPainter>
+#include <memory>
 
 #include "platform/Canvas.h"
 
@@ -27,11 +29,24 @@ class ImageCanvas : public Canvas {
   using Canvas::Polyline;
 
   void Resize(int width, int height);
-  const QImage& Image() const { return image_; }
-  QImage& Image() { return image_; }
+  // The picture, with every figure drawn so far in it.
+  const QImage& Image() const {
+    Flush();
+    return image_;
+  }
+  QImage& Image() {
+    Flush();
+    return image_;
+  }
+  // Ends the open painter, if any (figures are drawn through one painter
+  // kept open between calls; opening one per figure costs more than the figure).
+  void Flush() const;
 
  private:
+  QPainter& Painter();
+
   QImage image_;
+  mutable std::unique_ptr<QPainter> painter_;
 };
 
 QColor ToQColor(Colour c);

@@ -1,0 +1,76 @@
+#pragma once
+// A display-free program for the benchmarks: every question answered Yes/OK,
+// settings kept in memory.
+
+#include <QGuiApplication>
+#include <cmath>
+#include <memory>
+
+#include "designer/Windows.h"
+#include "platform/SettingsStore.h"
+
+namespace wlg::bench {
+
+class YesPrompts : public Prompts {
+ public:
+  Answer Message(const std::string&, const std::string&, Buttons b, Icon) override {
+    return b == Buttons::YesNo || b == Buttons::YesNoCancel ? Answer::Yes : Answer::OK;
+  }
+  std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                      const std::string& d) override {
+    return d;
+  }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return file; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return file; }
+  std::optional<Colour> ChooseColour(Colour c) override { return c; }
+  std::optional<std::string> file;
+};
+
+// QImage painting wants a GUI application object.
+inline void EnsureApp() {
+  static int argc = 1;
+  static char name[] = "bench";
+  static char* argv[] = {name, nullptr};
+  static std::unique_ptr<QGuiApplication> app;
+  if (!app) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+}
+
+struct Session {
+  Session() : settings(MakeMemorySettings()), windows(program, *settings) {
+    EnsureApp();
+    windows.designer.Form_Load("");
+  }
+  YesPrompts prompts;
+  Program program{prompts};
+  std::unique_ptr<SettingsStore> settings;
+  Windows windows;
+  frmS& d = windows.designer;
+  frmT& t = windows.tessellator;
+
+  // Tile 0 as a 19-sided star with sixteen complete 9-point ranks.
+  void WorstCaseTile() {
+    program.SuppressEvents = true;
+    d.vs("vsPoly", 0).SetValue("19");
+    d.vs("vsPolyOut", 0).SetValue("19");
+    d.chk("chkStar", 0).SetValue(1);
+    d.vs("vsNCols", 0).SetValue("3");
+    program.SuppressEvents = false;
+    DesignModel& m = program.design;
+    for (int k = 0; k < RanksPerTile; ++k) {
+      d.vs("vsN", k).SetValue("9");
+      m.PointCount[k] = 9;
+      for (int j = 0; j < 9; ++j) {
+        const float a = j * 6.2831853f / 9;
+        m.X[k][j] = 240 + 10 * std::cos(a) + k;
+        m.Y[k][j] = 300 + 10 * std::sin(a) + k;
+      }
+      m.PlacedCount[k] = 9;
+    }
+    d.DrawPolygon();
+  }
+};
+
+}  // namespace wlg::bench
