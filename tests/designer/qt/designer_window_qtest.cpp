@@ -92,6 +92,46 @@ class DesignerWindowTest : public QObject {
     QVERIFY(h.form.optRank(32).Value());
   }
 
+  void clickPointsDragOneAndUndo() {
+    DesignerHarness h;
+    wlg::DesignerWindow win(h.form);
+    h.Start();
+    h.form.Show();
+    wlg::CanvasWidget* canvas = nullptr;
+    for (auto* c : win.findChildren<wlg::CanvasWidget*>())
+      if (&c->model() == &h.form.picS(0)) canvas = c;
+    QVERIFY(canvas);
+    const QPoint pts[] = {{200, 300}, {260, 300}, {260, 360}, {200, 360}};
+    for (QPoint p : pts) QTest::mouseClick(canvas, Qt::LeftButton, {}, p);
+    wlg::DesignModel& m = h.model();
+    QCOMPARE(m.PlacedCount[0], 4);
+    for (int j = 0; j < 4; ++j) {
+      QCOMPARE(m.X[0][j], float(pts[j].x()));
+      QCOMPARE(m.Y[0][j], float(pts[j].y()));
+    }
+    // The rank is filled on the canvas: blue, the first colour, inside copy 0.
+    QCOMPARE(QColor(h.form.picS(0).canvas.Image().pixel(230, 330)), QColor(0, 0, 255));
+
+    // Drag point 2 to a new place.
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(261, 359));
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, 380), canvas->mapToGlobal(QPointF(300, 380)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    QCOMPARE(m.X[0][2], 300.0f);
+    QCOMPARE(m.Y[0][2], 380.0f);
+    auto& drag = h.form.Get<wlg::StaticControl>("txtDragData", 0);
+    QVERIFY(drag.Visible());
+    QVERIFY(!drag.Caption().empty());
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(300, 380));
+    QVERIFY(!drag.Visible());
+
+    // Undo puts the point back where it was before the press.
+    h.form.Menu("mnuEditUndo").UserClick();
+    QCOMPARE(m.X[0][2], 260.0f);
+    QCOMPARE(m.Y[0][2], 360.0f);
+    QCOMPARE(m.PlacedCount[0], 4);
+  }
+
   void closingSavesTheSettings() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
