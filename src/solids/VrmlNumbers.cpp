@@ -1,0 +1,62 @@
+#include "solids/VrmlNumbers.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace wlg {
+
+namespace {
+
+// Shortest fixed-point text with at most 'maxDigits' significant digits that
+// reads back to the value (or the closest such text), sign included.
+template <class T>
+std::string Shortest(T value, int maxDigits) {
+  if (!std::isfinite(value) || value == 0) return "0";
+  const double v = static_cast<double>(value);
+  const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+  char buf[512];
+  for (int digits = 1; digits <= maxDigits; ++digits) {
+    const int decimals = std::max(0, digits - 1 - exponent);
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    const T back = static_cast<T>(std::strtod(buf, nullptr));
+    if (back == value || digits == maxDigits) break;
+  }
+  std::string s = buf;
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  if (s == "-0") s = "0";
+  return s;
+}
+
+std::string DropLeadingZero(std::string s) {
+  if (s.rfind("0.", 0) == 0) return s.substr(1);
+  if (s.rfind("-0.", 0) == 0) return "-" + s.substr(2);
+  return s;
+}
+
+std::string Print(const std::string& digits) {
+  return digits[0] == '-' ? digits + " " : " " + digits + " ";
+}
+
+}  // namespace
+
+std::string VrmlDigits(float value) { return DropLeadingZero(Shortest(value, 7)); }
+std::string VrmlDigits(double value) { return DropLeadingZero(Shortest(value, 15)); }
+std::string PrintStyle(float value) { return Print(VrmlDigits(value)); }
+std::string PrintStyle(double value) { return Print(VrmlDigits(value)); }
+std::string PlainStyle(float value) { return Shortest(value, 7); }
+std::string PlainStyle(double value) { return Shortest(value, 15); }
+
+std::string Fixed3(double value) {
+  const double r = std::round(value * 1000.0) / 1000.0;  // halves away from zero
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", r == 0 ? 0.0 : r);
+  return buf;
+}
+
+std::string IndexForm(long index) { return " " + std::to_string(index) + " ,"; }
+
+}  // namespace wlg
