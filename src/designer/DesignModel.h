@@ -81,6 +81,7 @@ struct SolidPolyList {
   std::array<Colour, SolidPolyCapacity> PolyColour{};  // -1 (all bits) = no fill
   std::array<int, SolidPolyCapacity> PolyLastPoint{};
   std::array<int, SolidPolyCapacity> PolyRank{};
+  std::array<int, SolidPolyCapacity> PolyFirstPoint{};
   std::array<float, SolidVertCapacity> VertX{}, VertY{}, VertZ{};
   int PolyCount = 0;
   int VertCount = 0;

@@ -57,6 +57,7 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
       TooComplex();
       return;
     }
+    s.PolyFirstPoint[s.PolyCount] = s.VertCount;
     s.PolyColour[s.PolyCount] = settings_.FaceColour();
     s.PolyLastPoint[s.PolyCount] = count - 1;
     s.PolyRank[s.PolyCount] = 0;
@@ -151,6 +152,7 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
         if (sl.PolyCount >= SolidPolyCapacity || sl.VertCount + last + 1 > SolidVertCapacity) {
           TooComplex();
         } else {
+          sl.PolyFirstPoint[sl.PolyCount] = sl.VertCount;
           sl.PolyColour[sl.PolyCount] = colours < 1 ? NoFill : colour;
           sl.PolyLastPoint[sl.PolyCount] = last;
           sl.PolyRank[sl.PolyCount] = rank;
