@@ -1,5 +1,7 @@
 #include "tessellator/frmT.h"
 
+#include <algorithm>
+
 #include "controls/EntryTable.h"
 #include "designer/frmS.h"
 #include "platform/Numbers.h"
@@ -16,6 +18,11 @@ frmT::frmT(Program& program, frmS& designer)
   p_.persisted.Register({0, this, KeyStyle::NameAndIndex, {"vs", "chk"}});
 }
 
+namespace {
+// The fourth shape's tips repeat the third's wording, as they always have.
+int TipNumber(int tile) { return std::min(tile + 1, 3); }
+}  // namespace
+
 void frmT::CreateControls() {
   auto entry = [&](const char* name, int index = 0) -> ValidText& {
     return Add<ValidText>(FindEntrySpec(Window::Tessellator, name), index, p_.entries);
@@ -27,10 +34,11 @@ void frmT::CreateControls() {
   // The saved controls first, in the order pattern files list them.
   for (int i = 0; i < TileCount; ++i) {
     auto& m = Add<CheckBox>("chkMirror", i, "Mirror" + std::to_string(i + 1));
-    m.SetToolTip("Mirror Tile " + std::to_string(i + 1));
+    m.SetToolTip("Mirror Tile " + std::to_string(TipNumber(i)));
   }
   Add<CheckBox>("chkShowEditor", 0, "Show Editor").SetToolTip("Show the Editor box");
-  for (int i = 0; i < TileCount; ++i) entry("vsScale", i);
+  for (int i = 0; i < TileCount; ++i)
+    entry("vsScale", i).SetToolTip("Tile " + std::to_string(TipNumber(i)) + " Scale");
   entry("vsFillColour");
   entry("vsZoom");
   entry("vsTBackground");
@@ -38,7 +46,7 @@ void frmT::CreateControls() {
   Add<PictureBox>("picFill", 0, 24, 24).SetToolTip("Alt click to change colour");
   for (int i = 0; i < TileCount; ++i) {
     auto& o = Add<OptionButton>("optWhichOne", i, "T " + std::to_string(i + 1), &whichOne_);
-    o.SetToolTip("Use Shape " + std::to_string(i + 1));
+    o.SetToolTip("Use Shape " + std::to_string(TipNumber(i)));
     whichOne_.push_back(&o);
   }
   Add<Button>("cmdClearAll", 0, "Clear &All");
@@ -76,6 +84,7 @@ void frmT::Open() {
   if (p_.view3D) p_.view3D->Hide();
   Show();
   UpdateTess();
+  if (onOpen) onOpen();
 }
 
 void frmT::SelectTile(int tile) {

@@ -3,14 +3,17 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 #include "controls/Form.h"
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
+#include "imaging/PictureFiles.h"
 
 namespace wlg {
 
 class frmS;
+class PathRecorder;
 
 class frmT : public Form {
  public:
@@ -48,6 +51,26 @@ class frmT : public Form {
   void mnuEditSnapRadius_Click();
   void SelectTile(int tile);  // the designer's current tile, without side effects
 
+  // ---- picture exports (frmT_Export.cpp)
+  // "Save &BMP" (0) and "Save &JPG" (1), "Save &EMF".
+  void mnuFileSaveBMP_Click(int index);
+  void mnuFileSaveWMF_Click();
+  // The writers behind them, shared with the exporter. Each redraws the
+  // tessellation first (so only while the window is shown), without the
+  // editor's highlight for the raster kinds. False with *error set on any
+  // failure; no partial file is then left and an earlier file stays as it
+  // was. SaveMetafile sets *notCreated when the file could not even be
+  // started.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  bool SaveMetafile(const std::string& path, std::string* error, bool* notCreated = nullptr);
+  bool SaveSvg(const std::string& path, std::string* error);
+  static constexpr const char* SaveFailedMessage = "Sorry, the picture could not be saved:";
+  // ---- end of picture exports
+
+  // The canvas background: palette colour vsTBackground, 7 standing for the
+  // button face.
+  Colour TessBackColour() const;
+
   int DragItem = 0;
   bool DragMoved = false;
   float SnapX = 0, SnapY = 0;
@@ -65,6 +88,8 @@ class frmT : public Form {
   // Hooks for the later windows.
   std::function<void()> openSphereWrap;
   std::function<void(const QImage&)> copyToClipboard;
+  // The view raises the window and puts the focus on the canvas.
+  std::function<void()> onOpen;
 
  private:
   void CreateControls();
@@ -74,6 +99,10 @@ class frmT : public Form {
   void PlaceItem(int shift, FPoint w);
   void RecolourAt(FPoint w);
   void ApplyFillSwatch();
+  void WireExports();
+  void ClearHighlight();
+  // One redraw recorded into 'recorder', then the normal redraw.
+  void RecordRedraw(PathRecorder& recorder);
 
   Program& p_;
   frmS& designer_;

@@ -23,6 +23,11 @@ FPoint frmT::ToWorld(float px, float py) const {
           (py - (1 - z) * h / 2) / z - (50 - Get<ScrollBar>("YScroll").Value()) * 5};
 }
 
+Colour frmT::TessBackColour() const {
+  const int back = Entry("vsTBackground").Integer();
+  return back == 7 ? ButtonFaceColour() : PaletteColour(back);
+}
+
 void frmT::DrawTess() {
   if (!IsVisible()) return;
   DesignModel& m = p_.design;
@@ -31,8 +36,7 @@ void frmT::DrawTess() {
 
   PictureBox& pic = picT();
   Canvas& canvas = pic.canvas;
-  const int back = Entry("vsTBackground").Integer();
-  canvas.backColour = back == 7 ? ButtonFaceColour() : PaletteColour(back);
+  canvas.backColour = TessBackColour();
 
   const float z = Entry("vsZoom").Single();
   const float w = static_cast<float>(canvas.Width()), h = static_cast<float>(canvas.Height());

@@ -136,10 +136,9 @@ void frmT::Wire() {
     UpdateTess();
     if (openSphereWrap) openSphereWrap();
   };
-  // Picture exports, the sphere and help arrive with their writers.
-  for (const char* name : {"mnuFileSaveWMF", "mnuShearWrap", "mnuHelp"}) Menu(name).SetEnabled(false);
-  Menu("mnuFileSaveBMP", 0).SetEnabled(false);
-  Menu("mnuFileSaveBMP", 1).SetEnabled(false);
+  WireExports();
+  // The sphere and help arrive with their windows.
+  for (const char* name : {"mnuShearWrap", "mnuHelp"}) Menu(name).SetEnabled(false);
 
   auto& picFill = Get<PictureBox>("picFill");
   picFill.onMouseDown = [this](int, MouseButton, int shift, float, float) { picFill_MouseDown(shift); };

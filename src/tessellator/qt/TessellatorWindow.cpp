@@ -122,7 +122,14 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   }
 
   form_.onWindowChanged = [this] { SyncWindow(); };
-  setMinimumSize(5500 / 15, 5000 / 15);
+  form_.onOpen = [this] {
+    raise();
+    activateWindow();
+    canvas_->setFocus();
+  };
+  // At least 5500 x 5000 twips, and never so small that the controls above
+  // the canvas are squeezed over each other.
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(5500 / 15, 5000 / 15)));
   resize(DefaultWidth(), DefaultHeight());
   SyncWindow();
 }

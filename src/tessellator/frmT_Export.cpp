@@ -1,0 +1,136 @@
+// Saving the tessellation: BMP and JPEG pictures of the canvas, and EMF and
+// SVG drawings recorded from one redraw through the tile renderer.
+
+#include <QSaveFile>
+
+#include "designer/frmS.h"
+#include "imaging/EmfRecorder.h"
+#include "imaging/SvgRecorder.h"
+#include "tessellator/frmT.h"
+
+namespace wlg {
+
+namespace {
+
+FileDialogRequest SaveDialog(const char* title, const char* filter, const char* ext) {
+  FileDialogRequest r;
+  r.title = title;
+  r.filter = filter;
+  r.defaultExt = ext;
+  r.confirmOverwrite = true;
+  return r;
+}
+
+}  // namespace
+
+void frmT::WireExports() {
+  Menu("mnuFileSaveBMP", 0).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
+  Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
+  Menu("mnuFileSaveWMF").onClick = [this](int) { mnuFileSaveWMF_Click(); };
+  Menu("mnuFileSaveBMP", 0).SetEnabled(true);
+  Menu("mnuFileSaveBMP", 1).SetEnabled(true);
+  Menu("mnuFileSaveWMF").SetEnabled(true);
+}
+
+void frmT::ClearHighlight() {
+  p_.tess.TessItems[p_.tess.EditItem].Selected = false;
+  UpdateTess();
+}
+
+void frmT::mnuFileSaveBMP_Click(int index) {
+  const bool jpg = index == 1;
+  // The highlight goes before the dialog, so the user sees what is saved.
+  ClearHighlight();
+  const auto chosen =
+      p_.prompts.SaveFile(jpg ? SaveDialog("Saving Whirligon jpg", "JPG files|*.jpg", "jpg")
+                              : SaveDialog("Saving Whirligon bmp", "BMP files|*.bmp", "bmp"));
+  if (!chosen) return;
+  // Whatever extension was typed, the file gets the kind's own.
+  const auto name = PictureOutputName(*chosen, jpg ? "jpg" : "bmp");
+  if (!name) return;
+  std::string error;
+  if (!SavePicture(*name, jpg ? PictureKind::JPG : PictureKind::BMP, &error))
+    p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
+}
+
+void frmT::mnuFileSaveWMF_Click() {
+  const auto chosen =
+      p_.prompts.SaveFile(SaveDialog("Saving Whirligon emf", "EMF files|*.emf", "emf"));
+  if (!chosen) return;
+  std::string error;
+  bool notCreated = false;
+  if (SaveMetafile(*chosen, &error, &notCreated)) return;
+  if (notCreated)
+    p_.prompts.Tell(EmfRecorder::CreateFailedMessage);
+  else
+    p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
+}
+
+bool frmT::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
+  // A fresh redraw: no highlight, and no paint left by a Ctrl+Alt fill.
+  ClearHighlight();
+  return SaveCanvasPicture(picT().canvas.Image(), path, kind, error);
+}
+
+void frmT::RecordRedraw(PathRecorder& recorder) {
+  DesignModel& m = p_.design;
+  TileRenderer& r = designer_.renderer();
+  // Recording lasts for exactly one redraw, whatever happens in it.
+  struct Recording {
+    DesignModel& m;
+    TileRenderer& r;
+    Recording(DesignModel& model, TileRenderer& renderer, PathRecorder& rec)
+        : m(model), r(renderer) {
+      r.metafile = &rec;
+      m.MetafileMode = true;
+    }
+    ~Recording() {
+      m.MetafileMode = false;
+      r.metafile = nullptr;
+    }
+  };
+  {
+    Recording on(m, r, recorder);
+    UpdateTess();
+  }
+  // The recording redraw left the designer's canvas alone; this one is the
+  // ordinary redraw.
+  UpdateTess();
+}
+
+bool frmT::SaveMetafile(const std::string& path, std::string* error, bool* notCreated) {
+  if (notCreated) *notCreated = false;
+  const Canvas& canvas = picT().canvas;
+  // The name is taken exactly as chosen.
+  auto recorder = EmfRecorder::Create(path, canvas.Width(), canvas.Height(), error);
+  if (!recorder) {
+    if (notCreated) *notCreated = true;
+    return false;
+  }
+  RecordRedraw(*recorder);
+  return recorder->Close(error);
+}
+
+bool frmT::SaveSvg(const std::string& path, std::string* error) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = "Failed to save " + path + ": " + why.toStdString();
+    return false;
+  };
+  QSaveFile file(QString::fromStdString(path));
+  // Opening first finds a missing or unwritable folder before anything is drawn.
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  const Canvas& canvas = picT().canvas;
+  SvgRecorder recorder(canvas.Width(), canvas.Height(), TessBackColour());
+  RecordRedraw(recorder);
+  const std::string doc = recorder.Document();
+  const auto size = static_cast<qint64>(doc.size());
+  if (file.write(doc.data(), size) != size) {
+    const QString why = file.errorString();
+    file.cancelWriting();
+    return fail(why);
+  }
+  if (!file.commit()) return fail(file.errorString());
+  return true;
+}
+
+}  // namespace wlg
