@@ -18,11 +18,6 @@ frmT::frmT(Program& program, frmS& designer)
   p_.persisted.Register({0, this, KeyStyle::NameAndIndex, {"vs", "chk"}});
 }
 
-namespace {
-// The fourth shape's tips repeat the third's wording, as they always have.
-int TipNumber(int tile) { return std::min(tile + 1, 3); }
-}  // namespace
-
 void frmT::CreateControls() {
   auto entry = [&](const char* name, int index = 0) -> ValidText& {
     return Add<ValidText>(FindEntrySpec(Window::Tessellator, name), index, p_.entries);
@@ -34,11 +29,10 @@ void frmT::CreateControls() {
   // The saved controls first, in the order pattern files list them.
   for (int i = 0; i < TileCount; ++i) {
     auto& m = Add<CheckBox>("chkMirror", i, "Mirror" + std::to_string(i + 1));
-    m.SetToolTip("Mirror Tile " + std::to_string(TipNumber(i)));
+    m.SetToolTip("Mirror Tile " + std::to_string(i + 1));
   }
   Add<CheckBox>("chkShowEditor", 0, "Show Editor").SetToolTip("Show the Editor box");
-  for (int i = 0; i < TileCount; ++i)
-    entry("vsScale", i).SetToolTip("Tile " + std::to_string(TipNumber(i)) + " Scale");
+  for (int i = 0; i < TileCount; ++i) entry("vsScale", i);
   entry("vsFillColour");
   entry("vsZoom");
   entry("vsTBackground");
@@ -46,7 +40,7 @@ void frmT::CreateControls() {
   Add<PictureBox>("picFill", 0, 24, 24).SetToolTip("Alt click to change colour");
   for (int i = 0; i < TileCount; ++i) {
     auto& o = Add<OptionButton>("optWhichOne", i, "T " + std::to_string(i + 1), &whichOne_);
-    o.SetToolTip("Use Shape " + std::to_string(TipNumber(i)));
+    o.SetToolTip("Use Shape " + std::to_string(i + 1));
     whichOne_.push_back(&o);
   }
   Add<Button>("cmdClearAll", 0, "Clear &All");

@@ -140,6 +140,15 @@ TEST_F(Tessellator, DrawingTransformKeepsTheCentreAndMatchesThePointer) {
   }
 }
 
+TEST_F(Tessellator, EachShapesControlsNameTheirOwnTile) {
+  // The fourth shape's tips name tile 4, not tile 3 again.
+  EXPECT_EQ(h.tess.Entry("vsScale", 3).ToolTip(), "Tile 4 Scale");
+  EXPECT_EQ(h.tess.Check("chkMirror", 3).ToolTip(), "Mirror Tile 4");
+  EXPECT_EQ(h.tess.Get<OptionButton>("optWhichOne", 3).ToolTip(), "Use Shape 4");
+  EXPECT_EQ(h.tess.Check("chkMirror", 3).Caption(), "Mirror4");
+  EXPECT_EQ(h.tess.Get<OptionButton>("optWhichOne", 0).Caption(), "T 1");
+}
+
 TEST_F(Tessellator, BackgroundSevenIsTheButtonFace) {
   const Colour face = ButtonFaceColour();
   SetButtonFaceColour(Rgb(1, 2, 3));
