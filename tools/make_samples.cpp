@@ -99,20 +99,25 @@ void HexagonFlower(const std::string& folder) {
   s.Rank(2, {{240, 250}, {250, 240}, {240, 230}, {230, 240}});
   s.Check("chkR", 2, 1);
   s.t().Open();
+  s.t().Entry("vsScale", 0).CommitEnter("3");
   s.t().mnuEditSnap_Click();
-  // Outer hexagons of side 4 x 12 world units at the default tile scale.
-  for (auto [x, y] : HexFlower(48, 400, 300)) s.Place(0, x, y);
+  // Outer hexagons of side 4 x 18 world units at tile scale 3.
+  for (auto [x, y] : HexFlower(72, 400, 300)) s.Place(0, x, y);
   s.Save(folder + "/sample.wlg");
 }
 
 void OctagonsAndSquares(const std::string& folder) {
   Session s;
+  // Octagons kept flat (no half-step turn) with squares standing as
+  // diamonds in the gaps: the truncated square tiling.
   s.Set("vsPoly", 0, "8");
   s.Set("vsPolyOut", 0, "8");
+  s.Check("chkRotate", 0, 1);
+  s.Check("chkRotateOut", 0, 1);
   s.Set("vsPolyBig", 0, "2");
   s.Set("vsPolySmall", 0, "0.8");
   s.Set("vsFirstCol", 0, "12");
-  s.Rank(0, {{240, 222}, {252, 200}, {240, 178}, {228, 200}}, "2");
+  s.Rank(0, {{240, 262}, {252, 282}, {240, 305}, {228, 282}}, "2");
   s.d().SSTab1_Click(1);
   s.Set("vsPoly", 1, "4");
   s.Set("vsPolyOut", 1, "4");
@@ -121,13 +126,15 @@ void OctagonsAndSquares(const std::string& folder) {
   s.Set("vsFirstCol", 1, "14");
   s.Rank(16, {{240, 240}, {255, 225}, {240, 210}, {225, 225}}, "1");
   s.t().Open();
+  s.t().Entry("vsScale", 0).CommitEnter("4");
+  s.t().Entry("vsScale", 1).CommitEnter("4");
   s.t().mnuEditSnap_Click();
-  const float side = 24;                       // 2 x 12 world units
+  const float side = 48;  // 2 x 24 world units at scale 4
   const float pitch = side * (1 + std::sqrt(2.0f));  // octagon centre to centre
   for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 4; ++c) s.Place(0, 250 + c * pitch, 180 + r * pitch);
+    for (int c = 0; c < 4; ++c) s.Place(0, 400 + (c - 1.5f) * pitch, 300 + (r - 1) * pitch);
   for (int r = 0; r < 2; ++r)
-    for (int c = 0; c < 3; ++c) s.Place(1, 250 + (c + 0.5f) * pitch, 180 + (r + 0.5f) * pitch, true);
+    for (int c = 0; c < 3; ++c) s.Place(1, 400 + (c - 1) * pitch, 300 + (r - 0.5f) * pitch);
   s.Save(folder + "/octagons-and-squares.wlg");
 }
 

@@ -168,6 +168,25 @@ int ExportTile(Windows& w, Program& program, const ExportRequest& req) {
   return 0;
 }
 
+int ExportTessellation(Windows& w, const ExportRequest& req) {
+  frmT& t = w.tessellator;
+  // A pattern with fewer than two tiles leaves the window closed; the
+  // picture is still the tessellator's canvas.
+  t.Show();
+  if (req.width > 0) t.picT().canvas.Resize(req.width, req.height);
+  if (req.zoom) t.Entry("vsZoom").SetValue(FormatSingle(*req.zoom));
+  const std::string ext = Extension(req.output);
+  std::string error;
+  bool ok = false;
+  if (ext == "emf")
+    ok = t.SaveMetafile(req.output, &error);
+  else if (ext == "svg")
+    ok = t.SaveSvg(req.output, &error);
+  else
+    ok = t.SavePicture(req.output, KindOf(ext), &error);
+  return ok ? 0 : Fail(error);
+}
+
 }  // namespace
 
 int RunExport(const ExportRequest& req) {
@@ -186,6 +205,7 @@ int RunExport(const ExportRequest& req) {
 
     switch (req.mode) {
       case ExportRequest::Mode::Tile: return ExportTile(windows, program, req);
+      case ExportRequest::Mode::Tessellation: return ExportTessellation(windows, req);
       default:
         return Fail("this export is not available yet");
     }
