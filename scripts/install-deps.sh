@@ -9,7 +9,7 @@ packages=(
   libturbojpeg0-dev libemf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs emf2svg
+  xvfb xauth imagemagick libjpeg-turbo-progs emf2svg assimp-utils view3dscene
   desktop-file-utils shared-mime-info
 )
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "designer/DesignModel.h"
+#include "platform/Prompts.h"
 
 namespace wlg {
 
@@ -27,5 +28,16 @@ std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
 bool WriteObjFile(const SolidPolyList& solid, const std::string& path, std::string* error);
 bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
                    ProgressReporter* progress, const std::string& path, std::string* error);
+
+// The name the save dialog offers, from the name it kept from an earlier
+// save in the 3D window: a ".bmp" (or else the other scene format's
+// extension) found after the first character, and everything after it, is
+// replaced by the format's own extension. "knot.bmp" -> "knot.wrl".
+std::string VrmlDialogName(const std::string& current);
+std::string ObjDialogName(const std::string& current);
+
+// The save dialogs of the two commands, offering the names above.
+FileDialogRequest VrmlSaveDialog(const std::string& current);
+FileDialogRequest ObjSaveDialog(const std::string& current);
 
 }  // namespace wlg

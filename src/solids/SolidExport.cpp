@@ -1,0 +1,347 @@
+#include "solids/SolidExport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "controls/Progress.h"
+#include "platform/Numbers.h"
+#include "platform/SafeFile.h"
+#include "solids/VrmlNumbers.h"
+
+namespace wlg {
+
+namespace {
+
+void Line(std::string& out, std::string_view text) {
+  out += text;
+  out += "\r\n";
+}
+
+// The polygons 0..PolyCount, each with its vertices' indices into Vert*.
+// Ranges are clamped to the arrays so that a damaged list cannot read past them.
+template <class Visit>
+void ForEachPolygon(const SolidPolyList& s, Visit visit) {
+  const int last = std::min(s.PolyCount, SolidPolyCapacity - 1);
+  std::vector<int> vertices;
+  for (int f = 0; f <= last; ++f) {
+    vertices.clear();
+    for (int k = 0; k <= s.PolyLastPoint[f]; ++k) {
+      const long j = static_cast<long>(s.PolyFirstPoint[f]) + k;
+      if (j < 0 || j >= SolidVertCapacity) break;
+      vertices.push_back(static_cast<int>(j));
+    }
+    visit(f, vertices);
+  }
+}
+
+// A recorded vertex in scene units: mirrored in x, a twentieth of the
+// recorded size, pushed 4 units back.
+std::string PointLine(const SolidPolyList& s, int j) {
+  const float x = -s.VertX[j] / 20;
+  const float y = s.VertY[j] / 20;
+  const float z = s.VertZ[j] / 20 + 4;
+  return Fixed3(x) + " " + Fixed3(y) + " " + Fixed3(z);
+}
+
+// The colour number as the signed 32-bit value it is stored as, so that an
+// unfilled polygon (all bits set) is negative.
+int32_t Signed(Colour c) { return static_cast<int32_t>(c); }
+
+struct Channels {
+  float red, green, blue;
+};
+// Integer division truncates towards zero and the remainder keeps the
+// dividend's sign, so -1 splits into red -1, green 0, blue 0.
+Channels ChannelsOf(Colour colour) {
+  const int32_t c = Signed(colour);
+  return {static_cast<float>(c % 256) / 255.0f, static_cast<float>((c / 256) % 256) / 255.0f,
+          static_cast<float>(c / 65536) / 255.0f};
+}
+
+std::string ReplaceExtension(const std::string& name, const char* first, const char* second,
+                             const char* replacement) {
+  // Position 2 or more counting from 1: a name that is only an extension stays.
+  for (const char* ext : {first, second}) {
+    const auto at = name.find(ext);
+    if (at != std::string::npos && at >= 1) return name.substr(0, at) + replacement;
+  }
+  return name;
+}
+
+// ---- OBJ ----
+
+int PaletteGroup(Colour colour) {
+  for (int i = 0; i < 16; ++i)
+    if (Palette16[i] == colour) return i;
+  return 16;
+}
+
+// ---- VRML ----
+
+// The merged vertices: the lowest earlier point closer than 0.1 in all three
+// recorded coordinates. A grid of 0.25 cells keeps the search to the 27
+// cells around a vertex; with cells wider than the tolerance, two vertices
+// that merge are never more than one cell apart.
+class MergedPoints {
+ public:
+  static constexpr double kTolerance = 0.1;
+
+  explicit MergedPoints(int capacity) {
+    x_.reserve(capacity);
+    y_.reserve(capacity);
+    z_.reserve(capacity);
+  }
+
+  // The index of the point that (x, y, z) merges into; -1 when it is new.
+  long Find(float x, float y, float z) const {
+    if (!Finite(x, y, z)) return -1;
+    const Cell c = CellOf(x, y, z);
+    long best = -1;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dz = -1; dz <= 1; ++dz) {
+          const auto it = cells_.find(Key({c.x + dx, c.y + dy, c.z + dz}));
+          if (it == cells_.end()) continue;
+          for (const long i : it->second) {  // ascending, so the first match is the lowest
+            if (best >= 0 && i >= best) break;
+            if (Close(x_[i], x) && Close(y_[i], y) && Close(z_[i], z)) {
+              best = i;
+              break;
+            }
+          }
+        }
+    return best;
+  }
+
+  long Add(float x, float y, float z) {
+    const long n = static_cast<long>(x_.size());
+    x_.push_back(x);
+    y_.push_back(y);
+    z_.push_back(z);
+    // A non-finite point can never be within the tolerance of anything.
+    if (Finite(x, y, z)) cells_[Key(CellOf(x, y, z))].push_back(n);
+    return n;
+  }
+
+ private:
+  struct Cell {
+    int64_t x, y, z;
+  };
+  static constexpr double kCell = 0.25;
+  static constexpr int64_t kLimit = int64_t{1} << 19;  // clamping keeps neighbours neighbours
+
+  static bool Close(float a, float b) { return std::fabs(a - b) < kTolerance; }
+  static bool Finite(float x, float y, float z) {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+  }
+  static int64_t Axis(float v) {
+    const double c = std::floor(static_cast<double>(v) / kCell);
+    return static_cast<int64_t>(std::clamp(c, double(-kLimit), double(kLimit)));
+  }
+  static Cell CellOf(float x, float y, float z) { return {Axis(x), Axis(y), Axis(z)}; }
+  static uint64_t Key(const Cell& c) {
+    const auto part = [](int64_t v) { return static_cast<uint64_t>(v + 2 * kLimit) & 0x1fffff; };
+    return (part(c.x) << 42) | (part(c.y) << 21) | part(c.z);
+  }
+
+  std::vector<float> x_, y_, z_;
+  std::unordered_map<uint64_t, std::vector<long>> cells_;
+};
+
+void Report(ProgressReporter* progress, int percent) {
+  if (progress) progress->ShowProgress(percent);
+}
+
+void VrmlHeader(std::string& out, const VrmlOptions& options) {
+  // Each background channel is 0 or 1, shown at half strength.
+  const auto half = [](int channel) {
+    return PrintStyle(static_cast<double>(RoundHalfEven(channel / 255.0)) / 2);
+  };
+  const Colour bg = options.background;
+  Line(out, "#VRML V2.0 utf8");
+  Line(out, "WorldInfo {");
+  Line(out, "title \"Whirligons\"");
+  Line(out, "info [");
+  Line(out, "\"Description: Whirligons\"");
+  Line(out, "\"Programming: Whirligons developers\"");  // the project, not one person
+  Line(out, "\"Created: January 2002\"");
+  Line(out, "] }");
+  Line(out,
+       "#You can change the lighting manually by removing the comment before the appropriate line");
+  Line(out, "NavigationInfo {headlight TRUE type \"ALL\"}");
+  Line(out, "#DirectionalLight {}");
+  Line(out, "#SpotLight {location 0 0 25}");
+  Line(out, "PointLight {location 0 10 10}");
+  Line(out, "PointLight {location 10 -10 0}");
+  Line(out, "Viewpoint {position 0 0 20}");
+  Line(out, "#You can remove the Background by adding a # in front of the next line");
+  Line(out, "Background {skyColor " + half(RedOf(bg)) + "," + half(GreenOf(bg)) + "," +
+                half(BlueOf(bg)) + "}");
+  Line(out,
+       "DEF Knot Transform {children [ DEF Click TouchSensor { } DEF MyRotate SphereSensor { }");
+}
+
+void VrmlColours(std::string& out, const SolidPolyList& solid, const VrmlOptions& options) {
+  const Channels first = ChannelsOf(solid.PolyColour[0]);
+  Line(out, "Shape { appearance Appearance {material Material {diffuseColor" +
+                PrintStyle(first.red) + PrintStyle(first.green) + PrintStyle(first.blue) + " }}");
+  Line(out, options.smooth ? "geometry IndexedFaceSet { creaseAngle 99"
+                           : "geometry IndexedFaceSet { creaseAngle 0.5");
+  Line(out, "  solid TRUE");
+  Line(out, " convex TRUE");
+  Line(out, "  colorPerVertex FALSE");
+  Line(out, "  color Color{");
+  Line(out, "    color [");
+  ForEachPolygon(solid, [&](int f, const std::vector<int>&) {
+    const Colour colour = solid.PolyColour[f];
+    if (Signed(colour) < 0) {
+      Line(out, "1,1,1");  // unfilled: white
+      return;
+    }
+    const Channels c = ChannelsOf(colour);
+    Line(out, PlainStyle(c.red) + "," + PlainStyle(c.green) + "," + PlainStyle(c.blue));
+  });
+  Line(out, "   ]");
+  Line(out, " }");
+}
+
+void VrmlAnimation(std::string& out) {
+  Line(out, "] }");
+  Line(out, "DEF s Script {");
+  Line(out, "eventIn SFTime touch");
+  Line(out, "eventOut SFBool flag");
+  Line(out, "url \"javascript: function touch () {flag = false; }\"}");
+  Line(out, "DEF myClock TimeSensor { cycleInterval 30.0 loop TRUE }");
+  Line(out, "DEF Animation OrientationInterpolator {");
+  Line(out, "key [ 0,      .33,       .66,        1.0 ]");
+  Line(out, "keyValue [ 0 1 0 0, 0 1 0 2.1, 0 1 0 4.2, 0 1 0 0 ]}");
+  Line(out, "ROUTE Click.touchTime TO myClock.stopTime");
+  Line(out, "ROUTE Click.touchTime TO s.touch");
+  Line(out, "ROUTE s.flag TO Click.enabled");
+  Line(out, "ROUTE myClock.fraction_changed TO Animation.set_fraction");
+  Line(out, "ROUTE Animation.value_changed TO Knot.rotation");
+  Line(out, "ROUTE MyRotate.rotation_changed TO Knot.set_rotation");
+}
+
+// The scene up to the animation block's end; progress 0 .. 95 on the way.
+std::string VrmlBody(const SolidPolyList& solid, const VrmlOptions& options,
+                     ProgressReporter* progress) {
+  if (progress) progress->state.text = "Saving VRML2...";
+  Report(progress, 0);
+
+  std::string out;
+  VrmlHeader(out, options);
+  VrmlColours(out, solid, options);
+  Report(progress, 10);
+
+  // The index lines and the line set's points are gathered in memory rather
+  // than in scratch files in the program's folder, which may be read-only.
+  std::string indexLines;
+  std::string edgePoints;
+  Line(indexLines, "coordIndex [");
+  Line(out, "coord Coordinate {point [");
+
+  MergedPoints merged(std::max(solid.VertCount, 0) + 1);
+  const int polyCount = solid.PolyCount;
+  long nextStep = 0;
+  ForEachPolygon(solid, [&](int f, const std::vector<int>& vertices) {
+    std::string indices;
+    for (const int j : vertices) {
+      long i = merged.Find(solid.VertX[j], solid.VertY[j], solid.VertZ[j]);
+      if (i < 0) {
+        i = merged.Add(solid.VertX[j], solid.VertY[j], solid.VertZ[j]);
+        const std::string point = PointLine(solid, j);
+        Line(out, point);
+        if (options.lines) Line(edgePoints, point);
+      }
+      indices += IndexForm(i);
+    }
+    Line(indexLines, indices + "-1");
+    if (f > nextStep) {
+      Report(progress, static_cast<int>(RoundHalfEven(f * 85.0 / polyCount + 10)));
+      nextStep = static_cast<long>(RoundHalfEven(polyCount / 10.0 + f));
+    }
+  });
+  Line(out, "] }");
+  Line(indexLines, "] } } ");
+  out += indexLines;
+
+  if (options.lines) {
+    // The same points and index lines again, drawn as open polylines.
+    for (const char* text : {"Shape {", "appearance Appearance {", "material Material {", "}", "}",
+                             "geometry IndexedLineSet {", "coord Coordinate {", "point ["})
+      Line(out, text);
+    out += edgePoints;
+    Line(out, "] }");
+    out += indexLines;
+  }
+  Report(progress, 95);
+
+  VrmlAnimation(out);
+  return out;
+}
+
+}  // namespace
+
+std::string ObjText(const SolidPolyList& solid) {
+  std::string out;
+  Line(out, "#Object format knot produced by Whirligons");
+  long n = 1;
+  ForEachPolygon(solid, [&](int f, const std::vector<int>& vertices) {
+    Line(out, "g wlg" + std::to_string(PaletteGroup(solid.PolyColour[f])));
+    std::string face = "f ";
+    for (const int j : vertices) {
+      face += " " + std::to_string(n++) + " ";
+      Line(out, "v " + PointLine(solid, j));
+    }
+    // Each face right after its own group and vertices: a reader that honours
+    // groups then keeps the colour groups apart instead of putting every face
+    // into the last group.
+    Line(out, face);
+    Line(out, "");
+  });
+  return out;
+}
+
+std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
+                     ProgressReporter* progress) {
+  std::string out = VrmlBody(solid, options, progress);
+  Report(progress, 100);
+  return out;
+}
+
+// Both files are built whole in memory and put in place in one step, so a
+// failed save never leaves a partial file or spoils an earlier one.
+bool WriteObjFile(const SolidPolyList& solid, const std::string& path, std::string* error) {
+  return WriteFileAtomically(path, ObjText(solid), error);
+}
+
+bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
+                   ProgressReporter* progress, const std::string& path, std::string* error) {
+  const std::string text = VrmlBody(solid, options, progress);
+  const bool written = WriteFileAtomically(path, text, error);
+  Report(progress, 100);  // closes the dialog whether or not the file was written
+  return written;
+}
+
+std::string VrmlDialogName(const std::string& current) {
+  return ReplaceExtension(current, ".bmp", ".obj", ".wrl");
+}
+
+std::string ObjDialogName(const std::string& current) {
+  return ReplaceExtension(current, ".bmp", ".wrl", ".obj");
+}
+
+FileDialogRequest VrmlSaveDialog(const std::string& current) {
+  return {"Saving 3D Whirligon as VRML", "VRML files|*.wrl", "wrl", VrmlDialogName(current), true};
+}
+
+FileDialogRequest ObjSaveDialog(const std::string& current) {
+  return {"Saving 3D Whirligon as OBJ", "OBJ files|*.obj", "obj", ObjDialogName(current), true};
+}
+
+}  // namespace wlg
