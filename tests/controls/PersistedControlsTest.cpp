@@ -135,10 +135,12 @@ TEST_F(PersistedControlsTest, ValuesSurviveARoundTripThroughAnIniFile) {
   registerBoth(all, fresh);
   all.Restore(*OpenSettingsFile(path));
   for (const auto& c : window.form.Controls()) {
-    if (auto* e = dynamic_cast<ValidText*>(c.get()))
+    if (auto* e = dynamic_cast<ValidText*>(c.get())) {
       EXPECT_EQ(fresh.Entry(e->Name().c_str(), e->Index()).Value(), e->Value()) << e->Name();
-    if (auto* b = dynamic_cast<CheckBox*>(c.get()))
+    }
+    if (auto* b = dynamic_cast<CheckBox*>(c.get())) {
       EXPECT_EQ(fresh.Check(b->Name().c_str(), b->Index()).Value(), b->Value()) << b->Name();
+    }
   }
 }
 
