@@ -5,9 +5,13 @@
 namespace wlg {
 
 namespace {
-std::string OneLine(std::string text) {
-  for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
-  return text;
+// Message texts break lines with CR LF; a terminal wants LF alone.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
 }
 }  // namespace
 
