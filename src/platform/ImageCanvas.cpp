@@ -14,6 +14,13 @@ ImageCanvas::ImageCanvas(int width, int height)
   image_.fill(ToQColor(backColour));
 }
 
+ImageCanvas::ImageCanvas(int width, int height, TransparentTag)
+    : image_(width, height, QImage::Format_ARGB32_Premultiplied), transparent_(true) {
+  image_.fill(Qt::transparent);
+}
+
+void ImageCanvas::DrawImage(const QImage& layer) { Painter().drawImage(0, 0, layer); }
+
 void ImageCanvas::Flush() const {
   if (painter_) {
     painter_->end();
@@ -38,7 +45,10 @@ void ImageCanvas::Resize(int width, int height) {
 
 void ImageCanvas::Clear() {
   Flush();
-  image_.fill(ToQColor(backColour));
+  if (transparent_)
+    image_.fill(Qt::transparent);
+  else
+    image_.fill(ToQColor(backColour));
 }
 
 namespace {

@@ -14,6 +14,9 @@ namespace wlg {
 class ImageCanvas : public Canvas {
  public:
   ImageCanvas(int width, int height);
+  // A canvas whose background is see-through, for a layer laid over another.
+  enum TransparentTag { Transparent };
+  ImageCanvas(int width, int height, TransparentTag);
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
@@ -29,6 +32,8 @@ class ImageCanvas : public Canvas {
   using Canvas::Polyline;
 
   void Resize(int width, int height);
+  // Lays a picture (with see-through parts) over this one.
+  void DrawImage(const QImage& layer);
   // The picture, with every figure drawn so far in it.
   const QImage& Image() const {
     Flush();
@@ -46,6 +51,7 @@ class ImageCanvas : public Canvas {
   QPainter& Painter();
 
   QImage image_;
+  bool transparent_ = false;
   mutable std::unique_ptr<QPainter> painter_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The tessellator window: lays the designer's tiles out on the plane.
 
+#include <QImage>
 #include <array>
 #include <functional>
 #include <string>
@@ -92,6 +93,21 @@ class frmT : public Form {
   std::function<void()> onOpen;
 
  private:
+  // While a tile is dragged, the tiles below and above it do not change:
+  // they are kept as two pictures and only the dragged tile is drawn anew.
+  struct DragLayers {
+    bool valid = false;
+    int item = 0, count = 0, width = 0, height = 0;
+    float zoom = 0, offsetX = 0, offsetY = 0;
+    QImage below, above;
+  };
+  void DrawItems(Canvas& canvas, int first, int last);
+  bool DrawFromLayers(ImageCanvas& canvas);
+  void BeginDrag() { dragLayers_ = DragLayers{}; dragging_ = true; }
+  void EndDrag() { dragLayers_ = DragLayers{}; dragging_ = false; }
+  DragLayers dragLayers_;
+  bool dragging_ = false;
+
   void CreateControls();
   void CreateMenus();
   void Wire();

@@ -43,16 +43,9 @@ void frmT::DrawTess() {
   m.DrawZoom = z;
   m.DrawOffsetX = (1 - z) * w / 2 + (50 - XScroll().Value()) * 5 * z;
   m.DrawOffsetY = (1 - z) * h / 2 + (50 - YScroll().Value()) * 5 * z;
-  canvas.Clear();
-
-  TileRenderer& r = designer_.renderer();
-  TessState& t = p_.tess;
-  for (int i = 1; i <= t.TessCount && i < TessCapacity; ++i) {
-    TessItem& it = t.TessItems[i];
-    if (it.X == 0) continue;
-    if (it.Shape < 1 || it.Shape > TileCount) continue;  // a corrupt item is never drawn
-    r.DRP(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, it.Selected, i);
-    r.CopyPolygon(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, i);
+  if (!DrawFromLayers(pic.canvas)) {
+    canvas.Clear();
+    DrawItems(canvas, 1, p_.tess.TessCount);
   }
 
   m.DrawZoom = 1;
@@ -74,9 +67,58 @@ void frmT::DrawTess() {
   if (m.MetafileMode) return;
 
   // The designer's construction is left for its pointer editing.
+  TileRenderer& r = designer_.renderer();
   PictureBox& des = designer_.picS(ct);
   r.DRP(des.canvas, 0, m.CanvasCentre.x, m.CanvasCentre.y, 0, ct, false, -1);
   des.Invalidate();
+}
+
+void frmT::DrawItems(Canvas& canvas, int first, int last) {
+  TileRenderer& r = designer_.renderer();
+  TessState& t = p_.tess;
+  for (int i = std::max(first, 1); i <= last && i < TessCapacity; ++i) {
+    TessItem& it = t.TessItems[i];
+    if (it.X == 0) continue;
+    if (it.Shape < 1 || it.Shape > TileCount) continue;  // a corrupt item is never drawn
+    r.DRP(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, it.Selected, i);
+    r.CopyPolygon(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, i);
+  }
+}
+
+// During a drag: the picture from the kept layers and the dragged tile,
+// pixel for pixel what a full redraw gives (later tiles paint over earlier
+// ones, and every pixel a tile paints is opaque). False when there is no
+// drag, or when the layers must first be made.
+bool frmT::DrawFromLayers(ImageCanvas& canvas) {
+  const DesignModel& m = p_.design;
+  const int item = DragItem;
+  const int count = p_.tess.TessCount;
+  DragLayers& L = dragLayers_;
+  if (!dragging_ || item <= 0 || item > count || m.MetafileMode || m.hit.HitTestMode) return false;
+  const bool same = L.valid && L.item == item && L.count == count && L.width == canvas.Width() &&
+                    L.height == canvas.Height() && L.zoom == m.DrawZoom &&
+                    L.offsetX == m.DrawOffsetX && L.offsetY == m.DrawOffsetY;
+  if (!same) {
+    L = DragLayers{};
+    canvas.Clear();
+    DrawItems(canvas, 1, item - 1);
+    L.below = canvas.Image().copy();
+    ImageCanvas above(canvas.Width(), canvas.Height(), ImageCanvas::Transparent);
+    DrawItems(above, item + 1, count);
+    L.above = above.Image();
+    L.valid = true;
+    L.item = item;
+    L.count = count;
+    L.width = canvas.Width();
+    L.height = canvas.Height();
+    L.zoom = m.DrawZoom;
+    L.offsetX = m.DrawOffsetX;
+    L.offsetY = m.DrawOffsetY;
+  }
+  canvas.Image() = L.below;
+  DrawItems(canvas, item, item);
+  canvas.DrawImage(L.above);
+  return true;
 }
 
 void frmT::CheckXY(float x, float y) {

@@ -11,6 +11,7 @@ namespace wlg {
 void frmT::picT_MouseDown(MouseButton button, int shift, float px, float py) {
   TessState& t = p_.tess;
   DragMoved = false;
+  BeginDrag();
   const FPoint w = ToWorld(px, py);
   designer_.SetUndo();
 
@@ -162,9 +163,11 @@ void frmT::picT_MouseUp(MouseButton, int, float, float) {
   if (DragMoved) {
     t.TessItems[DragItem].X = SnapX;
     t.TessItems[DragItem].Y = SnapY;
+    // Still from the kept layers: only the dragged tile changed.
     if (DragItem != 0) UpdateTess();
   }
   DragItem = 0;
+  EndDrag();
 }
 
 void frmT::Frame1_MouseMove() {

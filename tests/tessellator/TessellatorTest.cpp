@@ -510,3 +510,37 @@ TEST_F(Tessellator, FailedOrPointlessSavesLeaveNoFile) {
 
 }  // namespace
 }  // namespace wlg
+
+namespace wlg {
+namespace {
+
+// Dragging draws from kept layers; the picture must be what a full redraw
+// gives, with tiles above the dragged one still painting over it.
+TEST_F(Tessellator, DragLayersGiveTheFullRedrawsPicture) {
+  SquareRank();
+  f.vs("vsNCols", 0).CommitEnter("3");
+  for (int i = 0; i < 5; ++i) Place(200.0f + 40 * i, 200.0f + 10 * i);  // overlapping tiles
+  ASSERT_EQ(Count(), 5);
+  const FPoint p = t.ToCanvas(Item(3).X, Item(3).Y);
+  Down(p.x, p.y);
+  ASSERT_EQ(t.DragItem, 3);
+  Move(p.x + 7, p.y + 3);
+  Move(p.x + 15, p.y + 9);
+  const QImage during = pic().canvas.Image().copy();
+
+  // The same state drawn in full (the dragged tile still highlighted).
+  Up(p.x + 15, p.y + 9);
+  const QImage released = pic().canvas.Image().copy();
+  t.UpdateTess();
+  EXPECT_EQ(pic().canvas.Image(), released);
+  Item(3).Selected = true;
+  t.UpdateTess();
+  EXPECT_EQ(pic().canvas.Image(), during);
+  // And the tile did move: the picture differs from the one before the drag.
+  Item(3).X -= 15;
+  t.UpdateTess();
+  EXPECT_NE(pic().canvas.Image(), during);
+}
+
+}  // namespace
+}  // namespace wlg

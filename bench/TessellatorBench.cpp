@@ -1,0 +1,88 @@
+// The tessellator's redraw at its worst, and a pointer move while dragging.
+
+#include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
+
+namespace wlg::bench {
+namespace {
+
+// 199 items of a 19-sided tile with sixteen 9-point ranks on 1200 x 900.
+void WorstTessellation(Session& s) {
+  s.WorstCaseTile();
+  s.program.SuppressEvents = true;
+  s.d.chk("chkStar", 0).SetValue(0);
+  s.program.SuppressEvents = false;
+  s.d.DrawPolygon();
+  s.t.Show();
+  s.t.picT().canvas.Resize(1200, 900);
+  TessState& t = s.program.tess;
+  for (int i = 1; i <= MaxTessItems; ++i) {
+    TessItem& it = t.TessItems[i];
+    it = TessItem{};
+    it.X = 40.0f + 55 * ((i - 1) % 20);
+    it.Y = 40.0f + 85 * ((i - 1) / 20);
+    it.Shape = 1;
+    it.Scale = 2;
+  }
+  t.TessCount = MaxTessItems;
+}
+
+// About 40 hexagons with four ranks of four points.
+void TypicalTessellation(Session& s) {
+  DesignModel& m = s.program.design;
+  for (int k = 0; k < 4; ++k) {
+    m.PointCount[k] = 4;
+    const float x[] = {240, 250, 240, 230}, y[] = {260, 270, 280, 270};
+    for (int j = 0; j < 4; ++j) {
+      m.X[k][j] = x[j] + 5 * k;
+      m.Y[k][j] = y[j];
+    }
+    m.PlacedCount[k] = 4;
+  }
+  s.d.DrawPolygon();
+  s.t.Show();
+  s.t.picT().canvas.Resize(1200, 900);
+  TessState& t = s.program.tess;
+  for (int i = 1; i <= 40; ++i) {
+    TessItem& it = t.TessItems[i];
+    it = TessItem{};
+    it.X = 60.0f + 100 * ((i - 1) % 8);
+    it.Y = 60.0f + 100 * ((i - 1) / 8);
+  }
+  t.TessCount = 40;
+}
+
+void BM_TessFullRedrawWorst(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  for (auto _ : state) s.t.UpdateTess();
+}
+BENCHMARK(BM_TessFullRedrawWorst)->Unit(benchmark::kMillisecond);
+
+void BM_TessFullRedrawTypical(benchmark::State& state) {
+  Session s;
+  TypicalTessellation(s);
+  for (auto _ : state) s.t.UpdateTess();
+}
+BENCHMARK(BM_TessFullRedrawTypical)->Unit(benchmark::kMillisecond);
+
+// Grab item 100 and move it: every pointer move redraws.
+void BM_TessDragMoveWorst(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  s.t.UpdateTess();
+  const TessItem& it = s.program.tess.TessItems[100];
+  const FPoint p = s.t.ToCanvas(it.X, it.Y);
+  s.t.picT_MouseDown(MouseButton::Left, 0, p.x, p.y);
+  float dx = 0;
+  for (auto _ : state) {
+    dx = dx > 30 ? 0 : dx + 1;
+    s.t.picT_MouseMove(MouseButton::Left, 0, p.x + dx, p.y);
+  }
+  s.t.picT_MouseUp(MouseButton::Left, 0, p.x + dx, p.y);
+}
+BENCHMARK(BM_TessDragMoveWorst)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace wlg::bench
