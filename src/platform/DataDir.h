@@ -6,8 +6,13 @@
 namespace wlg {
 
 // WHIRLIGONS_DATA_DIR from the environment when set (tests, packaging);
-// otherwise the installed data folder when it holds anything, else the
-// source tree's data/ folder, so a build-tree program runs without installing.
+// otherwise the data folder installed beside the running program (so an
+// installation moved to another prefix still finds its data), then the one
+// of the configured prefix, each only when it holds anything; else the source
+// tree's data/ folder, so a build-tree program runs without installing.
 std::string DataDir();
+
+// The folder of the running program (empty when it cannot be told).
+std::string ProgramFolder();
 
 }  // namespace wlg
