@@ -9,6 +9,7 @@
 #include "controls/ValidText.h"
 #include "designer/DesignModel.h"
 #include "platform/Prompts.h"
+#include "shell/Help.h"
 #include "tessellator/TessItems.h"
 
 namespace wlg {
@@ -26,6 +27,7 @@ struct Program {
   DesignModel design;
   TessState tess;
   PersistedWindows persisted;
+  HelpState help;
 
   bool SuppressEvents = false;
   bool KeepTessellation = true;
