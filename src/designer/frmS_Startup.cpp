@@ -4,6 +4,7 @@
 
 #include "designer/frmS.h"
 #include "platform/Numbers.h"
+#include "shell/Help.h"
 
 namespace wlg {
 
@@ -74,6 +75,9 @@ void frmS::Form_Load(const std::string& commandLine) {
   }
 
   p_.TessImageChanged = true;
+
+  // The help pages, when they were installed with the program.
+  p_.help.HelpFile = FindHelpFile();
 }
 
 void frmS::Form_Activate() {
