@@ -14,6 +14,7 @@
 #include "platform/ImageCanvas.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtPrompts.h"
+#include "solids/qt/View3DWindow.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
 namespace {
@@ -47,13 +48,20 @@ int main(int argc, char** argv) {
   wlg::Windows windows(program, *settings);
   wlg::DesignerWindow designerWindow(windows.designer);
   wlg::TessellatorWindow tessellatorWindow(windows.tessellator, program);
+  wlg::View3DWindow view3DWindow(windows.view3D, program);
   prompts.SetParent(&designerWindow);
-  windows.tessellator.copyToClipboard = [](const QImage& image) {
+  auto toClipboard = [](const QImage& image) {
     QGuiApplication::clipboard()->clear();
     QGuiApplication::clipboard()->setImage(image);
   };
+  windows.tessellator.copyToClipboard = toClipboard;
+  windows.view3D.copyToClipboard = toClipboard;
 
   wlg::ProgressDialog progress(windows.designer.ProgressDialog(), &designerWindow);
+  progress.ownerWidget = [&](const void* owner) -> QWidget* {
+    if (owner == &windows.view3D) return &view3DWindow;
+    return &designerWindow;
+  };
   windows.designer.Progress().letPendingInputRun = [] { QCoreApplication::processEvents(); };
 
   // The whole command line after the program name, as one text.

@@ -25,7 +25,10 @@ std::string SettingsKey(const Control& c, KeyStyle style) {
 }
 
 bool IsPersisted(const Control& c, const std::vector<std::string>& prefixes) {
-  if (c.Kind() != ControlKind::Entry && c.Kind() != ControlKind::CheckBox) return false;
+  // The 3D window's spin-speed scroll bars carry "chk" names and are kept too.
+  if (c.Kind() != ControlKind::Entry && c.Kind() != ControlKind::CheckBox &&
+      c.Kind() != ControlKind::ScrollBar)
+    return false;
   for (const auto& p : prefixes)
     if (c.Name().rfind(p, 0) == 0) return true;
   return false;
@@ -47,6 +50,8 @@ void RestoreControls(SettingsStore& store, const PersistedWindow& w) {
       e->SetValue(stored ? *stored : e->ValDefault);
     } else if (auto* b = dynamic_cast<CheckBox*>(c.get())) {
       b->SetValue(stored ? CheckValueFromText(*stored) : 0);
+    } else if (auto* bar = dynamic_cast<ScrollBar*>(c.get())) {
+      if (stored) bar->SetValue(static_cast<int>(RoundHalfEven(Val(*stored))));
     }
   }
 }
@@ -58,6 +63,8 @@ void SaveControls(SettingsStore& store, const PersistedWindow& w) {
       store.Set(SettingsKey(*c, w.style), e->Value());
     else if (auto* b = dynamic_cast<CheckBox*>(c.get()))
       store.Set(SettingsKey(*c, w.style), std::to_string(b->Value()));
+    else if (auto* bar = dynamic_cast<ScrollBar*>(c.get()))
+      store.Set(SettingsKey(*c, w.style), std::to_string(bar->Value()));
   }
 }
 

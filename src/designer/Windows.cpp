@@ -3,7 +3,10 @@
 namespace wlg {
 
 Windows::Windows(Program& program, SettingsStore& settings)
-    : designer(program, settings), tessellator(program, designer) {
+    : designer(program, settings),
+      tessellator(program, designer),
+      view3D(program, designer),
+      builder(program, designer, view3D) {
   frmS& d = designer;
   frmT& t = tessellator;
   d.drawTess = [&t] { t.DrawTess(); };
@@ -23,6 +26,29 @@ Windows::Windows(Program& program, SettingsStore& settings)
   MenuItem& open = d.Menu("mnuTessellator");
   open.SetEnabled(true);
   open.onClick = [&t](int) { t.Open(); };
+
+  // The solids.
+  frm3D& v = view3D;
+  SolidBuilder& b = builder;
+  for (const SolidInfo& s : Solids()) {
+    MenuItem& item = d.Menu(s.menuName);
+    item.SetEnabled(true);
+    item.onClick = [&b, &s](int) { b.RunCommand(s); };
+  }
+  d.rebuildSolid = [&b] { b.Rebuild(); };
+  d.show3D = [&b] { b.ShowSolid(); };
+  d.hide3D = [&v] { v.Hide(); };
+  d.markSolidUnbuilt = [&b] { b.SolidBuilt = false; };
+  d.read3DColours = [&d, &v] {
+    d.SetFaceColour(PaletteColour(v.Entry("vsBack3D", 0).Integer()));
+    v.pic3D().canvas.backColour = Background3D(v.Entry("vsBack3D", 1).Number());
+  };
+  // The VRML options are kept with the designer's settings.
+  d.startupRestored = [&d, &v, tessRestored = std::move(d.startupRestored)] {
+    if (tessRestored) tessRestored();
+    v.Menu("mnuEditVRMLLines").SetChecked(d.VLines);
+    v.Menu("mnuEditVRMLSmooth").SetChecked(d.VSmooth);
+  };
 }
 
 }  // namespace wlg

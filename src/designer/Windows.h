@@ -4,6 +4,8 @@
 // GUI and the exporter build the very same set.
 
 #include "designer/frmS.h"
+#include "solids/SolidBuilder.h"
+#include "solids/frm3D.h"
 #include "tessellator/frmT.h"
 
 namespace wlg {
@@ -13,6 +15,8 @@ struct Windows {
 
   frmS designer;
   frmT tessellator;
+  frm3D view3D;
+  SolidBuilder builder;
 };
 
 }  // namespace wlg

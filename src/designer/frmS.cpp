@@ -2,6 +2,7 @@
 
 #include "controls/EntryTable.h"
 #include "platform/Numbers.h"
+#include "solids/SolidTables.h"
 
 namespace wlg {
 
@@ -102,6 +103,11 @@ void frmS::CreateMenus() {
 
   item("&Tessellator", "mnuTessellator", "&Tessellator").SetEnabled(false);
 
+  // The solid commands; enabled once the 3D window exists.
+  for (const SolidInfo& s : Solids())
+    item(s.platonic ? "&Platonic solids" : "&Archimedean Solids", s.menuName, s.caption)
+        .SetEnabled(false);
+
   item("&Help", "mnuHowToUse", "&How to use Whirligons").SetEnabled(false);
   item("&Help", "mnuHelpGuides", "&Power Use").SetEnabled(false);
   item("&Help", "mnuHelpTessellator", "&The Tessellator").SetEnabled(false);
@@ -116,6 +122,12 @@ void frmS::CreateMenus() {
 void frmS::ShowTab(int tab) {
   if (tab < 0 || tab > LastTile) return;
   tabIndex_ = tab;
+  if (onTabsChanged) onTabsChanged();
+}
+
+void frmS::SetTabEnabled(int tab, bool on) {
+  if (tab < 0 || tab > LastTile || tabEnabled_[tab] == on) return;
+  tabEnabled_[tab] = on;
   if (onTabsChanged) onTabsChanged();
 }
 

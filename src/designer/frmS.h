@@ -43,6 +43,7 @@ class frmS : public Form, public TileSettings {
   int TabIndex() const { return tabIndex_; }
   void ShowTab(int tab);
   bool TabEnabled(int tab) const { return tabEnabled_[tab]; }
+  void SetTabEnabled(int tab, bool on);
   void TabsActivate();
   std::function<void()> onTabsChanged;
 
@@ -149,6 +150,11 @@ class frmS : public Form, public TileSettings {
   int FirstColour(int tile) const override;
   bool Sequential(int tile) const override;
   Colour FaceColour() const override { return faceColour_; }
+  void SetFaceColour(Colour c) { faceColour_ = c; }
+  // Redraws the current tile's canvas alone (no tessellation, no solid):
+  // after recording a solid the canvas and the constructed polygon are the
+  // designer's again.
+  void RedrawTileCanvas();
 
   // Hooks the later windows fill in: redraw the tessellation, follow the
   // current tile, rebuild the shown solid, read the 3D colour entries.

@@ -50,6 +50,15 @@ void frmS::DrawPolygon() {
   if (rebuildSolid) rebuildSolid();
 }
 
+void frmS::RedrawTileCanvas() {
+  DesignModel& m = p_.design;
+  DrawRegularPolygon();
+  PictureBox& pic = picS(m.CurrentTile);
+  renderer_.CopyPolygon(pic.canvas, 0, m.CanvasCentre.x, m.CanvasCentre.y, 0, m.CurrentTile, -1);
+  DrawRankMarkers(m.CurrentTile);
+  pic.Invalidate();
+}
+
 void frmS::DrawRankMarkers(int t) {
   DesignModel& m = p_.design;
   Canvas& c = picS(t).canvas;

@@ -94,6 +94,9 @@ void AssignValue(Control& c, float value) {
   } else if (auto* b = dynamic_cast<CheckBox*>(&c)) {
     int v = 0;
     b->SetValue(ToInt32(value, v) ? v : 0);  // the box itself turns odd values into 0
+  } else if (auto* bar = dynamic_cast<ScrollBar*>(&c)) {
+    int v = 0;
+    if (ToInt32(value, v)) bar->SetValue(v);  // the bar clamps to its range
   }
 }
 
@@ -132,7 +135,9 @@ bool ParseRecord(std::string_view line, std::string_view& name, double& index, f
 }
 
 bool IsCandidate(const Control& c) {
-  return c.Kind() == ControlKind::Entry || c.Kind() == ControlKind::CheckBox;
+  // The 3D window's spin-speed scroll bars are named "chk..." and saved too.
+  return c.Kind() == ControlKind::Entry || c.Kind() == ControlKind::CheckBox ||
+         c.Kind() == ControlKind::ScrollBar;
 }
 
 }  // namespace
@@ -181,6 +186,8 @@ std::string ControlRecord(const Control& c) {
     value = FormatSingle(e->Single());
   else if (auto* b = dynamic_cast<const CheckBox*>(&c))
     value = std::to_string(b->Value());
+  else if (auto* bar = dynamic_cast<const ScrollBar*>(&c))
+    value = std::to_string(bar->Value());
   return c.Name() + "," + std::to_string(c.Index()) + "," + value;
 }
 

@@ -209,9 +209,8 @@ TEST_F(Panel, FitAndStarAngleSetEachOther) {
 }
 
 TEST_F(Panel, StarWithThe3DWindowShownAsksToCloseIt) {
-  Form view3D("frm3D");
+  Form& view3D = h.windows.view3D;
   view3D.Show();
-  h.program.view3D = &view3D;
 
   h.prompts.Answer_(Answer::Cancel);
   f.chk("chkStar", 0).UserClick();

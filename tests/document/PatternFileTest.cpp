@@ -21,17 +21,11 @@ namespace {
 
 using testing::DesignerHarness;
 
-// The 3D window's saved controls as that window creates them, beside the
-// real tessellator.
+// The real tessellator and 3D window beside the designer.
 struct OtherWindows {
-  OtherWindows(Program& p, frmT& realTess) : tess(realTess) {
-    for (const char* name : {"chkSpin", "chkVScroll", "chkHScroll"}) view3D.Add<CheckBox>(name, 0);
-    for (const char* name : {"vsScale3D", "vsBack3D"})
-      view3D.Add<ValidText>(FindEntrySpec(Window::View3D, name), 0, p.entries);
-    p.view3D = &view3D;
-  }
+  explicit OtherWindows(Windows& w) : tess(w.tessellator), view3D(w.view3D) {}
   frmT& tess;
-  Form view3D{"frm3D"};
+  frm3D& view3D;
 };
 
 // Plain messages are answered OK; every test counts the prompts it expects.
@@ -41,7 +35,7 @@ struct Session {
     h.Start();
   }
   DesignerHarness h;
-  OtherWindows windows{h.program, h.tess};
+  OtherWindows windows{h.windows};
   DesignModel& m = h.model();
   TessState& tess = h.program.tess;
 };
@@ -162,9 +156,9 @@ TEST_F(PatternFile, WrittenLinesFollowTheFormat) {
   EXPECT_GT(IndexOf(lines, "vsScale,2,3.25"), tessHeader);
   EXPECT_LT(IndexOf(lines, "chkMirror,1,1"), polyHeader);
   for (const auto& l : lines) EXPECT_EQ(l.rfind("vtX", 0), std::string::npos) << l;
-  // Designer (72 + 5 per rank slot), 3D (5), tessellator (12).
+  // Designer (72 + 5 per rank slot), 3D (7), tessellator (12).
   EXPECT_EQ(polyHeader - tessHeader - 1, 12u);
-  EXPECT_EQ(tessHeader - 4, 72u + 5 * 64 + 5);
+  EXPECT_EQ(tessHeader - 4, 72u + 5 * 64 + 7);
 
   std::string empty;
   for (int j = 0; j < 8; ++j) empty += "0,0,";
@@ -193,8 +187,11 @@ TEST_F(PatternFile, WrittenLinesFollowTheFormat) {
 TEST_F(PatternFile, RoundTripRestoresEverythingAndReopensTheSolid) {
   Session a;
   Fill(a);
-  a.windows.view3D.Show();
-  a.m.SolidName = "Cube";
+  // The cube, with tile 1 made square on request.
+  a.h.prompts.Answer_(Answer::Yes);
+  a.h.form.Menu("mnuPlatonicCube").UserClick();
+  ASSERT_TRUE(a.windows.view3D.IsVisible());
+  a.h.prompts.log.clear();
   const std::string text = Save(a);
 
   Session b;
@@ -362,6 +359,8 @@ TEST_F(PatternFile, StrayRecordsAreIgnoredAndValuesClamped) {
 
 TEST_F(PatternFile, NoSolidLineOrNo3DKeepsThe3DWindowHidden) {
   Session a;
+  a.h.prompts.Answer_(Answer::Yes);  // tile 1 made triangular for the octahedron
+  a.h.form.Menu("mnuPlatonicOcta").UserClick();
   auto lines = Lines(Save(a));
   for (const char* last : {"", "no3d", "xNO3Dx", "Octa"}) {
     auto variant = lines;

@@ -1,0 +1,120 @@
+#pragma once
+// The 3D window: the decorated solid, shaded, with its viewing angles, the
+// navigation disc, the spin timer, the lighting entries and the exports.
+
+#include <functional>
+#include <string>
+
+#include "controls/Form.h"
+#include "controls/PictureBox.h"
+#include "designer/Program.h"
+#include "imaging/PictureFiles.h"
+#include "solids/M3Ops.h"
+#include "solids/NavigationDisc.h"
+#include "solids/ShadedRenderer.h"
+
+class QImage;
+
+namespace wlg {
+
+class frmS;
+
+class frm3D : public Form {
+ public:
+  static constexpr int PictureWidth = 480;
+  static constexpr int PictureHeight = 480;
+  static constexpr int NavSize = 100;
+  static constexpr int TimerInterval = 100;  // ms
+  // Key codes of the arrow keys.
+  static constexpr int KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40;
+  // Turn per arrow key: 9 degrees.
+  static constexpr float KeyStep = 0.15707964f;
+
+  static constexpr const char* NavToolTip =
+      "3D Rotator - Left click for Theta/Phi, Right click for Psi";
+  static constexpr const char* PictureFailed = "Sorry, the picture could not be saved:";
+  static constexpr const char* ObjFailed = "Sorry, the OBJ file could not be saved:";
+  static constexpr const char* VrmlFailed = "Sorry, the VRML file could not be saved:";
+
+  frm3D(Program& program, frmS& designer);
+
+  PictureBox& pic3D() { return Get<PictureBox>("pic3D"); }
+  PictureBox& picNav() { return Get<PictureBox>("picNav"); }
+  ScrollBar& chkHScroll() { return Get<ScrollBar>("chkHScroll"); }
+  ScrollBar& chkVScroll() { return Get<ScrollBar>("chkVScroll"); }
+
+  // Normalises the angles and rebuilds ViewTransform.
+  void CheckAngles();
+  // The angle boxes and the navigation disc.
+  void ShowViewingParameters();
+  // Full redraw of the solid from the recorded list.
+  void DrawData();
+
+  // Timer1; the view's timer calls it every TimerInterval ms while enabled.
+  void Tick();
+  bool Timer1Enabled = false;
+
+  void Form_KeyDown(int key);
+  void pic3D_MouseDown(MouseButton button, float x, float y);
+  void pic3D_MouseMove(MouseButton button, float x, float y);
+  void pic3D_MouseUp(MouseButton button, float x, float y);
+  // A press or move on the navigation disc: 1 the left button alone, 2 the right.
+  void DrawNav(int16_t button, float x, float y);
+
+  void chkSpin_Click();
+  void chkHScroll_Change();
+  void chkVScroll_Change();
+
+  // ---- menus and files (frm3D_Files.cpp)
+  void mnuFileSave_Click();
+  void mnuFileSaveBMP_Click(int index);  // 0 BMP, 1 JPEG
+  void mnuFileSaveOBJ_Click();
+  void mnuFileSaveVRML2_Click();
+  void mnuFileExit3D_Click();
+  void mnuCopy_Click();
+  void mnuEditVRMLLines_Click();
+  void mnuEditVRMLSmooth_Click();
+  // The writers behind them, shared with the exporter: false with *error
+  // set on failure, leaving no partial file.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  bool SaveObj(const std::string& path, std::string* error);
+  bool SaveVrml(const std::string& path, std::string* error);
+  // The file dialog's name, kept between saves in this window.
+  std::string DialogFileName;
+  std::function<void(const QImage&)> copyToClipboard;
+  // ---- end of menus and files
+
+  // Closing by the user: hides the window (false) unless the program is
+  // shutting down (true: the window really closes).
+  bool Form_QueryUnload();
+
+  // A new picture size (the exporter's --size); the solid's recorded
+  // centre follows it.
+  void ResizePicture(int width, int height);
+
+  float ThetaRad = 1.5707964f;
+  float PhiRad = 0;
+  float PsiRad = 0;
+  float EyeDistance = 500;
+  Matrix4 ViewTransform;
+  float LastMouseX = 0, LastMouseY = 0;
+  bool SpinTheta = false, SpinPhi = false;
+  float SpinSpeedTheta = 0, SpinSpeedPhi = 0;
+
+  ShadedRenderer shaded;
+  NavigationDisc nav{static_cast<float>(NavSize)};
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void Wire();
+  void WireFiles();
+  void Form_Load();
+  float SpeedOf(const ScrollBar& bar) const;
+
+  Program& p_;
+  frmS& designer_;
+  M3Ops m3_;
+};
+
+}  // namespace wlg

@@ -1,0 +1,111 @@
+// The 3D window's menus: the pattern save, pictures, OBJ and VRML files,
+// the clipboard, the VRML options and leaving the 3D view.
+
+#include <QImage>
+
+#include "controls/Progress.h"
+#include "designer/frmS.h"
+#include "solids/SolidExport.h"
+#include "solids/frm3D.h"
+
+namespace wlg {
+
+void frm3D::WireFiles() {
+  auto wire = [this](const char* name, void (frm3D::*handler)()) {
+    Menu(name).onClick = [this, handler](int) { (this->*handler)(); };
+  };
+  wire("mnuFileSave", &frm3D::mnuFileSave_Click);
+  Menu("mnuFileSaveBMP", 0).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
+  Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
+  wire("mnuFileSaveOBJ", &frm3D::mnuFileSaveOBJ_Click);
+  wire("mnuFileSaveVRML2", &frm3D::mnuFileSaveVRML2_Click);
+  wire("mnuFileExit3D", &frm3D::mnuFileExit3D_Click);
+  wire("mnuCopy", &frm3D::mnuCopy_Click);
+  wire("mnuEditVRMLLines", &frm3D::mnuEditVRMLLines_Click);
+  wire("mnuEditVRMLSmooth", &frm3D::mnuEditVRMLSmooth_Click);
+}
+
+void frm3D::mnuFileSave_Click() { designer_.mnuFileSave_Click(); }
+
+void frm3D::mnuFileSaveBMP_Click(int index) {
+  const bool jpg = index == 1;
+  FileDialogRequest r;
+  r.title = jpg ? "Saving 3D Whirligon jpg" : "Saving 3D Whirligon bmp";
+  r.filter = jpg ? "JPG files|*.jpg" : "BMP files|*.bmp";
+  r.defaultExt = jpg ? "jpg" : "bmp";
+  r.initialName = DialogFileName;
+  r.confirmOverwrite = true;
+  const auto chosen = p_.prompts.SaveFile(r);
+  if (!chosen) return;
+  DialogFileName = *chosen;
+  // Whatever extension was typed, the file gets the kind's own; a name
+  // without a usable one writes nothing.
+  const auto name = PictureOutputName(*chosen, jpg ? "jpg" : "bmp");
+  if (!name) return;
+  std::string error;
+  if (!SavePicture(*name, jpg ? PictureKind::JPG : PictureKind::BMP, &error))
+    p_.prompts.Tell(std::string(PictureFailed) + "\r\n" + error);
+}
+
+void frm3D::mnuFileSaveOBJ_Click() {
+  const auto chosen = p_.prompts.SaveFile(ObjSaveDialog(DialogFileName));
+  if (!chosen) return;
+  DialogFileName = *chosen;
+  p_.processEvents();
+  std::string error;
+  if (!SaveObj(*chosen, &error)) p_.prompts.Tell(std::string(ObjFailed) + "\r\n" + error);
+}
+
+void frm3D::mnuFileSaveVRML2_Click() {
+  const auto chosen = p_.prompts.SaveFile(VrmlSaveDialog(DialogFileName));
+  if (!chosen) return;
+  DialogFileName = *chosen;
+  p_.processEvents();
+  std::string error;
+  if (!SaveVrml(*chosen, &error)) p_.prompts.Tell(std::string(VrmlFailed) + "\r\n" + error);
+}
+
+bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
+  return SaveCanvasPicture(pic3D().canvas.Image(), path, kind, error);
+}
+
+bool frm3D::SaveObj(const std::string& path, std::string* error) {
+  return WriteObjFile(p_.design.solid, path, error);
+}
+
+bool frm3D::SaveVrml(const std::string& path, std::string* error) {
+  VrmlOptions options;
+  options.lines = Menu("mnuEditVRMLLines").Checked();
+  options.smooth = Menu("mnuEditVRMLSmooth").Checked();
+  // The scene's sky is the palette colour itself, whatever the desktop's
+  // button face looks like.
+  options.background = PaletteColour(Entry("vsBack3D", 1).Integer());
+  ProgressReporter& progress = designer_.Progress();
+  progress.state = {"Saving VRML2...", this};
+  return WriteVrmlFile(p_.design.solid, options, &progress, path, error);
+}
+
+void frm3D::mnuFileExit3D_Click() {
+  p_.design.SolidName = "1";
+  Hide();
+  // Leaving the 3D view frees the tabs it had locked, as closing it does.
+  designer_.TabsActivate();
+}
+
+void frm3D::mnuCopy_Click() {
+  if (copyToClipboard) copyToClipboard(pic3D().canvas.Image());
+}
+
+void frm3D::mnuEditVRMLLines_Click() {
+  MenuItem& item = Menu("mnuEditVRMLLines");
+  item.SetChecked(!item.Checked());
+  designer_.VLines = item.Checked();
+}
+
+void frm3D::mnuEditVRMLSmooth_Click() {
+  MenuItem& item = Menu("mnuEditVRMLSmooth");
+  item.SetChecked(!item.Checked());
+  designer_.VSmooth = item.Checked();
+}
+
+}  // namespace wlg
