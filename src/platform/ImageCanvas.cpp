@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPolygon>
+#include <cstddef>
 #include <vector>
 
 namespace wlg {
@@ -23,6 +24,8 @@ void ImageCanvas::DrawImage(const QImage& layer) { Painter().drawImage(0, 0, lay
 
 void ImageCanvas::Flush() const {
   if (painter_) {
+    penKey_ = PenKey{};
+    brushKey_ = BrushKey{};
     painter_->end();
     painter_.reset();
   }
@@ -52,50 +55,59 @@ void ImageCanvas::Clear() {
 }
 
 namespace {
-QPen MakePen(const Canvas& c) {
-  if (c.drawStyle == DrawStyle::Invisible) return QPen(Qt::NoPen);
-  QPen pen(Qt::black);
-  pen.setWidth(c.drawWidth < 1 ? 1 : c.drawWidth);
+
+// IPoint and QPoint are both two ints, x then y, so point lists are handed
+// to Qt as they are, without a copy per figure.
+static_assert(sizeof(IPoint) == sizeof(QPoint) && offsetof(IPoint, y) == sizeof(int));
+const QPoint* AsQPoints(const IPoint* pts) { return reinterpret_cast<const QPoint*>(pts); }
+}  // namespace
+
+// Pens and brushes are set only when they change: making one per figure
+// costs more than drawing a small figure.
+void ImageCanvas::UsePen(int style, int width, Colour colour) {
+  const PenKey key{style, width, colour};
+  if (painter_ && penKey_ == key) return;
+  penKey_ = key;
+  if (style == static_cast<int>(DrawStyle::Invisible)) {
+    Painter().setPen(Qt::NoPen);
+    return;
+  }
+  QPen pen(ToQColor(colour));
+  pen.setWidth(width < 1 ? 1 : width);
   // GDI draws dotted lines only at width 1; wider pens stay solid.
-  if (c.drawStyle == DrawStyle::Dot && c.drawWidth <= 1) pen.setStyle(Qt::DotLine);
+  if (style == static_cast<int>(DrawStyle::Dot) && width <= 1) pen.setStyle(Qt::DotLine);
   pen.setCapStyle(Qt::RoundCap);
   pen.setJoinStyle(Qt::RoundJoin);
-  return pen;
+  Painter().setPen(pen);
 }
 
-QPolygon ToQPolygon(const IPoint* pts, int count) {
-  QPolygon poly(count);
-  for (int i = 0; i < count; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
-  return poly;
+void ImageCanvas::UseBrush(bool solid, Colour colour) {
+  const BrushKey key{solid, solid ? colour : 0};
+  if (painter_ && brushKey_ == key) return;
+  brushKey_ = key;
+  if (solid)
+    Painter().setBrush(ToQColor(colour));
+  else
+    Painter().setBrush(Qt::NoBrush);
 }
-}  // namespace
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {
   if (count <= 0) return;
-  QPainter& p = Painter();
-  p.setPen(MakePen(*this));
-  if (fillStyle == FillStyle::Solid)
-    p.setBrush(ToQColor(fillColour));
-  else
-    p.setBrush(Qt::NoBrush);
-  p.drawPolygon(ToQPolygon(pts, count));
+  UsePen(static_cast<int>(drawStyle), drawWidth, Palette0());
+  UseBrush(fillStyle == FillStyle::Solid, fillColour);
+  painter_->drawPolygon(AsQPoints(pts), count);
 }
 
 void ImageCanvas::Polyline(const IPoint* pts, int count) {
   if (count <= 0) return;
-  QPainter& p = Painter();
-  p.setPen(MakePen(*this));
-  p.setBrush(Qt::NoBrush);
-  p.drawPolyline(ToQPolygon(pts, count));
+  UsePen(static_cast<int>(drawStyle), drawWidth, Palette0());
+  UseBrush(false, 0);
+  painter_->drawPolyline(AsQPoints(pts), count);
 }
 
 void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
-  QPainter& p = Painter();
-  QPen pen(ToQColor(colour));
-  pen.setWidth(drawWidth < 1 ? 1 : drawWidth);
-  pen.setCapStyle(Qt::RoundCap);
-  p.setPen(pen);
-  p.drawLine(x1, y1, x2, y2);
+  UsePen(static_cast<int>(DrawStyle::Solid), drawWidth, colour);
+  painter_->drawLine(x1, y1, x2, y2);
 }
 
 void ImageCanvas::Dot(int x, int y, Colour colour) {
@@ -105,11 +117,10 @@ void ImageCanvas::Dot(int x, int y, Colour colour) {
       image_.setPixel(x, y, ToQColor(colour).rgb());
     return;
   }
-  QPainter& p = Painter();
-  p.setPen(Qt::NoPen);
-  p.setBrush(ToQColor(colour));
+  UsePen(static_cast<int>(DrawStyle::Invisible), 0, 0);
+  UseBrush(true, colour);
   const double r = drawWidth / 2.0;
-  p.drawEllipse(QRectF(x - r + 0.5, y - r + 0.5, drawWidth, drawWidth));
+  painter_->drawEllipse(QRectF(x - r + 0.5, y - r + 0.5, drawWidth, drawWidth));
 }
 
 Colour ImageCanvas::PointColour(int x, int y) const {

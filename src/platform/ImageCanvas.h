@@ -49,6 +49,22 @@ class ImageCanvas : public Canvas {
 
  private:
   QPainter& Painter();
+  void UsePen(int style, int width, Colour colour);
+  void UseBrush(bool solid, Colour colour);
+  static constexpr Colour Palette0() { return 0; }  // outlines are black
+
+  struct PenKey {
+    int style = -1, width = -1;
+    Colour colour = 0;
+    bool operator==(const PenKey&) const = default;
+  };
+  struct BrushKey {
+    bool solid = false;
+    Colour colour = 0xffffffffu;
+    bool operator==(const BrushKey&) const = default;
+  };
+  mutable PenKey penKey_;
+  mutable BrushKey brushKey_;
 
   QImage image_;
   bool transparent_ = false;
