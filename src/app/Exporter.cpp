@@ -187,6 +187,39 @@ int ExportTessellation(Windows& w, const ExportRequest& req) {
   return ok ? 0 : Fail(error);
 }
 
+// The solid as its menu command builds it, seen from the given angles.
+int ExportSolid(Windows& w, const ExportRequest& req) {
+  const SolidInfo* info = FindSolid(req.solid);
+  if (info == nullptr) {
+    std::string keys;
+    for (const SolidInfo& s : Solids()) keys += std::string(keys.empty() ? "" : ", ") + s.key;
+    std::fprintf(stderr, "whirligons-export: there is no solid called %s (the keys are %s)\n",
+                 req.solid.c_str(), keys.c_str());
+    return 2;
+  }
+  frm3D& v = w.view3D;
+  // The recorded solid is centred on the picture, so the size comes first.
+  if (req.width > 0) v.ResizePicture(req.width, req.height);
+  v.Menu("mnuEditVRMLLines").SetChecked(req.lines);
+  v.Menu("mnuEditVRMLSmooth").SetChecked(req.smooth);
+  w.builder.RunCommand(*info);
+  if (!v.IsVisible()) return Fail("the " + std::string(info->key) + " could not be built");
+  if (req.theta) v.Entry("vtTheta").CommitEnter(FormatSingle(*req.theta));
+  if (req.phi) v.Entry("vtPhi").CommitEnter(FormatSingle(*req.phi));
+  if (req.psi) v.Entry("vtPsi").CommitEnter(FormatSingle(*req.psi));
+
+  const std::string ext = Extension(req.output);
+  std::string error;
+  bool ok = false;
+  if (ext == "obj")
+    ok = v.SaveObj(req.output, &error);
+  else if (ext == "wrl")
+    ok = v.SaveVrml(req.output, &error);
+  else
+    ok = v.SavePicture(req.output, KindOf(ext), &error);
+  return ok ? 0 : Fail(error);
+}
+
 }  // namespace
 
 int RunExport(const ExportRequest& req) {
@@ -206,6 +239,7 @@ int RunExport(const ExportRequest& req) {
     switch (req.mode) {
       case ExportRequest::Mode::Tile: return ExportTile(windows, program, req);
       case ExportRequest::Mode::Tessellation: return ExportTessellation(windows, req);
+      case ExportRequest::Mode::Solid: return ExportSolid(windows, req);
       default:
         return Fail("this export is not available yet");
     }
