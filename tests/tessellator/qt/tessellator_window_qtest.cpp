@@ -3,6 +3,8 @@
 // that shows every control.
 
 #include <QGroupBox>
+#include <QTemporaryDir>
+#include <cmath>
 #include <QLabel>
 #include <QPointer>
 #include <QtTest>
@@ -82,6 +84,52 @@ class TessellatorWindowTest : public QObject {
 
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(260, 180));
     QCOMPARE(t.TessCount, 0);
+  }
+
+  // Three tiles placed, one dragged onto another until it snaps, a polygon
+  // recoloured with Alt-click, and the picture saved as a JPEG.
+  void placeSnapRecolourAndSave() {
+    Rig r;
+    // A square rank, so the tiles have polygons to recolour.
+    for (QPoint p : {QPoint(230, 300), QPoint(250, 300), QPoint(250, 320), QPoint(230, 320)}) {
+      r.h.form.picS(0).onMouseDown(0, wlg::MouseButton::Left, 0, p.x(), p.y());
+      r.h.form.picS(0).onMouseUp(0, wlg::MouseButton::Left, 0, p.x(), p.y());
+    }
+    r.h.form.Menu("mnuEditSnap").UserClick();
+    r.Open();
+    wlg::CanvasWidget* canvas = r.window.canvas();
+    const wlg::TessState& t = r.h.program.tess;
+    for (QPoint p : {QPoint(150, 150), QPoint(300, 150), QPoint(450, 300)})
+      QTest::mouseClick(canvas, Qt::LeftButton, Qt::ShiftModifier, p);
+    QCOMPARE(t.TessCount, 3);
+
+    // Hexagons of side 48 side by side are 83.1 apart; drag tile 3 near
+    // tile 2's right-hand neighbour place and let go a little off.
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(450, 300));
+    QTest::mouseMove(canvas, QPoint(420, 200));
+    QTest::mouseMove(canvas, QPoint(385, 153));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(385, 153));
+    const float gap = std::hypot(t.TessItems[3].X - t.TessItems[2].X,
+                                 t.TessItems[3].Y - t.TessItems[2].Y);
+    QVERIFY2(std::abs(gap - 48 * std::sqrt(3.0f)) < 0.05f, qPrintable(QString::number(gap)));
+
+    // Alt-click on tile 1's first rank copy recolours it with fill colour 3.
+    r.h.tess.Entry("vsFillColour").SetValue("3");
+    const wlg::TessItem& one = t.TessItems[1];
+    // Copy 0 sits where the seed sits relative to the tile centre (240, 240),
+    // scaled by the tile's 2 / 5: the seed's middle (240, 310) lands 28 below.
+    const QPoint copy(int(one.X), int(one.Y + 70 * 0.4f));
+    QTest::mouseClick(canvas, Qt::LeftButton, Qt::AltModifier, copy);
+    QCOMPARE(r.h.model().overrides.OverrideCount, 1);
+    QCOMPARE(r.h.model().overrides.entries[0].colour, 3);
+    QCOMPARE(r.h.model().overrides.entries[0].item, 1.0f);
+
+    QTemporaryDir dir;
+    const QString jpg = dir.filePath("tiles.jpg");
+    r.h.prompts.File(jpg.toStdString());
+    r.h.tess.Menu("mnuFileSaveBMP", 1).UserClick();
+    QImage saved(jpg);
+    QCOMPARE(saved.size(), r.h.tess.picT().canvas.Image().size());
   }
 
   void closingHidesTheWindow() {
