@@ -13,6 +13,8 @@ frmS::frmS(Program& program, SettingsStore& settings)
   WireHandlers();
   WirePointerHandlers();
   WireFileHandlers();
+  WireHelpHandlers();
+  WireRecentFiles();
   p_.persisted.Register({2, this, KeyStyle::NameAndIndex, {"vs", "chk"}});
 }
 
@@ -87,6 +89,7 @@ void frmS::CreateMenus() {
   };
   item("&File", "mnuFileLoad", "&Open .wlg", "Ctrl+O").SetEnabled(false);
   item("&File", "mnuFileSave", "&Save .wlg", "Ctrl+S").SetEnabled(false);
+  CreateRecentFileItems();
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit", "E&xit").onClick = [this](int) { mnuFileExit_Click(); };
 

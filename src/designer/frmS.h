@@ -11,6 +11,7 @@
 #include "designer/Program.h"
 #include "designer/TileRenderer.h"
 #include "platform/SettingsStore.h"
+#include "shell/RegMod.h"
 
 namespace wlg {
 
@@ -185,6 +186,21 @@ class frmS : public Form, public TileSettings {
   bool VLines = false;
   bool VSmooth = false;
 
+  // ---- Help menu (frmS_Help.cpp)
+  void mnuHelpRegister_Click();
+  // What the Register command associates with .wlg files: this program and its icon.
+  FileAssociation Association = DefaultFileAssociation();
+
+  // ---- recent pattern files and dropped ones (frmS_Recent.cpp)
+  static constexpr int RecentFileCount = 4;
+  // Newest first, as full paths; kept in the settings as RecentFile1..RecentFile4.
+  const std::vector<std::string>& RecentFiles() const { return recentFiles_; }
+  // A pattern just opened or saved goes to the top of the list.
+  void RememberRecentFile(const std::string& path);
+  void mnuFileRecent_Click(int index);
+  // Opens a pattern without the dialog, as the command line does.
+  void OpenPatternFile(const std::string& path);
+
  private:
   void CreateControls();
   void LoadControls();
@@ -192,6 +208,11 @@ class frmS : public Form, public TileSettings {
   void WireHandlers();         // frmS_Panel.cpp
   void WirePointerHandlers();  // frmS_Pointer.cpp
   void WireFileHandlers();     // frmS_File.cpp
+  void WireHelpHandlers();     // frmS_Help.cpp
+  void CreateRecentFileItems();  // frmS_Recent.cpp
+  void WireRecentFiles();
+  void ShowRecentFiles();
+  void SaveRecentFiles();
   void DrawRankMarkers(int tile);
 
   Program& p_;
@@ -200,6 +221,7 @@ class frmS : public Form, public TileSettings {
   int tabIndex_ = 0;
   std::array<bool, TileCount> tabEnabled_{true, true, true, true};
   std::string commandLineFile_;
+  std::vector<std::string> recentFiles_;
   TileRenderer renderer_{p_, *this};
   Colour faceColour_ = Palette16[8];
 };

@@ -51,6 +51,8 @@ void frmS::mnuFileSave_Click() {
   if (!SavePatternFile(*path, text, reason))
     p_.prompts.Message(kAppTitle, std::string(kPatternSaveFailed) + "\r\n" + reason, Buttons::OK,
                        Icon::Warning);
+  else
+    RememberRecentFile(*path);
 }
 
 void frmS::mnuFileLoad_Click() {
@@ -156,6 +158,7 @@ void frmS::mnuFileLoad_Click() {
   p_.SuppressEvents = false;
   optRank_Click(RanksPerTile * m.CurrentTile);
   progress.ShowProgress(100);
+  RememberRecentFile(path);
 }
 
 void frmS::SetUndo() {
