@@ -15,6 +15,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtPrompts.h"
 #include "solids/qt/View3DWindow.h"
+#include "spherewrap/qt/SphereWrapWindow.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
 namespace {
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   wlg::DesignerWindow designerWindow(windows.designer);
   wlg::TessellatorWindow tessellatorWindow(windows.tessellator, program);
   wlg::View3DWindow view3DWindow(windows.view3D, program);
+  wlg::SphereWrapWindow sphereWrapWindow(windows.sphereWrap, program);
   prompts.SetParent(&designerWindow);
   auto toClipboard = [](const QImage& image) {
     QGuiApplication::clipboard()->clear();
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
   };
   windows.tessellator.copyToClipboard = toClipboard;
   windows.view3D.copyToClipboard = toClipboard;
+  windows.sphereWrap.copyToClipboard = toClipboard;
 
   wlg::ProgressDialog progress(windows.designer.ProgressDialog(), &designerWindow);
   progress.ownerWidget = [&](const void* owner) -> QWidget* {

@@ -6,7 +6,8 @@ Windows::Windows(Program& program, SettingsStore& settings)
     : designer(program, settings),
       tessellator(program, designer),
       view3D(program, designer),
-      builder(program, designer, view3D) {
+      builder(program, designer, view3D),
+      sphereWrap(program, designer, tessellator) {
   frmS& d = designer;
   frmT& t = tessellator;
   d.drawTess = [&t] { t.DrawTess(); };
@@ -49,6 +50,11 @@ Windows::Windows(Program& program, SettingsStore& settings)
     v.Menu("mnuEditVRMLLines").SetChecked(d.VLines);
     v.Menu("mnuEditVRMLSmooth").SetChecked(d.VSmooth);
   };
+
+  // The sphere wrap, opened from the tessellator.
+  frmSphereWrap& sw = sphereWrap;
+  t.Menu("mnuShearWrap").SetEnabled(true);
+  t.openSphereWrap = [&sw] { sw.Open(); };
 }
 
 }  // namespace wlg

@@ -6,6 +6,7 @@
 #include "designer/frmS.h"
 #include "solids/SolidBuilder.h"
 #include "solids/frm3D.h"
+#include "spherewrap/frmSphereWrap.h"
 #include "tessellator/frmT.h"
 
 namespace wlg {
@@ -17,6 +18,7 @@ struct Windows {
   frmT tessellator;
   frm3D view3D;
   SolidBuilder builder;
+  frmSphereWrap sphereWrap;
 };
 
 }  // namespace wlg
