@@ -1,11 +1,15 @@
 #include "designer/qt/DesignerWindow.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <map>
 
@@ -24,6 +28,14 @@ ValidTextWidget* Entry(ValidText& m, QWidget* parent, int width = 48) {
   w->setFixedWidth(width);
   return w;
 }
+// The first local pattern file among dropped ones; empty when there is none.
+QString DroppedPattern(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && url.toLocalFile().endsWith(".wlg", Qt::CaseInsensitive))
+      return url.toLocalFile();
+  return {};
+}
 }  // namespace
 
 DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent), form_(form) {
@@ -31,6 +43,7 @@ DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent
   for (int t = 0; t < TileCount; ++t) tabs_->addTab(BuildTile(t), QString("Tile %1").arg(t + 1));
   setCentralWidget(tabs_);
   BuildMenus();
+  setAcceptDrops(true);
 
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (index != form_.TabIndex()) form_.SSTab1_Click(index);
@@ -161,10 +174,8 @@ void DesignerWindow::BuildMenus() {
     if (!item) continue;
     QMenu*& menu = menus[item->Menu()];
     if (!menu) menu = menuBar()->addMenu(QString::fromStdString(item->Menu()));
-    if (item->Separator())
-      menu->addSeparator();
-    else
-      menu->addAction(MakeAction(*item, this));
+    // Separators too are bound to their models, which may hide them.
+    menu->addAction(MakeAction(*item, this));
   }
 }
 
@@ -172,6 +183,18 @@ void DesignerWindow::closeEvent(QCloseEvent* e) {
   closing_ = true;
   if (!form_.program().AppClosing) form_.Form_QueryUnload();
   e->accept();
+}
+
+void DesignerWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (!DroppedPattern(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void DesignerWindow::dropEvent(QDropEvent* e) {
+  const QString path = DroppedPattern(e->mimeData());
+  if (path.isEmpty()) return;
+  e->acceptProposedAction();
+  // Loaded once the drop is over, so the program that dragged is not kept waiting.
+  QTimer::singleShot(0, this, [this, path] { form_.OpenPatternFile(path.toStdString()); });
 }
 
 void DesignerWindow::changeEvent(QEvent* e) {

@@ -1,0 +1,83 @@
+// Pattern files dropped on the designer window open as from the command
+// line; anything else is refused at the door.
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "designer/qt/DesignerWindow.h"
+#include "support/DesignerHarness.h"
+
+using wlg::testing::DesignerHarness;
+
+namespace {
+const QString kSamples = QString(WHIRLIGONS_SOURCE_DATA_DIR) + "/patterns";
+
+// Offers the files to the window as a drag would; true when it takes them.
+bool Drop(QWidget& window, const QList<QUrl>& urls) {
+  QMimeData data;
+  data.setUrls(urls);
+  const QPoint at(20, 20);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&window, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&window, &drop);
+  return drop.isAccepted();
+}
+
+// What the File menu shows, separators as "-".
+QStringList FileMenu(QMainWindow& window) {
+  QStringList shown;
+  for (QAction* m : window.menuBar()->actions()) {
+    if (m->text() != "&File") continue;
+    for (QAction* a : m->menu()->actions())
+      if (a->isVisible()) shown << (a->isSeparator() ? QString("-") : a->text());
+  }
+  return shown;
+}
+}  // namespace
+
+class DesignerDropTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void aDroppedPatternOpens() {
+    DesignerHarness h;
+    wlg::DesignerWindow win(h.form);
+    h.Start();
+    h.form.Show();
+    QVERIFY(win.acceptDrops());
+    QCOMPARE(h.program.tess.TessCount, 0);
+    QCOMPARE(FileMenu(win), QStringList({"&Open .wlg", "&Save .wlg", "-", "E&xit"}));
+
+    // Upper-case extensions count; the first pattern of several is the one opened.
+    QTemporaryDir dir;
+    const QString upper = dir.path() + "/SQUARES.WLG";
+    QVERIFY(QFile::copy(kSamples + "/octagons-and-squares.wlg", upper));
+    QVERIFY(Drop(win, {QUrl::fromLocalFile(dir.path() + "/notes.txt"), QUrl::fromLocalFile(upper),
+                       QUrl::fromLocalFile(kSamples + "/sample.wlg")}));
+    QCOMPARE(h.program.tess.TessCount, 0);  // opened once the drop is over
+    QTRY_COMPARE(h.program.tess.TessCount, 18);
+    QCOMPARE(h.form.RecentFiles().front(), upper.toStdString());
+    // Listed in the File menu under a separator of its own.
+    QCOMPARE(FileMenu(win),
+             QStringList({"&Open .wlg", "&Save .wlg", "-", "&1 " + upper, "-", "E&xit"}));
+    QVERIFY(h.prompts.log.empty());
+  }
+
+  void otherFilesAreRefused() {
+    DesignerHarness h;
+    wlg::DesignerWindow win(h.form);
+    h.Start();
+    QVERIFY(!Drop(win, {QUrl::fromLocalFile(kSamples + "/../desktop/whirligons.svg")}));
+    QVERIFY(!Drop(win, {QUrl("https://example.org/pattern.wlg")}));
+    QVERIFY(h.form.RecentFiles().empty());
+  }
+};
+
+QTEST_MAIN(DesignerDropTest)
+#include "designer_drop_qtest.moc"
