@@ -220,6 +220,23 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   return ok ? 0 : Fail(error);
 }
 
+// The sphere wrap as the tessellator's command opens it: the texture comes
+// from the tessellator canvas (at --size), at Image Quality --quality.
+int ExportSphere(Windows& w, const ExportRequest& req) {
+  frmT& t = w.tessellator;
+  t.Show();
+  if (req.width > 0) t.picT().canvas.Resize(req.width, req.height);
+  if (req.zoom) t.Entry("vsZoom").SetValue(FormatSingle(*req.zoom));
+  frmSphereWrap& s = w.sphereWrap;
+  if (req.quality) s.Entry("vtWidth").SetValue(std::to_string(*req.quality));
+  t.Menu("mnuShearWrap").UserClick();
+  const std::string ext = Extension(req.output);
+  std::string error;
+  const bool ok = ext == "wrl" ? s.SaveVrml(req.output, &error)
+                               : s.SavePicture(req.output, KindOf(ext), &error);
+  return ok ? 0 : Fail(error);
+}
+
 }  // namespace
 
 int RunExport(const ExportRequest& req) {
@@ -240,6 +257,7 @@ int RunExport(const ExportRequest& req) {
       case ExportRequest::Mode::Tile: return ExportTile(windows, program, req);
       case ExportRequest::Mode::Tessellation: return ExportTessellation(windows, req);
       case ExportRequest::Mode::Solid: return ExportSolid(windows, req);
+      case ExportRequest::Mode::Sphere: return ExportSphere(windows, req);
       default:
         return Fail("this export is not available yet");
     }
