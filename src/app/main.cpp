@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QIcon>
 #include <QPalette>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +12,11 @@
 #include "controls/qt/ProgressDialog.h"
 #include "designer/Windows.h"
 #include "designer/qt/DesignerWindow.h"
+#include "platform/DataDir.h"
 #include "platform/ImageCanvas.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtPrompts.h"
+#include "shell/qt/HelpWindow.h"
 #include "solids/qt/View3DWindow.h"
 #include "spherewrap/qt/SphereWrapWindow.h"
 #include "tessellator/qt/TessellatorWindow.h"
@@ -39,6 +42,10 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Whirligons");
   QApplication::setApplicationName("Whirligons");
   QApplication::setApplicationVersion(WHIRLIGONS_VERSION);
+  // The desktop entry names the program's windows and icon.
+  QGuiApplication::setDesktopFileName("whirligons");
+  QApplication::setWindowIcon(
+      QIcon(QString::fromStdString(wlg::DataDir() + "/desktop/whirligons-48.png")));
   wlg::SetButtonFaceColour(wlg::FromQColor(app.palette().color(QPalette::Button)));
 
   wlg::QtPrompts prompts;
@@ -59,6 +66,9 @@ int main(int argc, char** argv) {
   windows.tessellator.copyToClipboard = toClipboard;
   windows.view3D.copyToClipboard = toClipboard;
   windows.sphereWrap.copyToClipboard = toClipboard;
+  // One help window serves every Help command.
+  wlg::HelpWindow helpWindow;
+  program.help.viewer = &helpWindow;
 
   wlg::ProgressDialog progress(windows.designer.ProgressDialog(), &designerWindow);
   progress.ownerWidget = [&](const void* owner) -> QWidget* {

@@ -1,5 +1,7 @@
 #include "designer/Windows.h"
 
+#include "shell/Help.h"
+
 namespace wlg {
 
 Windows::Windows(Program& program, SettingsStore& settings)
@@ -55,6 +57,10 @@ Windows::Windows(Program& program, SettingsStore& settings)
   frmSphereWrap& sw = sphereWrap;
   t.Menu("mnuShearWrap").SetEnabled(true);
   t.openSphereWrap = [&sw] { sw.Open(); };
+
+  // The Help items of the tessellator and the sphere wrap.
+  WireHelpItem(program, t, "mnuHelp", "PTessellator");
+  WireHelpItem(program, sw, "mnuHelp", "PSphereWrap");
 }
 
 }  // namespace wlg

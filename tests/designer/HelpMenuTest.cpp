@@ -1,4 +1,4 @@
-// The designer's Help menu: each item opens its
+// The Help menus of every window: each item opens its
 // topic page, or says that the help is missing; the Register item asks
 // before it touches anything.
 
@@ -41,15 +41,27 @@ class DataDirAt {
   std::optional<std::string> old_;
 };
 
-const std::vector<std::pair<std::string, std::string>> kDesignerTopics = {
-    {"mnuHowToUse", "PHowToUse"},
-    {"mnuHelpGuides", "PPowerUse"},
-    {"mnuHelpTessellator", "PTessellator"},
-    {"mnuHelp3D", "P3D"},
-    {"mnuHelpWhirligons", "PWhirligons"},
-    {"mnuHelpFAQ", "PFrequently Asked Questions"},
-    {"mnuHelpAbout", "PAbout"},
+// Each window's Help item and its topic.
+struct HelpItem {
+  Form* window;
+  std::string item, topic;
 };
+std::vector<HelpItem> AllHelpItems(DesignerHarness& h) {
+  std::vector<HelpItem> items;
+  for (const auto& [item, topic] : std::vector<std::pair<std::string, std::string>>{
+           {"mnuHowToUse", "PHowToUse"},
+           {"mnuHelpGuides", "PPowerUse"},
+           {"mnuHelpTessellator", "PTessellator"},
+           {"mnuHelp3D", "P3D"},
+           {"mnuHelpWhirligons", "PWhirligons"},
+           {"mnuHelpFAQ", "PFrequently Asked Questions"},
+           {"mnuHelpAbout", "PAbout"}})
+    items.push_back({&h.form, item, topic});
+  items.push_back({&h.tess, "mnuHelp", "PTessellator"});
+  items.push_back({&h.windows.view3D, "mnuHelp", "P3D"});
+  items.push_back({&h.windows.sphereWrap, "mnuHelp", "PSphereWrap"});
+  return items;
+}
 
 TEST(HelpMenu, EveryItemOpensItsTopicPage) {
   DataDirAt data(WHIRLIGONS_SOURCE_DATA_DIR);
@@ -59,19 +71,18 @@ TEST(HelpMenu, EveryItemOpensItsTopicPage) {
   h.Start();
   ASSERT_EQ(h.program.help.HelpFile, std::string(WHIRLIGONS_SOURCE_DATA_DIR) + "/html");
 
-  for (const auto& [item, topic] : kDesignerTopics) {
-    MenuItem& m = h.form.Menu(item);
-    EXPECT_TRUE(m.Enabled()) << item;
+  const std::vector<HelpItem> items = AllHelpItems(h);
+  for (const HelpItem& i : items) {
+    MenuItem& m = i.window->Menu(i.item);
+    EXPECT_TRUE(m.Enabled()) << i.window->Name() << " " << i.item;
     m.UserClick();
   }
-
-  ASSERT_EQ(viewer.shown.size(), kDesignerTopics.size());
-  for (size_t i = 0; i < viewer.shown.size(); ++i) {
-    const std::string topic = kDesignerTopics[i].second;
-    EXPECT_EQ(viewer.shown[i].first, h.form.Name());
-    EXPECT_EQ(viewer.shown[i].second, h.program.help.HelpFile + "/" + topic + ".htm");
+  ASSERT_EQ(viewer.shown.size(), items.size());
+  for (size_t k = 0; k < items.size(); ++k) {
+    EXPECT_EQ(viewer.shown[k].first, items[k].window->Name());
+    EXPECT_EQ(viewer.shown[k].second, h.program.help.HelpFile + "/" + items[k].topic + ".htm");
     // Every page is there to be shown.
-    EXPECT_TRUE(std::filesystem::is_regular_file(viewer.shown[i].second)) << topic;
+    EXPECT_TRUE(std::filesystem::is_regular_file(viewer.shown[k].second)) << items[k].topic;
   }
   EXPECT_TRUE(h.prompts.log.empty());
 }
@@ -87,8 +98,9 @@ TEST(HelpMenu, WithoutThePagesEveryItemSaysTheHelpIsMissing) {
   EXPECT_EQ(h.program.help.HelpFile, "");
   EXPECT_TRUE(h.prompts.log.empty());  // start-up says nothing about it
 
-  for (const auto& [item, topic] : kDesignerTopics) h.form.Menu(item).UserClick();
-  ASSERT_EQ(h.prompts.log.size(), kDesignerTopics.size());
+  const std::vector<HelpItem> items = AllHelpItems(h);
+  for (const HelpItem& i : items) i.window->Menu(i.item).UserClick();
+  ASSERT_EQ(h.prompts.log.size(), items.size());
   for (const auto& p : h.prompts.log) {
     EXPECT_EQ(p.title, "Help file missing");
     EXPECT_EQ(p.text, "Sorry, the Help file Whirligons.chm seems to be missing");
