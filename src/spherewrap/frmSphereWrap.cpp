@@ -59,7 +59,7 @@ void frmSphereWrap::CreateMenus() {
   item("&File", "mnuSpacer1", "-");
   item("&File", "mnuFileExit", "E&xit SphereWrap");
   item("&Edit", "mnuEditCopy", "&Copy");
-  // No help pages are installed yet.
+  // Enabled when it is joined to the help pages.
   item("&Help", "mnuHelp", "&Help").SetEnabled(false);
 }
 
