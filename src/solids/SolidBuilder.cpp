@@ -117,6 +117,7 @@ void SolidBuilder::ShowSolid() {
     view_.CheckAngles();
     view_.Show();
   }
+  view_.DrawData();
 }
 
 void SolidBuilder::EnableTabs(int kindCount) {
