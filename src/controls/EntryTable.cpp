@@ -54,8 +54,8 @@ const EntrySpec& FindEntrySpec(Window window, const std::string& name) {
   throw std::out_of_range("no entry box named " + name);
 }
 
-std::string EntryToolTip(const EntrySpec& spec, int index) {
-  std::string tip = spec.toolTip;
+std::string EntryToolTip(const EntrySpec& entry, int index) {
+  std::string tip = entry.toolTip;
   if (auto bar = tip.find('|'); bar != std::string::npos)
     tip = (index % 2 == 0) ? tip.substr(0, bar) : tip.substr(bar + 1);
   if (auto n = tip.find("{n}"); n != std::string::npos)

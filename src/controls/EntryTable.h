@@ -25,6 +25,6 @@ struct EntrySpec {
 const std::vector<EntrySpec>& EntryTable();
 // Throws std::out_of_range for a name the table does not hold.
 const EntrySpec& FindEntrySpec(Window window, const std::string& name);
-std::string EntryToolTip(const EntrySpec& spec, int index);
+std::string EntryToolTip(const EntrySpec& entry, int index);
 
 }  // namespace wlg

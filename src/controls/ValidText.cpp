@@ -10,15 +10,15 @@ ValidText::ValidText(std::string name, int index, EntryContext& context)
   SetValue("1");
 }
 
-ValidText::ValidText(const EntrySpec& spec, int index, EntryContext& context)
-    : ValidText(spec.name, index, context) {
-  ValMin = spec.valMin;
-  ValMax = spec.valMax;
-  ValDefault = spec.valDefault;
-  ValFormat = spec.valFormat;
+ValidText::ValidText(const EntrySpec& entry, int index, EntryContext& context)
+    : ValidText(entry.name, index, context) {
+  ValMin = entry.valMin;
+  ValMax = entry.valMax;
+  ValDefault = entry.valDefault;
+  ValFormat = entry.valFormat;
   SetEnabled(true);
-  SetValue(spec.initialValue);
-  SetToolTip(EntryToolTip(spec, index));
+  SetValue(entry.initialValue);
+  SetToolTip(EntryToolTip(entry, index));
 }
 
 namespace {

@@ -31,9 +31,9 @@ class ValidText : public Control {
   static constexpr double InvalidNumber = -9999.99;
   static constexpr int HistorySize = 21;  // indices 0..20; recording uses 0..19
 
-  // Creation: the control defaults, then the stored properties of 'spec'.
+  // Creation: the control defaults, then the stored properties of 'entry'.
   ValidText(std::string name, int index, EntryContext& context);
-  ValidText(const EntrySpec& spec, int index, EntryContext& context);
+  ValidText(const EntrySpec& entry, int index, EntryContext& context);
 
   // The tolerant parser. Normalises 'text' in place.
   static double ChkNum(std::string& text);

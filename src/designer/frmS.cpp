@@ -29,8 +29,8 @@ std::string frmS::OrdinalCaption(int rank) {
 
 void frmS::CreateControls() {
   auto entries = [&](const char* name, int count) {
-    const EntrySpec& spec = FindEntrySpec(Window::Designer, name);
-    for (int i = 0; i < count; ++i) Add<ValidText>(spec, i, p_.entries);
+    const EntrySpec& entry = FindEntrySpec(Window::Designer, name);
+    for (int i = 0; i < count; ++i) Add<ValidText>(entry, i, p_.entries);
   };
   auto checks = [&](const char* name, int count, std::vector<std::string> captions,
                     std::vector<std::string> tips) {

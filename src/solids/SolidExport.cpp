@@ -162,23 +162,7 @@ void VrmlHeader(std::string& out, const VrmlOptions& options) {
     return PrintStyle(static_cast<double>(RoundHalfEven(channel / 255.0)) / 2);
   };
   const Colour bg = options.background;
-  Line(out, "#VRML V2.0 utf8");
-  Line(out, "WorldInfo {");
-  Line(out, "title \"Whirligons\"");
-  Line(out, "info [");
-  Line(out, "\"Description: Whirligons\"");
-  Line(out, "\"Programming: Whirligons developers\"");  // the project, not one person
-  Line(out, "\"Created: January 2002\"");
-  Line(out, "] }");
-  Line(out,
-       "#You can change the lighting manually by removing the comment before the appropriate line");
-  Line(out, "NavigationInfo {headlight TRUE type \"ALL\"}");
-  Line(out, "#DirectionalLight {}");
-  Line(out, "#SpotLight {location 0 0 25}");
-  Line(out, "PointLight {location 0 10 10}");
-  Line(out, "PointLight {location 10 -10 0}");
-  Line(out, "Viewpoint {position 0 0 20}");
-  Line(out, "#You can remove the Background by adding a # in front of the next line");
+  out += VrmlWorldHeader("0 0 20");
   Line(out, "Background {skyColor " + half(RedOf(bg)) + "," + half(GreenOf(bg)) + "," +
                 half(BlueOf(bg)) + "}");
   Line(out,

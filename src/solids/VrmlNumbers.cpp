@@ -59,4 +59,29 @@ std::string Fixed3(double value) {
 
 std::string IndexForm(long index) { return " " + std::to_string(index) + " ,"; }
 
+std::string VrmlWorldHeader(const std::string& viewpoint) {
+  std::string out;
+  for (const std::string& line : {
+           std::string("#VRML V2.0 utf8"),
+           std::string("WorldInfo {"),
+           std::string("title \"Whirligons\""),
+           std::string("info ["),
+           std::string("\"Description: Whirligons\""),
+           std::string("\"Programming: Whirligons developers\""),  // the project, not one person
+           std::string("\"Created: January 2002\""),
+           std::string("] }"),
+           std::string("#You can change the lighting manually by removing the comment before "
+                       "the appropriate line"),
+           std::string("NavigationInfo {headlight TRUE type \"ALL\"}"),
+           std::string("#DirectionalLight {}"),
+           std::string("#SpotLight {location 0 0 25}"),
+           std::string("PointLight {location 0 10 10}"),
+           std::string("PointLight {location 10 -10 0}"),
+           "Viewpoint {position " + viewpoint + "}",
+           std::string("#You can remove the Background by adding a # in front of the next line"),
+       })
+    out += line + "\r\n";
+  return out;
+}
+
 }  // namespace wlg

@@ -28,4 +28,9 @@ std::string Fixed3(double value);
 // Index form in index lines: " 7 ,".
 std::string IndexForm(long index);
 
+// The opening lines every scene of ours shares, from "#VRML V2.0 utf8" to
+// the comment before the background line, each ended by CR LF; the
+// viewpoint is "x y z".
+std::string VrmlWorldHeader(const std::string& viewpoint);
+
 }  // namespace wlg

@@ -29,23 +29,7 @@ std::string HalfChannel(int channel) {
 
 std::string SphereSceneText(Colour background, const std::string& copies, const std::string& url) {
   std::string out;
-  Line(out, "#VRML V2.0 utf8");
-  Line(out, "WorldInfo {");
-  Line(out, "title \"Whirligons\"");
-  Line(out, "info [");
-  Line(out, "\"Description: Whirligons\"");
-  Line(out, "\"Programming: Whirligons developers\"");  // the project, not one person
-  Line(out, "\"Created: January 2002\"");
-  Line(out, "] }");
-  Line(out,
-       "#You can change the lighting manually by removing the comment before the appropriate line");
-  Line(out, "NavigationInfo {headlight TRUE type \"ALL\"}");
-  Line(out, "#DirectionalLight {}");
-  Line(out, "#SpotLight {location 0 0 25}");
-  Line(out, "PointLight {location 0 10 10}");
-  Line(out, "PointLight {location 10 -10 0}");
-  Line(out, "Viewpoint {position 0 0 3}");
-  Line(out, "#You can remove the Background by adding a # in front of the next line");
+  out += VrmlWorldHeader("0 0 3");
   Line(out, "Background {skyColor " + HalfChannel(RedOf(background)) + "," +
                 HalfChannel(GreenOf(background)) + "," + HalfChannel(BlueOf(background)) + "}");
   Line(out,
