@@ -2,9 +2,12 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <map>
 #include <QPainter>
 
+#include "controls/Form.h"
 #include "platform/ImageCanvas.h"
 
 namespace wlg {
@@ -222,6 +225,22 @@ QAction* MakeAction(MenuItem& model, QObject* parent) {
     model.UserClick();
   });
   return a;
+}
+
+void BuildMenuBar(QMenuBar* bar, const Form& form, QObject* parent) {
+  std::map<std::string, QMenu*> menus;
+  for (const auto& c : form.Controls()) {
+    auto* item = dynamic_cast<MenuItem*>(c.get());
+    if (!item) continue;
+    if (item->Menu() == item->Caption()) {
+      bar->addAction(MakeAction(*item, parent));
+      continue;
+    }
+    QMenu*& menu = menus[item->Menu()];
+    if (!menu) menu = bar->addMenu(QString::fromStdString(item->Menu()));
+    // Separators too are bound to their models, which may hide them.
+    menu->addAction(MakeAction(*item, parent));
+  }
 }
 
 void BindCaption(Control& model, QWidget* widget) {

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -98,6 +99,10 @@ class CanvasWidget : public QWidget {
 };
 
 QAction* MakeAction(MenuItem& model, QObject* parent);
+// The window's menu bar from its menu-item models, in control order: items
+// grouped under their top-level menu, and a top-level command (an item
+// whose caption is its menu's) as an action of the bar itself.
+void BuildMenuBar(QMenuBar* bar, const class Form& form, QObject* parent);
 // A label's or frame's caption as a QLabel / for a caption-only control.
 void BindCaption(Control& model, QWidget* widget);
 

@@ -104,22 +104,7 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   column->addLayout(body, 1);
   setCentralWidget(central);
 
-  std::map<std::string, QMenu*> menus;
-  for (const auto& c : form_.Controls()) {
-    auto* item = dynamic_cast<MenuItem*>(c.get());
-    if (!item) continue;
-    if (item->Menu() == item->Caption()) {
-      // A top-level command with no items of its own.
-      menuBar()->addAction(MakeAction(*item, this));
-      continue;
-    }
-    QMenu*& menu = menus[item->Menu()];
-    if (!menu) menu = menuBar()->addMenu(QString::fromStdString(item->Menu()));
-    if (item->Separator())
-      menu->addSeparator();
-    else
-      menu->addAction(MakeAction(*item, this));
-  }
+  BuildMenuBar(menuBar(), form_, this);
 
   form_.onWindowChanged = [this] { SyncWindow(); };
   form_.onOpen = [this] {
