@@ -73,4 +73,14 @@ struct Session {
   }
 };
 
+// Puts the point of a sphere of radius 150 at band b of 50 (south to north)
+// and column j of 100 into vertex v of a solid's list.
+inline void SphereVertex(SolidPolyList& s, int v, int b, int j) {
+  constexpr double kRadius = 150, kPi = 3.14159265358979;
+  const double lat = kPi * b / 50 - kPi / 2, lon = 2 * kPi * j / 100;
+  s.VertX[v] = static_cast<float>(kRadius * std::cos(lat) * std::cos(lon));
+  s.VertY[v] = static_cast<float>(kRadius * std::sin(lat));
+  s.VertZ[v] = static_cast<float>(kRadius * std::cos(lat) * std::sin(lon));
+}
+
 }  // namespace wlg::bench

@@ -46,7 +46,8 @@ void BM_LoadFullPattern(benchmark::State& state) {
   }
   t.TessCount = MaxTessItems;
   ColourOverrides& o = s.program.design.overrides;
-  for (int i = 0; i < OverrideCapacity; ++i) o.entries[i] = {float(i % 12), float(1 + i % 199), i % 64, i % 16};
+  for (int i = 0; i < OverrideCapacity; ++i)
+    o.entries[i] = {float(i % 12), float(1 + i % 199), i % 64, i % 16};
   o.OverrideCount = OverrideCapacity;
   QTemporaryDir dir;
   const std::string path = dir.filePath("full.wlg").toStdString();

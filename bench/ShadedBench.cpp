@@ -17,23 +17,15 @@ namespace {
 // triangle strip: polygon k of a band uses vertices k..k+2 of that band, so
 // 10,000 triangles need only 10,100 vertices.
 std::unique_ptr<wlg::SolidPolyList> StripSphere() {
-  constexpr int kBands = 50, kColumns = 100;
-  constexpr double kRadius = 150, kPi = 3.14159265358979;
   auto s = std::make_unique<wlg::SolidPolyList>();
   int v = 0, f = 0;
-  for (int b = 0; b < kBands; ++b) {
+  for (int b = 0; b < 50; ++b) {
     const int base = v;
-    const double lat0 = kPi * b / kBands - kPi / 2, lat1 = kPi * (b + 1) / kBands - kPi / 2;
-    for (int j = 0; j <= kColumns; ++j) {
-      const double lon = 2 * kPi * j / kColumns;
-      for (double lat : {lat0, lat1}) {
-        s->VertX[v] = static_cast<float>(kRadius * std::cos(lat) * std::cos(lon));
-        s->VertY[v] = static_cast<float>(kRadius * std::sin(lat));
-        s->VertZ[v] = static_cast<float>(kRadius * std::cos(lat) * std::sin(lon));
-        ++v;
-      }
+    for (int j = 0; j <= 100; ++j) {
+      wlg::bench::SphereVertex(*s, v++, b, j);
+      wlg::bench::SphereVertex(*s, v++, b + 1, j);
     }
-    for (int k = 0; k < 2 * kColumns; ++k, ++f) {
+    for (int k = 0; k < 200; ++k, ++f) {
       s->PolyFirstPoint[f] = base + k;
       s->PolyLastPoint[f] = 2;
       s->PolyColour[f] = wlg::Palette16[9 + (b + k / 2) % 7];

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <memory>
+#include <vector>
 
 #include "platform/Canvas.h"
 
@@ -49,6 +50,9 @@ class ImageCanvas : public Canvas {
 
  private:
   QPainter& Painter();
+  // Draws a polygon with a 1-pixel (or no) outline straight into the
+  // picture's pixels; false when it has to go through QPainter instead.
+  bool RasterPolygon(const IPoint* pts, int count);
   void UsePen(int style, int width, Colour colour);
   void UseBrush(bool solid, Colour colour);
   static constexpr Colour Palette0() { return 0; }  // outlines are black
@@ -69,6 +73,7 @@ class ImageCanvas : public Canvas {
   QImage image_;
   bool transparent_ = false;
   mutable std::unique_ptr<QPainter> painter_;
+  std::vector<double> crossings_;
 };
 
 QColor ToQColor(Colour c);

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "controls/Progress.h"
 #include "platform/Numbers.h"
 #include "platform/SafeFile.h"
+#include "solids/MergedPoints.h"
 #include "solids/VrmlNumbers.h"
 
 namespace wlg {
@@ -81,76 +81,6 @@ int PaletteGroup(Colour colour) {
 }
 
 // ---- VRML ----
-
-// The merged vertices: the lowest earlier point closer than 0.1 in all three
-// recorded coordinates. A grid of 0.25 cells keeps the search to the 27
-// cells around a vertex; with cells wider than the tolerance, two vertices
-// that merge are never more than one cell apart.
-class MergedPoints {
- public:
-  static constexpr double kTolerance = 0.1;
-
-  explicit MergedPoints(int capacity) {
-    x_.reserve(capacity);
-    y_.reserve(capacity);
-    z_.reserve(capacity);
-  }
-
-  // The index of the point that (x, y, z) merges into; -1 when it is new.
-  long Find(float x, float y, float z) const {
-    if (!Finite(x, y, z)) return -1;
-    const Cell c = CellOf(x, y, z);
-    long best = -1;
-    for (int dx = -1; dx <= 1; ++dx)
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dz = -1; dz <= 1; ++dz) {
-          const auto it = cells_.find(Key({c.x + dx, c.y + dy, c.z + dz}));
-          if (it == cells_.end()) continue;
-          for (const long i : it->second) {  // ascending, so the first match is the lowest
-            if (best >= 0 && i >= best) break;
-            if (Close(x_[i], x) && Close(y_[i], y) && Close(z_[i], z)) {
-              best = i;
-              break;
-            }
-          }
-        }
-    return best;
-  }
-
-  long Add(float x, float y, float z) {
-    const long n = static_cast<long>(x_.size());
-    x_.push_back(x);
-    y_.push_back(y);
-    z_.push_back(z);
-    // A non-finite point can never be within the tolerance of anything.
-    if (Finite(x, y, z)) cells_[Key(CellOf(x, y, z))].push_back(n);
-    return n;
-  }
-
- private:
-  struct Cell {
-    int64_t x, y, z;
-  };
-  static constexpr double kCell = 0.25;
-  static constexpr int64_t kLimit = int64_t{1} << 19;  // clamping keeps neighbours neighbours
-
-  static bool Close(float a, float b) { return std::fabs(a - b) < kTolerance; }
-  static bool Finite(float x, float y, float z) {
-    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
-  }
-  static int64_t Axis(float v) {
-    const double c = std::floor(static_cast<double>(v) / kCell);
-    return static_cast<int64_t>(std::clamp(c, double(-kLimit), double(kLimit)));
-  }
-  static Cell CellOf(float x, float y, float z) { return {Axis(x), Axis(y), Axis(z)}; }
-  static uint64_t Key(const Cell& c) {
-    const auto part = [](int64_t v) { return static_cast<uint64_t>(v + 2 * kLimit) & 0x1fffff; };
-    return (part(c.x) << 42) | (part(c.y) << 21) | part(c.z);
-  }
-
-  std::vector<float> x_, y_, z_;
-  std::unordered_map<uint64_t, std::vector<long>> cells_;
-};
 
 void Report(ProgressReporter* progress, int percent) {
   if (progress) progress->ShowProgress(percent);
