@@ -1,13 +1,18 @@
 // The headless exporter: its command line, and the real program run on the
-// shipped samples and on broken input.
+// shipped sample (tiles, solids) and on broken input. The solids it writes
+// must open in readers we did not write: assimp for OBJ, tovrmlx3d for VRML.
+
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "app/Exporter.h"
+#include "solids/SolidTables.h"
 
 namespace wlg {
 namespace {
@@ -17,29 +22,46 @@ struct RunResult {
   std::string out, err;
 };
 
-RunResult Export(const QStringList& args) {
+RunResult Launch(const QString& program, const QStringList& args) {
   QProcess p;
-  p.start(WHIRLIGONS_EXPORTER, args);
-  p.waitForFinished(60000);
+  p.start(program, args);
+  p.waitForFinished(120000);
   return {p.exitCode(), p.readAllStandardOutput().toStdString(),
           p.readAllStandardError().toStdString()};
+}
+
+RunResult Export(const QStringList& args) { return Launch(WHIRLIGONS_EXPORTER, args); }
+
+std::string Read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+bool Contains(const std::string& text, const std::string& what) {
+  return text.find(what) != std::string::npos;
 }
 
 const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 
 TEST(ExporterArgs, UsageErrorsAndModes) {
-  EXPECT_EQ(ParseExportArgs({"a.wlg"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"a.wlg", "b.png", "c.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"--tile", "5", "a.wlg", "b.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"--tile", "x", "a.wlg", "b.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"--size", "10x10", "a.wlg", "b.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"--bogus", "a.wlg", "b.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"a.txt", "b.png"}).exitCode, 2);
-  EXPECT_EQ(ParseExportArgs({"--tile", "1", "a.wlg", "b.emf"}).exitCode, 2);  // no metafile of a tile
-  EXPECT_EQ(ParseExportArgs({"--sphere", "a.wlg", "b.obj"}).exitCode, 2);
+  // The last two: no metafile of a tile, no mesh of the sphere.
+  for (const QString line :
+       {"a.wlg", "a.wlg b.png c.png", "--tile 5 a.wlg b.png", "--tile x a.wlg b.png",
+        "--size 10x10 a.wlg b.png", "--bogus a.wlg b.png", "a.txt b.png", "--tile 1 a.wlg b.emf",
+        "--sphere a.wlg b.obj"}) {
+    std::vector<std::string> args;
+    for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
+    EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
+  }
 
   auto ok = ParseExportArgs({"--tile", "3", "--size", "640x480", "--zoom", "1.5", "--yes",
-                             "My Pattern.WLG", "out.JPG"});
+                             "--smooth", "My Pattern.WLG", "out.JPG"});
   ASSERT_TRUE(ok.request);
   EXPECT_EQ(ok.request->mode, ExportRequest::Mode::Tile);
   EXPECT_EQ(ok.request->tile, 3);
@@ -47,72 +69,129 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   EXPECT_EQ(ok.request->height, 480);
   EXPECT_FLOAT_EQ(*ok.request->zoom, 1.5f);
   EXPECT_TRUE(ok.request->yes);
+  EXPECT_TRUE(ok.request->smooth);
+  EXPECT_FALSE(ok.request->lines);
   EXPECT_EQ(ok.request->pattern, "My Pattern.WLG");
 
   auto help = ParseExportArgs({"--help"});
   EXPECT_FALSE(help.request);
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("--tile N"), std::string::npos);
+  EXPECT_TRUE(Contains(help.out, "--tile N"));
   EXPECT_EQ(ParseExportArgs({"--version"}).out, "1.14\n");
 }
 
-TEST(ExporterRun, TileOfASampleIsTheTileCanvas) {
+TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   QTemporaryDir dir;
-  const QString png = dir.filePath("tile.png");
+  const QString png = dir.filePath("tile.png"), svg = dir.filePath("tile.svg");
   const RunResult r = Export({"--tile", "1", kSample, png});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
   QImage img(png);
-  ASSERT_FALSE(img.isNull());
-  EXPECT_EQ(img.size(), QSize(480, 480));
+  ASSERT_EQ(img.size(), QSize(480, 480));
   // The sample's first rank fills in palette blue somewhere on the tile.
   bool blue = false;
   for (int y = 0; y < img.height() && !blue; ++y)
     for (int x = 0; x < img.width() && !blue; ++x) blue = img.pixelColor(x, y) == QColor(0, 0, 255);
   EXPECT_TRUE(blue);
 
-  // The same file gives the same picture every time.
-  const QString again = dir.filePath("again.png");
-  ASSERT_EQ(Export({"--tile", "1", kSample, again}).code, 0);
-  EXPECT_EQ(QImage(again), img);
-}
-
-TEST(ExporterRun, TileAsSvgHoldsThePaths) {
-  QTemporaryDir dir;
-  const QString svg = dir.filePath("tile.svg");
   ASSERT_EQ(Export({"--tile", "1", kSample, svg}).code, 0);
-  QFile f(svg);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QByteArray text = f.readAll();
-  EXPECT_TRUE(text.startsWith("<?xml"));
-  EXPECT_GT(text.count("<path"), 10);
-  EXPECT_TRUE(text.contains("fill=\"#0000ff\""));
+  const std::string text = Read(svg);
+  EXPECT_EQ(text.rfind("<?xml", 0), 0u);
+  EXPECT_GT(Count(text, "<path"), 10);
+  EXPECT_TRUE(Contains(text, "fill=\"#0000ff\""));
 }
 
-TEST(ExporterRun, BrokenPatternsFailWithTheLoadMessageAndLine) {
+TEST(ExporterRun, FailuresExitOneNamingTheLineAndLeaveNoFile) {
   QTemporaryDir dir;
-  const QString bad = dir.filePath("bad.wlg");
+  const QString bad = dir.filePath("bad.wlg"), out = dir.filePath("out.png");
   {
     QFile f(bad);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("Created on: x\r\nCreated by: \r\n\r\nDesigner\r\nvsPoly,0,5\r\nTessellator\r\n");
   }
-  const QString out = dir.filePath("out.png");
   const RunResult r = Export({"--tile", "1", bad, out});
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("Sorry,there was an error loading the .wlg file"), std::string::npos);
-  EXPECT_NE(r.err.find("line "), std::string::npos) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Sorry,there was an error loading the .wlg file"));
+  EXPECT_TRUE(Contains(r.err, "line ")) << r.err;
   EXPECT_FALSE(QFile::exists(out));
 
-  const RunResult missing = Export({"--tile", "1", dir.filePath("none.wlg"), out});
-  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(Export({"--tile", "1", dir.filePath("none.wlg"), out}).code, 1);
   EXPECT_FALSE(QFile::exists(out));
+
+  const RunResult unwritable = Export({"--tile", "1", kSample, "/nonexistent-folder/out.png"});
+  EXPECT_EQ(unwritable.code, 1);
+  EXPECT_FALSE(unwritable.err.empty());
 }
 
-TEST(ExporterRun, UnwritableOutputFailsWithoutAPartialFile) {
-  const RunResult r = Export({"--tile", "1", kSample, "/nonexistent-folder/out.png"});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_FALSE(r.err.empty());
+TEST(ExporterSolid, ACubePictureNeedsYesToTheSetUpQuestion) {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("cube.png"), again = dir.filePath("again.png");
+  const RunResult asked = Export({"--solid", "Cube", kSample, png});
+  EXPECT_EQ(asked.code, 1);
+  EXPECT_TRUE(Contains(asked.err,
+                       "3D geometry setup: Sorry, you must set Shape 1 inner/outer to 4 sides, "
+                       "rotated, unstarred\nAutomatically make the change?"))
+      << asked.err;
+  EXPECT_FALSE(QFile::exists(png));
+  const RunResult unknown = Export({"--solid", "Sphere", "--yes", kSample, png});
+  EXPECT_EQ(unknown.code, 2);
+  EXPECT_TRUE(Contains(unknown.err, "Tetra, Cube, Octa")) << unknown.err;
+
+  const RunResult r = Export({"--solid", "Cube", "--yes", kSample, png});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const QImage img(png);
+  ASSERT_EQ(img.size(), QSize(480, 480));
+  // The solid fills the middle with many shades; the corner is background.
+  const QColor back = img.pixelColor(0, 0);
+  int shaded = 0;
+  for (int y = 140; y < 340; y += 4)
+    for (int x = 140; x < 340; x += 4) shaded += img.pixelColor(x, y) != back;
+  EXPECT_GT(shaded, 1200);
+  // Repeatable, whatever the case of the solid's name.
+  ASSERT_EQ(Export({"--solid", "cube", "--yes", kSample, again}).code, 0);
+  EXPECT_EQ(QImage(again), img);
+}
+
+// Every solid of the sample as an OBJ mesh and a VRML scene, opened in
+// readers we did not write when they are installed.
+TEST(ExporterSolid, EverySolidAsMeshAndScene) {
+  const QString assimp = QStandardPaths::findExecutable("assimp");
+  const QString tovrml = QStandardPaths::findExecutable("tovrmlx3d");
+  QTemporaryDir dir;
+  for (const SolidInfo& solid : Solids()) {
+    const QString key = QString::fromStdString(solid.key);
+    SCOPED_TRACE(solid.key);
+    const QString obj = dir.filePath(key + ".obj"), wrl = dir.filePath(key + ".wrl");
+    ASSERT_EQ(Export({"--solid", key, "--yes", kSample, obj}).code, 0);
+    ASSERT_EQ(Export({"--solid", key, "--yes", "--lines", "--smooth", kSample, wrl}).code, 0);
+    const std::string o = Read(obj), w = Read(wrl);
+    EXPECT_EQ(o.rfind("#Object format knot produced by Whirligons\r\n", 0), 0u);
+    // Every polygon of the tiles on the faces is a group with its face line.
+    const int ourFaces = Count(o, "\r\nf ");
+    EXPECT_GE(ourFaces, solid.faceCounts[0]);
+    EXPECT_EQ(Count(o, "\r\ng wlg"), ourFaces);
+    EXPECT_EQ(w.rfind("#VRML V2.0 utf8\r\n", 0), 0u);
+    EXPECT_TRUE(Contains(w, "creaseAngle 99"));
+    EXPECT_TRUE(Contains(w, "IndexedLineSet"));
+
+    if (!assimp.isEmpty()) {
+      const RunResult info = Launch(assimp, {"info", obj});
+      ASSERT_EQ(info.code, 0) << info.err;
+      // assimp splits polygons into triangles, so it counts at least our faces.
+      const QRegularExpressionMatch faces =
+          QRegularExpression(R"(Faces:\s+(\d+))").match(QString::fromStdString(info.out));
+      ASSERT_TRUE(faces.hasMatch()) << info.out;
+      EXPECT_GE(faces.captured(1).toInt(), ourFaces);
+    }
+    if (!tovrml.isEmpty()) {
+      // tovrmlx3d exits 0 even on warnings, so its stderr must be empty.
+      const RunResult parsed = Launch(tovrml, {"--encoding", "classic", wrl});
+      EXPECT_EQ(parsed.code, 0);
+      EXPECT_EQ(QString::fromStdString(parsed.err).trimmed(), "") << parsed.err;
+    }
+  }
+  if (assimp.isEmpty() || tovrml.isEmpty()) GTEST_SKIP() << "assimp or tovrmlx3d not installed";
 }
 
 }  // namespace

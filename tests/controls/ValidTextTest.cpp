@@ -31,50 +31,39 @@ class ValidTextTest : public ::testing::Test {
   std::vector<int> changedIndices;
 };
 
-TEST_F(ValidTextTest, TextsWithoutANumberCommitToTheDefault) {
-  for (const char* typed : {"", "-", ".", ",", " ", "1.....5", "1.2.3", "1.,5", "a", "1a2b"})
+TEST_F(ValidTextTest, TypedTextsCommitToTheirNumberOrTheDefault) {
+  for (const char* typed : {"", "-", ".", ",", " ", "1.....5", "1.2.3", "1.,5", "a", "1a2b"}) {
     EXPECT_EQ(Commit(typed), "7") << '"' << typed << '"';
+  }
   // The one-character test comes before trimming, so blanks alone read as 0.
   EXPECT_EQ(Commit("  "), "0");
   EXPECT_EQ(Commit("     "), "0");
-}
-
-TEST_F(ValidTextTest, TolerantParsingOfSeparatorsSignsAndBlanks) {
+  // Tolerant about separators, signs and blanks.
   const std::vector<std::pair<const char*, const char*>> cases = {
-      {"1..5", "1.5"}, {"1...5", "1.5"},   {"1....5", "1.5"},  {"1,5", "1.5"},    {"1,,5", "1.5"},
-      {".5", "0.5"},   {"5.", "5"},        {"-30", "-30"},     {"+5", "0.5"},     {"1 5", "1.5"},
-      {"5-", "5"},     {"--5", "-0.5"},    {"  42  ", "42"},   {"007", "7"},      {"1.50", "1.5"},
-      {"-0", "0"},     {"0.125", "0.125"}, {"99.99", "99.99"}, {"-.25", "-0.25"}, {"3x", "3"},
+      {"1..5", "1.5"}, {"1....5", "1.5"}, {"1,5", "1.5"},    {".5", "0.5"},
+      {"5.", "5"},     {"-30", "-30"},    {"+5", "0.5"},     {"1 5", "1.5"},
+      {"5-", "5"},     {"--5", "-0.5"},   {"  42  ", "42"},  {"007", "7"},
+      {"1.50", "1.5"}, {"-0", "0"},       {"-.25", "-0.25"}, {"3x", "3"},
   };
   for (const auto& [typed, shown] : cases) EXPECT_EQ(Commit(typed), shown) << '"' << typed << '"';
-}
-
-TEST_F(ValidTextTest, ChkNumNormalisesItsArgument) {
-  std::string text = " -1....5 ", lone = "x";
-  EXPECT_DOUBLE_EQ(ValidText::ChkNum(text), -1.5);
-  EXPECT_EQ(text, "1.5");
-  EXPECT_EQ(ValidText::ChkNum(lone), ValidText::InvalidNumber);
 }
 
 TEST_F(ValidTextTest, BoundsAreInclusiveAndClampedTextsAreNotRecorded) {
   box.ValMin = "0";
   EXPECT_EQ(Commit("0"), "0");
-  EXPECT_EQ(box.UndoText[box.UndoLevel], "0");
   EXPECT_EQ(Commit("100"), "100");
-  EXPECT_EQ(box.UndoText[box.UndoLevel], "100");
-  EXPECT_EQ(Commit("50"), "50");
   const int level = box.UndoLevel;
   EXPECT_EQ(Commit("500"), "100");
   EXPECT_EQ(Commit("-1"), "0");
   EXPECT_EQ(Commit("junk"), "7");
   EXPECT_EQ(box.UndoLevel, level);
-  EXPECT_EQ(box.UndoText[level], "50");
-  // A substituted bound is the bound's own text, only trimmed.
+  EXPECT_EQ(box.UndoText[level], "100");
+  // A substituted bound or default is its own text, only trimmed.
   box.ValMin = " 0.10 ";
   box.ValMax = "20.0";
+  box.ValDefault = "  3 ";
   EXPECT_EQ(Commit("0.05"), "0.10");
   EXPECT_EQ(Commit("21"), "20.0");
-  box.ValDefault = "  3 ";
   EXPECT_EQ(Commit(","), "3");
 }
 
@@ -89,46 +78,37 @@ TEST_F(ValidTextTest, TheSentinelTypedIntoADistanceBoxGivesItsDefault) {
   EXPECT_EQ(b.Value(), "-9999.98");
 }
 
-TEST_F(ValidTextTest, CommitsRaiseChangedAndFocusLossRecordsTheDefault) {
-  box.CommitEnter("5");
+TEST_F(ValidTextTest, UserCommitsRaiseChangedAndValuesFromCodeRecordSilently) {
+  context.undoFromSnapshot = true;
+  box.SetValue("12.5");
   const int level = box.UndoLevel;
+  EXPECT_EQ(box.UndoText[level], "12.5");
+  EXPECT_TRUE(changedIndices.empty());
+  EXPECT_TRUE(context.undoFromSnapshot);  // only a user commit clears it
+
+  box.CommitEnter("5");
   box.CommitEnter("5");
   box.CommitFocusLoss(box.Value());  // leaving without edits
   EXPECT_EQ(changedIndices, (std::vector<int>{2, 2, 2}));
-  EXPECT_EQ(box.UndoLevel, level);
+  EXPECT_FALSE(context.undoFromSnapshot);
+  EXPECT_EQ(box.UndoLevel, level + 1);
   EXPECT_EQ(Commit("abc"), "7");  // Enter only shows the default
-  EXPECT_EQ(box.UndoLevel, level);
+  EXPECT_EQ(box.UndoLevel, level + 1);
   box.CommitEnter("5");
   box.CommitFocusLoss("abc");  // the second half commits the shown default
   EXPECT_EQ(box.Value(), "7");
-  EXPECT_EQ(box.UndoLevel, level + 1);
+  EXPECT_EQ(box.UndoLevel, level + 2);
   EXPECT_EQ(box.UndoText[box.UndoLevel], "7");
   EXPECT_EQ(changedIndices.size(), 6u);
-}
 
-TEST_F(ValidTextTest, ValuesSetFromCodeRecordSilentlyUnlessUndoing) {
-  context.undoFromSnapshot = true;
-  const int level = box.UndoLevel;
-  box.SetValue("12.5");
-  EXPECT_EQ(box.UndoLevel, level + 1);
-  EXPECT_EQ(box.UndoText[box.UndoLevel], "12.5");
-  EXPECT_TRUE(changedIndices.empty());
-  EXPECT_TRUE(context.undoFromSnapshot);  // only a user commit clears it
-  box.CommitEnter("12.5");
-  EXPECT_FALSE(context.undoFromSnapshot);
-  context.undoFromSnapshot = true;
-  box.CommitFocusLoss("13");
-  EXPECT_FALSE(context.undoFromSnapshot);
-
-  box.UnDoing = true;
+  box.UnDoing = true;  // nothing is recorded while undoing
   box.SetValue("42");
   box.CommitEnter("43");
   EXPECT_EQ(box.Value(), "43");
   EXPECT_EQ(box.UndoLevel, level + 2);
-  EXPECT_EQ(box.UndoText[box.UndoLevel], "13");
 }
 
-TEST_F(ValidTextTest, TheHistoryKeepsTheLastTwentyDistinctCommits) {
+TEST_F(ValidTextTest, TheHistoryKeepsTheLastTwentyCommitsInStampOrder) {
   double previous = 0;
   for (int v = 30; v < 55; ++v) box.CommitEnter(std::to_string(v));
   EXPECT_EQ(box.UndoLevel, 19);
@@ -138,44 +118,24 @@ TEST_F(ValidTextTest, TheHistoryKeepsTheLastTwentyDistinctCommits) {
     previous = box.UndoTime[i];
   }
   EXPECT_EQ(box.UndoText[20], "");
-}
 
-TEST_F(ValidTextTest, NewBoundsApplyOnlyFromTheNextCommit) {
-  box.CommitEnter("5");
-  box.ValMin = "10";
-  EXPECT_EQ(box.Value(), "5");
-  EXPECT_DOUBLE_EQ(box.Number(), 5);
-  EXPECT_EQ(Commit(box.Value()), "10");
-  box.ValMax = "8";
-  EXPECT_EQ(box.Value(), "10");
-  box.SetValue(box.Value());
-  EXPECT_EQ(box.Value(), "8");
-}
-
-TEST_F(ValidTextTest, CreationRecordsOneThenTheInitialText) {
-  EXPECT_EQ(box.UndoLevel, 1);
-  EXPECT_EQ(box.UndoText[0], "");
-  EXPECT_EQ(box.UndoText[1], "1");
-  EXPECT_EQ(box.Value(), "1");
-
-  const ValidText big(FindEntrySpec(Window::Designer, "vsPolyBig"), 3, context);
-  EXPECT_EQ(big.UndoLevel, 2);
-  EXPECT_EQ(big.UndoText[1], "1");
-  EXPECT_EQ(big.UndoText[2], "4");
-
-  // An initial text equal to "1" adds no second level.
-  const ValidText width(FindEntrySpec(Window::Designer, "vsLineWidth"), 0, context);
-  EXPECT_EQ(width.UndoLevel, 1);
-}
-
-TEST_F(ValidTextTest, StampsIncreaseAcrossBoxesSharingAContext) {
+  // The stamps also order commits across boxes sharing a context.
   ValidText other{"vsOther", 0, context};
   other.ValMax = "1000";
-  box.CommitEnter("10");
   other.CommitEnter("20");
   EXPECT_GT(other.UndoTime[other.UndoLevel], box.UndoTime[box.UndoLevel]);
   box.SetValue("11");
   EXPECT_GT(box.UndoTime[box.UndoLevel], other.UndoTime[other.UndoLevel]);
+}
+
+TEST_F(ValidTextTest, CreationRecordsOneThenTheInitialText) {
+  EXPECT_EQ(box.UndoLevel, 1);
+  EXPECT_EQ(box.UndoText[1], "1");
+  const ValidText big(FindEntrySpec(Window::Designer, "vsPolyBig"), 3, context);
+  EXPECT_EQ(big.UndoLevel, 2);
+  EXPECT_EQ(big.UndoText[2], "4");
+  // An initial text equal to "1" adds no second level.
+  EXPECT_EQ(ValidText(FindEntrySpec(Window::Designer, "vsLineWidth"), 0, context).UndoLevel, 1);
 }
 
 TEST(EntryTableTest, EveryBoxStartsAtItsInitialTextAndFallsBackToItsDefault) {
@@ -200,12 +160,10 @@ TEST(EntryTableTest, ToolTipsFollowTheIndex) {
   EXPECT_EQ(EntryToolTip(scale, 2), "Tile 3 Scale");
   EXPECT_EQ(ValidText(scale, 3, context).ToolTip(), "Tile 4 Scale");
 
+  // Line widths alternate between seed and shape polygons.
   const EntrySpec& width = FindEntrySpec(Window::Designer, "vsLineWidth");
-  for (int i = 0; i < 8; ++i) {
-    const std::string tip = ValidText(width, i, context).ToolTip();
-    EXPECT_EQ(tip, i % 2 == 0 ? "Line width of seed polygons" : "Line width of shape polygons")
-        << i;
-  }
+  EXPECT_EQ(ValidText(width, 6, context).ToolTip(), "Line width of seed polygons");
+  EXPECT_EQ(ValidText(width, 7, context).ToolTip(), "Line width of shape polygons");
   EXPECT_EQ(ValidText(FindEntrySpec(Window::Designer, "vsN"), 63, context).ToolTip(), "");
   EXPECT_EQ(EntryToolTip(FindEntrySpec(Window::Tessellator, "vsZoom"), 1), "Zoom (0.2-->10)");
 }
