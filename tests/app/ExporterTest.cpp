@@ -2,6 +2,7 @@
 // shipped sample (tiles, solids) and on broken input. The solids it writes
 // must open in readers we did not write: assimp for OBJ, tovrmlx3d for VRML.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -16,6 +17,8 @@
 
 namespace wlg {
 namespace {
+
+using ::testing::HasSubstr;
 
 struct RunResult {
   int code;
@@ -41,10 +44,6 @@ int Count(const std::string& text, const std::string& what) {
   int n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
-}
-
-bool Contains(const std::string& text, const std::string& what) {
-  return text.find(what) != std::string::npos;
 }
 
 const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
@@ -76,7 +75,7 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   auto help = ParseExportArgs({"--help"});
   EXPECT_FALSE(help.request);
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(Contains(help.out, "--tile N"));
+  EXPECT_THAT(help.out, HasSubstr("--tile N"));
   EXPECT_EQ(ParseExportArgs({"--version"}).out, "1.14\n");
 }
 
@@ -98,7 +97,7 @@ TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   const std::string text = Read(svg);
   EXPECT_EQ(text.rfind("<?xml", 0), 0u);
   EXPECT_GT(Count(text, "<path"), 10);
-  EXPECT_TRUE(Contains(text, "fill=\"#0000ff\""));
+  EXPECT_THAT(text, HasSubstr("fill=\"#0000ff\""));
 }
 
 TEST(ExporterRun, FailuresExitOneNamingTheLineAndLeaveNoFile) {
@@ -111,8 +110,8 @@ TEST(ExporterRun, FailuresExitOneNamingTheLineAndLeaveNoFile) {
   }
   const RunResult r = Export({"--tile", "1", bad, out});
   EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(Contains(r.err, "Sorry,there was an error loading the .wlg file"));
-  EXPECT_TRUE(Contains(r.err, "line ")) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("Sorry,there was an error loading the .wlg file"));
+  EXPECT_THAT(r.err, HasSubstr("line "));
   EXPECT_FALSE(QFile::exists(out));
 
   EXPECT_EQ(Export({"--tile", "1", dir.filePath("none.wlg"), out}).code, 1);
@@ -128,14 +127,13 @@ TEST(ExporterSolid, ACubePictureNeedsYesToTheSetUpQuestion) {
   const QString png = dir.filePath("cube.png"), again = dir.filePath("again.png");
   const RunResult asked = Export({"--solid", "Cube", kSample, png});
   EXPECT_EQ(asked.code, 1);
-  EXPECT_TRUE(Contains(asked.err,
-                       "3D geometry setup: Sorry, you must set Shape 1 inner/outer to 4 sides, "
-                       "rotated, unstarred\nAutomatically make the change?"))
-      << asked.err;
+  EXPECT_THAT(asked.err,
+              HasSubstr("3D geometry setup: Sorry, you must set Shape 1 inner/outer to 4 sides, "
+                        "rotated, unstarred\nAutomatically make the change?"));
   EXPECT_FALSE(QFile::exists(png));
   const RunResult unknown = Export({"--solid", "Sphere", "--yes", kSample, png});
   EXPECT_EQ(unknown.code, 2);
-  EXPECT_TRUE(Contains(unknown.err, "Tetra, Cube, Octa")) << unknown.err;
+  EXPECT_THAT(unknown.err, HasSubstr("Tetra, Cube, Octa"));
 
   const RunResult r = Export({"--solid", "Cube", "--yes", kSample, png});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -172,8 +170,8 @@ TEST(ExporterSolid, EverySolidAsMeshAndScene) {
     EXPECT_GE(ourFaces, solid.faceCounts[0]);
     EXPECT_EQ(Count(o, "\r\ng wlg"), ourFaces);
     EXPECT_EQ(w.rfind("#VRML V2.0 utf8\r\n", 0), 0u);
-    EXPECT_TRUE(Contains(w, "creaseAngle 99"));
-    EXPECT_TRUE(Contains(w, "IndexedLineSet"));
+    EXPECT_THAT(w, HasSubstr("creaseAngle 99"));
+    EXPECT_THAT(w, HasSubstr("IndexedLineSet"));
 
     if (!assimp.isEmpty()) {
       const RunResult info = Launch(assimp, {"info", obj});

@@ -1,6 +1,7 @@
 // Registering the .wlg file type: the whole question-and-message flow run
 // against a temporary XDG data folder, and the freedesktop files it leaves.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -19,16 +20,14 @@
 namespace wlg {
 namespace {
 
+using ::testing::HasSubstr;
+
 using testing::ScriptedPrompts;
 using Texts = std::vector<std::string>;
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Has(const std::string& text, const std::string& what) {
-  return text.find(what) != std::string::npos;
 }
 
 bool ToolInstalled(const char* tool) {
@@ -85,12 +84,9 @@ class RegisterTest : public ::testing::Test {
     XdgKeyStore store(XdgKeyStore::UserDataHome());
     RegisterFileType(store, prompts, association);
     EXPECT_TRUE(prompts.AllAnswered());
-    return Said();
-  }
-  Texts Said() const {
-    Texts t;
-    for (const auto& r : prompts.log) t.push_back(r.text);
-    return t;
+    Texts said;
+    for (const auto& r : prompts.log) said.push_back(r.text);
+    return said;
   }
 
   std::string Package() const { return dataHome + "/mime/packages/whirligons-wlg.xml"; }
@@ -108,29 +104,29 @@ TEST_F(RegisterTest, FreshRegistrationWritesTheDesktopFiles) {
   EXPECT_EQ(Register(), Texts{kSuccess});
 
   const std::string package = Slurp(Package());
-  EXPECT_TRUE(Has(package, "<mime-type type=\"application/x-whirligons\">"));
-  EXPECT_TRUE(Has(package, "<glob pattern=\"*.wlg\"/>"));
+  EXPECT_THAT(package, HasSubstr("<mime-type type=\"application/x-whirligons\">"));
+  EXPECT_THAT(package, HasSubstr("<glob pattern=\"*.wlg\"/>"));
 
   const std::string entry = Slurp(Desktop());
   EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
-  EXPECT_TRUE(Has(entry, "\nName=Whirligons\n"));
-  EXPECT_TRUE(Has(entry, "\nExec=" + association.programPath + " %f\n")) << entry;
-  EXPECT_TRUE(Has(entry, "\nIcon=whirligons\n"));
-  EXPECT_TRUE(Has(entry, "\nMimeType=application/x-whirligons;\n"));
+  EXPECT_THAT(entry, HasSubstr("\nName=Whirligons\n"));
+  EXPECT_THAT(entry, HasSubstr("\nExec=" + association.programPath + " %f\n"));
+  EXPECT_THAT(entry, HasSubstr("\nIcon=whirligons\n"));
+  EXPECT_THAT(entry, HasSubstr("\nMimeType=application/x-whirligons;\n"));
   EXPECT_EQ(Slurp(Icon()), Slurp(kIcon));
   ExpectValidDesktopEntry(Desktop());
 
   // The desktop's own tools took the files in.
   if (ToolInstalled("update-mime-database")) {
-    EXPECT_TRUE(Has(Slurp(dataHome + "/mime/globs2"), "application/x-whirligons:*.wlg"));
+    EXPECT_THAT(Slurp(dataHome + "/mime/globs2"), HasSubstr("application/x-whirligons:*.wlg"));
   }
   if (ToolInstalled("update-desktop-database")) {
-    EXPECT_TRUE(Has(Slurp(dataHome + "/applications/mimeinfo.cache"),
-                    "application/x-whirligons=whirligons.desktop;"));
+    EXPECT_THAT(Slurp(dataHome + "/applications/mimeinfo.cache"),
+                HasSubstr("application/x-whirligons=whirligons.desktop;"));
   }
 }
 
-TEST_F(RegisterTest, RegisteringAgainAsksNoKeepsYesReplaces) {
+TEST_F(RegisterTest, RegisteringOverAnOldAssociationAsksNoKeepsYesReplaces) {
   // The earlier registration came from another program under another title.
   association.title = "OldWhirl";
   Register();
@@ -147,18 +143,17 @@ TEST_F(RegisterTest, RegisteringAgainAsksNoKeepsYesReplaces) {
 
   EXPECT_EQ(Register({Answer::Yes}), (Texts{question, kSuccess}));
   EXPECT_FALSE(std::filesystem::exists(oldEntry));
-  EXPECT_TRUE(Has(Slurp(Desktop()), "\nExec=" + root + "/other/whirligons %f\n"));
-  EXPECT_TRUE(Has(Slurp(Package()), "application/x-whirligons"));
+  EXPECT_THAT(Slurp(Desktop()), HasSubstr("\nExec=" + root + "/other/whirligons %f\n"));
+  EXPECT_THAT(Slurp(Package()), HasSubstr("application/x-whirligons"));
   EXPECT_TRUE(std::filesystem::exists(Icon()));
-}
 
-TEST_F(RegisterTest, AnEntryLeftWithoutItsTypeIsAskedAbout) {
-  Register();
+  // An entry left without its type is asked about too.
   std::filesystem::remove(Package());
-  const std::string question = "Title Ref already in existence in the registery.\r\nProceed still?";
-  EXPECT_EQ(Register({Answer::No}), Texts{question});
+  const std::string titleQuestion =
+      "Title Ref already in existence in the registery.\r\nProceed still?";
+  EXPECT_EQ(Register({Answer::No}), Texts{titleQuestion});
   EXPECT_FALSE(std::filesystem::exists(Package()));
-  EXPECT_EQ(Register({Answer::Yes}), (Texts{question, kSuccess}));
+  EXPECT_EQ(Register({Answer::Yes}), (Texts{titleQuestion, kSuccess}));
   EXPECT_TRUE(std::filesystem::exists(Package()));
 }
 
@@ -201,16 +196,7 @@ TEST_F(RegisterTest, FailuresAreReportedAndKeepWhatWasWritten) {
   std::filesystem::create_directories(dataHome);
   std::ofstream(dataHome + "/applications") << "in the way";
   EXPECT_EQ(Register(), Texts{"Unable to create Whirligons"});
-  EXPECT_TRUE(Has(Slurp(Package()), "application/x-whirligons"));
-
-  // An icon that is not there: the entry is written, its icon is refused.
-  std::filesystem::remove(dataHome + "/applications");
-  association.iconPath = root + "/no-such-icon.svg";
-  const Texts said = Register({Answer::Yes});
-  ASSERT_EQ(said.size(), 2u);
-  EXPECT_EQ(said[1], "Unable to set value of  to subkey Whirligons\\DefaultIcon");
-  EXPECT_TRUE(Has(Slurp(Desktop()), "\nExec="));
-  EXPECT_FALSE(Has(Slurp(Desktop()), "\nIcon="));
+  EXPECT_THAT(Slurp(Package()), HasSubstr("application/x-whirligons"));
 }
 
 TEST_F(RegisterTest, ProgramPathsAreQuotedWhenNeededAndEscapedInTheEntry) {
@@ -223,7 +209,7 @@ TEST_F(RegisterTest, ProgramPathsAreQuotedWhenNeededAndEscapedInTheEntry) {
   // The backslashes of the command are doubled in the entry file, and read
   // back as they were.
   const std::string entry = Slurp(Desktop());
-  EXPECT_TRUE(Has(entry, "\nExec=\"" + root + "/my \\\\\"apps\\\\\"/whirligons\" %f\n")) << entry;
+  EXPECT_THAT(entry, HasSubstr("\nExec=\"" + root + "/my \\\\\"apps\\\\\"/whirligons\" %f\n"));
   ExpectValidDesktopEntry(Desktop());
   XdgKeyStore store(dataHome);
   EXPECT_EQ(store.QueryValue("Whirligons\\shell\\open\\command", ""),

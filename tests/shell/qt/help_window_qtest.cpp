@@ -53,12 +53,12 @@ class HelpWindowTest : public QObject {
     for (const QString& name : pages) {
       QFile f(kHtml + "/" + name);
       QVERIFY(f.open(QIODevice::ReadOnly));
-      auto it = href.globalMatch(QString::fromUtf8(f.readAll()));
       int links = 0;
-      for (; it.hasNext(); ++links) {
-        const QUrl target = QUrl::fromLocalFile(f.fileName()).resolved(QUrl(it.next().captured(1)));
+      for (const QRegularExpressionMatch& link : href.globalMatch(QString::fromUtf8(f.readAll()))) {
+        const QUrl target = QUrl::fromLocalFile(f.fileName()).resolved(QUrl(link.captured(1)));
         QVERIFY2(QFile::exists(target.toLocalFile()),
                  qPrintable(name + " links to a missing " + target.toString()));
+        ++links;
       }
       QVERIFY2(links >= kTopics.size(), qPrintable(name + " lacks the links to the other pages"));
     }
