@@ -1,10 +1,8 @@
 // The Help menus of every window: each item opens its topic page, or says
-// that the help is missing; the Register item asks before it touches anything.
+// that the help is missing. Registering is met in RegModTest.
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -67,27 +65,7 @@ TEST(HelpMenu, EveryItemOpensItsTopicPageOrSaysTheHelpIsMissing) {
   }
 }
 
-TEST(HelpMenu, AFolderWithoutPagesCountsAsMissing) {
-  QTemporaryDir dir;
-  std::filesystem::create_directories(dir.path().toStdString() + "/html/images");
-  const char* was = std::getenv("WHIRLIGONS_DATA_DIR");
-  const std::string old = was ? was : "";
-  setenv("WHIRLIGONS_DATA_DIR", dir.path().toStdString().c_str(), 1);
-  EXPECT_EQ(FindHelpFile(), "");
-  was ? setenv("WHIRLIGONS_DATA_DIR", old.c_str(), 1) : unsetenv("WHIRLIGONS_DATA_DIR");
-}
-
-TEST(HelpMenu, RegisterAsksFirst) {
-  DesignerHarness h;
-  h.Start();
-  MenuItem& reg = h.form.Menu("mnuHelpRegister");
-  EXPECT_EQ(reg.Caption(), "&Register wlg files for Whirligons");
-  h.prompts.Answer_(Answer::Cancel);
-  reg.UserClick();
-  ASSERT_EQ(h.prompts.log.size(), 1u);
-  EXPECT_EQ(h.prompts.log[0].buttons, Buttons::OKCancel);
-
-  // By default the association names this program and the shipped icon.
+TEST(HelpMenu, TheDefaultAssociationNamesThisProgramAndTheShippedIcon) {
   const FileAssociation a = DefaultFileAssociation();
   EXPECT_EQ(a.extension, ".wlg");
   EXPECT_EQ(a.programPath, ProgramFolder() + "/whirligons");

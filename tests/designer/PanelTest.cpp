@@ -162,7 +162,7 @@ TEST_F(Panel, StarWithThe3DWindowShownAsksToCloseIt) {
   EXPECT_EQ(h.prompts.log.size(), 2u);
 }
 
-TEST_F(Panel, RankRowsSelectTheirRank) {
+TEST_F(Panel, RankRowsSelectTheirRankAndClearIt) {
   f.chk("chkF", 3).UserClick();
   EXPECT_EQ(h.model().SelectedSlot, 3);
   EXPECT_TRUE(f.optRank(3).Value());
@@ -185,18 +185,16 @@ TEST_F(Panel, ClearAllRanksAsksFirst) {
   f.optRank_Click(4);
   Square(3);
   Square(RanksPerTile);
-  MenuItem& item = f.Menu("mnuEditClearAll");
   h.prompts.Answer_(Answer::Cancel);
-  item.UserClick();
+  f.Menu("mnuEditClearAll").UserClick();
   EXPECT_EQ(h.prompts.log.at(0).text, "OK to clear everything for this Tile?");
   EXPECT_EQ(h.model().X[3][0], 100);
   EXPECT_EQ(h.model().SelectedSlot, 0);  // the first rank is selected either way
-
   h.prompts.Answer_(Answer::OK);
-  item.UserClick();
+  f.Menu("mnuEditClearAll").UserClick();
   EXPECT_EQ(h.model().PlacedCount[3], 0);
-  EXPECT_EQ(h.model().X[RanksPerTile][0], 100);
-  EXPECT_EQ(h.program.tess.TessCount, 2);  // the tessellation is not this item's
+  EXPECT_EQ(h.model().X[RanksPerTile][0], 100);  // only this tile
+  EXPECT_EQ(h.program.tess.TessCount, 2);        // the tessellation is not this item's
 }
 
 TEST_F(Panel, SnapAndItsRadiusReachBothWindows) {

@@ -85,7 +85,7 @@ TEST(PolygonConstruction, TurnsRotateClockwiseOnScreenAboutTheCentre) {
   ExpectPoint(outer->poly.OuterVertices[1], 100 - 60 * std::sqrt(2.0f), 100);
 }
 
-TEST(PolygonConstruction, OuterRatioAndItemScaleSizeTheSides) {
+TEST(PolygonConstruction, OuterPolygonUsesTheRatioAndItsOwnCount) {
   auto m = Model(30, 4);
   ConstructInner(*m, Geometry(3, 6), 0, 200, 150, 0, -1);
   ConstructOuter(*m, Geometry(3, 6), 0, 200, 150, 0, -1);
@@ -95,13 +95,6 @@ TEST(PolygonConstruction, OuterRatioAndItemScaleSizeTheSides) {
     EXPECT_NEAR(Dist(m->poly.OuterVertices[k], m->poly.OuterVertices[k % 6 + 1]), 120, Tol) << k;
   }
   EXPECT_EQ(m->poly.VertexCount, 3);  // the inner result is left alone
-
-  // A tessellation item's scale: 30 * 2.5 / 2 / 5 = 7.5.
-  m->views.ViewScale[0] = 2;
-  ConstructInner(*m, Geometry(4, 4), 0, 0, 0, 0, 2.5f);
-  EXPECT_NEAR(Dist(m->poly.InnerVertices[1], m->poly.InnerVertices[2]), 7.5, Tol);
-  ConstructInner(*m, Geometry(4, 4), 0, 0, 0, 0, -1);  // no item: the view's own side
-  EXPECT_NEAR(Dist(m->poly.InnerVertices[1], m->poly.InnerVertices[2]), 30, Tol);
 }
 
 TEST(PolygonConstruction, ExtremeStarAnglesStayFinite) {
