@@ -40,7 +40,7 @@ class Panel : public ::testing::Test {
   int redraws = 0;
 };
 
-TEST_F(Panel, AsksOnlyWhenTwoPlacedTilesIncludeThisTileAndChecksAreOn) {
+TEST_F(Panel, ShapeChangesAskWhenTwoPlacedTilesShowThisTile) {
   PlaceTiles(0, 1);
   f.vs("vsPoly", 0).CommitEnter("5");
   PlaceTiles(1, 2);
@@ -48,7 +48,9 @@ TEST_F(Panel, AsksOnlyWhenTwoPlacedTilesIncludeThisTileAndChecksAreOn) {
   EXPECT_EQ(h.model().InnerSides[0], 7);
   EXPECT_TRUE(h.prompts.log.empty());
 
+  // No: the change is made, ranks and tessellation kept.
   h.program.tess.TessItems[2].Shape = 1;
+  Square(0);
   h.prompts.Answer_(Answer::No);
   f.vs("vsPoly", 0).CommitEnter("8");
   ASSERT_EQ(h.prompts.log.size(), 1u);
@@ -57,13 +59,33 @@ TEST_F(Panel, AsksOnlyWhenTwoPlacedTilesIncludeThisTileAndChecksAreOn) {
             "This may upset your Tessellator view. Do you want to clear the Tessellator?\r\n"
             "You can disable this check with Edit DisableTessCheck");
   EXPECT_EQ(h.prompts.log[0].buttons, Buttons::YesNoCancel);
-
-  f.Menu("mnuEditDisableTessChecks").UserClick();
-  f.vs("vsPoly", 0).CommitEnter("4");
-  f.chk("chkStar", 0).UserClick();
-  EXPECT_EQ(h.prompts.log.size(), 1u);
-  EXPECT_TRUE(h.model().poly.StarMode);
+  EXPECT_EQ(h.model().InnerSides[0], 8);
+  EXPECT_EQ(h.model().X[0][1], 130);
   EXPECT_EQ(h.program.tess.TessCount, 2);
+
+  // Yes: this tile's ranks and the tessellation are cleared.
+  Square(5);
+  Square(RanksPerTile + 2);
+  h.prompts.Answer_(Answer::Yes);
+  f.vs("vsPolyOut", 0).CommitEnter("8");
+  EXPECT_EQ(h.model().OuterSides[0], 8);
+  EXPECT_FLOAT_EQ(h.model().accepted[0].outerSides, 8);
+  for (int slot : {0, 5}) EXPECT_EQ(h.model().PlacedCount[slot], 0) << slot;
+  EXPECT_EQ(h.model().X[0][0], 0);
+  EXPECT_EQ(h.model().X[RanksPerTile + 2][0], 100);  // another tile's rank stays
+  EXPECT_EQ(h.program.tess.TessCount, 0);
+
+  // With the checks disabled nothing asks and nothing is cleared.
+  PlaceTiles(0, 2);
+  Square(0);
+  f.Menu("mnuEditDisableTessChecks").UserClick();
+  f.chk("chkRotate", 0).UserClick();
+  EXPECT_FLOAT_EQ(h.model().views.InnerTurn[0], 0);  // checked: no half-step turn
+  f.chk("chkStar", 0).UserClick();
+  EXPECT_TRUE(h.model().poly.StarMode);
+  EXPECT_EQ(h.prompts.log.size(), 2u);
+  EXPECT_EQ(h.program.tess.TessCount, 2);
+  EXPECT_EQ(h.model().X[0][0], 100);
 }
 
 TEST_F(Panel, CancelPutsEntriesBoxesAndTileBack) {
@@ -95,29 +117,6 @@ TEST_F(Panel, CancelPutsEntriesBoxesAndTileBack) {
   // The accepted value is the old one, so confirming it again asks nothing.
   f.vs("vsPoly", 0).CommitEnter("6");
   EXPECT_EQ(h.prompts.log.size(), 9u);
-}
-
-TEST_F(Panel, YesClearsTheTileAndTessellationNoKeepsThem) {
-  PlaceTiles(0, 2);
-  Square(0);
-  h.prompts.Answer_(Answer::No);
-  f.chk("chkRotate", 0).UserClick();
-  EXPECT_FLOAT_EQ(h.model().views.InnerTurn[0], 0);  // checked: no half-step turn
-  EXPECT_EQ(h.program.tess.TessCount, 2);
-  EXPECT_EQ(h.model().X[0][1], 130);
-  EXPECT_EQ(redraws, 1);
-
-  Square(5);
-  Square(RanksPerTile + 2);  // another tile's rank stays
-  h.prompts.Answer_(Answer::Yes);
-  f.vs("vsPolyOut", 0).CommitEnter("8");
-  EXPECT_EQ(h.model().OuterSides[0], 8);
-  EXPECT_FLOAT_EQ(h.model().accepted[0].outerSides, 8);
-  for (int slot : {0, 5}) EXPECT_EQ(h.model().PlacedCount[slot], 0) << slot;
-  EXPECT_EQ(h.model().X[0][0], 0);
-  EXPECT_EQ(h.model().X[RanksPerTile + 2][0], 100);
-  EXPECT_EQ(h.program.tess.TessCount, 0);
-  EXPECT_EQ(h.program.tess.TessItems[1].X, 0);
 }
 
 TEST_F(Panel, FitAndStarAngleSetEachOther) {
