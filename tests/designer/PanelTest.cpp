@@ -161,27 +161,21 @@ TEST_F(Panel, StarWithThe3DWindowShownAsksToCloseIt) {
   EXPECT_EQ(h.prompts.log.size(), 2u);
 }
 
-TEST_F(Panel, RankRowsSelectTheirRankAndClearIt) {
+TEST_F(Panel, RankRowsSelectAndClearTheirRankClearAllAsksFirst) {
+  PlaceTiles(0, 2);
   f.chk("chkF", 3).UserClick();
-  EXPECT_EQ(h.model().SelectedSlot, 3);
   EXPECT_TRUE(f.optRank(3).Value());
   EXPECT_FALSE(f.optRank(0).Value());
   f.vs("vsN", 2).CommitEnter("6");
   EXPECT_EQ(h.model().PointCount[2], 6);
   EXPECT_EQ(h.model().SelectedSlot, 2);
-
   Square(1);
   h.program.UndoFromSnapshot() = false;
   f.Get<Button>("cmdClear", 1).UserClick();
   EXPECT_EQ(h.model().PlacedCount[1], 0);
-  EXPECT_EQ(h.model().X[1][0], 0);
   EXPECT_EQ(h.model().SelectedSlot, 1);
   EXPECT_TRUE(h.program.UndoFromSnapshot());  // the snapshot was taken
-}
 
-TEST_F(Panel, ClearAllRanksAsksFirst) {
-  PlaceTiles(0, 2);
-  f.optRank_Click(4);
   Square(3);
   Square(RanksPerTile);
   h.prompts.Answer_(Answer::Cancel);

@@ -16,6 +16,7 @@ using testing::DesignerHarness;
 
 TEST(Startup, FreshStoreGivesTheDefaultDesign) {
   DesignerHarness h;
+  h.settings->Set("SnapRadius", "xyz");  // unreadable: the default
   h.Start();
   frmS& f = h.form;
   EXPECT_EQ(f.Caption(), "Whirligons v1.14");
@@ -33,30 +34,8 @@ TEST(Startup, FreshStoreGivesTheDefaultDesign) {
   EXPECT_TRUE(h.program.TessImageChanged);
   EXPECT_EQ(h.model().CustomColours, Palette16);
   EXPECT_FLOAT_EQ(h.model().CanvasCentre.x, frmS::TileCanvasSize / 2.0f);
+  EXPECT_FLOAT_EQ(h.model().SnapRadius, 5);
   EXPECT_TRUE(h.prompts.log.empty());
-}
-
-TEST(Startup, StoredOptionsAreReadAndHideInnerAndOuterStartClear) {
-  DesignerHarness h;
-  const std::pair<const char*, const char*> stored[] = {
-      {"chkHideLine0", "1"}, {"chkHideLine1", "1"}, {"chkHideLine2", "1"}, {"vsN5", "1,5"},
-      {"Snap", "False"},     {"SnapRadius", "7"},   {"CreatedBy", "Ada"}};
-  for (auto [key, value] : stored) h.settings->Set(key, value);
-  h.Start();
-  frmS& f = h.form;
-  EXPECT_EQ(f.chk("chkHideLine", 0).Value(), 0);
-  EXPECT_EQ(f.chk("chkHideLine", 1).Value(), 0);
-  EXPECT_EQ(f.chk("chkHideLine", 2).Value(), 1);  // hide shape is kept
-  EXPECT_FALSE(h.model().ShowLine[2]);
-  EXPECT_EQ(h.model().PointCount[5], 2);  // tolerant parse, then clamped to 2
-  EXPECT_FALSE(f.Menu("mnuEditSnapRadius").Enabled());
-  EXPECT_EQ(f.Menu("mnuEditSnapRadius").Caption(), "Select Snap &Radius (7)");
-  EXPECT_EQ(h.model().CreatorName, "Ada");
-
-  DesignerHarness odd;
-  odd.settings->Set("SnapRadius", "xyz");
-  odd.Start();
-  EXPECT_FLOAT_EQ(odd.model().SnapRadius, 5);
 }
 
 TEST(Shutdown, KeysAreWrittenAndARestartRestoresThem) {
@@ -69,9 +48,11 @@ TEST(Shutdown, KeysAreWrittenAndARestartRestoresThem) {
     h.form.vs("vsPolyBig", 3).CommitEnter("2.5");
     h.form.vs("vsN", 63).CommitEnter("9");
     h.form.chk("chkT", 17).SetValue(1);
+    for (int i : {0, 1, 2}) h.form.chk("chkHideLine", i).SetValue(1);
     h.form.Menu("mnuEditSnap").SetChecked(true);
     h.form.Menu("mnuEditDisableTessChecks").UserClick();
     h.form.VLines = true;
+    h.model().SnapRadius = 7;
     h.model().CreatorName = "Grace";
     h.form.Form_QueryUnload();
     EXPECT_TRUE(h.program.AppClosing);
@@ -82,7 +63,7 @@ TEST(Shutdown, KeysAreWrittenAndARestartRestoresThem) {
       {"vsPolyBig3", "2.5"},  {"vsN63", "9"},        {"chkT17", "1"},
       {"chkT16", "0"},        {"vsLineWidth7", "1"}, {"chkHideLine11", "0"},
       {"CreatedBy", "Grace"}, {"Snap", "True"},      {"DisableTessChecks", "True"},
-      {"VLines", "True"},     {"VSmooth", "False"},  {"SnapRadius", "5"}};
+      {"VLines", "True"},     {"VSmooth", "False"},  {"SnapRadius", "7"}};
   for (auto [key, value] : written) {
     EXPECT_EQ(s->Get(key).value_or("(none)"), value) << key;
   }
@@ -91,12 +72,21 @@ TEST(Shutdown, KeysAreWrittenAndARestartRestoresThem) {
 
   DesignerHarness again(OpenSettingsFile(ini));
   again.Start();
-  EXPECT_EQ(again.form.vs("vsPolyBig", 3).Value(), "2.5");
-  EXPECT_EQ(again.form.chk("chkT", 17).Value(), 1);
-  EXPECT_TRUE(again.form.Menu("mnuEditSnap").Checked());
-  EXPECT_TRUE(again.form.Menu("mnuEditDisableTessChecks").Checked());
-  EXPECT_TRUE(again.form.VLines);
-  EXPECT_FALSE(again.form.VSmooth);
+  frmS& f = again.form;
+  EXPECT_EQ(f.vs("vsPolyBig", 3).Value(), "2.5");
+  EXPECT_EQ(again.model().PointCount[63], 9);
+  EXPECT_EQ(f.chk("chkT", 17).Value(), 1);
+  // Hide inner and hide outer start clear; hide shape is kept.
+  EXPECT_EQ(f.chk("chkHideLine", 0).Value(), 0);
+  EXPECT_EQ(f.chk("chkHideLine", 1).Value(), 0);
+  EXPECT_EQ(f.chk("chkHideLine", 2).Value(), 1);
+  EXPECT_FALSE(again.model().ShowLine[2]);
+  EXPECT_TRUE(f.Menu("mnuEditSnap").Checked());
+  EXPECT_EQ(f.Menu("mnuEditSnapRadius").Caption(), "Select Snap &Radius (7)");
+  EXPECT_TRUE(f.Menu("mnuEditDisableTessChecks").Checked());
+  EXPECT_TRUE(f.VLines);
+  EXPECT_FALSE(f.VSmooth);
+  EXPECT_EQ(again.model().CreatorName, "Grace");
 }
 
 TEST(Shutdown, AStoreThatCannotBeWrittenIsReported) {
