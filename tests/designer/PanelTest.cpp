@@ -31,7 +31,10 @@ class Panel : public ::testing::Test {
   // A complete square in 'slot', put in directly.
   void Square(int slot) {
     const float xs[] = {100, 130, 130, 100}, ys[] = {100, 100, 130, 130};
-    for (int j = 0; j < 4; ++j) h.model().X[slot][j] = xs[j], h.model().Y[slot][j] = ys[j];
+    for (int j = 0; j < 4; ++j) {
+      h.model().X[slot][j] = xs[j];
+      h.model().Y[slot][j] = ys[j];
+    }
     h.model().PlacedCount[slot] = 4;
   }
 

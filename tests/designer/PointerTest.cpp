@@ -25,8 +25,13 @@ class Pointer : public ::testing::Test {
   void Up(float x, float y, int tile = 0) {
     f.picS(tile).onMouseUp(tile, MouseButton::Left, 0, x, y);
   }
-  void Click(float x, float y, int tile = 0) { Down(x, y, tile), Up(x, y, tile); }
-  void PlaceSquare() { Click(100, 100), Click(130, 100), Click(130, 130), Click(100, 130); }
+  void Click(float x, float y, int tile = 0) {
+    Down(x, y, tile);
+    Up(x, y, tile);
+  }
+  void PlaceSquare() {
+    for (auto [x, y] : {Pt(100, 100), Pt(130, 100), Pt(130, 130), Pt(100, 130)}) Click(x, y);
+  }
   StaticControl& DragBox() { return f.Get<StaticControl>("txtDragData", 0); }
 
   // Inner vertex i, and the point 'dist' pixels beyond it, away from the
@@ -122,7 +127,8 @@ TEST_F(Pointer, SnapReachAndOrder) {
   EXPECT_EQ(Snapped(Beyond(3, 7)), Vertex(3));
   EXPECT_EQ(Snapped(Beyond(3, 16)), rankPoint);
   // Another tile's ranks are no candidates.
-  h.model().X[RanksPerTile][0] = 300, h.model().Y[RanksPerTile][0] = 40;
+  h.model().X[RanksPerTile][0] = 300;
+  h.model().Y[RanksPerTile][0] = 40;
   EXPECT_EQ(Snapped({303, 40}), Pt(303, 40));
 
   // A placed point lands on the vertex.

@@ -249,14 +249,16 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
   a.m.overrides.OverrideCount = 1;
   a.m.overrides.entries[0] = {0, 1, 5, 3};
   const auto good = Lines(Save(a));
-  const int count = IndexOf(good, "TessData") + 1, poly = IndexOf(good, "PolyData");
+  const int count = IndexOf(good, "TessData") + 1;
+  const int poly = IndexOf(good, "PolyData");
   const int overrides = count + 4;  // after the item, "ColourData" and the colours
   auto with = [&](int at, const std::string& text) {
     auto l = good;
     l[at] = text;
     return l;
   };
-  auto truncated = good, crowded = good;
+  auto truncated = good;
+  auto crowded = good;
   truncated.resize(poly + 10);
   crowded.insert(crowded.begin() + 4, 1001 - (IndexOf(good, "Tessellator") - 4), "vsX,0,1");
   const std::string nines(400, '9');
