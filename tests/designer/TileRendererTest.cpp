@@ -91,7 +91,7 @@ TEST_F(TileRendererTest, FlagsDecideWhatIsDrawn) {
     EXPECT_EQ(f.fillStyle, FillStyle::Solid);
   });
   h.form.chk("chkHideLine", 2).SetValue(0);
-  h.form.chk("chkT", 0).SetValue(1);  // construction rank: thin lines, seed hidden
+  h.form.chk("chkT", 0).SetValue(1);  // construction rank: thin lines
   each([](const Figure& f) { EXPECT_EQ(f.drawWidth, 1); });
   h.form.chk("chkR", 0).SetValue(1);
   EXPECT_TRUE(Ranks().empty());  // only its marker shows it
