@@ -1,9 +1,11 @@
 // Pointer editing on the tile canvases: placing points, grabbing and
 // dragging them, snapping, and the drag read-out.
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "support/DesignerHarness.h"
 
@@ -16,39 +18,47 @@ class Pointer : public ::testing::Test {
  protected:
   void SetUp() override { h.Start(); }
 
-  void Click(float x, float y, int tile = 0) {
+  void Down(float x, float y, int tile = 0) {
     f.picS(tile).onMouseDown(tile, MouseButton::Left, 0, x, y);
+  }
+  void Move(float x, float y) { f.picS(0).onMouseMove(0, MouseButton::Left, 0, x, y); }
+  void Up(float x, float y, int tile = 0) {
     f.picS(tile).onMouseUp(tile, MouseButton::Left, 0, x, y);
   }
-  void Down(float x, float y) { f.picS(0).onMouseDown(0, MouseButton::Left, 0, x, y); }
-  void Move(float x, float y) { f.picS(0).onMouseMove(0, MouseButton::Left, 0, x, y); }
-  void Up(float x, float y) { f.picS(0).onMouseUp(0, MouseButton::Left, 0, x, y); }
-
-  void PlaceSquare() {
-    Click(100, 100);
-    Click(130, 100);
-    Click(130, 130);
-    Click(100, 130);
+  void Click(float x, float y, int tile = 0) {
+    Down(x, y, tile);
+    Up(x, y, tile);
   }
+  void PlaceSquare() {
+    for (auto [x, y] : {Pt(100, 100), Pt(130, 100), Pt(130, 130), Pt(100, 130)}) Click(x, y);
+  }
+  StaticControl& DragBox() { return f.Get<StaticControl>("txtDragData", 0); }
 
-  StaticControl& DragBox(int tile = 0) { return f.Get<StaticControl>("txtDragData", tile); }
-
-  // Inner vertex i of the current tile, and the point 'dist' pixels further
-  // out from the canvas centre along the same ray.
-  FPoint Inner(int i) { return h.model().poly.InnerVertices[i]; }
-  FPoint Beyond(FPoint v, float dist) {
+  // Inner vertex i, and the point 'dist' pixels beyond it, away from the
+  // canvas centre; as pairs so that they compare and print.
+  using Pt = std::pair<float, float>;
+  Pt Vertex(int i) {
+    return {h.model().poly.InnerVertices[i].x, h.model().poly.InnerVertices[i].y};
+  }
+  Pt Beyond(int i, float dist) {
+    const auto [x, y] = Vertex(i);
     const FPoint c = h.model().CanvasCentre;
-    const float len = std::hypot(v.x - c.x, v.y - c.y);
-    return {v.x + (v.x - c.x) / len * dist, v.y + (v.y - c.y) / len * dist};
+    const float len = std::hypot(x - c.x, y - c.y);
+    return {x + (x - c.x) / len * dist, y + (y - c.y) / len * dist};
+  }
+  Pt Snapped(Pt p) {
+    f.CheckPoint(p.first, p.second);
+    return p;
   }
 
   DesignerHarness h;
   frmS& f = h.form;
 };
 
-TEST_F(Pointer, ClicksPlaceThePointsInOrder) {
+TEST_F(Pointer, ClicksPlaceThePointsInOrderOnTheirOwnTile) {
+  h.program.UndoFromSnapshot() = false;
   Click(100, 100);
-  EXPECT_EQ(h.model().PlacedCount[0], 1);
+  EXPECT_TRUE(h.program.UndoFromSnapshot());
   // While points are missing, a click on an existing point adds another.
   Click(100, 100);
   Click(150, 120);
@@ -56,42 +66,34 @@ TEST_F(Pointer, ClicksPlaceThePointsInOrder) {
   const auto& m = h.model();
   EXPECT_EQ(m.PlacedCount[0], 4);
   EXPECT_EQ(m.X[0][1], 100);
-  EXPECT_EQ(m.Y[0][1], 100);
   EXPECT_EQ(m.X[0][2], 150);
   EXPECT_EQ(m.Y[0][3], 200);
-  EXPECT_TRUE(m.RankComplete(0));
   EXPECT_EQ(m.DragPoint, -1);
   EXPECT_EQ(m.X[1][0], 0);  // only the selected rank is edited
+
+  f.SSTab1_Click(1);
+  Click(100, 100, 1);
+  EXPECT_EQ(m.X[RanksPerTile][0], 100);
 }
 
-TEST_F(Pointer, PlacingTakesASnapshot) {
-  h.program.UndoFromSnapshot() = false;
-  Down(100, 100);
-  EXPECT_TRUE(h.program.UndoFromSnapshot());
-}
-
-TEST_F(Pointer, FarClickOnACompleteRankChangesNothing) {
+TEST_F(Pointer, NearPointsAreGrabbedDraggedAndShowTheirEdges) {
   PlaceSquare();
-  const auto xs = h.model().X[0], ys = h.model().Y[0];
+  const auto xs = h.model().X[0];
+  Move(102, 102);
+  EXPECT_EQ(f.picS(0).Cursor(), CursorShape::Cross);
+  Move(103, 102);  // Manhattan distance 5
+  EXPECT_EQ(f.picS(0).Cursor(), CursorShape::Arrow);
   h.program.UndoFromSnapshot() = false;
-  Down(135, 100);  // Manhattan distance 5 from point 1
-  EXPECT_EQ(h.model().DragPoint, -1);
+  Down(135, 100);  // Manhattan distance 5 from point 1: nothing grabbed
   EXPECT_FALSE(h.program.UndoFromSnapshot());
   Move(200, 200);
+  Up(200, 200);
   EXPECT_EQ(h.model().X[0], xs);
-  EXPECT_EQ(h.model().Y[0], ys);
-  EXPECT_EQ(h.model().PlacedCount[0], 4);
-  EXPECT_FALSE(DragBox().Visible());
-}
-
-TEST_F(Pointer, DraggingMovesThePointAndShowsItsEdges) {
-  PlaceSquare();
   h.program.UndoFromSnapshot() = false;
+
   Down(132, 98);  // within reach of point 1 only
   EXPECT_EQ(h.model().DragPoint, 1);
   EXPECT_TRUE(h.program.UndoFromSnapshot());
-  h.program.UndoFromSnapshot() = false;
-
   Move(160, 90);
   EXPECT_EQ(h.model().X[0][1], 160);
   EXPECT_EQ(h.model().Y[0][1], 90);
@@ -99,108 +101,12 @@ TEST_F(Pointer, DraggingMovesThePointAndShowsItsEdges) {
   EXPECT_TRUE(DragBox().Visible());
   EXPECT_EQ(DragBox().Caption(), "1.00/0.00\xC2\xB0 1.00/90.00\xC2\xB0 90.00\xC2\xB0");
   EXPECT_EQ(h.model().X[0][0], 100);  // the others stay
-
   Up(130, 100);
-  EXPECT_EQ(h.model().DragPoint, -1);
   EXPECT_FALSE(DragBox().Visible());
-  EXPECT_TRUE(h.program.UndoFromSnapshot());
   Move(50, 50);
   EXPECT_EQ(h.model().X[0][1], 130);  // moves after the release change nothing
-}
 
-TEST_F(Pointer, CursorShowsWhenAPointCanBeGrabbed) {
-  PlaceSquare();
-  Move(102, 102);
-  EXPECT_EQ(f.picS(0).Cursor(), CursorShape::Cross);
-  Move(103, 102);  // Manhattan distance 5
-  EXPECT_EQ(f.picS(0).Cursor(), CursorShape::Arrow);
-}
-
-TEST_F(Pointer, TwoPointRankShowsOneEdge) {
-  f.vs("vsN", 0).CommitEnter("2");
-  Click(100, 100);
-  Click(160, 100);
-  Down(100, 100);
-  Move(100, 100);
-  EXPECT_EQ(DragBox().Caption(), "2.00/0.00\xC2\xB0");
-}
-
-TEST_F(Pointer, EditsGoToTheCanvasTile) {
-  f.SSTab1_Click(1);
-  Click(100, 100, 1);
-  EXPECT_EQ(h.model().CurrentTile, 1);
-  EXPECT_EQ(h.model().X[RanksPerTile][0], 100);
-}
-
-TEST_F(Pointer, SnappingIsOffByDefault) {
-  const FPoint v = Inner(1);
-  float x = v.x + 2, y = v.y;
-  f.CheckPoint(x, y);
-  EXPECT_EQ(x, v.x + 2);
-}
-
-TEST_F(Pointer, SnapReachAtTheDefaultRadius) {
-  f.Menu("mnuEditSnap").UserClick();
-  const FPoint v = Inner(2);
-  FPoint p = Beyond(v, 12);
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, v.x);
-  EXPECT_EQ(p.y, v.y);
-
-  const FPoint far = Beyond(v, 13);
-  p = far;
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, far.x);
-  EXPECT_EQ(p.y, far.y);
-
-  // A placed point lands on the vertex.
-  Click(Beyond(v, 5).x, Beyond(v, 5).y);
-  EXPECT_EQ(h.model().X[0][0], v.x);
-  EXPECT_EQ(h.model().Y[0][0], v.y);
-}
-
-TEST_F(Pointer, InnerVertexWinsOverANearerRankPoint) {
-  f.Menu("mnuEditSnap").UserClick();
-  const FPoint v = Inner(3);
-  const FPoint rankPoint = Beyond(v, 9);
-  h.model().X[5][0] = rankPoint.x;  // another rank of the same tile
-  h.model().Y[5][0] = rankPoint.y;
-  FPoint p = Beyond(v, 7);  // 7 from the vertex, 2 from the rank point
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, v.x);
-  EXPECT_EQ(p.y, v.y);
-
-  // Out of the vertex's reach the rank point is taken.
-  p = Beyond(v, 16);
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, rankPoint.x);
-  EXPECT_EQ(p.y, rankPoint.y);
-
-  // Another tile's ranks are no candidates.
-  h.model().X[RanksPerTile][0] = 300;
-  h.model().Y[RanksPerTile][0] = 40;
-  p = {303, 40};
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, 303);
-}
-
-TEST_F(Pointer, SnapRadiusSetsTheReach) {
-  f.Menu("mnuEditSnap").UserClick();
-  h.prompts.Input("1");
-  f.Menu("mnuEditSnapRadius").UserClick();
-  const FPoint v = Inner(1);
-  FPoint p = Beyond(v, 6);  // 36 is beyond 1 * 30
-  const FPoint out = p;
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, out.x);
-  EXPECT_EQ(p.y, out.y);
-  p = Beyond(v, 5);
-  f.CheckPoint(p.x, p.y);
-  EXPECT_EQ(p.x, v.x);
-}
-
-TEST_F(Pointer, SnappedDragHoldsUntilItLeavesItsOwnReach) {
-  PlaceSquare();
+  // A snapped point holds until the drag leaves its own reach.
   f.Menu("mnuEditSnap").UserClick();
   Down(130, 100);
   Move(138, 100);
@@ -209,26 +115,52 @@ TEST_F(Pointer, SnappedDragHoldsUntilItLeavesItsOwnReach) {
   EXPECT_EQ(h.model().X[0][1], 143);
 }
 
-TEST(DragData, EdgesAndAngleOfATriangle) {
-  // A 3-4-5 triangle, lengths in units of 30 pixels.
-  std::array<float, MaxRankPoints> x{100, 190, 100}, y{100, 100, 220};
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 1),
-            "3.00/0.00\xC2\xB0 5.00/53.13\xC2\xB0 53.13\xC2\xB0");
-  // The neighbours wrap round at both ends.
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 0), "4.00/90.00\xC2\xB0 3.00/0.00\xC2\xB0 90.00\xC2\xB0");
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 2), "5.00/53.13\xC2\xB0 4.00/90.00\xC2\xB0 36.87\xC2\xB0");
+TEST_F(Pointer, SnapReachAndOrder) {
+  EXPECT_EQ(Snapped(Beyond(3, 2)), Beyond(3, 2));  // off by default
+  f.Menu("mnuEditSnap").UserClick();
+  EXPECT_EQ(Snapped(Beyond(3, 12)), Vertex(3));  // the default radius reaches 12 pixels
+  EXPECT_EQ(Snapped(Beyond(3, 13)), Beyond(3, 13));
+
+  // The inner vertex wins over a nearer point of another rank of the tile.
+  const Pt rankPoint = Beyond(3, 9);
+  std::tie(h.model().X[5][0], h.model().Y[5][0]) = rankPoint;
+  EXPECT_EQ(Snapped(Beyond(3, 7)), Vertex(3));
+  EXPECT_EQ(Snapped(Beyond(3, 16)), rankPoint);
+  // Another tile's ranks are no candidates.
+  h.model().X[RanksPerTile][0] = 300;
+  h.model().Y[RanksPerTile][0] = 40;
+  EXPECT_EQ(Snapped({303, 40}), Pt(303, 40));
+
+  // A placed point lands on the vertex.
+  Click(Beyond(1, 5).first, Beyond(1, 5).second);
+  EXPECT_EQ(Pt(h.model().X[0][0], h.model().Y[0][0]), Vertex(1));
+
+  h.prompts.Input("1");
+  f.Menu("mnuEditSnapRadius").UserClick();
+  EXPECT_EQ(Snapped(Beyond(2, 6)), Beyond(2, 6));  // 36 is beyond 1 * 30
+  EXPECT_EQ(Snapped(Beyond(2, 5)), Vertex(2));
 }
 
-TEST(DragData, DegenerateAngles) {
-  // On the line through its neighbours.
-  std::array<float, MaxRankPoints> x{100, 130, 160}, y{100, 100, 100};
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 1), "1.00/0.00\xC2\xB0 1.00/0.00\xC2\xB0 180.00\xC2\xB0");
-  // Folded back onto its neighbour: no angle.
-  x = {100, 130, 100};
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 1), "1.00/0.00\xC2\xB0 1.00/0.00\xC2\xB0 0.00\xC2\xB0");
-  // On top of a neighbour: a zero edge and no angle.
-  x = {100, 100, 160};
-  EXPECT_EQ(frmS::DragDataText(x, y, 3, 1), "0.00/90.00\xC2\xB0 2.00/0.00\xC2\xB0 0.00\xC2\xB0");
+TEST(DragData, EdgesAndAngle) {
+  using Row = std::array<float, MaxRankPoints>;
+  struct Case {
+    Row x, y;
+    int count, point;
+    const char* text;
+  } cases[] = {
+      // A 3-4-5 triangle in units of 30 pixels; neighbours wrap round at both ends.
+      {{100, 190, 100}, {100, 100, 220}, 3, 1, "3.00/0.00° 5.00/53.13° 53.13°"},
+      {{100, 190, 100}, {100, 100, 220}, 3, 0, "4.00/90.00° 3.00/0.00° 90.00°"},
+      {{100, 190, 100}, {100, 100, 220}, 3, 2, "5.00/53.13° 4.00/90.00° 36.87°"},
+      // A two-point rank has one edge.
+      {{100, 160}, {100, 100}, 2, 0, "2.00/0.00°"},
+      // On the line through its neighbours; folded back; on top of a neighbour.
+      {{100, 130, 160}, {100, 100, 100}, 3, 1, "1.00/0.00° 1.00/0.00° 180.00°"},
+      {{100, 130, 100}, {100, 100, 100}, 3, 1, "1.00/0.00° 1.00/0.00° 0.00°"},
+      {{100, 100, 160}, {100, 100, 100}, 3, 1, "0.00/90.00° 2.00/0.00° 0.00°"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(frmS::DragDataText(c.x, c.y, c.count, c.point), c.text) << c.point;
 }
 
 }  // namespace

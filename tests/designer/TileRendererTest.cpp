@@ -1,5 +1,6 @@
-// The tile renderer: what it draws for each rank flag and colour setting,
-// what it records for a solid, and what its hit test finds.
+// The tile renderer: what it draws for each rank flag and colour setting.
+// Its recording for solids and its hit test are met through their callers in
+// the solid and tessellator tests.
 
 #include <gtest/gtest.h>
 
@@ -44,76 +45,60 @@ class TileRendererTest : public ::testing::Test {
   DesignerHarness h;
 };
 
-TEST_F(TileRendererTest, CopiesCycleThroughTheColours) {
+TEST_F(TileRendererTest, CopiesCycleThroughTheColoursRoundTheCentre) {
   PlaceTriangle(0);
   PlaceTriangle(3, 2);
   auto figs = Ranks();
   ASSERT_EQ(figs.size(), 12u);  // two ranks, six copies each
-  for (int c = 0; c < 6; ++c) {
+  const FPoint centre = h.model().CanvasCentre;
+  auto dist = [&](IPoint p) { return std::hypot(p.x - centre.x, p.y - centre.y); };
+  for (int c = 0; c < 12; ++c) {
     EXPECT_EQ(figs[c].kind, Figure::Polygon);
-    EXPECT_EQ(figs[c].fillStyle, FillStyle::Solid);
     EXPECT_EQ(figs[c].fillColour, Palette16[c % 2 == 0 ? 9 : 10]) << c;
-    EXPECT_EQ(figs[6 + c].fillColour, Palette16[c % 2 == 0 ? 9 : 10]) << c;
+    EXPECT_NEAR(dist(figs[c].points[0]), dist({250 + (c < 6 ? 0 : 2), 260}), 1.5) << c;
   }
-
   h.form.chk("chkSequential", 0).SetValue(1);
   figs = Ranks();
   ASSERT_EQ(figs.size(), 12u);
   for (int c = 0; c < 6; ++c) EXPECT_EQ(figs[6 + c].fillColour, Palette16[c % 2 == 0 ? 12 : 13]);
-}
 
-TEST_F(TileRendererTest, CopyZeroIsTheSeedAndCopiesTurnRoundTheCentre) {
-  PlaceTriangle(0);
+  // Copy 0 is the seed itself, at whole pixels.
   h.form.chk("chkR", 0).SetValue(1);
-  auto figs = Ranks();
-  ASSERT_EQ(figs.size(), 1u);
-  EXPECT_EQ(figs[0].points, (std::vector<IPoint>{{250, 260}, {262, 260}, {256, 270}}));
-
-  h.form.chk("chkR", 0).SetValue(0);
   figs = Ranks();
-  ASSERT_EQ(figs.size(), 6u);
-  // Every copy keeps its distance from the tile centre.
-  const FPoint centre = h.model().CanvasCentre;
-  auto dist = [&](IPoint p) { return std::hypot(p.x - centre.x, p.y - centre.y); };
-  for (const Figure& f : figs) EXPECT_NEAR(dist(f.points[0]), dist({250, 260}), 1.5);
+  ASSERT_EQ(figs.size(), 7u);
+  EXPECT_EQ(figs[0].points, (std::vector<IPoint>{{250, 260}, {262, 260}, {256, 270}}));
 }
 
-TEST_F(TileRendererTest, FlagsDecideFillAndShape) {
+TEST_F(TileRendererTest, FlagsDecideWhatIsDrawn) {
   PlaceTriangle(0);
+  auto each = [&](auto check) {
+    const auto figs = Ranks();
+    EXPECT_EQ(figs.size(), 6u);
+    for (const Figure& f : figs) check(f);
+  };
   h.form.chk("chkF", 0).SetValue(1);  // No Fill
-  for (const Figure& f : Ranks()) EXPECT_EQ(f.fillStyle, FillStyle::Transparent);
-
+  each([](const Figure& f) { EXPECT_EQ(f.fillStyle, FillStyle::Transparent); });
   h.form.chk("chkF", 0).SetValue(0);
   h.form.chk("chkL", 0).SetValue(1);  // No Polygon
-  for (const Figure& f : Ranks()) EXPECT_EQ(f.kind, Figure::Polyline);
-
+  each([](const Figure& f) { EXPECT_EQ(f.kind, Figure::Polyline); });
   h.form.chk("chkL", 0).SetValue(0);
   h.form.vs("vsNCols", 0).SetValue("0");  // no colours: outlines only
-  for (const Figure& f : Ranks()) EXPECT_EQ(f.fillStyle, FillStyle::Transparent);
-
+  each([](const Figure& f) { EXPECT_EQ(f.fillStyle, FillStyle::Transparent); });
   h.form.vs("vsNCols", 0).SetValue("2");
   h.form.chk("chkHideLine", 2).SetValue(1);  // hidden shape outline keeps the fill
-  for (const Figure& f : Ranks()) {
+  each([](const Figure& f) {
     EXPECT_EQ(f.drawStyle, DrawStyle::Invisible);
     EXPECT_EQ(f.fillStyle, FillStyle::Solid);
-  }
-}
-
-TEST_F(TileRendererTest, ConstructionRanksAndStarCopies) {
-  PlaceTriangle(0);
-  h.form.chk("chkT", 0).SetValue(1);
+  });
+  h.form.chk("chkHideLine", 2).SetValue(0);
+  h.form.chk("chkT", 0).SetValue(1);  // construction rank: thin lines
+  each([](const Figure& f) { EXPECT_EQ(f.drawWidth, 1); });
   h.form.chk("chkR", 0).SetValue(1);
   EXPECT_TRUE(Ranks().empty());  // only its marker shows it
   h.form.chk("chkR", 0).SetValue(0);
-  auto figs = Ranks();
-  ASSERT_EQ(figs.size(), 6u);
-  EXPECT_EQ(figs[0].drawWidth, 1);
-
   h.form.chk("chkT", 0).SetValue(0);
-  h.form.chk("chkStar", 0).SetValue(1);
-  figs = Ranks();
-  ASSERT_EQ(figs.size(), 6u);  // twelve copies, only the even ones drawn
-  for (const Figure& f : figs) EXPECT_EQ(f.fillColour, Palette16[9]);
+  h.form.chk("chkStar", 0).SetValue(1);  // twelve copies, only the even ones drawn
+  each([](const Figure& f) { EXPECT_EQ(f.fillColour, Palette16[9]); });
 }
 
 TEST_F(TileRendererTest, SelectedRankShowsRedMarkers) {
@@ -123,42 +108,6 @@ TEST_F(TileRendererTest, SelectedRankShowsRedMarkers) {
   EXPECT_EQ(QColor(img.pixel(256, 270)), QColor(255, 0, 0));
   // The default background is the button face, not palette grey.
   EXPECT_EQ(QColor(img.pixel(5, 5)), QColor(ToQColor(ButtonFaceColour())));
-}
-
-TEST_F(TileRendererTest, RecordingForASolidStopsWhenTheListsAreFull) {
-  PlaceTriangle(0);
-  h.form.DrawPolygon();
-  int tooComplex = 0;
-  h.form.renderer().onTooComplex = [&] { ++tooComplex; };
-  h.program.RecordForSolid = true;
-  h.model().solid.PolyCount = SolidPolyCapacity - 3;
-  RecordingCanvas c;
-  const FPoint centre = h.model().CanvasCentre;
-  h.form.renderer().DRP(c, 0, centre.x, centre.y, 0, 0, false, -1);
-  h.form.renderer().CopyPolygon(c, 0, centre.x, centre.y, 0, 0, -1);
-  EXPECT_EQ(tooComplex, 1);
-  EXPECT_FALSE(h.program.RecordForSolid);
-  EXPECT_LE(h.model().solid.PolyCount, SolidPolyCapacity);
-}
-
-TEST_F(TileRendererTest, HitTestFindsTheNearestCopy) {
-  PlaceTriangle(0);
-  h.form.DrawPolygon();
-  auto figs = Ranks();
-  ASSERT_EQ(figs.size(), 6u);
-  DesignModel& m = h.model();
-  m.hit = HitTest{};
-  m.hit.HitTestMode = true;
-  // Each copy is scored by its first point that beats the best so far.
-  m.hit.probe = {static_cast<float>(figs[4].points[0].x), static_cast<float>(figs[4].points[0].y)};
-  RecordingCanvas c;
-  h.form.renderer().DRP(c, 0, m.CanvasCentre.x, m.CanvasCentre.y, 0, 0, false, 7);
-  h.form.renderer().CopyPolygon(c, 0, m.CanvasCentre.x, m.CanvasCentre.y, 0, 0, 7);
-  m.hit.HitTestMode = false;
-  EXPECT_TRUE(c.figures.empty());
-  EXPECT_EQ(m.hit.copy, 4);
-  EXPECT_EQ(m.hit.slot, 0);
-  EXPECT_EQ(m.hit.item, 7);
 }
 
 }  // namespace
