@@ -109,21 +109,6 @@ TEST(ShippedTablesTest, EveryTableHasItsCountsAndARegularConvexShape) {
   }
 }
 
-TEST(SolidTableParseTest, LineEndsAndPaddingDoNotMatter) {
-  std::string lf = kTetraText;
-  for (size_t at; (at = lf.find('\r')) != std::string::npos;) lf.erase(at, 1);
-  const std::string padded = kTetraText + std::string(37, '\0');
-  const std::string unended = kTetraText.substr(0, kTetraText.size() - 2);
-  for (const std::string& text : {lf, padded, unended}) {
-    SolidTable t;
-    std::string error;
-    ASSERT_TRUE(ParseSolidTable(text, *FindSolid("Tetra"), t, error)) << error;
-    ASSERT_EQ(t.blocks.size(), 1u);
-    EXPECT_EQ(t.blocks[0].vertices[3].z, 1);
-    EXPECT_EQ(t.blocks[0].faces[3], (std::vector<int>{1, 3, 2}));
-  }
-}
-
 TEST(SolidTableParseTest, DamageIsReportedWithItsLine) {
   struct Case {
     std::string from, to, expected;

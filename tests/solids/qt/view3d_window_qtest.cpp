@@ -136,7 +136,7 @@ class View3DWindowTest : public QObject {
     QCoreApplication::processEvents();
     std::vector<std::pair<QString, QWidget*>> seen = {{"picture", r.window.picture()},
                                                       {"disc", r.window.disc()}};
-    for (const QString& c :
+    for (const QString c :
          {"Theta", "Phi", "Psi", "Spin Theta", "Spin Phi", "Scale", "3D colour", "Back colour", "N",
           "k<sub>a</sub>", "k<sub>d</sub>", "k<sub>s</sub>", "k<sub>dist</sub>"}) {
       QWidget* w = Captioned(&r.window, c);
