@@ -43,19 +43,6 @@ struct Flat {
   }
 };
 
-TEST(ShadedRendererTest, PointsAreScaledCentredAndRoundedHalvesToEven) {
-  TestSolid solid;
-  solid.Add(kRed, {{10.25f, -20, 5}, {30, 0.75f, 5}, {0, 40.25f, 5}});
-  solid->VertX[3] = 7;  // left over from a larger solid
-  Flat f;
-  f.r.Scale = 2;
-  EXPECT_EQ(f.Draw(solid)[0].points, (Pts{{320, 260}, {360, 302}, {300, 380}}));
-  EXPECT_EQ(f.r.SolidPoints()[3].World.e, (std::array<float, 4>{14, 0, 0, 1}));  // one extra
-  solid->VertCount = SolidVertCapacity;  // no slot after the last: zero
-  f.Draw(solid);
-  EXPECT_EQ(f.r.SolidPoints()[SolidVertCapacity].World.e, (std::array<float, 4>{0, 0, 0, 1}));
-}
-
 TEST(ShadedRendererTest, RollUpToOneDegreeIsNotDrawnBeyondItTurnsAboutTheCentre) {
   TestSolid solid;
   solid.Add(kRed, {{100, 0, 0}, {0, 50, 0}, {0, 0, 0}});

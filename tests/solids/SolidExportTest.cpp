@@ -58,12 +58,10 @@ Strings Lines(const std::string& text) {
 
 // The lines after 'open' up to (not including) the next 'close'.
 Strings Block(const Strings& lines, const std::string& open, const std::string& close) {
-  Strings block;
-  auto it = std::find(lines.begin(), lines.end(), open);
-  EXPECT_NE(it, lines.end()) << open;
-  if (it == lines.end()) return block;
-  for (++it; it != lines.end() && *it != close; ++it) block.push_back(*it);
-  return block;
+  auto from = std::find(lines.begin(), lines.end(), open);
+  EXPECT_NE(from, lines.end()) << open;
+  if (from != lines.end()) ++from;
+  return Strings(from, std::find(from, lines.end(), close));
 }
 Strings Points(const Strings& lines) { return Block(lines, "coord Coordinate {point [", "] }"); }
 Strings Indices(const Strings& lines) { return Block(lines, "coordIndex [", "] } } "); }
@@ -151,13 +149,10 @@ TEST(VrmlExport, NumberStylesInColoursAndBackground) {
   const auto lines = Lines(Vrml(solid, options));
   EXPECT_EQ(Block(lines, "    color [", "   ]"),
             (Strings{"1,1,1", "0,0,0", "0.5019608,1,0", "0,0.2509804,1"}));
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "Background {skyColor  .5 , 0 , .5 }"),
-            lines.end());
+  EXPECT_EQ(lines[16], "Background {skyColor  .5 , 0 , .5 }");
   // An unfilled polygon 0 splits its -1 into a small negative red.
-  EXPECT_NE(std::find(lines.begin(), lines.end(),
-                      "Shape { appearance Appearance {material Material {diffuseColor-.003921569  "
-                      "0  0  }}"),
-            lines.end());
+  EXPECT_EQ(lines[18],
+            "Shape { appearance Appearance {material Material {diffuseColor-.003921569  0  0  }}");
 }
 
 TEST(VrmlExport, SmoothChangesTheCreaseAngleAndLinesRepeatThePointsInALineSet) {
