@@ -1,5 +1,5 @@
-// The shaded 3D picture: vertex table and roll, depth order, the light term
-// and its zero attenuation distance, unfilled polygons.
+// The shaded 3D picture: the roll about the centre, depth order, unfilled
+// polygons, and the light term with its zero attenuation distance.
 
 #include <gtest/gtest.h>
 

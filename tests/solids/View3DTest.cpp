@@ -1,6 +1,6 @@
 // The 3D window's logic: the angles and their boxes, a roll from the disc,
-// the spin timer, its controls in a pattern file, and its file commands. Keys, drags and
-// disc clicks on the real widgets are in qt/view3d_window_qtest.cpp.
+// the spin timer, its controls in a pattern file, and its file commands.
+// Keys, drags and disc clicks on the real widgets are in the QtTest.
 
 #include <gtest/gtest.h>
 
