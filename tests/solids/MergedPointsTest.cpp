@@ -48,24 +48,24 @@ TEST(MergedPoints, AgreesWithTheSearchThroughEveryEarlierPoint) {
   EXPECT_LT(*std::max_element(grid.begin(), grid.end()), 3000);
 }
 
-TEST(MergedPoints, TakesTheLowestMatchEvenInAFartherCell) {
+TEST(MergedPoints, TheLowestMatchWinsAndFarOrNonFinitePointsFollowTheSameRule) {
   Cloud c;
+  // 0.28 is within 0.1 of 0.20 (index 1, in the cell below, searched first)
+  // and of 0.36 (index 0, in its own cell): the lower index wins. Merged
+  // vertices add no point, so 0.52 is new although 0.45 was near it.
   for (float v : {0.36f, 0.20f, 0.28f, 0.45f, 0.52f, 0.60f}) c.Add(v, 1, 1);
-  // 0.28 is within 0.1 of 0.20 (index 1, in the cell below, searched
-  // first) and of 0.36 (index 0, in its own cell): the lower index wins. Merged vertices add no
-  // point, so 0.52 is new although 0.45 was near it.
   EXPECT_EQ(ByGrid(c), (std::vector<long>{0, 1, 0, 0, 2, 2}));
-}
-
-TEST(MergedPoints, FarAndNonFinitePointsFollowTheSameRule) {
+  // Within means less than 0.1 in every coordinate.
+  Cloud t;
+  for (const auto& [x, z] : {std::pair{0.f, 0.f}, {0.1f, 0.f}, {0.09f, 0.05f}, {0.f, 0.15f}})
+    t.Add(x, 0, z);
+  EXPECT_EQ(ByGrid(t), (std::vector<long>{0, 1, 0, 2}));
   constexpr float kInf = std::numeric_limits<float>::infinity();
-  const float nan = std::nanf("");
-  Cloud c;
   for (float v : {1e9f, 1e9f, -1e9f, 2e5f, 2e5f + 0.05f, 262144.0f, 262143.95f, -262144.05f})
     c.Add(v, v, v);
   c.Add(kInf, 0, 0);
   c.Add(kInf, 0, 0);
-  c.Add(nan, 0, 0);
+  c.Add(std::nanf(""), 0, 0);
   c.Add(0, -kInf, 0);
   EXPECT_EQ(ByGrid(c), ByAllPairs(c));
 }
