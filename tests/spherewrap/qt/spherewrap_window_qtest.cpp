@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
 #include "spherewrap/qt/SphereWrapWindow.h"
 #include "support/DesignerHarness.h"
@@ -50,11 +51,19 @@ W* Find(QWidget* root, const QString& text) {
 class SphereWrapWindowTest : public QObject {
   Q_OBJECT
  private slots:
+  // Opened from the tessellator with its menus and a fixed size; the timer
+  // turns the picture only while "Rotate" is ticked and the window is shown.
   void timerTurnsThePictureOnlyWhileRotateIsTicked() {
     Rig r;
     QVERIFY(!r.window.isVisible());
     r.Open();
     QCOMPARE(r.window.windowTitle(), QString("SphereWrap"));
+    QStringList menus;
+    for (QAction* a : r.window.menuBar()->actions()) menus << a->text();
+    QCOMPARE(menus, QStringList({"&File", "&Edit", "&Help"}));
+    const QSize size = r.window.size();
+    r.window.resize(size + QSize(200, 150));
+    QCOMPARE(r.window.size(), size);
     const QImage still = r.Shown();
     r.window.TimerTick();
     QCOMPARE(r.Shown(), still);
@@ -66,30 +75,19 @@ class SphereWrapWindowTest : public QObject {
     QVERIFY(r.window.timer()->isActive());
     r.window.TimerTick();  // draws the same view, then turns
     r.window.TimerTick();
-    const QImage turned = r.Shown();
-    QVERIFY(turned != still);
+    QVERIFY(r.Shown() != still);
 
-    QTest::mouseClick(rotate, Qt::LeftButton, {}, box);
-    QVERIFY(!r.window.timer()->isActive());
-    r.window.TimerTick();
-    QCOMPARE(r.Shown(), turned);
-  }
-
-  void fixedSizeMenusAndClosingHidesAndStops() {
-    Rig r;
-    r.h.windows.sphereWrap.Check("chkRotate").SetValue(1);
-    r.Open();
-    const QSize size = r.window.size();
-    r.window.resize(size + QSize(200, 150));
-    QCOMPARE(r.window.size(), size);
     QPointer<wlg::SphereWrapWindow> alive(&r.window);
     QVERIFY(!r.window.close());  // refused: it only hides
     QVERIFY(alive && !r.window.isVisible() && !r.window.timer()->isActive());
     r.Open();
     QVERIFY(r.window.timer()->isActive());
-    QStringList menus;
-    for (QAction* a : r.window.menuBar()->actions()) menus << a->text();
-    QCOMPARE(menus, QStringList({"&File", "&Edit", "&Help"}));
+
+    QTest::mouseClick(rotate, Qt::LeftButton, {}, box);
+    QVERIFY(!r.window.timer()->isActive());
+    const QImage stopped = r.Shown();
+    r.window.TimerTick();
+    QCOMPARE(r.Shown(), stopped);
   }
 };
 
