@@ -1,5 +1,5 @@
 // The tessellator: drawing transform, snapping, the pointer, the editor box,
-// the limits, Clear All, the picture exports and the drag layers.
+// the limits, the picture exports and the drag layers.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <optional>
 
 #include "imaging/EmfRecorder.h"
@@ -40,16 +39,10 @@ int CountColour(const QImage& img, Colour c) {
   return n;
 }
 
-// The number of <path> elements in an SVG file.
-int SvgPaths(const QString& file) {
+// The number of paths in an SVG file.
+qsizetype SvgPaths(const QString& file) {
   QFile in(file);
-  EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << file.toStdString();
-  QXmlStreamReader xml(&in);
-  int n = 0;
-  while (!xml.atEnd())
-    n += xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"path";
-  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  return n;
+  return in.open(QIODevice::ReadOnly) ? in.readAll().count("<path ") : -1;
 }
 
 class Tessellator : public ::testing::Test {

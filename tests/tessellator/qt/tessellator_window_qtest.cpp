@@ -11,24 +11,6 @@
 #include "support/DesignerHarness.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
-namespace {
-
-struct Rig {
-  Rig() {
-    h.Start();
-    h.form.Show();
-  }
-  void Open() {
-    h.form.Menu("mnuTessellator").UserClick();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-  }
-  wlg::testing::DesignerHarness h;
-  wlg::DesignerWindow designer{h.form};
-  wlg::TessellatorWindow window{h.tess, h.program};
-};
-
-}  // namespace
-
 class TessellatorWindowTest : public QObject {
   Q_OBJECT
  private slots:
@@ -36,18 +18,26 @@ class TessellatorWindowTest : public QObject {
   // recoloured with Alt-click, the picture saved as a JPEG, a tile deleted,
   // and the window closed (hidden) and opened again.
   void placeSnapRecolourSaveDeleteAndClose() {
-    Rig r;
+    wlg::testing::DesignerHarness h;
+    h.Start();
+    h.form.Show();
+    wlg::DesignerWindow designer{h.form};
+    wlg::TessellatorWindow window{h.tess, h.program};
+    auto open = [&] {
+      h.form.Menu("mnuTessellator").UserClick();
+      return QTest::qWaitForWindowExposed(&window);
+    };
     // A square rank, so the tiles have polygons to recolour.
     for (QPoint p : {QPoint(230, 300), QPoint(250, 300), QPoint(250, 320), QPoint(230, 320)}) {
-      r.h.form.picS(0).onMouseDown(0, wlg::MouseButton::Left, 0, p.x(), p.y());
-      r.h.form.picS(0).onMouseUp(0, wlg::MouseButton::Left, 0, p.x(), p.y());
+      h.form.picS(0).onMouseDown(0, wlg::MouseButton::Left, 0, p.x(), p.y());
+      h.form.picS(0).onMouseUp(0, wlg::MouseButton::Left, 0, p.x(), p.y());
     }
-    r.h.form.Menu("mnuEditSnap").UserClick();
-    QVERIFY(!r.window.isVisible());
-    r.Open();
-    QCOMPARE(r.window.windowTitle(), QString("Tessellator"));
-    wlg::CanvasWidget* canvas = r.window.canvas();
-    const wlg::TessState& t = r.h.program.tess;
+    h.form.Menu("mnuEditSnap").UserClick();
+    QVERIFY(!window.isVisible());
+    QVERIFY(open());
+    QCOMPARE(window.windowTitle(), QString("Tessellator"));
+    wlg::CanvasWidget* canvas = window.canvas();
+    const wlg::TessState& t = h.program.tess;
     for (QPoint p : {QPoint(150, 150), QPoint(300, 150), QPoint(450, 300)})
       QTest::mouseClick(canvas, Qt::LeftButton, Qt::ShiftModifier, p);
     QCOMPARE(t.TessCount, 3);
@@ -66,29 +56,29 @@ class TessellatorWindowTest : public QObject {
     QVERIFY(canvas->grab().toImage() != placed);  // the widget shows the move
 
     // Alt-click on tile 1's first rank copy recolours it with fill colour 3.
-    r.h.tess.Entry("vsFillColour").SetValue("3");
+    h.tess.Entry("vsFillColour").SetValue("3");
     const wlg::TessItem& one = t.TessItems[1];
     // Copy 0 sits where the seed sits relative to the tile centre (240, 240),
     // scaled by the tile's 2 / 5: the seed's middle (240, 310) lands 28 below.
     QTest::mouseClick(canvas, Qt::LeftButton, Qt::AltModifier,
                       QPoint(int(one.X), int(one.Y + 70 * 0.4f)));
-    QCOMPARE(r.h.model().overrides.OverrideCount, 1);
-    QCOMPARE(r.h.model().overrides.entries[0].colour, 3);
-    QCOMPARE(r.h.model().overrides.entries[0].item, 1.0f);
+    QCOMPARE(h.model().overrides.OverrideCount, 1);
+    QCOMPARE(h.model().overrides.entries[0].colour, 3);
+    QCOMPARE(h.model().overrides.entries[0].item, 1.0f);
 
     QTemporaryDir dir;
     const QString jpg = dir.filePath("tiles.jpg");
-    r.h.prompts.File(jpg.toStdString());
-    r.h.tess.Menu("mnuFileSaveBMP", 1).UserClick();
-    QCOMPARE(QImage(jpg).size(), r.h.tess.picT().canvas.Image().size());
+    h.prompts.File(jpg.toStdString());
+    h.tess.Menu("mnuFileSaveBMP", 1).UserClick();
+    QCOMPARE(QImage(jpg).size(), h.tess.picT().canvas.Image().size());
 
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(300, 150));
     QCOMPARE(t.TessCount, 2);
 
-    QPointer<wlg::TessellatorWindow> alive(&r.window);
-    QVERIFY(!r.window.close());  // refused: it only hides, keeping the tiles
-    QVERIFY(alive && !r.window.isVisible() && !r.h.tess.IsVisible());
-    r.Open();
+    QPointer<wlg::TessellatorWindow> alive(&window);
+    QVERIFY(!window.close());  // refused: it only hides, keeping the tiles
+    QVERIFY(alive && !window.isVisible() && !h.tess.IsVisible());
+    QVERIFY(open());
     QCOMPARE(t.TessCount, 2);
   }
 };
