@@ -41,7 +41,6 @@ class TessellatorWindowTest : public QObject {
     for (QPoint p : {QPoint(150, 150), QPoint(300, 150), QPoint(450, 300)})
       QTest::mouseClick(canvas, Qt::LeftButton, Qt::ShiftModifier, p);
     QCOMPARE(t.TessCount, 3);
-    QCOMPARE(t.TessItems[3].X, 450.0f);
     const QImage placed = canvas->grab().toImage();
 
     // Hexagons of side 48 side by side are 83.1 apart; drag tile 3 near
