@@ -183,6 +183,24 @@ TEST_F(Tessellator, PointerSelectsDragsAndDeletesAndTheEditorFollows) {
   EXPECT_EQ(t.Entry("vtX").Value(), "-21");
 }
 
+// Clearing throws away the whole layout, so it asks first and can be undone.
+TEST_F(Tessellator, ClearAllAsksFirstAndCanBeUndone) {
+  for (int i = 1; i <= 3; ++i) Click(100.0f * i, 100);
+  h.prompts.Answer_(Answer::Cancel);
+  t.Get<Button>("cmdClearAll").UserClick();
+  EXPECT_EQ(h.prompts.log.back().text, "OK to clear everything in the Tessellator?");
+  EXPECT_EQ(Count(), 3);
+
+  h.prompts.Answer_(Answer::OK);
+  t.Get<Button>("cmdClearAll").UserClick();
+  EXPECT_EQ(Count(), 0);
+  EXPECT_EQ(Item(1).X, 0);
+  t.Menu("mnuEditUndo").onClick(0);
+  EXPECT_EQ(Count(), 3);
+  EXPECT_EQ(Item(3).X, 300);
+  EXPECT_TRUE(h.prompts.AllAnswered());
+}
+
 TEST_F(Tessellator, AltClickRecoloursOnePolygonUntilTheListsAreFull) {
   auto& ov = h.model().overrides;
   Click(300, 300, AltKey);  // nothing placed: nothing to recolour
@@ -191,6 +209,9 @@ TEST_F(Tessellator, AltClickRecoloursOnePolygonUntilTheListsAreFull) {
   SquareRank();
   Click(300, 300);
   h.model().CustomColours[5] = Rgb(1, 2, 3);
+  // There are sixteen custom colours (0..15); 16 would read past them.
+  t.Entry("vsFillColour").CommitEnter("16");
+  EXPECT_EQ(t.Entry("vsFillColour").Value(), "15");
   t.Entry("vsFillColour").SetValue("3");
   Click(300, 300, AltKey);
   t.Entry("vsFillColour").SetValue("5");

@@ -29,7 +29,8 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   // Top strip: the tile to place, per-shape scale and mirror, view settings.
   auto* strip = new QGridLayout;
   for (int i = 0; i < TileCount; ++i) {
-    strip->addWidget(new OptionButtonWidget(form_.Get<OptionButton>("optWhichOne", i), central), 0, i);
+    strip->addWidget(new OptionButtonWidget(form_.Get<OptionButton>("optWhichOne", i), central), 0,
+                     i);
     strip->addWidget(Entry(form_.Entry("vsScale", i), central), 1, i);
     strip->addWidget(new CheckBoxWidget(form_.Check("chkMirror", i), central), 2, i);
   }
@@ -81,9 +82,12 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   editor->installEventFilter(this);
   editor->setMouseTracking(true);
   auto& frameModel = form_.Get<StaticControl>("Frame1");
-  frameModel.onRefresh = [editor, &frameModel] {
+  frameModel.onRefresh = [this, editor, &frameModel] {
     editor->setTitle(QString::fromStdString(frameModel.Caption()));
-    editor->setVisible(frameModel.Visible());
+    if (editor->isVisibleTo(this) != frameModel.Visible()) {
+      editor->setVisible(frameModel.Visible());
+      KeepControlsUnsqueezed();
+    }
   };
   auto* eg = new QGridLayout(editor);
   int row = 0;
@@ -112,15 +116,19 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
     activateWindow();
     canvas_->setFocus();
   };
-  // At least 5500 x 5000 twips, and never so small that the controls above
-  // the canvas are squeezed over each other.
-  setMinimumSize(minimumSizeHint().expandedTo(QSize(5500 / 15, 5000 / 15)));
+  KeepControlsUnsqueezed();
   resize(DefaultWidth(), DefaultHeight());
   SyncWindow();
 }
 
 int TessellatorWindow::DefaultWidth() { return frmT::DefaultCanvasWidth + 160; }
 int TessellatorWindow::DefaultHeight() { return frmT::DefaultCanvasHeight + 140; }
+
+// At least 5500 x 5000 twips, and never so small that the controls above
+// the canvas, or the editor beside it when shown, are squeezed.
+void TessellatorWindow::KeepControlsUnsqueezed() {
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(5500 / 15, 5000 / 15)));
+}
 
 void TessellatorWindow::SyncWindow() {
   setWindowTitle(QString::fromStdString(form_.Caption()));

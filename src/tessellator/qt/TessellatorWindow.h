@@ -20,6 +20,7 @@ class TessellatorWindow : public QMainWindow {
 
  private:
   void SyncWindow();
+  void KeepControlsUnsqueezed();
   void FitCanvas();
   static int DefaultWidth();
   static int DefaultHeight();

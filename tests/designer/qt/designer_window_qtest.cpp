@@ -8,6 +8,7 @@
 #include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
 #include "support/DesignerHarness.h"
+#include "support/LayoutCheck.h"
 
 using wlg::testing::DesignerHarness;
 
@@ -69,6 +70,10 @@ class DesignerWindowTest : public QObject {
       QCOMPARE(h.model().SelectedSlot, 32);
       QVERIFY(h.form.optRank(32).Value());
 
+      {
+        const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&win);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+      }
       win.close();
       QVERIFY(h.program.AppClosing);
     }

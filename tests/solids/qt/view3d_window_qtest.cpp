@@ -11,6 +11,7 @@
 #include "designer/qt/DesignerWindow.h"
 #include "solids/qt/View3DWindow.h"
 #include "support/DesignerHarness.h"
+#include "support/LayoutCheck.h"
 
 using wlg::testing::DesignerHarness;
 
@@ -71,6 +72,10 @@ class View3DWindowTest : public QObject {
       for (int x = 140; x < 340; x += 2) shades.insert(before.pixel(x, y));
     QVERIFY(shades.size() >= 6);
 
+    {
+      const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&r.window);
+      QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
     const float theta = r.form.ThetaRad;
     QTest::keyClick(picture, Qt::Key_Left);
     QCOMPARE(r.form.ThetaRad, theta + wlg::frm3D::KeyStep);

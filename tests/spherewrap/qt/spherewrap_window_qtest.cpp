@@ -12,6 +12,7 @@
 #include "designer/qt/DesignerWindow.h"
 #include "spherewrap/qt/SphereWrapWindow.h"
 #include "support/DesignerHarness.h"
+#include "support/LayoutCheck.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
 class SphereWrapWindowTest : public QObject {
@@ -40,6 +41,10 @@ class SphereWrapWindowTest : public QObject {
     QStringList menus;
     for (QAction* a : window.menuBar()->actions()) menus << a->text();
     QCOMPARE(menus, QStringList({"&File", "&Edit", "&Help"}));
+    {
+      const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&window);
+      QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    }
     const QSize size = window.size();
     window.resize(size + QSize(200, 150));
     QCOMPARE(window.size(), size);

@@ -9,6 +9,7 @@
 #include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
 #include "support/DesignerHarness.h"
+#include "support/LayoutCheck.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
 class TessellatorWindowTest : public QObject {
@@ -73,6 +74,10 @@ class TessellatorWindowTest : public QObject {
 
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(300, 150));
     QCOMPARE(t.TessCount, 2);
+
+    h.tess.Check("chkShowEditor").UserClick();
+    const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 
     QPointer<wlg::TessellatorWindow> alive(&window);
     QVERIFY(!window.close());  // refused: it only hides, keeping the tiles
