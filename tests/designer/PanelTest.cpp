@@ -229,5 +229,24 @@ TEST_F(Panel, SnapAndItsRadiusReachBothWindows) {
   EXPECT_FALSE(tessRadius.Enabled());
 }
 
+// Colour, line and hide entries change only the picture: each redraws the
+// tile at once, asks nothing, and shows its colour in its own box.
+TEST_F(Panel, ColourAndLineEntriesRedrawTheTileAtOnce) {
+  f.vs("vsFirstCol", 0).CommitEnter("3");
+  EXPECT_EQ(f.vs("vsFirstCol", 0).BackColour(), Palette16[3]);
+  f.vs("vsBackground", 0).CommitEnter("12");
+  EXPECT_EQ(f.picS(0).canvas.backColour, Palette16[12]);
+  f.chk("chkSequential", 0).UserClick();
+  EXPECT_EQ(f.optRank(2).BackColour(), Palette16[5]);  // rank 2 after first colour 3
+  f.chk("chkHideLine", 2).UserClick();
+  EXPECT_FALSE(h.model().ShowLine[2]);
+  f.vs("vsLineWidth", 1).CommitEnter("3");
+  EXPECT_EQ(h.model().LineWidths[1], 3);
+  f.vs("vsNCols", 0).CommitEnter("4");
+  EXPECT_EQ(h.model().ColourCount[0], 4);
+  EXPECT_EQ(redraws, 6);
+  EXPECT_TRUE(h.prompts.log.empty());
+}
+
 }  // namespace
 }  // namespace wlg

@@ -56,6 +56,7 @@ class SolidBuilderTest : public ::testing::Test {
   }
 
   frm3D& view() { return h.windows.view3D; }
+  SolidBuilder& builder() { return h.windows.builder; }
   const SolidPolyList& list() { return h.model().solid; }
 
   DesignerHarness h;
@@ -224,6 +225,20 @@ TEST_F(SolidBuilderTest, TooManyCopiesForTheListsShowTheComplexityMessage) {
   // The designer's own tile is drawn on its canvas again.
   EXPECT_EQ(h.model().poly.VertexCount, 3);
   EXPECT_FLOAT_EQ(h.model().views.ViewScale[0], 1.0f);
+}
+
+TEST_F(SolidBuilderTest, ADamagedTableIsReportedAndNothingIsShown) {
+  builder().readTable = [](const SolidInfo&, std::string& bytes, std::string&) {
+    bytes = "1 1 1,\r\ncoord\r\n0, 1, 2, -1\r\npoint\r\n";
+    return true;
+  };
+  h.prompts.autoOk = true;
+  Build("Tetra");
+  ASSERT_FALSE(h.prompts.log.empty());
+  EXPECT_NE(h.prompts.log.back().text.find("TETRA.txt is damaged"), std::string::npos)
+      << h.prompts.log.back().text;
+  EXPECT_FALSE(view().IsVisible());
+  EXPECT_FALSE(h.program.RecordForSolid);
 }
 
 }  // namespace
