@@ -152,6 +152,27 @@ TEST_F(Snapping, ReachesTheRadiusAndNoFurther) {
   EXPECT_FLOAT_EQ(SnapFor(2), 100);
 }
 
+TEST_F(Snapping, EquallyNearNeighboursGoToTheLowerNumber) {
+  Square(1, 120, 100, 8);
+  Square(2, 80, 100, 8);
+  Square(3, 100, 100, 8);
+  EXPECT_FLOAT_EQ(SnapFor(3), 104);  // onto item 1
+  Square(2, 81, 100, 8);
+  EXPECT_FLOAT_EQ(SnapFor(3), 97);  // item 2 is now nearer
+}
+
+// Ctrl+Shift places a tile turned by half an outer step, whatever angle
+// the editor would copy.
+TEST_F(Tessellator, CtrlShiftClickTurnsByHalfAnOuterStep) {
+  f.vs("vsPolyOut", 0).CommitEnter("6");
+  t.Check("checkCopy").SetValue(1);
+  t.Entry("vtAngle").CommitEnter("10");
+  Click(200, 200, ShiftKey | CtrlKey);
+  EXPECT_FLOAT_EQ(Item(1).Angle, 30);
+  Click(300, 200);
+  EXPECT_FLOAT_EQ(Item(2).Angle, 10);
+}
+
 TEST_F(Tessellator, PointerSelectsDragsAndDeletesAndTheEditorFollows) {
   for (int i = 1; i <= 5; ++i) Click(100.0f * i, 100);
   Down(306, 105.9f);  // |dx| + |dy| = 11.9 from tile 3
