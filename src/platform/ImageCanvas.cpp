@@ -136,6 +136,12 @@ void RasterLine(QRgb* bits, qsizetype stride, int w, int h, IPoint a, IPoint b, 
 bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
   const bool outline = drawStyle != DrawStyle::Invisible;
   if (outline && (drawStyle != DrawStyle::Solid || drawWidth > 1)) return false;
+  // Pixels are written as 32-bit words; a picture put in from elsewhere in
+  // another layout goes through QPainter.
+  const QImage::Format format = image_.format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied &&
+      format != QImage::Format_ARGB32)
+    return false;
   int minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
   for (int i = 1; i < count; ++i) {
     minX = std::min(minX, pts[i].x);

@@ -110,6 +110,17 @@ TEST(ImageCanvasPolygon, ThinAndWideOutlinesKeepTheirDrawingOrder) {
   EXPECT_EQ(pic.PointColour(12, 12), Rgb(0, 0, 255));
 }
 
+TEST(ImageCanvasPolygon, APictureOfAnotherLayoutIsStillDrawnRight) {
+  ImageCanvas pic = GreenCanvas(20, 20);
+  QImage packed(20, 20, QImage::Format_RGB888);  // three bytes a pixel
+  packed.fill(Qt::white);
+  pic.Image() = packed;
+  pic.Polygon({{5, 5}, {15, 5}, {15, 15}, {5, 15}});
+  EXPECT_EQ(pic.PointColour(10, 10), kGreen);
+  EXPECT_EQ(pic.PointColour(5, 10), kBlack);
+  EXPECT_EQ(pic.PointColour(17, 17), kWhite);
+}
+
 TEST(ImageCanvasPolygon, LayerPixelsAreOpaque) {
   ImageCanvas layer(20, 20, ImageCanvas::Transparent);
   layer.fillStyle = FillStyle::Solid;
