@@ -61,6 +61,15 @@ void ShapeEntryChanged(frmS& f, ValidText& entry, float& accepted, Accept accept
   accept();
 }
 
+// A shape entry that stands alone: once accepted, the tile is cleared and
+// the entry's value (the sides as a whole number) becomes the accepted one.
+void PlainShapeEntryChanged(frmS& f, ValidText& entry, float& accepted, bool wholeNumber) {
+  ShapeEntryChanged(f, entry, accepted, [&] {
+    f.ClearAll();
+    accepted = wholeNumber ? static_cast<float>(entry.Integer()) : entry.Single();
+  });
+}
+
 }  // namespace
 
 void frmS::WireHandlers() {
@@ -205,39 +214,19 @@ void frmS::CheckOK(bool& ok) {
 }
 
 void frmS::vsPoly_Changed(int tile) {
-  ValidText& e = vs("vsPoly", tile);
-  float& accepted = p_.design.accepted[tile].innerSides;
-  ShapeEntryChanged(*this, e, accepted, [&] {
-    ClearAll();
-    accepted = static_cast<float>(e.Integer());
-  });
+  PlainShapeEntryChanged(*this, vs("vsPoly", tile), p_.design.accepted[tile].innerSides, true);
 }
 
 void frmS::vsPolyOut_Changed(int tile) {
-  ValidText& e = vs("vsPolyOut", tile);
-  float& accepted = p_.design.accepted[tile].outerSides;
-  ShapeEntryChanged(*this, e, accepted, [&] {
-    ClearAll();
-    accepted = static_cast<float>(e.Integer());
-  });
+  PlainShapeEntryChanged(*this, vs("vsPolyOut", tile), p_.design.accepted[tile].outerSides, true);
 }
 
 void frmS::vsPolySmall_Changed(int tile) {
-  ValidText& e = vs("vsPolySmall", tile);
-  float& accepted = p_.design.accepted[tile].innerSize;
-  ShapeEntryChanged(*this, e, accepted, [&] {
-    ClearAll();
-    accepted = e.Single();
-  });
+  PlainShapeEntryChanged(*this, vs("vsPolySmall", tile), p_.design.accepted[tile].innerSize, false);
 }
 
 void frmS::vsPolyBig_Changed(int tile) {
-  ValidText& e = vs("vsPolyBig", tile);
-  float& accepted = p_.design.accepted[tile].outerSize;
-  ShapeEntryChanged(*this, e, accepted, [&] {
-    ClearAll();
-    accepted = e.Single();
-  });
+  PlainShapeEntryChanged(*this, vs("vsPolyBig", tile), p_.design.accepted[tile].outerSize, false);
 }
 
 // Fit and star angle describe one thing: the star's tip angle is the
@@ -300,9 +289,9 @@ void frmS::chkStar_Click(int tile) {
     return;
   }
   if (box.Checked() && p_.view3D && p_.view3D->IsVisible()) {
-    const Answer a =
-        p_.prompts.Message("Star mode check", "Sorry, Star polygons don't go with 3D. Close the 3D view first?",
-                           Buttons::OKCancel, Icon::Question);
+    const Answer a = p_.prompts.Message(
+        "Star mode check", "Sorry, Star polygons don't go with 3D. Close the 3D view first?",
+        Buttons::OKCancel, Icon::Question);
     if (a == Answer::Cancel) {
       SuppressScope quiet(p_);
       box.SetValue(0);
@@ -358,11 +347,11 @@ void frmS::mnuEditSnapRadius_Click() {
 }
 
 void frmS::mnuEditName_Click() {
-  const auto answer = p_.prompts.InputBox(
-      "Creator's name",
-      "Enter the name used in the 'Created by:' section of .wlg files. You can, of course, leave it "
-      "blank",
-      p_.design.CreatorName);
+  const auto answer = p_.prompts.InputBox("Creator's name",
+                                          "Enter the name used in the 'Created by:' section of "
+                                          ".wlg files. You can, of course, leave it "
+                                          "blank",
+                                          p_.design.CreatorName);
   p_.design.CreatorName = answer.value_or("");
 }
 

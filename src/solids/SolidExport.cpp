@@ -86,19 +86,6 @@ void Report(ProgressReporter* progress, int percent) {
   if (progress) progress->ShowProgress(percent);
 }
 
-void VrmlHeader(std::string& out, const VrmlOptions& options) {
-  // Each background channel is 0 or 1, shown at half strength.
-  const auto half = [](int channel) {
-    return PrintStyle(static_cast<double>(RoundHalfEven(channel / 255.0)) / 2);
-  };
-  const Colour bg = options.background;
-  out += VrmlWorldHeader("0 0 20");
-  Line(out, "Background {skyColor " + half(RedOf(bg)) + "," + half(GreenOf(bg)) + "," +
-                half(BlueOf(bg)) + "}");
-  Line(out,
-       "DEF Knot Transform {children [ DEF Click TouchSensor { } DEF MyRotate SphereSensor { }");
-}
-
 void VrmlColours(std::string& out, const SolidPolyList& solid, const VrmlOptions& options) {
   const Channels first = ChannelsOf(solid.PolyColour[0]);
   Line(out, "Shape { appearance Appearance {material Material {diffuseColor" +
@@ -123,24 +110,6 @@ void VrmlColours(std::string& out, const SolidPolyList& solid, const VrmlOptions
   Line(out, " }");
 }
 
-void VrmlAnimation(std::string& out) {
-  Line(out, "] }");
-  Line(out, "DEF s Script {");
-  Line(out, "eventIn SFTime touch");
-  Line(out, "eventOut SFBool flag");
-  Line(out, "url \"javascript: function touch () {flag = false; }\"}");
-  Line(out, "DEF myClock TimeSensor { cycleInterval 30.0 loop TRUE }");
-  Line(out, "DEF Animation OrientationInterpolator {");
-  Line(out, "key [ 0,      .33,       .66,        1.0 ]");
-  Line(out, "keyValue [ 0 1 0 0, 0 1 0 2.1, 0 1 0 4.2, 0 1 0 0 ]}");
-  Line(out, "ROUTE Click.touchTime TO myClock.stopTime");
-  Line(out, "ROUTE Click.touchTime TO s.touch");
-  Line(out, "ROUTE s.flag TO Click.enabled");
-  Line(out, "ROUTE myClock.fraction_changed TO Animation.set_fraction");
-  Line(out, "ROUTE Animation.value_changed TO Knot.rotation");
-  Line(out, "ROUTE MyRotate.rotation_changed TO Knot.set_rotation");
-}
-
 // The scene up to the animation block's end; progress 0 .. 95 on the way.
 std::string VrmlBody(const SolidPolyList& solid, const VrmlOptions& options,
                      ProgressReporter* progress) {
@@ -148,7 +117,7 @@ std::string VrmlBody(const SolidPolyList& solid, const VrmlOptions& options,
   Report(progress, 0);
 
   std::string out;
-  VrmlHeader(out, options);
+  out += VrmlSceneOpening("0 0 20", options.background);
   VrmlColours(out, solid, options);
   Report(progress, 10);
 
@@ -195,7 +164,7 @@ std::string VrmlBody(const SolidPolyList& solid, const VrmlOptions& options,
   }
   Report(progress, 95);
 
-  VrmlAnimation(out);
+  out += VrmlSceneClosing();
   return out;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Numbers.h"
+
 namespace wlg {
 
 namespace {
@@ -81,6 +83,41 @@ std::string VrmlWorldHeader(const std::string& viewpoint) {
            std::string("#You can remove the Background by adding a # in front of the next line"),
        })
     out += line + "\r\n";
+  return out;
+}
+
+std::string VrmlSceneOpening(const std::string& viewpoint, Colour background) {
+  const auto half = [](int channel) {
+    return PrintStyle(static_cast<double>(RoundHalfEven(channel / 255.0)) / 2);
+  };
+  return VrmlWorldHeader(viewpoint) + "Background {skyColor " + half(RedOf(background)) + "," +
+         half(GreenOf(background)) + "," + half(BlueOf(background)) + "}\r\n" +
+         "DEF Knot Transform {children [ DEF Click TouchSensor { } DEF MyRotate SphereSensor { "
+         "}\r\n";
+}
+
+std::string VrmlSceneClosing() {
+  std::string out;
+  for (const char* line : {
+           "] }",
+           "DEF s Script {",
+           "eventIn SFTime touch",
+           "eventOut SFBool flag",
+           "url \"javascript: function touch () {flag = false; }\"}",
+           "DEF myClock TimeSensor { cycleInterval 30.0 loop TRUE }",
+           "DEF Animation OrientationInterpolator {",
+           "key [ 0,      .33,       .66,        1.0 ]",
+           "keyValue [ 0 1 0 0, 0 1 0 2.1, 0 1 0 4.2, 0 1 0 0 ]}",
+           "ROUTE Click.touchTime TO myClock.stopTime",
+           "ROUTE Click.touchTime TO s.touch",
+           "ROUTE s.flag TO Click.enabled",
+           "ROUTE myClock.fraction_changed TO Animation.set_fraction",
+           "ROUTE Animation.value_changed TO Knot.rotation",
+           "ROUTE MyRotate.rotation_changed TO Knot.set_rotation",
+       }) {
+    out += line;
+    out += "\r\n";
+  }
   return out;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Colour.h"
+
 namespace wlg {
 
 // Shortest decimal text with at most 7 (float) or 15 (double) significant
@@ -32,5 +34,12 @@ std::string IndexForm(long index);
 // the comment before the background line, each ended by CR LF; the
 // viewpoint is "x y z".
 std::string VrmlWorldHeader(const std::string& viewpoint);
+
+// The world header followed by the sky (each channel of the background on
+// or off, at half strength) and the opening of the group that the touch and
+// drag sensors turn; the scene's shapes go inside it.
+std::string VrmlSceneOpening(const std::string& viewpoint, Colour background);
+// Closes that group and adds the animation that turns it until clicked.
+std::string VrmlSceneClosing();
 
 }  // namespace wlg

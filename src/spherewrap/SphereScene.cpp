@@ -19,21 +19,11 @@ void Line(std::string& out, const std::string& text) {
   out += "\r\n";
 }
 
-// A channel of 128 or more lights the sky at half strength; less leaves it dark.
-std::string HalfChannel(int channel) {
-  const int on = static_cast<int>(RoundHalfEven(channel / 255.0));
-  return PrintStyle(on / 2.0);
-}
-
 }  // namespace
 
 std::string SphereSceneText(Colour background, const std::string& copies, const std::string& url) {
   std::string out;
-  out += VrmlWorldHeader("0 0 3");
-  Line(out, "Background {skyColor " + HalfChannel(RedOf(background)) + "," +
-                HalfChannel(GreenOf(background)) + "," + HalfChannel(BlueOf(background)) + "}");
-  Line(out,
-       "DEF Knot Transform {children [ DEF Click TouchSensor { } DEF MyRotate SphereSensor { }");
+  out += VrmlSceneOpening("0 0 3", background);
   Line(out, "Shape { appearance Appearance {");
   Line(out, "material Material {}");
   Line(out, "texture ImageTexture {url \"" + url + "\"}");
@@ -41,21 +31,7 @@ std::string SphereSceneText(Colour background, const std::string& copies, const 
   Line(out, "}");
   Line(out, "geometry Sphere {}");
   Line(out, "}");
-  Line(out, "] }");
-  Line(out, "DEF s Script {");
-  Line(out, "eventIn SFTime touch");
-  Line(out, "eventOut SFBool flag");
-  Line(out, "url \"javascript: function touch () {flag = false; }\"}");
-  Line(out, "DEF myClock TimeSensor { cycleInterval 30.0 loop TRUE }");
-  Line(out, "DEF Animation OrientationInterpolator {");
-  Line(out, "key [ 0,      .33,       .66,        1.0 ]");
-  Line(out, "keyValue [ 0 1 0 0, 0 1 0 2.1, 0 1 0 4.2, 0 1 0 0 ]}");
-  Line(out, "ROUTE Click.touchTime TO myClock.stopTime");
-  Line(out, "ROUTE Click.touchTime TO s.touch");
-  Line(out, "ROUTE s.flag TO Click.enabled");
-  Line(out, "ROUTE myClock.fraction_changed TO Animation.set_fraction");
-  Line(out, "ROUTE Animation.value_changed TO Knot.rotation");
-  Line(out, "ROUTE MyRotate.rotation_changed TO Knot.set_rotation");
+  out += VrmlSceneClosing();
   return out;
 }
 
