@@ -70,6 +70,20 @@ void PlainShapeEntryChanged(frmS& f, ValidText& entry, float& accepted, bool who
   });
 }
 
+// A shape check box: once accepted, the tile is cleared; refused, the box
+// goes back.
+void ShapeBoxClicked(frmS& f, const char* name, int tile) {
+  Program& p = f.program();
+  if (p.SuppressEvents) return;
+  p.design.CurrentTile = tile;
+  bool ok = false;
+  f.CheckOK(ok);
+  if (ok)
+    f.ClearAll();
+  else
+    RevertBox(p, f.chk(name, tile));
+}
+
 }  // namespace
 
 void frmS::WireHandlers() {
@@ -256,27 +270,9 @@ void frmS::vsStarAngle_Changed(int tile) {
   });
 }
 
-void frmS::chkRotate_Click(int tile) {
-  if (p_.SuppressEvents) return;
-  p_.design.CurrentTile = tile;
-  bool ok = false;
-  CheckOK(ok);
-  if (ok)
-    ClearAll();
-  else
-    RevertBox(p_, chk("chkRotate", tile));
-}
+void frmS::chkRotate_Click(int tile) { ShapeBoxClicked(*this, "chkRotate", tile); }
 
-void frmS::chkRotateOut_Click(int tile) {
-  if (p_.SuppressEvents) return;
-  p_.design.CurrentTile = tile;
-  bool ok = false;
-  CheckOK(ok);
-  if (ok)
-    ClearAll();
-  else
-    RevertBox(p_, chk("chkRotateOut", tile));
-}
+void frmS::chkRotateOut_Click(int tile) { ShapeBoxClicked(*this, "chkRotateOut", tile); }
 
 void frmS::chkStar_Click(int tile) {
   if (p_.SuppressEvents) return;
