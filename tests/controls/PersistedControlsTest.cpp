@@ -93,7 +93,6 @@ TEST_F(PersistedControlsTest, StoredTextsGoThroughTheControlsOwnRules) {
   window.Entry("vsPolyBig", 0).SetValue("9");
   store->Set("vsPolyBig0", "abc");
   store->Set("vsPolyBig1", "500");
-  store->Set("vsN0", " 7,0 ");
   const std::vector<std::pair<std::string, int>> checks = {
       {"3", 0}, {"True", 0}, {"", 0}, {"2", 2}, {"0", 0}};
   for (const auto& [text, expected] : checks) {
@@ -104,7 +103,6 @@ TEST_F(PersistedControlsTest, StoredTextsGoThroughTheControlsOwnRules) {
   }
   EXPECT_EQ(window.Entry("vsPolyBig", 0).Value(), "4");
   EXPECT_EQ(window.Entry("vsPolyBig", 1).Value(), "15");
-  EXPECT_EQ(window.Entry("vsN").Value(), "7");
 }
 
 TEST_F(PersistedControlsTest, WindowsAreRestoredInTheirOrder) {
