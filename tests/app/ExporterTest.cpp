@@ -37,10 +37,8 @@ std::string Read(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
-int Count(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
+qsizetype Count(const std::string& text, const char* what) {
+  return QByteArray::fromStdString(text).count(what);
 }
 
 const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";

@@ -38,7 +38,6 @@ int CountColour(const QImage& img, Colour c) {
   return n;
 }
 
-// The number of paths in an SVG file.
 qsizetype SvgPaths(const QString& file) {
   QFile in(file);
   return in.open(QIODevice::ReadOnly) ? in.readAll().count("<path ") : -1;

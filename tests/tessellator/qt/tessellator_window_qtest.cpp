@@ -15,9 +15,6 @@
 class TessellatorWindowTest : public QObject {
   Q_OBJECT
  private slots:
-  // Three tiles placed, one dragged onto another until it snaps, a polygon
-  // recoloured with Alt-click, the picture saved as a JPEG, a tile deleted,
-  // and the window closed (hidden) and opened again.
   void placeSnapRecolourSaveDeleteAndClose() {
     wlg::testing::DesignerHarness h;
     h.Start();
