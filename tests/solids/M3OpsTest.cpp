@@ -1,5 +1,5 @@
-// The 3D routines: products, point transforms (also weight 0), viewing
-// transforms and their degenerate cases, inversion, normals and the depth sort.
+// The 3D routines: row-vector products, the weight, viewing transforms and
+// their degenerate cases, inversion, normals and the depth sort.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 namespace wlg {
 namespace {
 
-Point4 P(float x, float y, float z, float w = 1) {
+Point4 P(float x, float y, float z) {
   Point4 p;
-  p.e = {x, y, z, w};
+  p.e = {x, y, z, 1};
   return p;
 }
 
@@ -41,8 +41,7 @@ struct FixedRandom : RandomSource {
 };
 
 TEST(M3OpsTest, RowVectorProductsAndTheWeight) {
-  // Scale then translate, row vectors; the affine product ignores the last
-  // column and puts (0, 0, 0, 1) there, the full product reads it.
+  // The affine product ignores the last column and puts (0, 0, 0, 1) there.
   Matrix4 s, t, c;
   M3Ops::ScaleMatrix(s, 2, 3, 4);
   M3Ops::TranslateMatrix(t, 10, 20, 30);
@@ -54,14 +53,14 @@ TEST(M3OpsTest, RowVectorProductsAndTheWeight) {
   M3Ops::MultiplyMatrix(c, s, t);
   EXPECT_EQ(c.e, (std::array<float, 16>{92, 180, 270, 81, 0, 3, 0, 27, 0, 0, 4, 0, 10, 20, 30, 9}));
 
-  // The weight divides x and y but not the depth.
+  // The weight divides x and y but not the depth; w = 0 does not divide by zero.
   Matrix4 m;
   M3Ops::PerspectiveMatrix(m, 500);
-  const Point4 r = Transform(m, 10, -20, 250);  // w = 1 - 250/500
+  const Point4 r = Transform(m, 10, -20, 250);
   EXPECT_FLOAT_EQ(r(1), 20);
   EXPECT_FLOAT_EQ(r(2), -40);
   EXPECT_EQ(r(3), 250);
-  M3Ops::PerspectiveMatrix(m, 512);  // at the eye's depth: w = 0 exactly
+  M3Ops::PerspectiveMatrix(m, 512);
   EXPECT_EQ(Transform(m, 10, -20, 512).e, (std::array<float, 4>{10, -20, 2147483648.0f, 1}));
 }
 
@@ -79,14 +78,13 @@ TEST(M3OpsTest, AnyViewPutsReferenceAtOriginAndEyeOnZ) {
     ops.BuildViewMatrix(out, 0, e[0], e[1], e[2], f[0], f[1], f[2], u[0], u[1], u[2]);
     ExpectNear(Transform(out, f[0], f[1], f[2]), 0, 0, 0, 1e-3f);
     ExpectNear(Transform(out, e[0], e[1], e[2]), 0, 0, float(dist), 1e-3f);
-    // A rotation: lengths kept, determinant +1 (no mirroring).
+    // A rotation without mirroring, with the up vector showing straight up.
     const Point4 up = Transform(out, f[0] + u[0], f[1] + u[1], f[2] + u[2]);
     EXPECT_NEAR(std::hypot(up(1), up(2), up(3)), std::hypot(u[0], u[1], u[2]), 1e-2);
     const double det = out(1, 1) * (out(2, 2) * out(3, 3) - out(2, 3) * out(3, 2)) -
                        out(1, 2) * (out(2, 1) * out(3, 3) - out(2, 3) * out(3, 1)) +
                        out(1, 3) * (out(2, 1) * out(3, 2) - out(2, 2) * out(3, 1));
     EXPECT_NEAR(det, 1, 1e-5);
-    // The up vector shows straight up.
     EXPECT_NEAR(up(1), 0, 1e-3);
     EXPECT_GT(up(2), 0);
   }
@@ -97,16 +95,14 @@ TEST(M3OpsTest, PerspectiveAndDegenerateViews) {
   Matrix4 out, t, id;
   M3Ops::IdentityMatrix(id);
   ops.BuildViewMatrix(out, 0, 0, 0, 700, 0, 0, 0, 0, 1, 0);
-  EXPECT_EQ(out.e, id.e);  // parallel, looking down z: nothing changes
-  ops.BuildViewMatrix(out, 1, 0, 0, 500, 0, 0, 0, 0, 1, 0);
+  EXPECT_EQ(out.e, id.e);
+  ops.BuildViewMatrix(out, 1, 0, 0, 500, 0, 0, 0, 0, 1, 0);  // halfway to the eye: twice the size
   ExpectNear(Transform(out, 30, 40, 250), 60, 80, 250);
-  ExpectNear(Transform(out, 30, 40, 0), 30, 40, 0);
   ExpectNear(Transform(out, 30, 40, -500), 15, 20, -500);
   // Eye straight above: up (1, 0, 0) then shows as +y.
   ops.BuildViewMatrix(out, 0, 0, 300, 0, 0, 0, 0, 1, 0, 0);
   ExpectNear(Transform(out, 0, 100, 0), 0, 0, 100);
   ExpectNear(Transform(out, 5, 0, 0), 0, 5, 0);
-  ExpectNear(Transform(out, 0, 0, -5), -5, 0, 0);
   // Up along the view as well: no turn about z.
   ops.BuildViewMatrix(out, 0, 0, 300, 0, 0, 0, 0, 0, 1, 0);
   ExpectNear(Transform(out, 5, 0, 0), 5, 0, 0);
@@ -118,43 +114,38 @@ TEST(M3OpsTest, PerspectiveAndDegenerateViews) {
   // From angles the eye is not moved with the reference: a = b = 0 puts it at (r, 0, 0).
   ops.BuildViewFromAngles(out, 0, 100, 0, 0, 10, 0, 0, 0, 1, 0);
   ExpectNear(Transform(out, 100, 0, 0), 0, 0, 90);
-  ExpectNear(Transform(out, 10, 0, 0), 0, 0, 0);
 }
 
 TEST(M3OpsTest, InversionAndItsMessage) {
   Matrix3 a, inv, product, singular;
   a.e = {2, -1, 0.5f, 3, 4, -2, 1, 0, 7};
-  singular.e = {1, 2, 3, 1, 2, 3, 4, 5, 6};  // two equal rows
   inv = a;
   EXPECT_TRUE(M3Ops::InvertMatrix3(inv));
-  for (const auto& [left, right] : {std::pair{a, inv}, std::pair{inv, a}}) {
-    M3Ops::MultiplyMatrix3(product, left, right);
-    for (int r = 1; r <= 3; ++r)
-      for (int c = 1; c <= 3; ++c) EXPECT_NEAR(product(r, c), r == c ? 1 : 0, 1e-6);
-  }
+  M3Ops::MultiplyMatrix3(product, a, inv);
+  for (int r = 1; r <= 3; ++r)
+    for (int c = 1; c <= 3; ++c) EXPECT_NEAR(product(r, c), r == c ? 1 : 0, 1e-6);
 
+  singular.e = {1, 2, 3, 1, 2, 3, 4, 5, 6};
   Matrix3 m = singular;
   testing::ScriptedPrompts prompts;
   prompts.Answer_(Answer::OK);
   EXPECT_FALSE(M3Ops::InvertMatrix3(m, prompts));
-  EXPECT_EQ(m.e, singular.e);  // left alone
+  EXPECT_EQ(m.e, singular.e);
   ASSERT_EQ(prompts.log.size(), 1u);
   EXPECT_EQ(prompts.log[0].text, "Sorry - Matrix inversion error");
-  EXPECT_EQ(prompts.log[0].buttons, Buttons::OK);
 }
 
 TEST(M3OpsTest, NormalsFollowTheWinding) {
-  // An anticlockwise square seen from +z, then a two-point polygon.
+  // An anticlockwise square seen from +z, then a two-point polygon whose
+  // third point is the next polygon's first.
   const std::vector<Point4> pts = {P(0, 0, 5), P(2, 0, 5), P(2, 2, 5), P(0, 2, 5),
                                    P(0, 0, 0), P(0, 3, 0), P(4, 3, 0)};
   float x, y, z;
   M3Ops::NormalVector(pts, 0, x, y, z);
   EXPECT_EQ((std::array{x, y, z}), (std::array<float, 3>{0, 0, 4}));
-  // Two vertices: the third point is the next polygon's first.
   M3Ops::NormalVector(pts, 4, x, y, z);
   EXPECT_EQ(z, -12);
-  // Past the end, or collinear: no normal.
-  M3Ops::NormalVector(pts, 5, x, y, z);
+  M3Ops::NormalVector(pts, 5, x, y, z);  // past the end
   EXPECT_EQ(x * x + y * y + z * z, 0);
   const std::vector<Point4> line = {P(0, 0, 0), P(1, 1, 1), P(2, 2, 2)};
   M3Ops::UnitNormalVector(line, 0, x, y, z);
@@ -169,25 +160,23 @@ TEST(M3OpsTest, SortOrdersItsRangeAndCarriesTheTags) {
   for (float& k : repeats) k = value(gen) * 0.5f;
   LcgRandom lcg;
   FixedRandom low(0), high(0.99999994f);  // the first and the last pivot
-  for (const auto& [original, random] :
-       {std::pair<const std::vector<float>&, RandomSource*>{repeats, &lcg},
-        {repeats, &low},
-        {repeats, &high},
-        {equal, &lcg}}) {
-    std::vector<float> keys = original;
+  const std::pair<const std::vector<float>*, RandomSource*> runs[] = {
+      {&repeats, &lcg}, {&repeats, &low}, {&repeats, &high}, {&equal, &lcg}};
+  for (const auto& [original, random] : runs) {
+    std::vector<float> keys = *original;
     std::vector<int32_t> tags(n + 4);
     std::iota(tags.begin(), tags.end(), 0);
     // Only 2..n+1 is sorted; both ends stay where they are.
     M3Ops::QuickSortTagged(keys, 2, n + 1, tags, *random);
     EXPECT_TRUE(std::is_sorted(keys.begin() + 2, keys.begin() + n + 2));
     for (int i : {0, 1, n + 2, n + 3}) {
-      EXPECT_EQ(keys[i], original[i]);
+      EXPECT_EQ(keys[i], (*original)[i]);
       EXPECT_EQ(tags[i], i);
     }
     std::vector<int32_t> seen(tags.begin() + 2, tags.begin() + n + 2);
     std::sort(seen.begin(), seen.end());
     for (int i = 0; i < n; ++i) ASSERT_EQ(seen[i], i + 2);
-    for (int i = 2; i < n + 2; ++i) ASSERT_EQ(original[tags[i]], keys[i]);
+    for (int i = 2; i < n + 2; ++i) ASSERT_EQ((*original)[tags[i]], keys[i]);
   }
   std::vector<float> one = {5};
   std::vector<int32_t> tag = {50};

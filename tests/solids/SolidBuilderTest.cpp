@@ -1,9 +1,8 @@
-// Putting tiles on solids: the tile check and its two questions, the tile
-// copied onto every face, the winding of every polygon and the complexity limit.
+// Putting tiles on solids: the two questions, the tile copied onto every face,
+// the winding and the complexity limit.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 
 #include "solids/SolidBuilder.h"
@@ -28,18 +27,8 @@ class SolidBuilderTest : public ::testing::Test {
     h.Start();
   }
 
-  // A rank of 'points' corners around (cx, cy) in the designer canvas, drawn.
   void Rank(int slot, int points, float cx, float cy, float radius) {
-    DesignModel& m = h.model();
-    h.form.vs("vsN", slot).SetValue(std::to_string(points));
-    m.PointCount[slot] = points;
-    for (int j = 0; j < points; ++j) {
-      const double a = 2 * 3.14159265358979 * j / points;
-      m.X[slot][j] = cx + radius * static_cast<float>(std::cos(a));
-      m.Y[slot][j] = cy + radius * static_cast<float>(std::sin(a));
-    }
-    m.CurrentTile = slot / RanksPerTile;
-    h.form.DrawPolygon();
+    testing::DrawRank(h, slot, points, cx, cy, radius);
   }
 
   // Runs a solid's menu command, answering Yes when the tiles need setting up.
@@ -63,7 +52,6 @@ class SolidBuilderTest : public ::testing::Test {
 };
 
 TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
-  // The truncated icosidodecahedron wants decagons on tile 3; No changes nothing.
   h.prompts.Answer_(Answer::No);
   h.form.Menu("mnuArchiTIcosi").UserClick();
   ASSERT_EQ(h.prompts.log.size(), 1u);
@@ -76,7 +64,6 @@ TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
   EXPECT_FALSE(view().IsVisible());
   EXPECT_EQ(h.form.vs("vsPoly", 2).Value(), "6");
 
-  // Yes sets every face kind's tile and builds.
   h.form.chk("chkStar", 1).SetValue(1);
   h.prompts.Answer_(Answer::Yes);
   h.form.Menu("mnuArchiTIcosi").UserClick();
@@ -89,7 +76,6 @@ TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
   }
   EXPECT_TRUE(view().IsVisible());
   EXPECT_EQ(h.model().SolidName, "TIcosi");
-  // Tabs of the face kinds in use stay open; tile 4 is never used.
   EXPECT_TRUE(h.form.TabEnabled(0) && h.form.TabEnabled(1) && h.form.TabEnabled(2));
   EXPECT_FALSE(h.form.TabEnabled(3));
   EXPECT_EQ(SolidBuilder::SetupQuestion({5}),
@@ -100,14 +86,13 @@ TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
 TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction) {
   Build("Tetra");
   h.prompts.log.clear();
-  // A two-point construction rank is never put on a solid.
+  // A two-point construction rank is never put on a solid, so no question.
   h.form.chk("chkT", 3).SetValue(1);
   Rank(3, 2, 240, 240, 10);
   h.form.Menu("mnuPlatonicTetra").UserClick();
   EXPECT_TRUE(h.prompts.log.empty());
 
-  // An ordinary two-point rank and a line ask; Cancel builds nothing. (Set
-  // while hidden, or the redraw of each click would ask at once.)
+  // Set while hidden, or the redraw of each click would ask at once.
   view().mnuFileExit3D_Click();
   h.form.chk("chkT", 3).SetValue(0);
   h.form.chk("chkL", 5).SetValue(1);
@@ -122,7 +107,6 @@ TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction)
   EXPECT_EQ(h.form.vs("vsN", 3).Value(), "2");
   EXPECT_FALSE(view().IsVisible());
 
-  // OK turns the 2-gon into a triangle and the line into a polygon.
   h.prompts.Answer_(Answer::OK);
   h.form.Menu("mnuPlatonicTetra").UserClick();
   EXPECT_EQ(h.form.vs("vsN", 3).Value(), "3");
@@ -134,8 +118,7 @@ TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction)
 TEST_F(SolidBuilderTest, EverySolidCarriesItsTilesLiftedOntoEachFaceWoundInwards) {
   for (const SolidInfo& info : Solids()) {
     SCOPED_TRACE(info.key);
-    // A rank on every tile in use (set while hidden, so the last solid is not
-    // rebuilt): every copy lies on its face, lifted by its rank.
+    // Set while hidden, so the last solid is not rebuilt.
     view().mnuFileExit3D_Click();
     for (int k = 0; k < info.kindCount; ++k) {
       Rank(RanksPerTile * k, 3, 240, 232, 4);
@@ -211,7 +194,6 @@ TEST_F(SolidBuilderTest, TheColoursAndTheTilesFollowEditsWhileShown) {
 
 TEST_F(SolidBuilderTest, TooManyCopiesForTheListsShowTheComplexityMessage) {
   Build("SIcos");
-  // Fifteen nine-point ranks on the triangles: 80 faces of 3 + 45 x 9 corners.
   h.prompts.log.clear();
   h.prompts.Answer_(Answer::OK);
   for (int r = 0; r < 15; ++r) Rank(r, 9, 240, 235, 2 + r % 5);
@@ -222,7 +204,7 @@ TEST_F(SolidBuilderTest, TooManyCopiesForTheListsShowTheComplexityMessage) {
             "or make the Shapes less complex");
   EXPECT_FALSE(view().IsVisible());
   EXPECT_LT(list().PolyCount, 0);  // nothing half-built is kept
-  // The designer's own tile is drawn on its canvas again.
+  // The designer's own tile is back on its canvas.
   EXPECT_EQ(h.model().poly.VertexCount, 3);
   EXPECT_FLOAT_EQ(h.model().views.ViewScale[0], 1.0f);
 }

@@ -1,15 +1,13 @@
-// The solid tables shipped under data/solids: each one's counts against its
-// menu entry and its geometry, and how missing or damaged tables are met.
+// The shipped solid tables: counts and geometry of each, and how missing or
+// damaged tables are reported.
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
-#include <string>
 
 #include "solids/SolidKit.h"
 #include "solids/SolidTables.h"
@@ -17,14 +15,15 @@
 namespace wlg {
 namespace {
 
-// Points WHIRLIGONS_DATA_DIR somewhere for one test and puts it back after.
-constexpr const char* kDataVar = "WHIRLIGONS_DATA_DIR";
+// Points the data folder somewhere for one test and puts it back after.
 struct DataDirOverride {
   explicit DataDirOverride(const std::string& dir) {
-    if (const char* o = std::getenv(kDataVar)) old = o;
-    setenv(kDataVar, dir.c_str(), 1);
+    if (const char* o = std::getenv("WHIRLIGONS_DATA_DIR")) old = o;
+    setenv("WHIRLIGONS_DATA_DIR", dir.c_str(), 1);
   }
-  ~DataDirOverride() { old ? setenv(kDataVar, old->c_str(), 1) : unsetenv(kDataVar); }
+  ~DataDirOverride() {
+    old ? setenv("WHIRLIGONS_DATA_DIR", old->c_str(), 1) : unsetenv("WHIRLIGONS_DATA_DIR");
+  }
   std::optional<std::string> old;
 };
 
@@ -44,7 +43,7 @@ TEST(ShippedTablesTest, EveryTableHasItsCountsAndARegularConvexShape) {
     std::string error;
     ASSERT_TRUE(LoadSolidTable(info.key, table, error)) << error;
     ASSERT_EQ(static_cast<int>(table.blocks.size()), info.kindCount);
-    // Vertices by position, so blocks that repeat the list share them.
+    // Vertices by position: blocks that repeat the list share them.
     std::map<std::array<long, 3>, int> ids;
     auto id = [&](const SolidVertex& v) {
       const std::array<long, 3> k{std::lround(v.x * 1e4), std::lround(v.y * 1e4),
@@ -62,7 +61,7 @@ TEST(ShippedTablesTest, EveryTableHasItsCountsAndARegularConvexShape) {
         onZAxis |= std::abs(v.x) < 1e-5 && std::abs(v.y) < 1e-5 &&
                    std::abs(v.z - info.circumradius) < 1e-3;
       }
-      EXPECT_TRUE(onZAxis || std::string(info.key) == "Tetra");  // shipped as it always was
+      EXPECT_TRUE(onZAxis || std::string(info.key) == "Tetra");
       for (const auto& f : b.faces) {
         const size_t n = f.size();
         ASSERT_EQ(static_cast<int>(n), info.sides[k]);
@@ -88,7 +87,7 @@ TEST(ShippedTablesTest, EveryTableHasItsCountsAndARegularConvexShape) {
       }
     }
     EXPECT_LT(longest - shortest, 1e-4 * longest) << shortest << " .. " << longest;
-    // Each edge is walked once each way: two faces meet there, wound alike.
+    // Each edge walked once each way: two faces meet there, wound alike.
     for (const auto& [edge, count] : directed) {
       EXPECT_EQ(count, 1);
       EXPECT_EQ(directed.count({edge.second, edge.first}), 1u);
@@ -124,7 +123,6 @@ TEST(SolidTableParseTest, DamageIsReportedWithItsLine) {
 
 TEST(SolidTableLoadTest, AMissingFileOrSolidGivesAMessage) {
   QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
   const std::string root = dir.path().toStdString();
   DataDirOverride over(root);
   SolidTable t;
