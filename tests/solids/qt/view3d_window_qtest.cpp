@@ -9,8 +9,8 @@
 
 #include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
-#include "solids/qt/View3DWindow.h"
 #include "solids/SolidKit.h"
+#include "solids/qt/View3DWindow.h"
 #include "support/LayoutCheck.h"
 
 using wlg::testing::DesignerHarness;
