@@ -1,20 +1,141 @@
-// Putting tiles on solids: the tile check and its two questions, the tile
-// copied onto every face, the winding of every polygon and the complexity limit.
+// Solids: the shipped tables (counts, geometry, damage), the two questions
+// before building, the tile copied onto every face, the winding and the
+// complexity limit.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <QTemporaryDir>
+#include <array>
+#include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "solids/SolidBuilder.h"
 #include "solids/SolidKit.h"
+#include "solids/SolidTables.h"
 #include "support/DesignerHarness.h"
 
 namespace wlg {
 namespace {
 
-using testing::DesignerHarness;
-using testing::V3;
+using namespace testing;
+
+// Points the data folder somewhere for one test and puts it back after.
+struct DataDirOverride {
+  explicit DataDirOverride(const std::string& dir) {
+    if (const char* o = std::getenv("WHIRLIGONS_DATA_DIR")) old = o;
+    setenv("WHIRLIGONS_DATA_DIR", dir.c_str(), 1);
+  }
+  ~DataDirOverride() {
+    old ? setenv("WHIRLIGONS_DATA_DIR", old->c_str(), 1) : unsetenv("WHIRLIGONS_DATA_DIR");
+  }
+  std::optional<std::string> old;
+};
+
+V3 AsV3(const SolidVertex& v) { return {v.x, v.y, v.z}; }
+
+const std::string kTetraText =
+    "1 1 1,\r\n1 -1 -1,\r\n-1 1 -1,\r\n-1 -1 1\r\ncoord\r\n"
+    "0, 1, 2, -1,\r\n0, 2, 3, -1,\r\n0, 3, 1, -1,\r\n1, 3, 2, -1\r\npoint\r\n";
+
+TEST(ShippedTablesTest, EveryTableHasItsCountsAndARegularConvexShape) {
+  DataDirOverride source(WHIRLIGONS_SOURCE_DATA_DIR);
+  for (const SolidInfo& info : Solids()) {
+    SCOPED_TRACE(info.key);
+    SolidTable table;
+    std::string error;
+    ASSERT_TRUE(LoadSolidTable(info.key, table, error)) << error;
+    ASSERT_EQ(static_cast<int>(table.blocks.size()), info.kindCount);
+    // Vertices by position: blocks that repeat the list share them.
+    std::map<std::array<long, 3>, int> ids;
+    auto id = [&](const SolidVertex& v) {
+      const std::array<long, 3> k{std::lround(v.x * 1e4), std::lround(v.y * 1e4),
+                                  std::lround(v.z * 1e4)};
+      return ids.emplace(k, static_cast<int>(ids.size())).first->second;
+    };
+    std::map<std::pair<int, int>, int> directed;
+    double shortest = 1e9, longest = 0;
+    for (int k = 0; k < info.kindCount; ++k) {
+      const SolidFaceBlock& b = table.blocks[k];
+      EXPECT_EQ(static_cast<int>(b.faces.size()), info.faceCounts[k]);
+      bool onZAxis = false;
+      for (const SolidVertex& v : b.vertices) {
+        EXPECT_NEAR(Length(AsV3(v)), info.circumradius, 1e-3);
+        onZAxis |= std::abs(v.x) < 1e-5 && std::abs(v.y) < 1e-5 &&
+                   std::abs(v.z - info.circumradius) < 1e-3;
+      }
+      EXPECT_TRUE(onZAxis || std::string(info.key) == "Tetra");
+      for (const auto& f : b.faces) {
+        const size_t n = f.size();
+        ASSERT_EQ(static_cast<int>(n), info.sides[k]);
+        auto p = [&](size_t i) { return AsV3(b.vertices[f[i % n]]); };
+        V3 centre, normal;
+        for (size_t i = 0; i < n; ++i) {
+          centre = centre + p(i);
+          normal = normal + Cross(p(i), p(i + 1));  // Newell's normal
+          const double e = Length(p(i + 1) - p(i));
+          shortest = std::min(shortest, e);
+          longest = std::max(longest, e);
+          ++directed[{id(b.vertices[f[i]]), id(b.vertices[f[(i + 1) % n]])}];
+        }
+        centre = centre / n;
+        const double area2 = Length(normal);
+        ASSERT_GT(area2, 1e-6);
+        const V3 unit = normal / area2;
+        EXPECT_GT(Dot(unit, centre), 0.5 * Length(centre));  // wound outwards
+        for (size_t i = 0; i < n; ++i) {
+          EXPECT_NEAR(Dot(p(i) - centre, unit), 0, 1e-4);                        // flat
+          EXPECT_GT(Dot(Cross(p(i + 1) - p(i), p(i + 2) - p(i + 1)), unit), 0);  // convex
+        }
+      }
+    }
+    EXPECT_LT(longest - shortest, 1e-4 * longest) << shortest << " .. " << longest;
+    // Each edge walked once each way: two faces meet there, wound alike.
+    for (const auto& [edge, count] : directed) {
+      EXPECT_EQ(count, 1);
+      EXPECT_EQ(directed.count({edge.second, edge.first}), 1u);
+    }
+    EXPECT_EQ(static_cast<int>(ids.size()), info.vertexCount);
+    EXPECT_LE(info.vertexCount, kMaxSolidVertices);
+  }
+}
+
+TEST(SolidTableParseTest, DamageIsReportedWithItsLine) {
+  struct Case {
+    std::string from, to, expected;
+  };
+  const std::vector<Case> cases = {
+      {"1 -1 -1,", "1 x -1,", "line 2: \"x\" is not a coordinate"},
+      {"-1 1 -1,\r\n", "", "line 4: face kind 1 has 3 vertices instead of 4"},
+      {"0, 3, 1, -1,", "0, 4, 1, -1,", "line 8: vertex 4 does not exist"},
+      {"0, 3, 1, -1,", "0, 3, 0, -1,", "line 8: vertex 0 appears twice"},
+      {"0, 3, 1, -1,\r\n", "", "line 9: face kind 1 has 3 faces instead of 4"},
+      {"point\r\n", "point\r\n5 5 5\r\n", "line 11: text after the last block"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    std::string text = kTetraText;
+    text.replace(text.find(c.from), c.from.size(), c.to);
+    SolidTable t;
+    std::string error;
+    EXPECT_FALSE(ParseSolidTable(text, *FindSolid("Tetra"), t, error));
+    EXPECT_TRUE(error.starts_with("Sorry, the solid table TETRA.txt is damaged")) << error;
+    EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+  }
+}
+
+TEST(SolidTableLoadTest, AMissingFileOrSolidGivesAMessage) {
+  QTemporaryDir dir;
+  const std::string root = dir.path().toStdString();
+  DataDirOverride over(root);
+  SolidTable t;
+  std::string error;
+  EXPECT_FALSE(LoadSolidTable("Octa", t, error));
+  EXPECT_EQ(error, "Sorry, the solid table " + root + "/solids/OCTA.txt could not be read");
+  EXPECT_FALSE(LoadSolidTable("Teapot", t, error));
+  EXPECT_EQ(error, "Sorry, there is no solid called \"Teapot\"");
+}
+
 V3 Vert(const SolidPolyList& s, int i) { return {s.VertX[i], s.VertY[i], s.VertZ[i]}; }
 V3 Normal(const SolidPolyList& s, int p) {
   const int first = s.PolyFirstPoint[p];
@@ -23,24 +144,7 @@ V3 Normal(const SolidPolyList& s, int p) {
 
 class SolidBuilderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    h.prompts.autoOk = false;
-    h.Start();
-  }
-
-  // A rank of 'points' corners around (cx, cy) in the designer canvas, drawn.
-  void Rank(int slot, int points, float cx, float cy, float radius) {
-    DesignModel& m = h.model();
-    h.form.vs("vsN", slot).SetValue(std::to_string(points));
-    m.PointCount[slot] = points;
-    for (int j = 0; j < points; ++j) {
-      const double a = 2 * 3.14159265358979 * j / points;
-      m.X[slot][j] = cx + radius * static_cast<float>(std::cos(a));
-      m.Y[slot][j] = cy + radius * static_cast<float>(std::sin(a));
-    }
-    m.CurrentTile = slot / RanksPerTile;
-    h.form.DrawPolygon();
-  }
+  void SetUp() override { h.Start(); }
 
   // Runs a solid's menu command, answering Yes when the tiles need setting up.
   void Build(const char* key) {
@@ -56,14 +160,12 @@ class SolidBuilderTest : public ::testing::Test {
   }
 
   frm3D& view() { return h.windows.view3D; }
-  SolidBuilder& builder() { return h.windows.builder; }
   const SolidPolyList& list() { return h.model().solid; }
 
   DesignerHarness h;
 };
 
 TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
-  // The truncated icosidodecahedron wants decagons on tile 3; No changes nothing.
   h.prompts.Answer_(Answer::No);
   h.form.Menu("mnuArchiTIcosi").UserClick();
   ASSERT_EQ(h.prompts.log.size(), 1u);
@@ -76,7 +178,6 @@ TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
   EXPECT_FALSE(view().IsVisible());
   EXPECT_EQ(h.form.vs("vsPoly", 2).Value(), "6");
 
-  // Yes sets every face kind's tile and builds.
   h.form.chk("chkStar", 1).SetValue(1);
   h.prompts.Answer_(Answer::Yes);
   h.form.Menu("mnuArchiTIcosi").UserClick();
@@ -89,25 +190,20 @@ TEST_F(SolidBuilderTest, TheSetupQuestionAndWhatYesAndNoDo) {
   }
   EXPECT_TRUE(view().IsVisible());
   EXPECT_EQ(h.model().SolidName, "TIcosi");
-  // Tabs of the face kinds in use stay open; tile 4 is never used.
   EXPECT_TRUE(h.form.TabEnabled(0) && h.form.TabEnabled(1) && h.form.TabEnabled(2));
   EXPECT_FALSE(h.form.TabEnabled(3));
-  EXPECT_EQ(SolidBuilder::SetupQuestion({5}),
-            "Sorry, you must set Shape 1 inner/outer to 5 sides, rotated, unstarred\r\n"
-            "Automatically make the change?");
 }
 
 TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction) {
   Build("Tetra");
   h.prompts.log.clear();
-  // A two-point construction rank is never put on a solid.
+  // A two-point construction rank is never put on a solid, so no question.
   h.form.chk("chkT", 3).SetValue(1);
-  Rank(3, 2, 240, 240, 10);
+  DrawRank(h, 3, 2, 240, 240, 10);
   h.form.Menu("mnuPlatonicTetra").UserClick();
   EXPECT_TRUE(h.prompts.log.empty());
 
-  // An ordinary two-point rank and a line ask; Cancel builds nothing. (Set
-  // while hidden, or the redraw of each click would ask at once.)
+  // Set while hidden, or the redraw of each click would ask at once.
   view().mnuFileExit3D_Click();
   h.form.chk("chkT", 3).SetValue(0);
   h.form.chk("chkL", 5).SetValue(1);
@@ -122,7 +218,6 @@ TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction)
   EXPECT_EQ(h.form.vs("vsN", 3).Value(), "2");
   EXPECT_FALSE(view().IsVisible());
 
-  // OK turns the 2-gon into a triangle and the line into a polygon.
   h.prompts.Answer_(Answer::OK);
   h.form.Menu("mnuPlatonicTetra").UserClick();
   EXPECT_EQ(h.form.vs("vsN", 3).Value(), "3");
@@ -134,12 +229,11 @@ TEST_F(SolidBuilderTest, TwoPointRanksAndLinesAskUnlessTheRankIsForConstruction)
 TEST_F(SolidBuilderTest, EverySolidCarriesItsTilesLiftedOntoEachFaceWoundInwards) {
   for (const SolidInfo& info : Solids()) {
     SCOPED_TRACE(info.key);
-    // A rank on every tile in use (set while hidden, so the last solid is not
-    // rebuilt): every copy lies on its face, lifted by its rank.
+    // Set while hidden, so the last solid is not rebuilt.
     view().mnuFileExit3D_Click();
     for (int k = 0; k < info.kindCount; ++k) {
-      Rank(RanksPerTile * k, 3, 240, 232, 4);
-      Rank(RanksPerTile * k + 2, 4, 250, 240, 3);
+      DrawRank(h, RanksPerTile * k, 3, 240, 232, 4);
+      DrawRank(h, RanksPerTile * k + 2, 4, 250, 240, 3);
     }
     Build(info.key);
     ASSERT_TRUE(view().IsVisible());
@@ -195,7 +289,7 @@ TEST_F(SolidBuilderTest, WindingIsFixedWhateverTheTableOrder) {
 
 TEST_F(SolidBuilderTest, TheColoursAndTheTilesFollowEditsWhileShown) {
   Build("Cube");
-  Rank(0, 3, 240, 232, 4);
+  DrawRank(h, 0, 3, 240, 232, 4);
   EXPECT_EQ(list().PolyColour[1], Palette16[9]);  // first colour 9, two colours
   EXPECT_EQ(list().PolyColour[2], Palette16[10]);
   h.form.vs("vsFirstCol", 0).CommitEnter("3");
@@ -211,10 +305,9 @@ TEST_F(SolidBuilderTest, TheColoursAndTheTilesFollowEditsWhileShown) {
 
 TEST_F(SolidBuilderTest, TooManyCopiesForTheListsShowTheComplexityMessage) {
   Build("SIcos");
-  // Fifteen nine-point ranks on the triangles: 80 faces of 3 + 45 x 9 corners.
   h.prompts.log.clear();
   h.prompts.Answer_(Answer::OK);
-  for (int r = 0; r < 15; ++r) Rank(r, 9, 240, 235, 2 + r % 5);
+  for (int r = 0; r < 15; ++r) DrawRank(h, r, 9, 240, 235, 2 + r % 5);
   ASSERT_EQ(h.prompts.log.size(), 1u);
   EXPECT_EQ(h.prompts.log[0].text,
             "Sorry, this structure is too complex for the program\r\n"
@@ -222,13 +315,13 @@ TEST_F(SolidBuilderTest, TooManyCopiesForTheListsShowTheComplexityMessage) {
             "or make the Shapes less complex");
   EXPECT_FALSE(view().IsVisible());
   EXPECT_LT(list().PolyCount, 0);  // nothing half-built is kept
-  // The designer's own tile is drawn on its canvas again.
+  // The designer's own tile is back on its canvas.
   EXPECT_EQ(h.model().poly.VertexCount, 3);
   EXPECT_FLOAT_EQ(h.model().views.ViewScale[0], 1.0f);
 }
 
 TEST_F(SolidBuilderTest, ADamagedTableIsReportedAndNothingIsShown) {
-  builder().readTable = [](const SolidInfo&, std::string& bytes, std::string&) {
+  h.windows.builder.readTable = [](const SolidInfo&, std::string& bytes, std::string&) {
     bytes = "1 1 1,\r\ncoord\r\n0, 1, 2, -1\r\npoint\r\n";
     return true;
   };

@@ -1,13 +1,15 @@
 #pragma once
-// Small helpers the solid tests share: 3D vector arithmetic in doubles and a
-// polygon list built polygon by polygon.
+// Helpers the solid tests share: 3D vectors in doubles, a polygon list built
+// polygon by polygon, and a regular rank drawn in the designer.
 
 #include <array>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "designer/DesignModel.h"
+#include "support/DesignerHarness.h"
 
 namespace wlg::testing {
 
@@ -25,8 +27,7 @@ inline double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
 using Vertex = std::array<float, 3>;
 
-// A polygon list as the builder leaves it: PolyCount the index of the last
-// polygon, VertCount the number of vertices.
+// PolyCount is the index of the last polygon, as the builder leaves it.
 class TestSolid {
  public:
   TestSolid() : s_(std::make_unique<SolidPolyList>()) { s_->PolyCount = -1; }
@@ -48,5 +49,19 @@ class TestSolid {
  private:
   std::unique_ptr<SolidPolyList> s_;
 };
+
+// A rank of 'points' corners around (cx, cy) on the designer canvas, drawn.
+inline void DrawRank(DesignerHarness& h, int slot, int points, float cx, float cy, float radius) {
+  DesignModel& m = h.model();
+  h.form.vs("vsN", slot).SetValue(std::to_string(points));
+  m.PointCount[slot] = points;
+  for (int j = 0; j < points; ++j) {
+    const double a = 2 * 3.14159265358979 * j / points;
+    m.X[slot][j] = cx + radius * static_cast<float>(std::cos(a));
+    m.Y[slot][j] = cy + radius * static_cast<float>(std::sin(a));
+  }
+  m.CurrentTile = slot / RanksPerTile;
+  h.form.DrawPolygon();
+}
 
 }  // namespace wlg::testing

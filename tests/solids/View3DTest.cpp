@@ -1,6 +1,6 @@
-// The 3D window's logic: the angles and their boxes, a roll from the disc,
-// the spin timer, its controls in a pattern file, and its file commands.
-// Keys, drags and disc clicks on the real widgets are in the QtTest.
+// The 3D window's logic: angles and their boxes, the navigation disc, the phi
+// spin and its file commands. Its controls in a pattern file are checked with
+// the pattern file.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "controls/Progress.h"
+#include "solids/NavigationDisc.h"
 #include "support/DesignerHarness.h"
 
 namespace wlg {
@@ -18,7 +19,7 @@ namespace {
 
 using testing::DesignerHarness;
 
-constexpr double Pi = 3.14159265358979;
+constexpr double kPi = 3.14159265358979;
 
 class View3DTest : public ::testing::Test {
  protected:
@@ -43,113 +44,55 @@ class View3DTest : public ::testing::Test {
 
 TEST_F(View3DTest, AnglesWrapNudgeTurnTheUpVectorAndShowInTheBoxes) {
   v().Entry("vtPhi").CommitEnter("180");
-  EXPECT_NEAR(v().PhiRad, Pi + 0.02, 1e-5);
+  EXPECT_NEAR(v().PhiRad, kPi + 0.02, 1e-5);
   EXPECT_EQ(Box("vtPhi"), "181");
   v().Entry("vtPhi").CommitEnter("0");
   EXPECT_EQ(v().PhiRad, 0.001f);
   EXPECT_EQ(Box("vtPhi"), "0");
 
-  // Over the pole the view is built with the up vector turned down.
+  // Over the pole the up vector is turned down.
   v().Entry("vtPhi").CommitEnter("91");
   EXPECT_EQ(v().ViewTransform.e, ViewWithUp(-1).e);
   v().Entry("vtPhi").CommitEnter("271");
   EXPECT_EQ(v().ViewTransform.e, ViewWithUp(1).e);
 
   v().Entry("vtTheta").CommitEnter("270");
-  EXPECT_NEAR(v().ThetaRad, Pi, 1e-5);  // -pi, wrapped once
+  EXPECT_NEAR(v().ThetaRad, kPi, 1e-5);  // -pi, wrapped once
   EXPECT_EQ(Box("vtTheta"), "270");
 
-  // The roll box shows the negated roll.
   v().Entry("vtPsi").CommitEnter("30");
-  EXPECT_NEAR(v().PsiRad, -Pi / 6, 1e-6);
+  EXPECT_NEAR(v().PsiRad, -kPi / 6, 1e-6);
   EXPECT_EQ(Box("vtPsi"), "30");
-
-  // A right click left of the disc rolls by half a turn: the view is built
-  // from turned angles, but the boxes keep the picked ones.
-  v().Entry("vtPhi").CommitEnter("0");
-  const Matrix4 plain = v().ViewTransform;
-  v().DrawNav(2, v().nav.NavCentre.x - v().nav.NavRadius - 3, v().nav.NavCentre.y);
-  EXPECT_NEAR(v().PsiRad, -Pi, 1e-6);
-  EXPECT_EQ(Box("vtPsi"), "180");
-  EXPECT_NE(v().ViewTransform.e, plain.e);
-  EXPECT_EQ(Box("vtPhi"), "0");
 }
 
-TEST_F(View3DTest, SpinTicksTurnOnlyWhileShownAndTimed) {
+TEST_F(View3DTest, PhiSpinsWhileTimed) {
   // Phi spins by the vertical bar as it stands at the tick; below 0 wraps.
   v().Check("chkSpin", 0).SetValue(1);
   v().chkVScroll().SetValue(70);
-  const float hidden = v().PhiRad;
-  v().Tick();
-  EXPECT_EQ(v().PhiRad, hidden);
   v().Show();
   const float phi = v().PhiRad, theta = v().ThetaRad;
   v().Tick();
-  EXPECT_NEAR(v().PhiRad, phi - 0.1f + 2 * Pi, 1e-5);
+  EXPECT_NEAR(v().PhiRad, phi - 0.1f + 2 * kPi, 1e-5);
   EXPECT_EQ(v().ThetaRad, theta);  // its own box is off
   v().Timer1Enabled = false;
   v().Tick();
-  EXPECT_NEAR(v().PhiRad, phi - 0.1f + 2 * Pi, 1e-5);
+  EXPECT_NEAR(v().PhiRad, phi - 0.1f + 2 * kPi, 1e-5);
 }
 
-TEST_F(View3DTest, APatternSavedWithTheSolidOpenReopensIt) {
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("solid.wlg").toStdString();
-  h.prompts.Answer_(Answer::Yes);
-  h.form.Menu("mnuArchiTOcta").UserClick();
-  ASSERT_TRUE(v().IsVisible());
-  v().chkHScroll().SetValue(30);
-  v().Check("chkSpin", 0).SetValue(1);
-  v().Entry("vsScale3D").CommitEnter("1.5");
-  h.prompts.File(path);
-  v().Menu("mnuFileSave").UserClick();  // the designer's save, from this window
-  ASSERT_EQ(h.prompts.log.back().title, "Saving Whirligon configuration");
-
-  DesignerHarness b;
-  b.Start();
-  b.prompts.File(path);
-  b.form.Menu("mnuFileLoad").UserClick();
-  ASSERT_EQ(b.prompts.log.size(), 1u);  // the open dialog, no question
-  frm3D& w = b.windows.view3D;
-  EXPECT_TRUE(w.IsVisible());
-  EXPECT_EQ(b.model().SolidName, "TOcta");
-  EXPECT_EQ(b.model().solid.PolyCount + 1, 14);
-  EXPECT_TRUE(w.SpinPhi);
-  EXPECT_EQ(w.Entry("vsScale3D").Value(), "1.5");
-  EXPECT_FALSE(b.form.TabEnabled(2));
-}
-
-TEST_F(View3DTest, PicturesTakeTheKindsExtensionAndNeedABaseName) {
+TEST_F(View3DTest, FileCommandsSaveWhatIsShownReportFailuresAndExit) {
   BuildCube();
   QTemporaryDir dir;
-  const QString base = dir.path() + "/";
-  h.prompts.File((base + "view.png").toStdString());
+  // Pictures take their kind's extension, whatever was typed.
+  h.prompts.File(dir.filePath("knot.png").toStdString());
   v().Menu("mnuFileSaveBMP", 0).UserClick();
-  const QImage bmp(base + "view.bmp");
+  const QImage bmp(dir.filePath("knot.bmp"));
   ASSERT_FALSE(bmp.isNull());
   EXPECT_EQ(bmp, v().pic3D().canvas.Image().convertToFormat(bmp.format()));
-
-  h.prompts.File((base + "view.bmp").toStdString());
-  v().Menu("mnuFileSaveBMP", 1).UserClick();
-  EXPECT_EQ(QImage(base + "view.jpg").size(), QSize(frm3D::PictureWidth, frm3D::PictureHeight));
-
-  // Names with no point, or a one-letter base, write nothing and say nothing.
-  const QString cwd = QDir::currentPath();
-  QDir::setCurrent(dir.path());
-  for (const char* name : {"noext", "a.bmp"}) {
-    h.prompts.File(name);
-    v().Menu("mnuFileSaveBMP", 0).UserClick();
-  }
-  QDir::setCurrent(cwd);
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"view.bmp", "view.jpg"}));
-  for (const auto& p : h.prompts.log) EXPECT_EQ(p.kind, "save");
-}
-
-TEST_F(View3DTest, MeshAndSceneSavesShowProgressAndReportFailures) {
-  BuildCube();
-  QTemporaryDir dir;
   h.prompts.File(dir.filePath("knot.bmp").toStdString());
-  v().Menu("mnuFileSaveBMP", 0).UserClick();
+  v().Menu("mnuFileSaveBMP", 1).UserClick();
+  EXPECT_EQ(QImage(dir.filePath("knot.jpg")).size(),
+            QSize(frm3D::PictureWidth, frm3D::PictureHeight));
+
   h.prompts.File(dir.filePath("knot.obj").toStdString());
   v().Menu("mnuFileSaveOBJ").UserClick();
   EXPECT_EQ(h.prompts.log.back().title, "Saving 3D Whirligon as OBJ");
@@ -167,8 +110,11 @@ TEST_F(View3DTest, MeshAndSceneSavesShowProgressAndReportFailures) {
   EXPECT_TRUE(captions.front().starts_with("Saving VRML2..."));
   EXPECT_FALSE(h.form.ProgressDialog().Visible());
   EXPECT_TRUE(QFile::exists(dir.filePath("knot.wrl")));
+  h.prompts.File(dir.filePath("knot.wlg").toStdString());
+  v().Menu("mnuFileSave").UserClick();  // the designer's save, from this window
+  EXPECT_TRUE(QFile::exists(dir.filePath("knot.wlg")));
 
-  // A folder that does not exist: one clear message, no file.
+  // A folder that does not exist: a clear message, no file.
   h.prompts.autoOk = true;
   h.prompts.File(dir.filePath("no/such/knot.obj").toStdString());
   v().Menu("mnuFileSaveOBJ").UserClick();
@@ -178,19 +124,80 @@ TEST_F(View3DTest, MeshAndSceneSavesShowProgressAndReportFailures) {
   EXPECT_TRUE(h.prompts.log.back().text.starts_with("Sorry, the VRML file could not be saved:"));
   EXPECT_FALSE(h.form.ProgressDialog().Visible());
   EXPECT_FALSE(QDir(dir.filePath("no")).exists());
-}
 
-TEST_F(View3DTest, ExitAndClose) {
-  BuildCube();
   v().Menu("mnuFileExit3D").UserClick();
   EXPECT_FALSE(v().IsVisible());
   EXPECT_EQ(h.model().SolidName, "1");
   for (int t = 0; t < TileCount; ++t) EXPECT_TRUE(h.form.TabEnabled(t));
+}
 
-  BuildCube();
-  EXPECT_FALSE(v().Form_QueryUnload());  // the user's close only hides it
-  h.program.AppClosing = true;
-  EXPECT_TRUE(v().Form_QueryUnload());
+// ---- the navigation disc
+
+constexpr float kC = 111.25f;  // the centre on both axes
+
+// Width 225 gives exact floats: R = 100, margins 11.25, centre (111.25, 111.25).
+const NavigationDisc kDisc(225);
+
+TEST(NavigationDiscTest, LeftClickInsideSetsAzimuthAndElevation) {
+  struct Case {
+    float x, y;
+    double phi, theta;
+  } cases[] = {
+      {kC, kC, 0, 1.5707964},      // the centre: the view at load
+      {kC, 11.25f, 2, 1.5707964},  // top of the circle: |a'| = 1, t1 = 1
+      {161.25f, 161.25f, -2 * std::asin(0.25), -2 * std::asin(0.25) + kPi / 2},
+  };
+  for (const Case& c : cases) {
+    NavAngles a{.ThetaRad = 2, .PhiRad = 1, .PsiRad = -0.5f};
+    EXPECT_TRUE(kDisc.Pick(kNavLeftButton, c.x, c.y, a));
+    EXPECT_FLOAT_EQ(a.PhiRad, static_cast<float>(c.phi)) << c.x << "," << c.y;
+    EXPECT_FLOAT_EQ(a.ThetaRad, static_cast<float>(c.theta)) << c.x << "," << c.y;
+    EXPECT_EQ(a.PsiRad, -0.5f);
+  }
+}
+
+TEST(NavigationDiscTest, RightClickOutsideSetsTheRollAndNothingElseChangesAngles) {
+  struct Case {
+    float x, y;
+    double psi;
+  } cases[] = {
+      {215, kC, 0},
+      {7, kC, -kPi},
+      {kC, 215, 1.5707964},
+      {11.25f, 211.25f, -kPi / 4 - kPi},
+  };
+  for (const Case& c : cases) {
+    NavAngles a;
+    EXPECT_TRUE(kDisc.Pick(kNavRightButton, c.x, c.y, a));
+    EXPECT_FLOAT_EQ(a.PsiRad, static_cast<float>(c.psi)) << c.x << "," << c.y;
+  }
+  const NavAngles before{.ThetaRad = 0.7f, .PhiRad = 0.2f, .PsiRad = -0.1f};
+  NavAngles a = before;
+  // Right inside (the circle counts as inside) and left outside only redraw.
+  EXPECT_TRUE(kDisc.Pick(kNavRightButton, 120, 100, a));
+  EXPECT_TRUE(kDisc.Pick(kNavRightButton, 211.25f, kC, a));
+  EXPECT_TRUE(kDisc.Pick(kNavLeftButton, 215, kC, a));
+  for (int16_t b : {0, 3, 4}) EXPECT_FALSE(kDisc.Pick(b, kC, kC, a)) << b;
+  EXPECT_EQ(a.ThetaRad, before.ThetaRad);
+  EXPECT_EQ(a.PhiRad, before.PhiRad);
+  EXPECT_EQ(a.PsiRad, before.PsiRad);
+}
+
+TEST(NavigationDiscTest, DraggingAlongAnAxisKeepsTheEyeDotUnderThePointer) {
+  // Over the pole (offset -90 gives phi > pi/2) and behind (theta > pi) too.
+  NavAngles a;
+  for (float off : {-90.f, -25.f, 0.f, 30.f, 75.f}) {
+    kDisc.Pick(kNavLeftButton, kC, kC + off, a);
+    FPoint dot = kDisc.EyeDot(a.ThetaRad, a.PhiRad);
+    EXPECT_NEAR(dot.x, kC, 0.05) << off;
+    EXPECT_NEAR(dot.y, kC + off, 0.05) << off;
+    kDisc.Pick(kNavLeftButton, kC + off, kC, a);
+    dot = kDisc.EyeDot(a.ThetaRad, a.PhiRad);
+    EXPECT_NEAR(dot.x, kC + off, 0.05) << off;
+    EXPECT_NEAR(dot.y, kC, 0.05) << off;
+  }
+  // Across the pole the dot stays on its side.
+  EXPECT_GT(kDisc.EyeDot(0.97f, 2.0f).x, kC + 10);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 #include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
+#include "solids/SolidKit.h"
 #include "solids/qt/View3DWindow.h"
-#include "support/DesignerHarness.h"
 #include "support/LayoutCheck.h"
 
 using wlg::testing::DesignerHarness;
@@ -21,13 +21,7 @@ struct Rig {
   Rig() {
     h.Start();
     h.form.Show();
-    // A triangle rank on tile 1, so the faces carry coloured copies.
-    wlg::DesignModel& m = h.model();
-    const float xs[] = {230, 250, 240}, ys[] = {250, 250, 232};
-    h.form.vs("vsN", 0).SetValue("3");
-    m.PointCount[0] = 3;
-    for (int j = 0; j < 3; ++j) m.X[0][j] = xs[j], m.Y[0][j] = ys[j];
-    h.form.DrawPolygon();
+    wlg::testing::DrawRank(h, 0, 3, 240, 244, 11);  // the faces carry coloured copies
   }
   void OpenCube() {
     h.prompts.Answer_(wlg::Answer::Yes);
@@ -72,10 +66,8 @@ class View3DWindowTest : public QObject {
       for (int x = 140; x < 340; x += 2) shades.insert(before.pixel(x, y));
     QVERIFY(shades.size() >= 6);
 
-    {
-      const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&r.window);
-      QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
-    }
+    const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&r.window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     const float theta = r.form.ThetaRad;
     QTest::keyClick(picture, Qt::Key_Left);
     QCOMPARE(r.form.ThetaRad, theta + wlg::frm3D::KeyStep);
@@ -107,10 +99,8 @@ class View3DWindowTest : public QObject {
     QApplication::sendEvent(r.window.disc(), &press);
     QCOMPARE(r.form.Entry("vtTheta").Value(), std::string("0"));
 
-    // The spin timer ticks every 100 ms; with "Spin Theta" on each tick turns
-    // the azimuth by the scroll bar's speed.
+    // With "Spin Theta" on each tick turns the azimuth by the scroll bar's speed.
     QVERIFY(r.window.timer()->isActive());
-    QCOMPARE(r.window.timer()->interval(), 100);
     r.form.chkHScroll().SetValue(60);
     QAbstractButton* spin = Captioned(&r.window, "Spin Theta");
     QVERIFY(spin);
@@ -122,11 +112,16 @@ class View3DWindowTest : public QObject {
     QVERIFY(std::fabs(r.form.ThetaRad - (spinFrom - 0.15f)) < 1e-5f);
     QVERIFY(picture->grab().toImage() != still);
 
-    // Closing hides the window, not destroys it, and frees the tabs.
+    // Closing only hides the window and frees the tabs; hidden, it does not spin.
     QVERIFY(!r.window.close());
     QVERIFY(!r.window.isVisible());
     QVERIFY(!r.form.IsVisible());
     for (int t = 0; t < 4; ++t) QVERIFY(r.designer.tabs()->isTabEnabled(t));
+    const float hidden = r.form.ThetaRad;
+    QVERIFY(QMetaObject::invokeMethod(r.window.timer(), "timeout", Qt::DirectConnection));
+    QCOMPARE(r.form.ThetaRad, hidden);
+    r.h.program.AppClosing = true;  // when the program ends it really closes
+    QVERIFY(r.window.close());
   }
 };
 
