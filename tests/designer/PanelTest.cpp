@@ -179,10 +179,8 @@ TEST_F(Panel, RankRowsSelectAndClearTheirRankClearAllAsksFirst) {
 }
 
 TEST_F(Panel, SnapAndItsRadiusReachBothWindows) {
-  Form tess("frmT");
-  auto& tessSnap = tess.Add<MenuItem>("mnuEditSnap", 0, "&Snap to vertices", "&Edit");
-  auto& tessRadius = tess.Add<MenuItem>("mnuEditSnapRadius", 0, "Select Snap &Radius", "&Edit");
-  h.program.tessellator = &tess;
+  MenuItem& tessSnap = h.tess.Menu("mnuEditSnap");
+  MenuItem& tessRadius = h.tess.Menu("mnuEditSnapRadius");
   MenuItem& radius = f.Menu("mnuEditSnapRadius");
   EXPECT_FALSE(radius.Enabled());
   f.Menu("mnuEditSnap").UserClick();

@@ -15,6 +15,7 @@ using testing::DesignerHarness;
 
 class RecentFilesTest : public ::testing::Test {
  protected:
+  void SetUp() override { h.Start(); }
   // A copy of a sample under a name of our own.
   std::string Copy(const std::string& name, const std::string& sample = "sample.wlg") {
     const std::string to = dir + "/" + name;
@@ -29,11 +30,10 @@ class RecentFilesTest : public ::testing::Test {
   }
   QTemporaryDir tmp;
   std::string dir = tmp.path().toStdString();
+  DesignerHarness h;
 };
 
 TEST_F(RecentFilesTest, OpenedAndSavedFilesComeFirstFourAtMostAndOutliveTheRun) {
-  DesignerHarness h;
-  h.Start();
   EXPECT_FALSE(h.form.Menu("mnuFileRecentBar").Visible());
   const std::string a = Copy("a.wlg", "octagons-and-squares.wlg"), b = Copy("b & c.wlg");
   // Named relative, kept absolute.
@@ -66,8 +66,6 @@ TEST_F(RecentFilesTest, OpenedAndSavedFilesComeFirstFourAtMostAndOutliveTheRun) 
 }
 
 TEST_F(RecentFilesTest, GoneOrBrokenFilesAreNotKept) {
-  DesignerHarness h;
-  h.Start();
   h.prompts.autoOk = true;
   const std::string kept = Copy("kept.wlg"), gone = Copy("gone.wlg");
   h.form.OpenPatternFile(kept);

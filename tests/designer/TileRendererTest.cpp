@@ -30,7 +30,7 @@ class TileRendererTest : public ::testing::Test {
     m.PlacedCount[slot] = 3;
   }
 
-  // Redraw tile 0, then draw it again on a recording canvas.
+  // Tile 0's ranks as drawn on a recording canvas.
   std::vector<Figure> Ranks() {
     h.form.DrawPolygon();
     RecordingCanvas c;

@@ -41,10 +41,7 @@ TEST_F(Undo, EntryCommitsAreUndoneLatestFirstWhicheverWindowTheyAreIn) {
   EXPECT_EQ(f.vs("vsPolySmall", 0).Value(), "1");
   EXPECT_EQ(m.X[0][0], 50);
 
-  Form other("frmT");
-  ValidText& vtX =
-      other.Add<ValidText>(FindEntrySpec(Window::Tessellator, "vtX"), 0, h.program.entries);
-  h.program.tessellator = &other;
+  ValidText& vtX = h.tess.Entry("vtX");
   vtX.CommitEnter("30");
   big.CommitEnter("6");
   vtX.CommitEnter("100");

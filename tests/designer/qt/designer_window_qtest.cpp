@@ -1,6 +1,4 @@
-// The designer window's real widgets on the offscreen platform: typing into
-// an entry, clicking boxes and the canvas, tabs, and closing the window saves
-// the settings.
+// The designer window's real widgets on the offscreen platform.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -100,7 +98,6 @@ class DesignerWindowTest : public QObject {
     // The rank is filled on the canvas: blue, the first colour, inside copy 0.
     QCOMPARE(QColor(h.form.picS(0).canvas.Image().pixel(230, 330)), QColor(0, 0, 255));
 
-    // Drag point 2 to a new place.
     QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(261, 359));
     QMouseEvent move(QEvent::MouseMove, QPointF(300, 380), canvas->mapToGlobal(QPointF(300, 380)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
