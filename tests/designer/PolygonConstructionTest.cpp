@@ -20,13 +20,9 @@ std::unique_ptr<DesignModel> Model() {
   return m;
 }
 
+// Sides, sizes and star angle of a tile; side sizes are the defaults.
 TileGeometry Geometry(int inner, int outer, bool star = false, float starAngle = 120) {
-  TileGeometry g;
-  g.innerSides = inner;
-  g.outerSides = outer;
-  g.star = star;
-  g.starAngle = starAngle;
-  return g;
+  return {inner, outer, 1, 4, star, starAngle};
 }
 
 // Side 30 (outer: 4 times that) about the centre (100, 100); screen y points
