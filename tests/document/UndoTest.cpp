@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "controls/EntryTable.h"
 #include "document/PatternFile.h"
 #include "document/UnDoModule.h"
 #include "support/DesignerHarness.h"
