@@ -1,6 +1,5 @@
-// The tile renderer: what it draws for each rank flag and colour setting.
-// Its recording for solids and its hit test are met through their callers in
-// the solid and tessellator tests.
+// The tile renderer's figures. Its recording for solids and its hit test are
+// met through their callers in the solid and tessellator tests.
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,7 @@ class TileRendererTest : public ::testing::Test {
     m.PlacedCount[slot] = 3;
   }
 
-  // Redraw tile 0, then draw it again on a recording canvas.
+  // Tile 0's ranks as drawn on a recording canvas.
   std::vector<Figure> Ranks() {
     h.form.DrawPolygon();
     RecordingCanvas c;
@@ -53,7 +52,6 @@ TEST_F(TileRendererTest, CopiesCycleThroughTheColoursRoundTheCentre) {
   const FPoint centre = h.model().CanvasCentre;
   auto dist = [&](IPoint p) { return std::hypot(p.x - centre.x, p.y - centre.y); };
   for (int c = 0; c < 12; ++c) {
-    EXPECT_EQ(figs[c].kind, Figure::Polygon);
     EXPECT_EQ(figs[c].fillColour, Palette16[c % 2 == 0 ? 9 : 10]) << c;
     EXPECT_NEAR(dist(figs[c].points[0]), dist({250 + (c < 6 ? 0 : 2), 260}), 1.5) << c;
   }

@@ -1,9 +1,7 @@
-// Undo: the one-level design snapshot against the entry boxes' histories,
-// and which commit the walk back picks.
+// Undo: the one-level design snapshot against the entry boxes' histories.
 
 #include <gtest/gtest.h>
 
-#include "controls/EntryTable.h"
 #include "document/PatternFile.h"
 #include "document/UnDoModule.h"
 #include "support/DesignerHarness.h"
@@ -42,10 +40,7 @@ TEST_F(Undo, EntryCommitsAreUndoneLatestFirstWhicheverWindowTheyAreIn) {
   EXPECT_EQ(f.vs("vsPolySmall", 0).Value(), "1");
   EXPECT_EQ(m.X[0][0], 50);
 
-  Form other("frmT");
-  ValidText& vtX =
-      other.Add<ValidText>(FindEntrySpec(Window::Tessellator, "vtX"), 0, h.program.entries);
-  h.program.tessellator = &other;
+  ValidText& vtX = h.tess.Entry("vtX");
   vtX.CommitEnter("30");
   big.CommitEnter("6");
   vtX.CommitEnter("100");
