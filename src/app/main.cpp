@@ -1,25 +1,16 @@
 // whirligons: the designer and its windows.
 
 #include <QApplication>
-#include <QClipboard>
 #include <QIcon>
 #include <QPalette>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "controls/Progress.h"
-#include "controls/qt/ProgressDialog.h"
-#include "designer/Windows.h"
-#include "designer/qt/DesignerWindow.h"
+#include "app/DesktopSession.h"
 #include "platform/DataDir.h"
 #include "platform/ImageCanvas.h"
 #include "platform/SettingsStore.h"
-#include "platform/qt/QtPrompts.h"
-#include "shell/qt/HelpWindow.h"
-#include "solids/qt/View3DWindow.h"
-#include "spherewrap/qt/SphereWrapWindow.h"
-#include "tessellator/qt/TessellatorWindow.h"
 
 namespace {
 bool HaveDisplay() {
@@ -48,34 +39,7 @@ int main(int argc, char** argv) {
       QIcon(QString::fromStdString(wlg::DataDir() + "/desktop/whirligons-48.png")));
   wlg::SetButtonFaceColour(wlg::FromQColor(app.palette().color(QPalette::Button)));
 
-  wlg::QtPrompts prompts;
-  wlg::Program program(prompts);
-  program.processEvents = [] { QCoreApplication::processEvents(); };
-  auto settings = wlg::OpenUserSettings();
-
-  wlg::Windows windows(program, *settings);
-  wlg::DesignerWindow designerWindow(windows.designer);
-  wlg::TessellatorWindow tessellatorWindow(windows.tessellator, program);
-  wlg::View3DWindow view3DWindow(windows.view3D, program);
-  wlg::SphereWrapWindow sphereWrapWindow(windows.sphereWrap, program);
-  prompts.SetParent(&designerWindow);
-  auto toClipboard = [](const QImage& image) {
-    QGuiApplication::clipboard()->clear();
-    QGuiApplication::clipboard()->setImage(image);
-  };
-  windows.tessellator.copyToClipboard = toClipboard;
-  windows.view3D.copyToClipboard = toClipboard;
-  windows.sphereWrap.copyToClipboard = toClipboard;
-  // One help window serves every Help command.
-  wlg::HelpWindow helpWindow;
-  program.help.viewer = &helpWindow;
-
-  wlg::ProgressDialog progress(windows.designer.ProgressDialog(), &designerWindow);
-  progress.ownerWidget = [&](const void* owner) -> QWidget* {
-    if (owner == &windows.view3D) return &view3DWindow;
-    return &designerWindow;
-  };
-  windows.designer.Progress().letPendingInputRun = [] { QCoreApplication::processEvents(); };
+  wlg::DesktopSession session(wlg::OpenUserSettings());
 
   // The whole command line after the program name, as one text.
   std::string commandLine;
@@ -83,8 +47,6 @@ int main(int argc, char** argv) {
     if (i > 1) commandLine += ' ';
     commandLine += argv[i];
   }
-  windows.designer.Show();
-  windows.designer.Form_Load(commandLine);
-  const int rc = app.exec();
-  return rc;
+  session.Start(commandLine);
+  return app.exec();
 }
