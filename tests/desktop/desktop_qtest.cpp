@@ -1,0 +1,724 @@
+// The whole program as a person meets it: the real windows and the real
+// dialogs on a real X server under a real window manager, with focus that
+// really moves between windows. Run through run-under-openbox.sh.
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <QtTest>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "app/DesktopSession.h"
+#include "controls/qt/Bindings.h"
+#include "designer/qt/DesignerWindow.h"
+#include "platform/SettingsStore.h"
+#include "tessellator/qt/TessellatorWindow.h"
+
+namespace {
+
+// The bound of every wait for the window manager, a dialog or the program.
+constexpr int kWait = 5000;
+const QString kDesignerTitle = "Whirligons v1.14";
+
+// ---- the X server, asked with the desktop's own tools
+
+QString Run(const QString& program, const QStringList& args, int timeoutMs = kWait) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// A window list on the root window, e.g. _NET_CLIENT_LIST_STACKING (bottom first).
+QList<WId> RootWindows(const char* property) {
+  const QString out = Run("xprop", {"-root", property}).section('#', 1);
+  QList<WId> ids;
+  static const QRegularExpression hex("0x[0-9a-fA-F]+");
+  for (auto it = hex.globalMatch(out); it.hasNext();)
+    ids << it.next().captured().toULongLong(nullptr, 16);
+  return ids;
+}
+
+WId ServerActiveWindow() {
+  const QList<WId> ids = RootWindows("_NET_ACTIVE_WINDOW");
+  return ids.isEmpty() ? 0 : ids.first();
+}
+
+// The window manager activates w, as when the user clicks its title bar.
+bool Activate(QWidget* w) {
+  Run("xdotool", {"windowactivate", "--sync", QString::number(w->winId())});
+  return QTest::qWaitForWindowActive(w, kWait);
+}
+
+// Lets the window manager finish reacting: the same window active in the
+// program and on the server for several polls in a row (bounded).
+void Settle() {
+  QWidget* last = nullptr;
+  WId lastServer = 0;
+  int same = 0;
+  QDeadlineTimer deadline(kWait);
+  while (same < 5 && !deadline.hasExpired()) {
+    QTest::qWait(40);
+    QWidget* now = QApplication::activeWindow();
+    const WId server = ServerActiveWindow();
+    same = (now == last && server == lastServer) ? same + 1 : 0;
+    last = now;
+    lastServer = server;
+  }
+}
+
+// A real pointer click through the server (and so through the window
+// manager), at a point of widget w, with keys held.
+void RealClick(QWidget* w, QPoint at, int button, const QStringList& held = {}) {
+  const QPoint g = w->mapToGlobal(at);
+  QStringList args{"mousemove", "--sync", QString::number(g.x()), QString::number(g.y())};
+  for (const QString& k : held) args << "keydown" << k;
+  args << "click" << QString::number(button);
+  for (const QString& k : held) args << "keyup" << k;
+  Run("xdotool", args);
+}
+
+QString Describe(QWidget* w) {
+  if (!w) return "nothing";
+  if (auto* e = qobject_cast<wlg::ValidTextWidget*>(w))
+    return QString("entry %1(%2)").arg(QString::fromStdString(e->model().Name())).arg(e->model().Index());
+  return QString("%1 \"%2\"").arg(w->metaObject()->className(), w->window()->windowTitle());
+}
+
+// ---- the dialogs, answered as a person answers them
+
+QString OneLine(QString text) { return text.replace('\n', ' '); }
+
+// Watches for the modal dialog of the moment (from a timer, so also inside
+// the dialog's own event loop), records it and answers it with the next
+// queued answer. A dialog nobody expected is cancelled and recorded.
+class Dialogs : public QObject {
+ public:
+  using Answer = std::function<QString(QWidget*)>;  // returns a fault, or empty
+  struct Seen {
+    QString title, text;
+    QPointer<QWindow> transientParent;
+  };
+
+  Dialogs() {
+    connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
+    timer_.start(20);
+  }
+  void Expect(Answer a) { answers_.push_back(std::move(a)); }
+  int count() const { return seen_.size(); }
+  const Seen& at(int i) const { return seen_.at(i); }
+  // Every dialog seen and every fault in answering them, for a failure message.
+  QString Log() const {
+    QStringList lines;
+    for (const Seen& s : seen_) lines << QString("[%1] %2").arg(s.title, OneLine(s.text));
+    QString log = QString("%1 dialog(s)").arg(seen_.size());
+    if (!lines.isEmpty()) log += ": " + lines.join(" | ");
+    if (!faults_.isEmpty()) log += "; faults: " + faults_.join("; ");
+    return log;
+  }
+  bool clean() const { return faults_.isEmpty(); }
+
+  static QString Dismiss(QWidget* w) {
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      if (QAbstractButton* b = box->escapeButton()) {
+        b->click();
+        return {};
+      }
+    }
+    for (auto* buttons : w->findChildren<QDialogButtonBox*>())
+      if (QPushButton* b = buttons->button(QDialogButtonBox::Cancel)) {
+        b->click();
+        return {};
+      }
+    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+    else w->close();
+    return {};
+  }
+
+  static Answer Press(QMessageBox::StandardButton which, const char* name) {
+    return [which, name](QWidget* w) -> QString {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QAbstractButton* b = box ? box->button(which) : nullptr;
+      if (!b) {
+        Dismiss(w);
+        return QString("the dialog \"%1\" has no %2 button").arg(w->windowTitle(), name);
+      }
+      b->click();
+      return {};
+    };
+  }
+  static Answer Cancel() { return [](QWidget* w) { return Dismiss(w); }; }
+
+ private:
+  void Poll() {
+    QWidget* w = QApplication::activeModalWidget();
+    if (busy_ || !w || !w->isVisible()) return;
+    Handled* h = nullptr;
+    for (auto& e : handled_)
+      if (e.dialog == w) h = &e;
+    if (!h) {
+      handled_.push_back({w, 0, false});
+      h = &handled_.back();
+      Seen s;
+      s.title = w->windowTitle();
+      if (auto* box = qobject_cast<QMessageBox*>(w)) s.text = box->text();
+      if (auto* input = qobject_cast<QInputDialog*>(w)) s.text = input->labelText();
+      if (w->windowHandle()) s.transientParent = w->windowHandle()->transientParent();
+      seen_ << s;
+    }
+    ++h->polls;
+    if (h->answered) {
+      // Answered but still open: close it rather than hang the test.
+      if (h->polls == 200) {
+        faults_ << QString("\"%1\" stayed open after its answer").arg(w->windowTitle());
+        Dismiss(w);
+      }
+      return;
+    }
+    // A person answers once the dialog has the focus, by which time the
+    // window it came from has lost it (and reacted to losing it).
+    if (!w->isActiveWindow() && h->polls < 100) return;
+    h->answered = true;
+    busy_ = true;
+    QString fault;
+    if (!w->isActiveWindow()) faults_ << QString("\"%1\" never became active").arg(w->windowTitle());
+    if (answers_.empty()) {
+      fault = QString("unexpected dialog [%1]").arg(w->windowTitle());
+      Dismiss(w);
+    } else {
+      Answer a = std::move(answers_.front());
+      answers_.pop_front();
+      fault = a(w);
+    }
+    if (!fault.isEmpty()) faults_ << fault;
+    busy_ = false;
+  }
+
+  struct Handled {
+    QPointer<QWidget> dialog;
+    int polls;
+    bool answered;
+  };
+  QTimer timer_;
+  std::deque<Answer> answers_;
+  std::vector<Handled> handled_;
+  QList<Seen> seen_;
+  QStringList faults_;
+  bool busy_ = false;
+};
+
+// ---- the program
+
+QString SamplePath() { return QStringLiteral(WHIRLIGONS_SAMPLES_DIR "/sample.wlg"); }
+
+// One run of the program in this process: its own settings file and, for
+// whatever it keeps between runs, its own state folder.
+class Desktop {
+ public:
+  // commandLine: a pattern file to open, copied first so the test may change it.
+  explicit Desktop(const QString& pattern = {}) {
+    qputenv("XDG_STATE_HOME", dir_.filePath("state").toLocal8Bit());
+    QString commandLine;
+    if (!pattern.isEmpty()) {
+      commandLine = dir_.filePath(QFileInfo(pattern).fileName());
+      QFile::copy(pattern, commandLine);
+    }
+    session_ = std::make_unique<wlg::DesktopSession>(
+        wlg::OpenSettingsFile(dir_.filePath("Whirligons.conf").toStdString()));
+    session_->Start(commandLine.toStdString());
+    // Opening a pattern may show the tessellator too; let the window
+    // manager map and focus whatever appeared before the test acts.
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible()) QTest::qWaitForWindowExposed(w, kWait);
+    Settle();
+  }
+  ~Desktop() {
+    // Text left typed in an entry is committed while every window still
+    // exists, not halfway through tearing them down.
+    if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+    session_.reset();
+  }
+
+  Dialogs dialogs;
+  wlg::frmS& designer() { return session_->windows().designer; }
+  wlg::frmT& tessellator() { return session_->windows().tessellator; }
+  wlg::Program& program() { return session_->program(); }
+  wlg::DesignModel& model() { return program().design; }
+  wlg::DesignerWindow* designerWindow() { return &session_->designerWindow(); }
+  wlg::TessellatorWindow* tessellatorWindow() { return &session_->tessellatorWindow(); }
+
+  wlg::ValidTextWidget* EntryView(QWidget* root, wlg::ValidText& model) {
+    for (auto* w : root->findChildren<wlg::ValidTextWidget*>())
+      if (&w->model() == &model) return w;
+    return nullptr;
+  }
+  wlg::ValidTextWidget* DesignerEntry(const char* name, int index) {
+    return EntryView(designerWindow(), designer().vs(name, index));
+  }
+  wlg::ValidTextWidget* TessellatorEntry(const char* name, int index = 0) {
+    return EntryView(tessellatorWindow(), tessellator().Entry(name, index));
+  }
+  wlg::CanvasWidget* TileCanvas(int tile) {
+    for (auto* c : designerWindow()->findChildren<wlg::CanvasWidget*>())
+      if (&c->model() == &designer().picS(tile)) return c;
+    return nullptr;
+  }
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<wlg::DesktopSession> session_;
+};
+
+// A menu command of a window's menu bar, found by its captions.
+QAction* MenuAction(QMainWindow* window, const QString& menu, const QString& item) {
+  for (QAction* top : window->menuBar()->actions()) {
+    if (top->text() != menu || !top->menu()) continue;
+    for (QAction* a : top->menu()->actions())
+      if (a->text().startsWith(item)) return a;
+  }
+  return nullptr;
+}
+
+// A key as the user presses it: to the widget that has the focus.
+void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWidget* target = QApplication::focusWidget();
+  if (!target) target = QApplication::activeWindow();
+  if (target) QTest::keyClick(target, key, mods);
+}
+
+// Clicks into an entry, selects its text and types over it (no Enter).
+bool TypeInto(QWidget* entry, const QString& text) {
+  if (!entry) return false;
+  QTest::mouseClick(entry, Qt::LeftButton);
+  if (QApplication::focusWidget() != entry) return false;
+  Key(Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(entry, text);
+  return true;
+}
+
+// Opens the tessellator from the designer's menu and lets the window manager place it.
+bool OpenTessellator(Desktop& d) {
+  QAction* open = MenuAction(d.designerWindow(), "&Tessellator", "&Tessellator");
+  if (!open) return false;
+  open->trigger();
+  return QTest::qWaitForWindowExposed(d.tessellatorWindow(), kWait);
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    QVERIFY2(QGuiApplication::platformName() == "xcb",
+             "needs a real X server: run through tests/desktop/run-under-openbox.sh");
+    QVERIFY2(!RootWindows("_NET_SUPPORTING_WM_CHECK").isEmpty(),
+             "no window manager on the display: run through tests/desktop/run-under-openbox.sh");
+    // The tests close the program's windows; the test runner goes on.
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+
+  // A typed shape change with placed copies of the tile asks once whether
+  // to clear the tessellator; Cancel leaves everything as it was.
+  void enterOnAShapeEntryAsksOnce() {
+    Desktop d(SamplePath());
+    const int placed = d.program().tess.TessCount;
+    QVERIFY2(placed >= 2, "the sample should place several copies of tile 1");
+    const auto ranks = d.model().PlacedCount;
+    QVERIFY(Activate(d.designerWindow()));
+    auto* sides = d.DesignerEntry("vsPoly", 0);
+    const QString before = sides->text();
+    QVERIFY(before != "8");
+
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Cancel, "Cancel"));
+    QVERIFY2(TypeInto(sides, "8"), qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    Key(Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() >= 1, kWait);
+    Settle();
+    QVERIFY2(d.dialogs.count() == 1 && d.dialogs.at(0).title == "Just checking",
+             qPrintable("Enter in \"No. sides of inner polygon\" should ask once: " + d.dialogs.Log()));
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QCOMPARE(d.program().tess.TessCount, placed);
+    QVERIFY2(d.model().PlacedCount == ranks, "Cancel cleared rank points of the tile");
+    QCOMPARE(QString::fromStdString(d.designer().vs("vsPoly", 0).Value()), before);
+    QVERIFY2(sides->text() == before,
+             qPrintable(QString("after Cancel the box shows %1, not its previous %2").arg(sides->text(), before)));
+  }
+
+  // Going to another window and back with text typed in an entry commits
+  // nothing: Undo still takes back the point placed before.
+  void switchingWindowsDoesNotCommit() {
+    Desktop d;
+    QVERIFY(OpenTessellator(d));
+    QVERIFY(Activate(d.designerWindow()));
+    QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, QPoint(200, 300));
+    QCOMPARE(d.model().PlacedCount[0], 1);
+    auto* colours = d.DesignerEntry("vsNCols", 0);
+    const std::string committed = d.designer().vs("vsNCols", 0).Value();
+    QVERIFY(committed != "5");
+    QVERIFY2(TypeInto(colours, "5"), qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+
+    QVERIFY2(Activate(d.tessellatorWindow()), "the tessellator did not become active");
+    QVERIFY2(Activate(d.designerWindow()), "the designer did not become active again");
+    QVERIFY2(d.designer().vs("vsNCols", 0).Value() == committed,
+             qPrintable(QString("switching to the tessellator and back committed the typed text: "
+                                "vsNCols(0) is %1, was %2")
+                            .arg(QString::fromStdString(d.designer().vs("vsNCols", 0).Value()),
+                                 QString::fromStdString(committed))));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY2(d.model().PlacedCount[0] == 0,
+             qPrintable("Ctrl+Z (keys to " + Describe(QApplication::focusWidget()) +
+                        ") did not take back the point"));
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+
+  // Ctrl+Z in an entry box is the program's Undo, not the box's own.
+  void ctrlZInAnEntryUndoesThePoint_data() {
+    QTest::addColumn<bool>("inTessellator");
+    QTest::newRow("designer entry") << false;
+    QTest::newRow("tessellator entry") << true;
+  }
+  void ctrlZInAnEntryUndoesThePoint() {
+    QFETCH(bool, inTessellator);
+    Desktop d;
+    if (inTessellator) QVERIFY(OpenTessellator(d));
+    QVERIFY(Activate(d.designerWindow()));
+    QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, QPoint(200, 300));
+    QCOMPARE(d.model().PlacedCount[0], 1);
+    wlg::ValidTextWidget* entry = nullptr;
+    if (inTessellator) {
+      QVERIFY(Activate(d.tessellatorWindow()));
+      entry = d.TessellatorEntry("vsZoom");
+    } else {
+      entry = d.DesignerEntry("vsNCols", 0);
+    }
+    QTest::mouseClick(entry, Qt::LeftButton);
+    QVERIFY2(QApplication::focusWidget() == entry,
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    const QString text = entry->text();
+
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY2(d.model().PlacedCount[0] == 0,
+             qPrintable("Ctrl+Z in " + Describe(entry) + " did not take back the point"));
+    QCOMPARE(entry->text(), text);
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+
+  // A click on the canvas first commits what was typed in an entry, and
+  // acts on the shape that results: with snapping on, the new point lands
+  // on a vertex of the new inner polygon.
+  void canvasClickCommitsTypedTextFirst() {
+    Desktop d;
+    QVERIFY(Activate(d.designerWindow()));
+    QAction* snap = MenuAction(d.designerWindow(), "&Edit", "&Snap to vertices");
+    QVERIFY(snap);
+    snap->trigger();
+    QVERIFY(d.designer().Menu("mnuEditSnap").Checked());
+
+    // The inner polygon is regular and centred: at half (or double) the
+    // size its vertices lie half (or twice) as far from the centre.
+    const wlg::ConstructedPolygon old = d.model().poly;
+    const int n = old.VertexCount;
+    QVERIFY(n >= 3);
+    QPointF centre;
+    for (int i = 1; i <= n; ++i) centre += QPointF(old.InnerVertices[i].x, old.InnerVertices[i].y);
+    centre /= n;
+    const float size = d.designer().vs("vsPolySmall", 0).Single();
+    const float newSize = size >= 2 ? size / 2 : size * 2;
+    const double k = newSize / size;
+    const QPointF v1(old.InnerVertices[1].x, old.InnerVertices[1].y);
+    const QPointF predicted = centre + (v1 - centre) * k;
+    for (int i = 1; i <= n; ++i) {
+      const QPointF o(old.InnerVertices[i].x, old.InnerVertices[i].y);
+      QVERIFY2(QLineF(o, predicted).length() > 20, "the new vertex should be far from the old ones");
+    }
+
+    const QString typed = QString::number(newSize);
+    QVERIFY2(TypeInto(d.DesignerEntry("vsPolySmall", 0), typed),
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    const QPoint click = (predicted + QPointF(4, 4)).toPoint();  // within snap reach
+    QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, click);
+
+    QVERIFY2(d.designer().vs("vsPolySmall", 0).Value() == typed.toStdString(),
+             qPrintable(QString("the canvas click did not commit the typed size: vsPolySmall(0) is %1, typed %2")
+                            .arg(QString::fromStdString(d.designer().vs("vsPolySmall", 0).Value()), typed)));
+    QCOMPARE(d.model().PlacedCount[0], 1);
+    const QPointF point(d.model().X[0][0], d.model().Y[0][0]);
+    const wlg::FPoint now = d.model().poly.InnerVertices[1];
+    QVERIFY2(QLineF(point, QPointF(now.x, now.y)).length() < 0.01,
+             qPrintable(QString("the click at (%1, %2) placed (%3, %4), not on the new vertex (%5, %6)")
+                            .arg(click.x()).arg(click.y()).arg(point.x()).arg(point.y())
+                            .arg(now.x).arg(now.y)));
+    QVERIFY2(QLineF(point, predicted).length() < 1.5, "the new inner polygon is not where it was expected");
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+
+  // A dialog opened from the tessellator belongs to it: once closed, the
+  // tessellator is active again and above the designer.
+  void tessellatorDialogStaysWithTheTessellator_data() {
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("File > Save .wlg") << "&File" << "&Save .wlg";
+    QTest::newRow("Edit > Select Snap Radius") << "&Edit" << "Select Snap &Radius";
+  }
+  void tessellatorDialogStaysWithTheTessellator() {
+    QFETCH(QString, menu);
+    QFETCH(QString, item);
+    Desktop d;
+    QVERIFY(OpenTessellator(d));
+    auto* tess = d.tessellatorWindow();
+    QVERIFY(Activate(tess));
+    if (item.startsWith("Select Snap")) {
+      QAction* snap = MenuAction(tess, "&Edit", "&Snap to vertices");
+      QVERIFY(snap);
+      snap->trigger();
+    }
+    QAction* command = MenuAction(tess, menu, item);
+    QVERIFY(command);
+    QVERIFY2(command->isEnabled(), qPrintable(item + " is disabled"));
+
+    d.dialogs.Expect(Dialogs::Cancel());
+    command->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() == 1, kWait);
+    Settle();
+    QWindow* parent = d.dialogs.at(0).transientParent;
+    QVERIFY2(parent == tess->windowHandle(),
+             qPrintable(QString("the dialog [%1] belongs to %2, not to the tessellator")
+                            .arg(d.dialogs.at(0).title,
+                                 parent ? "\"" + parent->title() + "\"" : QString("no window"))));
+    QVERIFY2(QApplication::activeWindow() == tess,
+             qPrintable("after the dialog closed the active window is " +
+                        Describe(QApplication::activeWindow())));
+    QCOMPARE(ServerActiveWindow(), tess->winId());
+    const QList<WId> stacking = RootWindows("_NET_CLIENT_LIST_STACKING");
+    const qsizetype tessAt = stacking.indexOf(tess->winId());
+    const qsizetype designerAt = stacking.indexOf(d.designerWindow()->winId());
+    QVERIFY2(tessAt > designerAt && designerAt >= 0,
+             qPrintable(QString("after the dialog closed the designer is above the tessellator "
+                                "(stacking positions %1 and %2)")
+                            .arg(designerAt)
+                            .arg(tessAt)));
+  }
+
+  // Undo takes back each of two points, Redo puts them back, by the keys
+  // of the Edit menus.
+  void twoUndosAndTwoRedos() {
+    Desktop d;
+    QVERIFY(OpenTessellator(d));
+    for (QMainWindow* w : {static_cast<QMainWindow*>(d.designerWindow()),
+                           static_cast<QMainWindow*>(d.tessellatorWindow())}) {
+      QMenu* edit = nullptr;
+      for (QAction* top : w->menuBar()->actions())
+        if (top->text() == "&Edit") edit = top->menu();
+      QVERIFY(edit);
+      const QList<QAction*> items = edit->actions();
+      qsizetype undo = -1;
+      for (qsizetype i = 0; i < items.size(); ++i)
+        if (items[i]->text() == "&Undo") undo = i;
+      QVERIFY(undo >= 0);
+      QVERIFY2(undo + 1 < items.size() && items[undo + 1]->text() == "&Redo",
+               qPrintable(w->windowTitle() + ": no \"&Redo\" right after \"&Undo\" in the Edit menu"));
+      const QList<QKeySequence> keys = items[undo + 1]->shortcuts();
+      QVERIFY2(keys.contains(QKeySequence("Ctrl+Shift+Z")) && keys.contains(QKeySequence("Ctrl+Y")),
+               qPrintable(w->windowTitle() + ": Redo lacks Ctrl+Shift+Z or Ctrl+Y"));
+    }
+
+    QVERIFY(Activate(d.designerWindow()));
+    const QPoint a(200, 300), b(260, 300);
+    QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, a);
+    QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, b);
+    wlg::DesignModel& m = d.model();
+    QCOMPARE(m.PlacedCount[0], 2);
+    const QString keysTo = " (keys to " + Describe(QApplication::focusWidget()) + ")";
+    struct Step {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      const char* name;
+      int points;
+    };
+    const Step steps[] = {{Qt::Key_Z, Qt::ControlModifier, "first Ctrl+Z", 1},
+                          {Qt::Key_Z, Qt::ControlModifier, "second Ctrl+Z", 0},
+                          {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+Z", 1},
+                          {Qt::Key_Y, Qt::ControlModifier, "Ctrl+Y", 2}};
+    for (const Step& s : steps) {
+      Key(s.key, s.mods);
+      QVERIFY2(m.PlacedCount[0] == s.points,
+               qPrintable(QString("after %1 the rank has %2 point(s), expected %3")
+                              .arg(s.name).arg(m.PlacedCount[0]).arg(s.points) + keysTo));
+    }
+    QCOMPARE(QPointF(m.X[0][0], m.Y[0][0]), QPointF(a));
+    QCOMPARE(QPointF(m.X[0][1], m.Y[0][1]), QPointF(b));
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+
+  // Closing with unsaved work asks whether to save it: Cancel keeps the
+  // window and the design, Discard closes.
+  void closingWithUnsavedChangesAsks_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("never saved") << QString() << "Untitled";
+    QTest::newRow("opened file") << SamplePath() << "sample.wlg";
+  }
+  void closingWithUnsavedChangesAsks() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    Desktop d(pattern);
+    auto* designer = d.designerWindow();
+    QVERIFY(Activate(designer));
+    QVERIFY2(TypeInto(d.DesignerEntry("vsNCols", 0), "5"),
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    Key(Qt::Key_Return);
+    QCOMPARE(d.designer().vs("vsNCols", 0).Value(), std::string("5"));
+    const QString question = "Save changes to " + name + "?";
+    auto close = [&] { Run("wmctrl", {"-i", "-c", QString::number(designer->winId())}); };
+
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Cancel, "Cancel"));
+    close();
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() >= 1 || !designer->isVisible(), kWait);
+    QVERIFY2(d.dialogs.count() == 1 && d.dialogs.at(0).text == question,
+             qPrintable(QString("closing with unsaved changes should ask \"%1\" (window %2): %3")
+                            .arg(question, designer->isVisible() ? "still open" : "closed",
+                                 d.dialogs.Log())));
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    Settle();
+    QVERIFY2(designer->isVisible() && !d.program().AppClosing, "Cancel did not keep the window open");
+    QCOMPARE(d.designer().vs("vsNCols", 0).Value(), std::string("5"));
+    QCOMPARE(designer->windowTitle(), "*" + name + " - " + kDesignerTitle);
+
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Discard, "Discard"));
+    close();
+    QTRY_VERIFY_WITH_TIMEOUT(!designer->isVisible(), kWait);
+    QVERIFY2(d.dialogs.count() == 2 && d.dialogs.at(1).text == question, qPrintable(d.dialogs.Log()));
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QVERIFY(d.program().AppClosing);
+  }
+
+  // A middle click on a placed tile's polygon recolours it with the fill
+  // colour, as Alt+click does where the window manager lets it through.
+  void middleClickRecolours() {
+    Desktop d(SamplePath());
+    auto* tess = d.tessellatorWindow();
+    QVERIFY2(tess->isVisible(), "opening the sample should show the tessellator");
+    QVERIFY(Activate(tess));
+    QVERIFY2(TypeInto(d.TessellatorEntry("vsFillColour"), "12"),
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    Key(Qt::Key_Return);
+    QCOMPARE(d.tessellator().Entry("vsFillColour").Value(), std::string("12"));
+    Settle();
+
+    auto& overrides = d.model().overrides;
+    QCOMPARE(overrides.OverrideCount, 0);
+    const auto at = [&](int item) {
+      const wlg::TessItem& it = d.program().tess.TessItems[item];
+      const wlg::FPoint p = d.tessellator().ToCanvas(it.X, it.Y);
+      return QPointF(p.x, p.y).toPoint();
+    };
+    RealClick(tess->canvas(), at(1), 2);
+    QTRY_VERIFY2_WITH_TIMEOUT(overrides.OverrideCount == 1,
+                              "a middle click on the first placed tile recoloured nothing", kWait);
+    QCOMPARE(overrides.entries[0].colour, 12);
+    QCOMPARE(overrides.entries[0].item, 1.0f);
+
+    // Under openbox, Alt+button belongs to the window manager (it moves the
+    // window), which is why the middle click exists.
+    RealClick(tess->canvas(), at(2), 1, {"alt"});
+    Settle();
+    qInfo("a real Alt+click on the second tile %s",
+          overrides.OverrideCount > 1 ? "reached the program" : "was taken by the window manager");
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+
+  // After a real kill -9 the next start offers the design that was not
+  // saved, and Yes brings it back marked unsaved.
+  void crashRecoveryAfterKill() {
+    // Where the designer's first canvas lies in its window.
+    QPoint canvasPoint;
+    {
+      Desktop d;
+      QVERIFY(QTest::qWaitForWindowExposed(d.designerWindow(), kWait));
+      canvasPoint = d.TileCanvas(0)->mapTo(d.designerWindow(), QPoint(200, 300));
+    }
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_STATE_HOME", home.filePath("state"));
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    const QString recovery = home.filePath("state/whirligons/recovery.wlg");
+
+    struct Child {
+      QProcess process;
+      ~Child() {
+        if (process.state() != QProcess::NotRunning) {
+          process.kill();
+          process.waitForFinished();
+        }
+      }
+    };
+    auto start = [&](Child& p) {
+      p.process.setProcessEnvironment(env);
+      p.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+      p.process.start(WHIRLIGONS_PROGRAM, {});
+      return p.process.waitForStarted(kWait);
+    };
+    // The program's visible windows with a name matching the pattern (bounded wait).
+    auto windows = [](Child& p, const QString& name, int timeoutMs = 3 * kWait) {
+      QDeadlineTimer deadline(timeoutMs);
+      do {
+        const QStringList ids =
+            Run("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                            QString::number(p.process.processId()), "--name", name})
+                .split('\n', Qt::SkipEmptyParts);
+        if (!ids.isEmpty()) return ids;
+        QTest::qWait(100);
+      } while (!deadline.hasExpired() && p.process.state() == QProcess::Running);
+      return QStringList();
+    };
+    auto windowList = [] { return Run("wmctrl", {"-l"}).trimmed().replace('\n', "; "); };
+
+    {
+      Child first;
+      QVERIFY(start(first));
+      const QStringList main = windows(first, "^Whirligons v1\\.14$");
+      QVERIFY2(!main.isEmpty(), qPrintable("the designer did not appear: " + windowList()));
+      Run("xdotool", {"windowactivate", "--sync", main.first(), "mousemove", "--window",
+                      main.first(), QString::number(canvasPoint.x()),
+                      QString::number(canvasPoint.y()), "click", "1"});
+      QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(recovery),
+                                qPrintable("no recovery copy " + recovery + " after a change"),
+                                3 * kWait);
+      first.process.kill();  // SIGKILL: no clean exit
+      QVERIFY(first.process.waitForFinished(kWait));
+    }
+    Child second;
+    QVERIFY(start(second));
+    const QStringList offer = windows(second, "^Restore unsaved design$");
+    QVERIFY2(!offer.isEmpty(),
+             qPrintable("no \"Restore unsaved design\" question after the kill; windows: " +
+                        windowList()));
+    Run("xdotool", {"windowactivate", "--sync", offer.first(), "key", "y"});
+    const QStringList restored = windows(second, "^\\*.*Whirligons v1\\.14$");
+    QVERIFY2(!restored.isEmpty(),
+             qPrintable("after Yes the designer's caption shows no unsaved mark; windows: " +
+                        windowList()));
+  }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_qtest.moc"
