@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs emf2svg assimp-utils view3dscene
+  openbox xdotool wmctrl x11-utils
   desktop-file-utils shared-mime-info
 )
 

@@ -96,7 +96,9 @@ void RealClick(QWidget* w, QPoint at, int button, const QStringList& held = {}) 
 QString Describe(QWidget* w) {
   if (!w) return "nothing";
   if (auto* e = qobject_cast<wlg::ValidTextWidget*>(w))
-    return QString("entry %1(%2)").arg(QString::fromStdString(e->model().Name())).arg(e->model().Index());
+    return QString("entry %1(%2)")
+        .arg(QString::fromStdString(e->model().Name()))
+        .arg(e->model().Index());
   return QString("%1 \"%2\"").arg(w->metaObject()->className(), w->window()->windowTitle());
 }
 
@@ -145,8 +147,10 @@ class Dialogs : public QObject {
         b->click();
         return {};
       }
-    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
-    else w->close();
+    if (auto* d = qobject_cast<QDialog*>(w))
+      d->reject();
+    else
+      w->close();
     return {};
   }
 
@@ -162,7 +166,9 @@ class Dialogs : public QObject {
       return {};
     };
   }
-  static Answer Cancel() { return [](QWidget* w) { return Dismiss(w); }; }
+  static Answer Cancel() {
+    return [](QWidget* w) { return Dismiss(w); };
+  }
 
  private:
   void Poll() {
@@ -196,7 +202,8 @@ class Dialogs : public QObject {
     h->answered = true;
     busy_ = true;
     QString fault;
-    if (!w->isActiveWindow()) faults_ << QString("\"%1\" never became active").arg(w->windowTitle());
+    if (!w->isActiveWindow())
+      faults_ << QString("\"%1\" never became active").arg(w->windowTitle());
     if (answers_.empty()) {
       fault = QString("unexpected dialog [%1]").arg(w->windowTitle());
       Dismiss(w);
@@ -346,18 +353,21 @@ class DesktopTest : public QObject {
     QVERIFY(before != "8");
 
     d.dialogs.Expect(Dialogs::Press(QMessageBox::Cancel, "Cancel"));
-    QVERIFY2(TypeInto(sides, "8"), qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    QVERIFY2(TypeInto(sides, "8"),
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
     Key(Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() >= 1, kWait);
     Settle();
-    QVERIFY2(d.dialogs.count() == 1 && d.dialogs.at(0).title == "Just checking",
-             qPrintable("Enter in \"No. sides of inner polygon\" should ask once: " + d.dialogs.Log()));
+    QVERIFY2(
+        d.dialogs.count() == 1 && d.dialogs.at(0).title == "Just checking",
+        qPrintable("Enter in \"No. sides of inner polygon\" should ask once: " + d.dialogs.Log()));
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
     QCOMPARE(d.program().tess.TessCount, placed);
     QVERIFY2(d.model().PlacedCount == ranks, "Cancel cleared rank points of the tile");
     QCOMPARE(QString::fromStdString(d.designer().vs("vsPoly", 0).Value()), before);
     QVERIFY2(sides->text() == before,
-             qPrintable(QString("after Cancel the box shows %1, not its previous %2").arg(sides->text(), before)));
+             qPrintable(QString("after Cancel the box shows %1, not its previous %2")
+                            .arg(sides->text(), before)));
   }
 
   // Going to another window and back with text typed in an entry commits
@@ -371,7 +381,8 @@ class DesktopTest : public QObject {
     auto* colours = d.DesignerEntry("vsNCols", 0);
     const std::string committed = d.designer().vs("vsNCols", 0).Value();
     QVERIFY(committed != "5");
-    QVERIFY2(TypeInto(colours, "5"), qPrintable("focus went to " + Describe(QApplication::focusWidget())));
+    QVERIFY2(TypeInto(colours, "5"),
+             qPrintable("focus went to " + Describe(QApplication::focusWidget())));
 
     QVERIFY2(Activate(d.tessellatorWindow()), "the tessellator did not become active");
     QVERIFY2(Activate(d.designerWindow()), "the designer did not become active again");
@@ -445,7 +456,8 @@ class DesktopTest : public QObject {
     const QPointF predicted = centre + (v1 - centre) * k;
     for (int i = 1; i <= n; ++i) {
       const QPointF o(old.InnerVertices[i].x, old.InnerVertices[i].y);
-      QVERIFY2(QLineF(o, predicted).length() > 20, "the new vertex should be far from the old ones");
+      QVERIFY2(QLineF(o, predicted).length() > 20,
+               "the new vertex should be far from the old ones");
     }
 
     const QString typed = QString::number(newSize);
@@ -454,17 +466,26 @@ class DesktopTest : public QObject {
     const QPoint click = (predicted + QPointF(4, 4)).toPoint();  // within snap reach
     QTest::mouseClick(d.TileCanvas(0), Qt::LeftButton, {}, click);
 
-    QVERIFY2(d.designer().vs("vsPolySmall", 0).Value() == typed.toStdString(),
-             qPrintable(QString("the canvas click did not commit the typed size: vsPolySmall(0) is %1, typed %2")
-                            .arg(QString::fromStdString(d.designer().vs("vsPolySmall", 0).Value()), typed)));
+    QVERIFY2(
+        d.designer().vs("vsPolySmall", 0).Value() == typed.toStdString(),
+        qPrintable(
+            QString(
+                "the canvas click did not commit the typed size: vsPolySmall(0) is %1, typed %2")
+                .arg(QString::fromStdString(d.designer().vs("vsPolySmall", 0).Value()), typed)));
     QCOMPARE(d.model().PlacedCount[0], 1);
     const QPointF point(d.model().X[0][0], d.model().Y[0][0]);
     const wlg::FPoint now = d.model().poly.InnerVertices[1];
-    QVERIFY2(QLineF(point, QPointF(now.x, now.y)).length() < 0.01,
-             qPrintable(QString("the click at (%1, %2) placed (%3, %4), not on the new vertex (%5, %6)")
-                            .arg(click.x()).arg(click.y()).arg(point.x()).arg(point.y())
-                            .arg(now.x).arg(now.y)));
-    QVERIFY2(QLineF(point, predicted).length() < 1.5, "the new inner polygon is not where it was expected");
+    QVERIFY2(
+        QLineF(point, QPointF(now.x, now.y)).length() < 0.01,
+        qPrintable(QString("the click at (%1, %2) placed (%3, %4), not on the new vertex (%5, %6)")
+                       .arg(click.x())
+                       .arg(click.y())
+                       .arg(point.x())
+                       .arg(point.y())
+                       .arg(now.x)
+                       .arg(now.y)));
+    QVERIFY2(QLineF(point, predicted).length() < 1.5,
+             "the new inner polygon is not where it was expected");
     QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
   }
 
@@ -473,8 +494,10 @@ class DesktopTest : public QObject {
   void tessellatorDialogStaysWithTheTessellator_data() {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QString>("item");
-    QTest::newRow("File > Save .wlg") << "&File" << "&Save .wlg";
-    QTest::newRow("Edit > Select Snap Radius") << "&Edit" << "Select Snap &Radius";
+    QTest::newRow("File > Save .wlg") << "&File"
+                                      << "&Save .wlg";
+    QTest::newRow("Edit > Select Snap Radius") << "&Edit"
+                                               << "Select Snap &Radius";
   }
   void tessellatorDialogStaysWithTheTessellator() {
     QFETCH(QString, menu);
@@ -531,8 +554,9 @@ class DesktopTest : public QObject {
       for (qsizetype i = 0; i < items.size(); ++i)
         if (items[i]->text() == "&Undo") undo = i;
       QVERIFY(undo >= 0);
-      QVERIFY2(undo + 1 < items.size() && items[undo + 1]->text() == "&Redo",
-               qPrintable(w->windowTitle() + ": no \"&Redo\" right after \"&Undo\" in the Edit menu"));
+      QVERIFY2(
+          undo + 1 < items.size() && items[undo + 1]->text() == "&Redo",
+          qPrintable(w->windowTitle() + ": no \"&Redo\" right after \"&Undo\" in the Edit menu"));
       const QList<QKeySequence> keys = items[undo + 1]->shortcuts();
       QVERIFY2(keys.contains(QKeySequence("Ctrl+Shift+Z")) && keys.contains(QKeySequence("Ctrl+Y")),
                qPrintable(w->windowTitle() + ": Redo lacks Ctrl+Shift+Z or Ctrl+Y"));
@@ -559,7 +583,10 @@ class DesktopTest : public QObject {
       Key(s.key, s.mods);
       QVERIFY2(m.PlacedCount[0] == s.points,
                qPrintable(QString("after %1 the rank has %2 point(s), expected %3")
-                              .arg(s.name).arg(m.PlacedCount[0]).arg(s.points) + keysTo));
+                              .arg(s.name)
+                              .arg(m.PlacedCount[0])
+                              .arg(s.points) +
+                          keysTo));
     }
     QCOMPARE(QPointF(m.X[0][0], m.Y[0][0]), QPointF(a));
     QCOMPARE(QPointF(m.X[0][1], m.Y[0][1]), QPointF(b));
@@ -596,14 +623,16 @@ class DesktopTest : public QObject {
                                  d.dialogs.Log())));
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
     Settle();
-    QVERIFY2(designer->isVisible() && !d.program().AppClosing, "Cancel did not keep the window open");
+    QVERIFY2(designer->isVisible() && !d.program().AppClosing,
+             "Cancel did not keep the window open");
     QCOMPARE(d.designer().vs("vsNCols", 0).Value(), std::string("5"));
     QCOMPARE(designer->windowTitle(), "*" + name + " - " + kDesignerTitle);
 
     d.dialogs.Expect(Dialogs::Press(QMessageBox::Discard, "Discard"));
     close();
     QTRY_VERIFY_WITH_TIMEOUT(!designer->isVisible(), kWait);
-    QVERIFY2(d.dialogs.count() == 2 && d.dialogs.at(1).text == question, qPrintable(d.dialogs.Log()));
+    QVERIFY2(d.dialogs.count() == 2 && d.dialogs.at(1).text == question,
+             qPrintable(d.dialogs.Log()));
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
     QVERIFY(d.program().AppClosing);
   }
@@ -697,9 +726,9 @@ class DesktopTest : public QObject {
       QVERIFY(start(first));
       const QStringList main = windows(first, "^Whirligons v1\\.14$");
       QVERIFY2(!main.isEmpty(), qPrintable("the designer did not appear: " + windowList()));
-      Run("xdotool", {"windowactivate", "--sync", main.first(), "mousemove", "--window",
-                      main.first(), QString::number(canvasPoint.x()),
-                      QString::number(canvasPoint.y()), "click", "1"});
+      Run("xdotool",
+          {"windowactivate", "--sync", main.first(), "mousemove", "--window", main.first(),
+           QString::number(canvasPoint.x()), QString::number(canvasPoint.y()), "click", "1"});
       QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(recovery),
                                 qPrintable("no recovery copy " + recovery + " after a change"),
                                 3 * kWait);
