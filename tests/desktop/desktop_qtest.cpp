@@ -251,7 +251,8 @@ class Desktop {
     // Opening a pattern may show the tessellator too; let the window
     // manager map and focus whatever appeared before the test acts.
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible()) QTest::qWaitForWindowExposed(w, kWait);
+      if (w->isVisible() && !QTest::qWaitForWindowExposed(w, kWait))
+        qWarning("\"%s\" was not shown on the screen", qPrintable(w->windowTitle()));
     Settle();
   }
   ~Desktop() {
