@@ -9,6 +9,7 @@
 
 namespace wlg {
 
+// A press or release names one button; a move gives the sum of those held.
 enum class MouseButton { None = 0, Left = 1, Right = 2, Middle = 4 };
 // Shift state bits as the handlers test them.
 enum ShiftState : int { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
@@ -34,6 +35,8 @@ class PictureBox : public Control {
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseDown;
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseMove;
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseUp;
+  // A left double-click; without a handler its second press is a plain press.
+  std::function<void(int index)> onDblClick;
 
  private:
   CursorShape cursor_ = CursorShape::Arrow;

@@ -97,7 +97,23 @@ double ValidText::Number() const { return Val(value_); }
 
 int ValidText::Integer() const { return static_cast<int>(RoundHalfEven(Number())); }
 
+namespace {
+// Holds a flag for the length of a scope, also when a handler throws.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+}  // namespace
+
 void ValidText::CommitEnter(const std::string& typed) {
+  if (committing_) return;
+  FlagScope busy(committing_);
   value_ = ErrorCheck(typed, ValDefault, ValMin, ValMax);
   Refresh();
   context_.undoFromSnapshot = false;
@@ -105,6 +121,7 @@ void ValidText::CommitEnter(const std::string& typed) {
 }
 
 void ValidText::CommitFocusLoss(const std::string& typed) {
+  if (committing_) return;
   SetValue(typed);
   CommitEnter(value_);
 }

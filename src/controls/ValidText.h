@@ -50,10 +50,13 @@ class ValidText : public Control {
   // Nearest integer, halves to even.
   int Integer() const;
 
-  // The user pressed Enter with 'typed' in the box.
+  // The user pressed Enter with 'typed' in the box. A commit arriving while
+  // this box's Changed handler still runs (its question took the focus, say)
+  // is dropped: one user commit raises Changed once.
   void CommitEnter(const std::string& typed);
   // Focus left the box with 'typed' in it.
   void CommitFocusLoss(const std::string& typed);
+  bool Committing() const { return committing_; }
 
   std::string ValMin = "1";
   std::string ValMax = "100";
@@ -76,6 +79,7 @@ class ValidText : public Control {
 
   EntryContext& context_;
   std::string value_;
+  bool committing_ = false;
 };
 
 }  // namespace wlg

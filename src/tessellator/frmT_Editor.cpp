@@ -141,7 +141,12 @@ void frmT::Wire() {
   for (const char* name : {"mnuShearWrap", "mnuHelp"}) Menu(name).SetEnabled(false);
 
   auto& picFill = Get<PictureBox>("picFill");
-  picFill.onMouseDown = [this](int, MouseButton, int shift, float, float) { picFill_MouseDown(shift); };
+  // A middle click or a double-click asks for the colour as Alt-click does,
+  // for desktops whose window manager keeps Alt-clicks for itself.
+  picFill.onMouseDown = [this](int, MouseButton b, int shift, float, float) {
+    picFill_MouseDown(b == MouseButton::Middle ? shift | AltKey : shift);
+  };
+  picFill.onDblClick = [this](int) { picFill_MouseDown(AltKey); };
   auto& pic = picT();
   pic.onMouseDown = [this](int, MouseButton b, int s, float x, float y) { picT_MouseDown(b, s, x, y); };
   pic.onMouseMove = [this](int, MouseButton b, int s, float x, float y) { picT_MouseMove(b, s, x, y); };

@@ -21,7 +21,11 @@ void frmT::picT_MouseDown(MouseButton button, int shift, float px, float py) {
   }
   for (int i = 0; i <= t.TessCount && i < TessCapacity; ++i) t.TessItems[i].Selected = false;
 
-  if (!(shift & AltKey) || button != MouseButton::Left) {
+  // The middle button paints as Alt+left does: window managers that move
+  // windows by Alt-drag never pass an Alt-click on.
+  const bool paint =
+      button == MouseButton::Middle || ((shift & AltKey) && button == MouseButton::Left);
+  if (!paint) {
     int hit = 0;
     for (int i = 1; i <= t.TessCount; ++i) {
       const float d = std::fabs(t.TessItems[i].X - w.x) + std::fabs(t.TessItems[i].Y - w.y);

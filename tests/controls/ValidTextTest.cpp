@@ -105,6 +105,31 @@ TEST_F(ValidTextTest, UserCommitsRaiseChangedAndValuesFromCodeRecordSilently) {
   EXPECT_EQ(box.UndoLevel, level + 2);
 }
 
+// A handler's question takes the focus from the box, and more keys may come
+// while it is open: none of that commits again until the handler is done.
+TEST_F(ValidTextTest, ACommitWhileItsOwnHandlerRunsIsDropped) {
+  int calls = 0;
+  box.Changed = [&](int) {
+    if (++calls != 1) return;
+    box.CommitFocusLoss("9");
+    box.CommitEnter("8");
+  };
+  box.CommitEnter("5");
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(box.Value(), "5");
+  box.CommitEnter("6");
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(box.Value(), "6");
+
+  // A handler that fails leaves the box taking commits.
+  box.Changed = [](int) { throw std::runtime_error("no answer"); };
+  EXPECT_THROW(box.CommitEnter("4"), std::runtime_error);
+  box.Changed = [&](int) { ++calls; };
+  box.CommitFocusLoss("3");
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(box.Value(), "3");
+}
+
 TEST_F(ValidTextTest, TheHistoryKeepsTheLastTwentyCommitsWithIncreasingStamps) {
   double previous = 0;
   for (int v = 30; v < 55; ++v) box.CommitEnter(std::to_string(v));

@@ -261,6 +261,53 @@ TEST_F(Tessellator, AltClickRecoloursOnePolygonUntilTheListsAreFull) {
   EXPECT_EQ(Item(MaxTessItems).X, MaxTessItems);
 }
 
+// Window managers that move windows by Alt-drag swallow Alt-clicks, so the
+// middle button does what Alt+left does, on the canvas and on the swatch.
+TEST_F(Tessellator, MiddleClickPaintsAndChoosesTheColourLikeAltClick) {
+  SquareRank();
+  Click(300, 300);
+  auto& ov = h.model().overrides;
+  struct Gesture {
+    const char* name;
+    MouseButton button;
+    int shift;
+    bool fills;  // flood fill (paint only) rather than a kept recolour
+  };
+  const Gesture gestures[] = {{"Alt+left", MouseButton::Left, AltKey, false},
+                              {"middle", MouseButton::Middle, 0, false},
+                              {"Shift+middle", MouseButton::Middle, ShiftKey, false},
+                              {"Ctrl+Alt+left", MouseButton::Left, CtrlKey | AltKey, true},
+                              {"Ctrl+middle", MouseButton::Middle, CtrlKey, true}};
+  const Colour swatch = Rgb(3, 141, 59);
+  t.Get<PictureBox>("picFill").SetBackColour(swatch);
+  t.Entry("vsFillColour").SetValue("4");
+  for (const Gesture& g : gestures) {
+    ov.OverrideCount = 0;
+    t.UpdateTess();
+    Click(300, 300, g.shift, g.button);
+    EXPECT_EQ(Count(), 1) << g.name;
+    EXPECT_EQ(ov.OverrideCount, g.fills ? 0 : 1) << g.name;
+    if (!g.fills) {
+      EXPECT_EQ(ov.entries[0].colour, 4) << g.name;
+    }
+    EXPECT_EQ(CountColour(pic().canvas.Image(), swatch) > 0, g.fills) << g.name;
+  }
+
+  PictureBox& picFill = t.Get<PictureBox>("picFill");
+  picFill.onMouseDown(0, MouseButton::Left, 0, 5, 5);  // a plain click asks nothing
+  EXPECT_TRUE(h.prompts.log.empty());
+  const Colour chosen[] = {Rgb(10, 20, 30), Rgb(40, 50, 60), Rgb(70, 80, 90)};
+  for (Colour c : chosen) h.prompts.Colour_(c);
+  picFill.onMouseDown(0, MouseButton::Left, AltKey, 5, 5);
+  EXPECT_EQ(h.model().CustomColours[4], chosen[0]);
+  picFill.onMouseDown(0, MouseButton::Middle, 0, 5, 5);
+  EXPECT_EQ(h.model().CustomColours[4], chosen[1]);
+  picFill.onDblClick(0);
+  EXPECT_EQ(h.model().CustomColours[4], chosen[2]);
+  EXPECT_EQ(picFill.BackColour(), chosen[2]);
+  EXPECT_EQ(h.prompts.log.size(), 3u);
+}
+
 TEST_F(Tessellator, VectorExportsHoldOnePathPerFigureOfEveryTile) {
   SquareRank();
   Click(300, 300);

@@ -1,11 +1,14 @@
 #include "controls/qt/Bindings.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <map>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
+#include <map>
 
 #include "controls/Form.h"
 #include "platform/ImageCanvas.h"
@@ -29,6 +32,53 @@ void ApplyColours(QWidget* w, const Control& model, const Colour* fore) {
 
 // --- ValidTextWidget
 
+namespace {
+
+// Whether the key is the shortcut of one of the window's commands (menu
+// items): those belong to the window, so Ctrl+Z in a box is the program's
+// Undo and not the box's own text undo.
+bool IsWindowShortcut(const QWidget* w, const QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_unknown:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+      return false;
+    default:
+      break;
+  }
+  const QKeySequence typed(QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())));
+  const QWidget* window = w->window();
+  QList<QAction*> actions = window->findChildren<QAction*>();
+  actions += window->actions();
+  for (const QAction* a : actions)
+    for (const QKeySequence& s : a->shortcuts())
+      if (s.matches(typed) == QKeySequence::ExactMatch) return true;
+  return false;
+}
+
+// Notes whether a modal dialog opened while it is alive.
+class ModalWatch : public QObject {
+ public:
+  ModalWatch() { qApp->installEventFilter(this); }
+  ~ModalWatch() override { qApp->removeEventFilter(this); }
+  bool seen = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::WindowBlocked) seen = true;
+    if (e->type() == QEvent::Show) {
+      auto* w = qobject_cast<QWidget*>(watched);
+      if (w && w->isWindow() && w->isModal()) seen = true;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 ValidTextWidget::ValidTextWidget(ValidText& model, QWidget* parent)
     : QLineEdit(parent), model_(model) {
   model_.onRefresh = [this] { Sync(); };
@@ -43,12 +93,27 @@ void ValidTextWidget::Sync() {
   ApplyColours(this, model_, model_.hasColours ? &model_.foreColour : nullptr);
 }
 
+bool ValidTextWidget::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride && IsWindowShortcut(this, static_cast<QKeyEvent*>(e))) {
+    // Not taken here, so the window's command gets it.
+    e->ignore();
+    return true;
+  }
+  return QLineEdit::event(e);
+}
+
 void ValidTextWidget::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
     // Consumed: it commits and goes no further (no default button, no beep).
     e->accept();
     model_.CommitEnter(text().toStdString());
     selectAll();
+    return;
+  }
+  // A window command's key that did not run (its item is disabled) is not
+  // the box's either.
+  if (IsWindowShortcut(this, e)) {
+    e->ignore();
     return;
   }
   QLineEdit::keyPressEvent(e);
@@ -61,9 +126,27 @@ void ValidTextWidget::focusInEvent(QFocusEvent* e) {
 
 void ValidTextWidget::focusOutEvent(QFocusEvent* e) {
   QLineEdit::focusOutEvent(e);
-  // A menu or a popup taking focus for a moment is not the user leaving the box.
-  if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::MenuBarFocusReason) return;
+  // Only focus moving to another control commits. A dialog opening (the
+  // commit's own question among them), a popup or menu, or the window or the
+  // program losing activation leave the box as it is.
+  switch (e->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return;
+    default:
+      break;
+  }
+  // The control taking the focus; a click on a canvas is delivered after
+  // this commit, so it sees the committed shape.
+  QPointer<CanvasWidget> clicked = e->reason() == Qt::MouseFocusReason
+                                       ? qobject_cast<CanvasWidget*>(QApplication::focusWidget())
+                                       : nullptr;
+  ModalWatch watch;
   model_.CommitFocusLoss(text().toStdString());
+  // The commit asked a question: the user answered it rather than went on
+  // with the click, so the canvas drops that click.
+  if (watch.seen && clicked) clicked->DropPendingPress();
 }
 
 // --- CheckBoxWidget
@@ -146,6 +229,9 @@ void ScrollBarWidget::Sync() {
 
 CanvasWidget::CanvasWidget(PictureBox& model, QWidget* parent) : QWidget(parent), model_(model) {
   setMouseTracking(true);
+  // A click takes the focus, so an entry being typed into commits before
+  // the click acts.
+  setFocusPolicy(Qt::ClickFocus);
   setFixedSize(model_.canvas.Width(), model_.canvas.Height());
   model_.onRefresh = [this] {
     setCursor(model_.Cursor() == CursorShape::Cross ? Qt::CrossCursor : Qt::ArrowCursor);
@@ -171,11 +257,14 @@ MouseButton ButtonOf(Qt::MouseButton b) {
     default: return MouseButton::None;
   }
 }
+// The buttons held during a move, as the sum of their values: with two held
+// it is neither of them alone, so no handler takes it for a left drag.
 MouseButton ButtonsOf(Qt::MouseButtons b) {
-  if (b & Qt::LeftButton) return MouseButton::Left;
-  if (b & Qt::RightButton) return MouseButton::Right;
-  if (b & Qt::MiddleButton) return MouseButton::Middle;
-  return MouseButton::None;
+  int sum = 0;
+  if (b & Qt::LeftButton) sum |= static_cast<int>(MouseButton::Left);
+  if (b & Qt::RightButton) sum |= static_cast<int>(MouseButton::Right);
+  if (b & Qt::MiddleButton) sum |= static_cast<int>(MouseButton::Middle);
+  return static_cast<MouseButton>(sum);
 }
 int ShiftOf(Qt::KeyboardModifiers m) {
   int s = 0;
@@ -186,32 +275,63 @@ int ShiftOf(Qt::KeyboardModifiers m) {
 }
 }  // namespace
 
+void CanvasWidget::DropPendingPress() {
+  dropPress_ = true;
+  // Only the press being delivered now: gone once this event is handled.
+  QTimer::singleShot(0, this, [this] { dropPress_ = false; });
+}
+
 void CanvasWidget::mousePressEvent(QMouseEvent* e) {
+  swallowing_ = dropPress_;
+  dropPress_ = false;
+  if (swallowing_) return;
   if (model_.onMouseDown)
     model_.onMouseDown(model_.Index(), ButtonOf(e->button()), ShiftOf(e->modifiers()),
                        static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
+  if (swallowing_) {
+    if (e->buttons() != Qt::NoButton) return;
+    swallowing_ = false;
+  }
   if (model_.onMouseMove)
     model_.onMouseMove(model_.Index(), ButtonsOf(e->buttons()), ShiftOf(e->modifiers()),
                        static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
+  if (swallowing_) {
+    swallowing_ = e->buttons() != Qt::NoButton;
+    return;
+  }
   if (model_.onMouseUp)
     model_.onMouseUp(model_.Index(), ButtonOf(e->button()), ShiftOf(e->modifiers()),
                      static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
 }
 
+void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (model_.onDblClick && e->button() == Qt::LeftButton) {
+    model_.onDblClick(model_.Index());
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(e);  // a second press
+}
+
 // --- menus and captions
 
 QAction* MakeAction(MenuItem& model, QObject* parent) {
-  auto* a = new QAction(QString::fromStdString(model.Caption()), parent);
-  if (!model.Shortcut().empty()) a->setShortcut(QKeySequence(QString::fromStdString(model.Shortcut())));
-  if (model.Separator()) a->setSeparator(true);
+  auto* a = new QAction(parent);
+  if (!model.Shortcut().empty()) {
+    a->setShortcut(QKeySequence(QString::fromStdString(model.Shortcut())));
+    // Anywhere in the window, whichever control has the focus.
+    a->setShortcutContext(Qt::WindowShortcut);
+    if (auto* window = qobject_cast<QWidget*>(parent)) window->addAction(a);
+  }
   auto sync = [a, &model] {
-    a->setText(QString::fromStdString(model.Caption()));
+    // A separator is a line: styles would draw a caption beside it.
+    a->setSeparator(model.Separator());
+    a->setText(model.Separator() ? QString() : QString::fromStdString(model.Caption()));
     a->setCheckable(model.Checkable());
     a->setChecked(model.Checked());
     a->setEnabled(model.Enabled());

@@ -25,6 +25,7 @@ class ValidTextWidget : public QLineEdit {
   void Sync();
 
  protected:
+  bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
@@ -87,15 +88,21 @@ class CanvasWidget : public QWidget {
   CanvasWidget(PictureBox& model, QWidget* parent = nullptr);
   PictureBox& model() { return model_; }
   QSize sizeHint() const override;
+  // The press now on its way here is not passed on, nor the moves and the
+  // release of its button.
+  void DropPendingPress();
 
  protected:
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
   PictureBox& model_;
+  bool dropPress_ = false;
+  bool swallowing_ = false;
 };
 
 QAction* MakeAction(MenuItem& model, QObject* parent);
