@@ -26,7 +26,8 @@ const std::vector<EntrySpec>& EntryTable() {
       {Window::Tessellator, "vtX", "-4000", "4000", "0", "0", "X-position"},
       {Window::Tessellator, "vtY", "-4000", "4000", "0", "0", "Y-position"},
       // CustomColours has 16 entries, so the fill index stops at 15.
-      {Window::Tessellator, "vsFillColour", "1", "15", "1", "1", "Fill colour used with Alt Click (or middle click)"},
+      {Window::Tessellator, "vsFillColour", "1", "15", "1", "1",
+       "Fill colour used with Alt Click (or middle click)"},
       {Window::Tessellator, "vsZoom", "0.2", "100", "1", "1", "Zoom (0.2-->10)"},
       {Window::Tessellator, "vsTBackground", "0", "15", "7", "7", "Background Colour"},
       {Window::View3D, "vsScale3D", "0.1", "10", "1", "1", "Scale for 3D shape"},

@@ -56,7 +56,6 @@ class ValidText : public Control {
   void CommitEnter(const std::string& typed);
   // Focus left the box with 'typed' in it.
   void CommitFocusLoss(const std::string& typed);
-  bool Committing() const { return committing_; }
 
   std::string ValMin = "1";
   std::string ValMax = "100";

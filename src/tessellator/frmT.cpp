@@ -37,7 +37,8 @@ void frmT::CreateControls() {
   entry("vsZoom");
   entry("vsTBackground");
 
-  Add<PictureBox>("picFill", 0, 24, 24).SetToolTip("Alt click to change colour (or middle or double click)");
+  Add<PictureBox>("picFill", 0, 24, 24)
+      .SetToolTip("Alt click to change colour (or middle or double click)");
   for (int i = 0; i < TileCount; ++i) {
     auto& o = Add<OptionButton>("optWhichOne", i, "T " + std::to_string(i + 1), &whichOne_);
     o.SetToolTip("Use Shape " + std::to_string(i + 1));

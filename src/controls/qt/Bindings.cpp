@@ -49,7 +49,8 @@ bool IsWindowShortcut(const QWidget* w, const QKeyEvent* e) {
     default:
       break;
   }
-  const QKeySequence typed(QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())));
+  const QKeySequence typed(
+      QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())));
   const QWidget* window = w->window();
   QList<QAction*> actions = window->findChildren<QAction*>();
   actions += window->actions();

@@ -150,10 +150,10 @@ class EntryFocusTest : public QObject {
     const struct {
       Qt::FocusReason reason;
       bool commits;
-    } cases[] = {{Qt::TabFocusReason, true},           {Qt::BacktabFocusReason, true},
-                 {Qt::MouseFocusReason, true},         {Qt::ShortcutFocusReason, true},
-                 {Qt::OtherFocusReason, true},         {Qt::ActiveWindowFocusReason, false},
-                 {Qt::PopupFocusReason, false},        {Qt::MenuBarFocusReason, false}};
+    } cases[] = {{Qt::TabFocusReason, true},    {Qt::BacktabFocusReason, true},
+                 {Qt::MouseFocusReason, true},  {Qt::ShortcutFocusReason, true},
+                 {Qt::OtherFocusReason, true},  {Qt::ActiveWindowFocusReason, false},
+                 {Qt::PopupFocusReason, false}, {Qt::MenuBarFocusReason, false}};
     for (const auto& c : cases) {
       wlg::EntryContext context;
       wlg::ValidText box("vtTest", 0, context);
@@ -268,8 +268,8 @@ class EntryFocusTest : public QObject {
     Rig r;
     wlg::View3DWindow view3D{r.windows.view3D, r.program};
     wlg::SphereWrapWindow sphere{r.windows.sphereWrap, r.program};
-    for (QMainWindow* w : std::initializer_list<QMainWindow*>{&r.designer, &r.tessellator, &view3D,
-                                                              &sphere}) {
+    for (QMainWindow* w :
+         std::initializer_list<QMainWindow*>{&r.designer, &r.tessellator, &view3D, &sphere}) {
       int separators = 0;
       for (QMenu* menu : w->menuBar()->findChildren<QMenu*>())
         for (QAction* a : menu->actions()) {
