@@ -13,6 +13,7 @@ frmS::frmS(Program& program, SettingsStore& settings)
   WireHandlers();
   WirePointerHandlers();
   WireFileHandlers();
+  WireUndoHandlers();
   WireHelpHandlers();
   WireRecentFiles();
   p_.persisted.Register({2, this, KeyStyle::NameAndIndex, {"vs", "chk"}});

@@ -100,11 +100,7 @@ class frmS : public Form, public TileSettings {
                                   const std::array<float, MaxRankPoints>& y, int count, int k);
   // ---- end of pointer editing
 
-  // ---- pattern files and undo (frmS_File.cpp)
-  void mnuFileSave_Click();
-  // Opens the file chosen in the dialog, or CommandLineFile() while
-  // CommandLineLoad is set.
-  void mnuFileLoad_Click();
+  // ---- undo (frmS_Undo.cpp)
   // Takes the design snapshot just before a pointer or clearing edit.
   void SetUndo();
   // Restores the snapshot when it holds the latest edit, otherwise reverts
@@ -113,6 +109,13 @@ class frmS : public Form, public TileSettings {
   // The design snapshot, in the pattern file's line formats.
   std::vector<std::string> UndoLines;
   int UndoLineCount() const { return static_cast<int>(UndoLines.size()); }
+  // ---- end of undo
+
+  // ---- pattern files (frmS_File.cpp)
+  void mnuFileSave_Click();
+  // Opens the file chosen in the dialog, or CommandLineFile() while
+  // CommandLineLoad is set.
+  void mnuFileLoad_Click();
   // Where the last load stopped (line 0: the file could not be read); empty
   // after a load that succeeded. The exporter reports it.
   struct LoadError {
@@ -137,7 +140,7 @@ class frmS : public Form, public TileSettings {
   std::optional<LoadError> lastLoadError_;
 
  public:
-  // ---- end of pattern files and undo
+  // ---- end of pattern files
 
   // Redraw of the current tile and everything that depends on it.
   void DrawPolygon();
@@ -208,6 +211,7 @@ class frmS : public Form, public TileSettings {
   void WireHandlers();         // frmS_Panel.cpp
   void WirePointerHandlers();  // frmS_Pointer.cpp
   void WireFileHandlers();     // frmS_File.cpp
+  void WireUndoHandlers();     // frmS_Undo.cpp
   void WireHelpHandlers();     // frmS_Help.cpp
   void CreateRecentFileItems();  // frmS_Recent.cpp
   void WireRecentFiles();
