@@ -104,6 +104,7 @@ void frmS::CreateMenus() {
   dis.SetCheckable(true);
   dis.SetEnabled(false);
   item("&Edit", "mnuEditUndo", "&Undo", "Ctrl+Z").SetEnabled(false);
+  item("&Edit", "mnuEditRedo", "&Redo", RedoShortcut).SetEnabled(false);
 
   item("&Tessellator", "mnuTessellator", "&Tessellator").SetEnabled(false);
 
