@@ -5,6 +5,7 @@
 #include <QImage>
 #include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include "document/PatternFile.h"
 #include "document/UnDoModule.h"
@@ -124,34 +125,38 @@ TEST_F(Undo, TwoPointsAreTakenBackOneByOneAndRedoneInOrder) {
 TEST_F(Undo, EditsOfEveryWindowAreTakenBackInReverseTimeOrderAndRedoneForwards) {
   h.tess.Show();
   ValidText& zoom = h.tess.Entry("vsZoom");
+  ValidText& x = h.tess.Entry("vtX");
   PointClick(100, 100);
+  x.CommitEnter("30");
   zoom.CommitEnter("0.5");
-  TileClick(300, 300);  // also loads the editor's boxes, which is no edit of its own
+  TileClick(300, 300);  // at world x 200 (zoom 0.5); loading the editor is no edit of its own
   big.CommitEnter("5");
 
   struct State {
     int points;
+    const char* x;
     const char* zoom;
     int tiles;
     const char* big;
   };
-  const State states[] = {{0, "1", 0, "4"},
-                          {1, "1", 0, "4"},
-                          {1, "0.5", 0, "4"},
-                          {1, "0.5", 1, "4"},
-                          {1, "0.5", 1, "5"}};
+  const State states[] = {{0, "0", "1", 0, "4"},     {1, "0", "1", 0, "4"},
+                          {1, "30", "1", 0, "4"},    {1, "30", "0.5", 0, "4"},
+                          {1, "400", "0.5", 1, "4"}, {1, "400", "0.5", 1, "5"}};
+  const int last = static_cast<int>(std::size(states)) - 1;
   auto check = [&](int k, const char* when) {
     SCOPED_TRACE(::testing::Message() << when << " state " << k);
     EXPECT_EQ(m.PlacedCount[0], states[k].points);
+    EXPECT_EQ(x.Value(), states[k].x);
     EXPECT_EQ(zoom.Value(), states[k].zoom);
     EXPECT_EQ(tess.TessCount, states[k].tiles);
     EXPECT_EQ(big.Value(), states[k].big);
   };
-  for (int k = 3; k >= 0; --k) {
+  check(last, "edits");
+  for (int k = last - 1; k >= 0; --k) {
     UndoClick();
     check(k, "undo");
   }
-  for (int k = 1; k <= 4; ++k) {
+  for (int k = 1; k <= last; ++k) {
     RedoClick();
     check(k, "redo");
   }
