@@ -135,10 +135,10 @@ void SolidBuilder::OK3D(int code, bool& ok) {
   const int kindCount = static_cast<int>(kinds.size());
   const int lastSlot = RanksPerTile * kindCount - 1;
 
-  // Faces need closed polygons of three or more points. Construction ranks
-  // never reach a solid, so their two points do no harm.
   // What the checks below change in the tiles is one edit, undone in one step.
   std::optional<EditHistory::CompoundEdit> edit;
+  // Faces need closed polygons of three or more points. Construction ranks
+  // never reach a solid, so their two points do no harm.
   bool flat = false;
   for (int k = 0; k <= lastSlot; ++k)
     if ((m.PointCount[k] == 2 && !designer_.chk("chkT", k).Checked()) ||
