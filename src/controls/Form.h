@@ -59,6 +59,11 @@ class Form {
   // The view, told when the caption or visibility changes.
   std::function<void()> onWindowChanged;
 
+  // Undo or Redo has put an earlier value back into one of this window's
+  // entries: the window updates from it as after a commit, but asks nothing,
+  // since the user accepted that value once.
+  virtual void EntryRestored(ValidText& /*entry*/) {}
+
  private:
   void SetVisible(bool on) {
     if (visible_ == on) return;

@@ -13,6 +13,7 @@ frmS::frmS(Program& program, SettingsStore& settings)
   WireHandlers();
   WirePointerHandlers();
   WireFileHandlers();
+  WireUndoHandlers();
   WireHelpHandlers();
   WireRecentFiles();
   p_.persisted.Register({2, this, KeyStyle::NameAndIndex, {"vs", "chk"}});
@@ -103,6 +104,7 @@ void frmS::CreateMenus() {
   dis.SetCheckable(true);
   dis.SetEnabled(false);
   item("&Edit", "mnuEditUndo", "&Undo", "Ctrl+Z").SetEnabled(false);
+  item("&Edit", "mnuEditRedo", "&Redo", RedoShortcut).SetEnabled(false);
 
   item("&Tessellator", "mnuTessellator", "&Tessellator").SetEnabled(false);
 

@@ -10,6 +10,7 @@
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
 #include "designer/TileRenderer.h"
+#include "document/EditHistory.h"
 #include "platform/SettingsStore.h"
 #include "shell/RegMod.h"
 
@@ -21,6 +22,9 @@ class frmS : public Form, public TileSettings {
   // size whatever the window or screen does.
   static constexpr int TileCanvasSize = 480;
   static constexpr const char* Version = "1.14";
+  // Redo's key in the designer and the tessellator (Ctrl+Y wants a second
+  // shortcut per menu item, which the menu views do not offer yet).
+  static constexpr const char* RedoShortcut = "Ctrl+Shift+Z";
 
   frmS(Program& program, SettingsStore& settings);
 
@@ -100,19 +104,26 @@ class frmS : public Form, public TileSettings {
                                   const std::array<float, MaxRankPoints>& y, int count, int k);
   // ---- end of pointer editing
 
-  // ---- pattern files and undo (frmS_File.cpp)
+  // ---- undo and redo (frmS_Undo.cpp)
+  // Takes the design snapshot just before a pointer or clearing edit.
+  void SetUndo();
+  // Takes back the latest edit of any window: a pointer or clearing edit
+  // (its snapshot), an entry commit or a solid's set-up; then the one before.
+  void UndoIt();
+  // Re-applies what Undo took back, latest first, until a new edit.
+  void RedoIt();
+  // Lines of the latest design snapshot (0 before the first).
+  int UndoLineCount() const { return history_.LatestSnapshotLines(); }
+  EditHistory& history() { return history_; }
+  // A designer entry got an earlier value back: redraw its tile from it.
+  void EntryRestored(ValidText& entry) override;
+  // ---- end of undo and redo
+
+  // ---- pattern files (frmS_File.cpp)
   void mnuFileSave_Click();
   // Opens the file chosen in the dialog, or CommandLineFile() while
   // CommandLineLoad is set.
   void mnuFileLoad_Click();
-  // Takes the design snapshot just before a pointer or clearing edit.
-  void SetUndo();
-  // Restores the snapshot when it holds the latest edit, otherwise reverts
-  // the latest entry-box commit in any window.
-  void UndoIt();
-  // The design snapshot, in the pattern file's line formats.
-  std::vector<std::string> UndoLines;
-  int UndoLineCount() const { return static_cast<int>(UndoLines.size()); }
   // Where the last load stopped (line 0: the file could not be read); empty
   // after a load that succeeded. The exporter reports it.
   struct LoadError {
@@ -137,7 +148,7 @@ class frmS : public Form, public TileSettings {
   std::optional<LoadError> lastLoadError_;
 
  public:
-  // ---- end of pattern files and undo
+  // ---- end of pattern files
 
   // Redraw of the current tile and everything that depends on it.
   void DrawPolygon();
@@ -208,6 +219,9 @@ class frmS : public Form, public TileSettings {
   void WireHandlers();         // frmS_Panel.cpp
   void WirePointerHandlers();  // frmS_Pointer.cpp
   void WireFileHandlers();     // frmS_File.cpp
+  void WireUndoHandlers();     // frmS_Undo.cpp
+  void DesignRestored(bool controls, bool undone);
+  void RedrawTile(int tile);
   void WireHelpHandlers();     // frmS_Help.cpp
   void CreateRecentFileItems();  // frmS_Recent.cpp
   void WireRecentFiles();
@@ -223,6 +237,9 @@ class frmS : public Form, public TileSettings {
   std::string commandLineFile_;
   std::vector<std::string> recentFiles_;
   TileRenderer renderer_{p_, *this};
+  // The windows whose entries the history walks, in the program's order.
+  std::vector<Form*> UndoForms() { return {this, p_.tessellator, p_.view3D, p_.sphereWrap}; }
+  EditHistory history_{p_, [this] { return UndoForms(); }};
   Colour faceColour_ = Palette16[8];
 };
 

@@ -1,4 +1,4 @@
-// The File menu's pattern commands and Undo.
+// The File menu's pattern commands.
 
 #include <ctime>
 #include <memory>
@@ -6,7 +6,6 @@
 #include "controls/Progress.h"
 #include "designer/frmS.h"
 #include "document/PatternFile.h"
-#include "document/UnDoModule.h"
 
 namespace wlg {
 
@@ -29,7 +28,6 @@ void frmS::WireFileHandlers() {
   };
   wire("mnuFileLoad", &frmS::mnuFileLoad_Click);
   wire("mnuFileSave", &frmS::mnuFileSave_Click);
-  wire("mnuEditUndo", &frmS::UndoIt);
 
   openCommandLineFile = [this] { mnuFileLoad_Click(); };
 }
@@ -159,25 +157,6 @@ void frmS::mnuFileLoad_Click() {
   optRank_Click(RanksPerTile * m.CurrentTile);
   progress.ShowProgress(100);
   RememberRecentFile(path);
-}
-
-void frmS::SetUndo() {
-  UndoLines = TakeDesignSnapshot(p_);
-  p_.UndoFromSnapshot() = true;
-}
-
-void frmS::UndoIt() {
-  if (!p_.UndoFromSnapshot()) {
-    UndoLatestEntry({this, p_.tessellator, p_.view3D, p_.sphereWrap});
-    return;
-  }
-  if (UndoLines.empty()) return;
-  RestoreDesignSnapshot(UndoLines, p_);
-  if (updateEdit) updateEdit(p_.tess.EditItem);
-  ShowFillSwatch(p_);
-  p_.processEvents();
-  DrawPolygon();
-  p_.UndoFromSnapshot() = false;
 }
 
 }  // namespace wlg

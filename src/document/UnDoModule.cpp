@@ -7,21 +7,29 @@
 
 namespace wlg {
 
-void UndoLatestEntry(const std::vector<Form*>& forms) {
-  ValidText* candidate = nullptr;
-  double best = 0;
+std::vector<EntryBox> UndoableEntries(const std::vector<Form*>& forms) {
+  std::vector<EntryBox> boxes;
   for (Form* form : forms) {
     if (!form) continue;
     for (const auto& c : form->Controls()) {
       const std::string& name = c->Name();
       if (name.rfind("vt", 0) != 0 && name.rfind("vs", 0) != 0) continue;
-      auto* entry = dynamic_cast<ValidText*>(c.get());
-      if (!entry || entry->UndoLevel <= 0) continue;
-      const double stamp = entry->UndoTime[entry->UndoLevel];
-      if (stamp > best) {
-        best = stamp;
-        candidate = entry;
-      }
+      if (auto* entry = dynamic_cast<ValidText*>(c.get())) boxes.push_back({form, entry});
+    }
+  }
+  return boxes;
+}
+
+void UndoLatestEntry(const std::vector<Form*>& forms) {
+  ValidText* candidate = nullptr;
+  double best = 0;
+  for (const EntryBox& box : UndoableEntries(forms)) {
+    const ValidText& entry = *box.entry;
+    if (entry.UndoLevel <= 0) continue;
+    const double stamp = entry.UndoTime[entry.UndoLevel];
+    if (stamp > best) {
+      best = stamp;
+      candidate = box.entry;
     }
   }
   if (!candidate) return;

@@ -10,10 +10,19 @@
 
 namespace wlg {
 
-// Reverts the most recent entry-box commit among the entries (names starting
-// "vt" or "vs") of the given windows, listed in the program's window order.
-// The greatest stamp wins; a tie keeps the earlier box. No Changed event is
-// raised and nothing is redrawn. Null windows are skipped.
+// An entry box that undo walks, with its window.
+struct EntryBox {
+  Form* form = nullptr;
+  ValidText* entry = nullptr;
+};
+// The entry boxes (names starting "vt" or "vs") of the given windows, listed
+// in the program's window order, each window's in its control order. Null
+// windows are skipped.
+std::vector<EntryBox> UndoableEntries(const std::vector<Form*>& forms);
+
+// Reverts the most recent entry-box commit among the entries of the given
+// windows. The greatest stamp wins; a tie keeps the earlier box. No Changed
+// event is raised and nothing is redrawn.
 void UndoLatestEntry(const std::vector<Form*>& forms);
 
 // The snapshot as text lines in the pattern file's line formats: 64 point

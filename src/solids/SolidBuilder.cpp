@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "designer/frmS.h"
@@ -134,6 +135,8 @@ void SolidBuilder::OK3D(int code, bool& ok) {
   const int kindCount = static_cast<int>(kinds.size());
   const int lastSlot = RanksPerTile * kindCount - 1;
 
+  // What the checks below change in the tiles is one edit, undone in one step.
+  std::optional<EditHistory::CompoundEdit> edit;
   // Faces need closed polygons of three or more points. Construction ranks
   // never reach a solid, so their two points do no harm.
   bool flat = false;
@@ -145,6 +148,7 @@ void SolidBuilder::OK3D(int code, bool& ok) {
     if (p_.prompts.Message(TwoGonTitle, TwoGonQuestion, Buttons::OKCancel, Icon::Question) ==
         Answer::Cancel)
       return;
+    edit.emplace(designer_.history(), designer_);
     // Set from code: the rank handlers must not redraw (and so rebuild) midway.
     const bool was = p_.SuppressEvents;
     p_.SuppressEvents = true;
@@ -180,6 +184,7 @@ void SolidBuilder::OK3D(int code, bool& ok) {
   if (p_.prompts.Message(SetupTitle, SetupQuestion(kinds), Buttons::YesNo, Icon::Question) !=
       Answer::Yes)
     return;
+  if (!edit) edit.emplace(designer_.history(), designer_);
   {
     const bool was = p_.SuppressEvents;
     p_.SuppressEvents = true;

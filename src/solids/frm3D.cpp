@@ -147,6 +147,12 @@ void frm3D::ResizePicture(int width, int height) {
   pic3D().Invalidate();
 }
 
+// The entry handlers here only turn, light and redraw the view; none asks
+// anything, so a restored value takes the same path as a commit.
+void frm3D::EntryRestored(ValidText& entry) {
+  if (entry.Changed) entry.Changed(entry.Index());
+}
+
 void frm3D::CheckAngles() {
   auto wrap = [](float& a) {
     if (a < 0) a = static_cast<float>(a + TwoPi);

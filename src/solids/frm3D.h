@@ -49,6 +49,8 @@ class frm3D : public Form {
   void ShowViewingParameters();
   // Full redraw of the solid from the recorded list.
   void DrawData();
+  // Undo or Redo put a value back: the view redraws from it.
+  void EntryRestored(ValidText& entry) override;
 
   // Timer1; the view's timer calls it every TimerInterval ms while enabled.
   void Tick();

@@ -200,6 +200,12 @@ void frmSphereWrap::chkRotate_Click() { SetTimer(Check("chkRotate").Checked()); 
 
 void frmSphereWrap::HScroll1_Change() { sphere.GetSpeed(HScroll1().Value()); }
 
+// The quality and colour handlers only rebuild the picture, so a restored
+// value takes the same path as a commit.
+void frmSphereWrap::EntryRestored(ValidText& entry) {
+  if (entry.Changed) entry.Changed(entry.Index());
+}
+
 void frmSphereWrap::vtBackSphere_Changed() {
   ApplyWindowColour();
   sphere.SetBackCol(Entry("vtBackSphere").Integer());

@@ -47,6 +47,8 @@ class frmSphereWrap : public Form {
   void Open();
   // The window became the active one.
   void Form_Activate();
+  // Undo or Redo put a value back: the sphere redraws from it.
+  void EntryRestored(ValidText& entry) override;
   // Closing by the user: hides the window and keeps it (false) unless the
   // program is shutting down (true: the window really closes).
   bool Form_QueryUnload();

@@ -71,6 +71,9 @@ void frmT::CreateMenus() {
   item("&Edit", "mnuEditSnapRadius", "Select Snap &Radius");
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");
   item("&Edit", "mnuEditUndo", "&Undo", 0, "Ctrl+Z");
+  item("&Edit", "mnuEditRedo", "&Redo", 0, frmS::RedoShortcut).onClick = [this](int) {
+    designer_.RedoIt();
+  };
   item("&SphereWrap", "mnuShearWrap", "&SphereWrap");
   item("&Help", "mnuHelp", "&Help");
 }
@@ -124,5 +127,11 @@ void frmT::mnuEditSnap_Click() {
 }
 
 void frmT::mnuEditSnapRadius_Click() { designer_.mnuEditSnapRadius_Click(); }
+
+// The entry handlers here only update the layout and redraw; none asks
+// anything, so a restored value takes the same path as a commit.
+void frmT::EntryRestored(ValidText& entry) {
+  if (entry.Changed) entry.Changed(entry.Index());
+}
 
 }  // namespace wlg

@@ -51,6 +51,8 @@ class frmT : public Form {
   void mnuEditSnap_Click();
   void mnuEditSnapRadius_Click();
   void SelectTile(int tile);  // the designer's current tile, without side effects
+  // Undo or Redo put a value back: zoom, scales, colours and the editor apply it.
+  void EntryRestored(ValidText& entry) override;
 
   // ---- picture exports (frmT_Export.cpp)
   // "Save &BMP" (0) and "Save &JPG" (1), "Save &EMF".
