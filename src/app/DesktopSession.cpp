@@ -47,6 +47,9 @@ DesktopSession::DesktopSession(std::unique_ptr<SettingsStore> settings)
 
 // The views go before the forms they are bound to.
 DesktopSession::~DesktopSession() {
+  // A box still holding typed text commits as it loses the focus; that must
+  // happen while every window it redraws still exists.
+  if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
   progress_.reset();
   helpWindow_.reset();
   sphereWrapWindow_.reset();

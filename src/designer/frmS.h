@@ -24,7 +24,7 @@ class frmS : public Form, public TileSettings {
   static constexpr const char* Version = "1.14";
   // Redo's key in the designer and the tessellator (Ctrl+Y wants a second
   // shortcut per menu item, which the menu views do not offer yet).
-  static constexpr const char* RedoShortcut = "Ctrl+Shift+Z";
+  static constexpr const char* RedoShortcut = "Ctrl+Shift+Z; Ctrl+Y";
 
   frmS(Program& program, SettingsStore& settings);
 

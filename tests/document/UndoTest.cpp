@@ -284,7 +284,7 @@ TEST_F(Undo, RedoFollowsUndoInTheDesignerAndTessellatorEditMenus) {
     EXPECT_EQ(redo->Name(), "mnuEditRedo");
     EXPECT_EQ(redo->Caption(), "&Redo");
     EXPECT_EQ(redo->Menu(), "&Edit");
-    EXPECT_EQ(redo->Shortcut(), "Ctrl+Shift+Z");
+    EXPECT_EQ(redo->Shortcut(), "Ctrl+Shift+Z; Ctrl+Y");
     EXPECT_TRUE(redo->Enabled());
   }
   PointClick(100, 100);

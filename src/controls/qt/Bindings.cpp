@@ -324,7 +324,8 @@ void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 QAction* MakeAction(MenuItem& model, QObject* parent) {
   auto* a = new QAction(parent);
   if (!model.Shortcut().empty()) {
-    a->setShortcut(QKeySequence(QString::fromStdString(model.Shortcut())));
+    // "Ctrl+Shift+Z; Ctrl+Y": a command may have several keys.
+    a->setShortcuts(QKeySequence::listFromString(QString::fromStdString(model.Shortcut())));
     // Anywhere in the window, whichever control has the focus.
     a->setShortcutContext(Qt::WindowShortcut);
     if (auto* window = qobject_cast<QWidget*>(parent)) window->addAction(a);

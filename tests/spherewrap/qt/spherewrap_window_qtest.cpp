@@ -19,9 +19,9 @@ class SphereWrapWindowTest : public QObject {
   // The timer turns the picture only while "Rotate" is ticked and the window is shown.
   void timerTurnsThePictureOnlyWhileRotateIsTicked() {
     // A shipped sample with a tessellation of seven tiles.
-    const QDir here = QFileInfo(QStringLiteral(__FILE__)).dir();  // tests/spherewrap/qt
+    const QDir samples(QStringLiteral(WHIRLIGONS_SAMPLES_DIR));
     wlg::testing::DesignerHarness h;
-    h.Start("\"" + here.absoluteFilePath("../../../data/patterns/sample.wlg").toStdString() + "\"");
+    h.Start("\"" + samples.absoluteFilePath("sample.wlg").toStdString() + "\"");
     h.form.Show();
     wlg::DesignerWindow designer{h.form};
     wlg::TessellatorWindow tessellator{h.tess, h.program};
