@@ -188,7 +188,6 @@ void Document::RemoveOwnCopy() {
 }
 
 void Document::Tick(Clock::time_point now) {
-  if (closed_) return;
   Refresh();
   if (!recovery_.IsOpen()) return;
   if (!modified_) {
@@ -213,8 +212,8 @@ void Document::Tick(Clock::time_point now) {
 
 void Document::Close() {
   RemoveOwnCopy();
+  // Released: nothing is written any more.
   recovery_.Release();
-  closed_ = true;
 }
 
 }  // namespace wlg

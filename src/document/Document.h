@@ -118,7 +118,6 @@ class Document {
   std::optional<std::string> cleanText_;  // none after a recovery: unsaved until saved
   std::string currentText_;
   bool modified_ = false;
-  bool closed_ = false;
 
   RecoveryCopy recovery_;
   std::string copiedText_;  // the design part the copy holds
