@@ -46,7 +46,8 @@ class DocumentWatch : public QObject {
           });
         }
         break;
-      default: break;
+      default:
+        break;
     }
     return false;
   }

@@ -25,11 +25,14 @@ Answer ConsolePrompts::Message(const std::string& title, const std::string& text
   }
   if (!answerYes_) throw UnansweredQuestion(title + ": " + shown);
   switch (buttons) {
-    case Buttons::OKCancel: return Answer::OK;
+    case Buttons::OKCancel:
+      return Answer::OK;
     // Yes to everything never extends to throwing work away or writing a
     // file nobody named: the answer that changes nothing.
-    case Buttons::SaveDiscardCancel: return Answer::Cancel;
-    default: return Answer::Yes;
+    case Buttons::SaveDiscardCancel:
+      return Answer::Cancel;
+    default:
+      return Answer::Yes;
   }
 }
 

@@ -154,10 +154,18 @@ TEST_F(DocumentTest, ClosingOrOpeningAnotherFileAsksOnceAndCancelKeepsEverything
       if (dialog) d.h.prompts.File(c.saveAs);
       if (way == Way::Open && c.goesOn) d.h.prompts.File(other);
       switch (way) {
-        case Way::Close: d.h.form.mnuFileExit_Click(); break;
-        case Way::Open: d.h.form.mnuFileLoad_Click(); break;
-        case Way::Recent: d.h.form.Menu("mnuFileRecent", 0).UserClick(); break;
-        case Way::Drop: d.h.form.OpenPatternFile(other); break;
+        case Way::Close:
+          d.h.form.mnuFileExit_Click();
+          break;
+        case Way::Open:
+          d.h.form.mnuFileLoad_Click();
+          break;
+        case Way::Recent:
+          d.h.form.Menu("mnuFileRecent", 0).UserClick();
+          break;
+        case Way::Drop:
+          d.h.form.OpenPatternFile(other);
+          break;
       }
       EXPECT_TRUE(d.h.prompts.AllAnswered());
       ASSERT_FALSE(d.h.prompts.log.empty());

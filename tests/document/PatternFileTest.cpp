@@ -83,10 +83,10 @@ class PatternFile : public ::testing::Test {
     ASSERT_TRUE(s.h.form.LastLoadError().has_value());
     // The message's first line as it always was, then the file, the line and why.
     const auto& e = *s.h.form.LastLoadError();
-    EXPECT_EQ(msg.text, e.line > 0 ? "Sorry,there was an error loading the .wlg file\r\n" + path +
-                                         "\r\nline " + std::to_string(e.line) + ": " + e.reason
-                                   : "Sorry,there was an error loading the .wlg file\r\n" +
-                                         e.reason);
+    EXPECT_EQ(msg.text, e.line > 0
+                            ? "Sorry,there was an error loading the .wlg file\r\n" + path +
+                                  "\r\nline " + std::to_string(e.line) + ": " + e.reason
+                            : "Sorry,there was an error loading the .wlg file\r\n" + e.reason);
     EXPECT_FALSE(e.reason.empty());
     if (e.line == 0) EXPECT_EQ(e.reason.find(path), 0u) << e.reason;
     EXPECT_FALSE(s.h.program.SuppressEvents);
