@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
 
 #include "controls/Progress.h"
 #include "controls/qt/ProgressDialog.h"
@@ -14,8 +16,53 @@
 
 namespace wlg {
 
-DesktopSession::DesktopSession(std::unique_ptr<SettingsStore> settings)
-    : settings_(std::move(settings)) {
+namespace {
+// Runs the designer's document tick once after each handled user event (a
+// click, a key, a drop) and every half second, which also paces the
+// recovery copy. A tick writes a small pattern text and compares it: well
+// under a millisecond.
+class DocumentWatch : public QObject {
+ public:
+  explicit DocumentWatch(frmS& designer) : designer_(designer) {
+    timer_.setInterval(500);
+    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    timer_.start();
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::MouseButtonRelease:
+      case QEvent::KeyRelease:
+      case QEvent::Drop:
+      case QEvent::Wheel:
+        // One tick once the event has been handled, however many widgets see it.
+        if (!pending_) {
+          pending_ = true;
+          QTimer::singleShot(0, this, [this] {
+            pending_ = false;
+            Tick();
+          });
+        }
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  void Tick() { designer_.DocumentTick(Document::Clock::now()); }
+
+  frmS& designer_;
+  QTimer timer_;
+  bool pending_ = false;
+};
+}  // namespace
+
+DesktopSession::DesktopSession(std::unique_ptr<SettingsStore> settings, std::string recoveryFolder)
+    : settings_(std::move(settings)), recoveryFolder_(std::move(recoveryFolder)) {
   program_.processEvents = [] { QCoreApplication::processEvents(); };
   windows_ = std::make_unique<Windows>(program_, *settings_);
   designerWindow_ = std::make_unique<DesignerWindow>(windows_->designer);
@@ -50,6 +97,7 @@ DesktopSession::~DesktopSession() {
   // A box still holding typed text commits as it loses the focus; that must
   // happen while every window it redraws still exists.
   if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+  documentWatch_.reset();
   progress_.reset();
   helpWindow_.reset();
   sphereWrapWindow_.reset();
@@ -60,8 +108,14 @@ DesktopSession::~DesktopSession() {
 }
 
 void DesktopSession::Start(const std::string& commandLine) {
-  windows_->designer.Show();
-  windows_->designer.Form_Load(commandLine);
+  frmS& designer = windows_->designer;
+  // The slot is claimed before anything could write a copy into it. A folder
+  // that cannot be used only means that no copy is kept.
+  designer.document().recovery().Open(recoveryFolder_);
+  designer.Show();
+  designer.Form_Load(commandLine);
+  designer.OfferRecovery();
+  documentWatch_ = std::make_unique<DocumentWatch>(designer);
 }
 
 }  // namespace wlg

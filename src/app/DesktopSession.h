@@ -4,10 +4,12 @@
 // tests run one in-process on a real X server, so they drive exactly what a
 // user drives.
 
+#include <QObject>
 #include <memory>
 #include <string>
 
 #include "designer/Windows.h"
+#include "document/Document.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtPrompts.h"
 
@@ -22,13 +24,16 @@ class ProgressDialog;
 
 class DesktopSession {
  public:
-  // Needs a QApplication. The settings store is the user's, or a test's own.
-  explicit DesktopSession(std::unique_ptr<SettingsStore> settings);
+  // Needs a QApplication. The settings store is the user's, or a test's own;
+  // so is the folder of the crash-recovery copy.
+  explicit DesktopSession(std::unique_ptr<SettingsStore> settings,
+                          std::string recoveryFolder = DefaultRecoveryFolder());
   ~DesktopSession();
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
 
-  // Shows the designer and runs its start-up with the command-line text.
+  // Shows the designer and runs its start-up with the command-line text,
+  // then offers back a design an earlier run did not close properly with.
   void Start(const std::string& commandLine);
 
   Program& program() { return program_; }
@@ -50,6 +55,10 @@ class DesktopSession {
   std::unique_ptr<SphereWrapWindow> sphereWrapWindow_;
   std::unique_ptr<HelpWindow> helpWindow_;
   std::unique_ptr<ProgressDialog> progress_;
+  std::string recoveryFolder_;
+  // Keeps the document in step with the design: after each handled user
+  // event and on a short timer.
+  std::unique_ptr<QObject> documentWatch_;
 };
 
 }  // namespace wlg

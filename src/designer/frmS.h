@@ -10,6 +10,7 @@
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
 #include "designer/TileRenderer.h"
+#include "document/Document.h"
 #include "document/EditHistory.h"
 #include "platform/SettingsStore.h"
 #include "shell/RegMod.h"
@@ -33,6 +34,9 @@ class frmS : public Form, public TileSettings {
   void Form_Load(const std::string& commandLine);
   // Shut-down: saves settings and closes the other windows.
   void Form_QueryUnload();
+  // Whether the program may close: with unsaved changes, asks whether to
+  // save them first. Closing the window and File/Exit ask it.
+  bool QueryClose();
   void Form_Activate();
   void mnuFileExit_Click();
 
@@ -212,6 +216,27 @@ class frmS : public Form, public TileSettings {
   // Opens a pattern without the dialog, as the command line does.
   void OpenPatternFile(const std::string& path);
 
+  // ---- the document: file name, unsaved changes, recovery copy (frmS_File.cpp)
+  Document& document();
+  // The caption follows the design's unsaved changes, and the recovery copy
+  // follows the design. The GUI runs it after each handled user event and on
+  // a short timer; it waits while code sets controls (a load in progress).
+  void DocumentTick(Document::Clock::time_point now);
+  // The caption follows the design now.
+  void RefreshDocument();
+  // Before the design is replaced or the program ends: with unsaved changes
+  // asks "Save changes to NAME?". True when the caller may go on (saved,
+  // discarded or nothing to save); false on Cancel or a save that did not
+  // happen.
+  bool SaveChangesFirst();
+  // Saves the design: to its file, or through the save dialog when it has
+  // none or 'ask' is set (the dialog then offers the current name). False
+  // when cancelled or failed.
+  bool SaveDesign(bool ask);
+  // Start-up: offers back the recovery copy a run that did not end properly
+  // left behind; Yes loads it as an unsaved design, No deletes it.
+  void OfferRecovery();
+
  private:
   void CreateControls();
   void LoadControls();
@@ -228,6 +253,10 @@ class frmS : public Form, public TileSettings {
   void ShowRecentFiles();
   void SaveRecentFiles();
   void DrawRankMarkers(int tile);
+  // The load behind every way of opening a pattern; false (after its
+  // message) when the file could not be loaded.
+  bool LoadPattern(const std::string& path);
+  void UpdateCaption();
 
   Program& p_;
   SettingsStore& settings_;

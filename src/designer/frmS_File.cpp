@@ -1,7 +1,8 @@
-// The File menu's pattern commands.
+// The File menu's pattern commands and the document they keep.
 
 #include <ctime>
 #include <memory>
+#include <utility>
 
 #include "controls/Progress.h"
 #include "designer/frmS.h"
@@ -10,15 +11,21 @@
 namespace wlg {
 
 struct frmS::FileState {
+  explicit FileState(std::function<std::string(const std::tm&)> patternText)
+      : document(std::move(patternText)) {}
   frmProgress dialog;
   ProgressReporter reporter{dialog};
+  Document document;
 };
 
 frmProgress& frmS::ProgressDialog() { return file_->dialog; }
 ProgressReporter& frmS::Progress() { return file_->reporter; }
+Document& frmS::document() { return file_->document; }
 
 void frmS::WireFileHandlers() {
-  file_ = std::make_shared<FileState>();
+  file_ = std::make_shared<FileState>([this](const std::tm& created) {
+    return WritePattern(p_, {this, p_.view3D, p_.tessellator}, created);
+  });
   file_->reporter.letPendingInputRun = [this] { p_.processEvents(); };
 
   auto wire = [this](const char* name, void (frmS::*handler)()) {
@@ -32,28 +39,81 @@ void frmS::WireFileHandlers() {
   openCommandLineFile = [this] { mnuFileLoad_Click(); };
 }
 
-void frmS::mnuFileSave_Click() {
-  FileDialogRequest request;
-  request.title = "Saving Whirligon configuration";
-  request.filter = "Whirligon files|*.wlg";
-  request.defaultExt = "wlg";
-  request.confirmOverwrite = true;
-  const auto path = p_.prompts.SaveFile(request);
-  if (!path) return;
+namespace {
+// The load message: its first line as it always was, then where and why.
+std::string LoadFailedText(const std::string& path, const PatternLoadError& error) {
+  std::string text = std::string(kPatternLoadFailed) + "\r\n";
+  // A file that could not be read at all is named by its reason already.
+  if (error.line == 0) return text + error.reason;
+  return text + path + "\r\n" + "line " + std::to_string(error.line) + ": " + error.reason;
+}
+}  // namespace
+
+void frmS::UpdateCaption() {
+  const std::string caption = document().Caption(std::string("Whirligons v") + Version);
+  if (caption != Caption()) SetCaption(caption);
+}
+
+void frmS::RefreshDocument() {
+  document().Refresh();
+  UpdateCaption();
+}
+
+void frmS::DocumentTick(Document::Clock::time_point now) {
+  // Mid-load the design is half this and half that; the end of the load
+  // settles it.
+  if (p_.SuppressEvents || p_.AppClosing) return;
+  document().Tick(now);
+  UpdateCaption();
+}
+
+bool frmS::SaveChangesFirst() {
+  RefreshDocument();
+  if (!document().Modified()) return true;
+  const Answer answer =
+      p_.prompts.Message(kAppTitle, "Save changes to " + document().DisplayName() + "?",
+                         Buttons::SaveDiscardCancel, Icon::Warning);
+  if (answer == Answer::Save) return SaveDesign(false);
+  return answer == Answer::Discard;
+}
+
+bool frmS::QueryClose() { return p_.AppClosing || SaveChangesFirst(); }
+
+void frmS::mnuFileSave_Click() { SaveDesign(true); }
+
+bool frmS::SaveDesign(bool ask) {
+  std::string path = document().FileName();
+  if (ask || path.empty()) {
+    FileDialogRequest request;
+    request.title = "Saving Whirligon configuration";
+    request.filter = "Whirligon files|*.wlg";
+    request.defaultExt = "wlg";
+    request.initialName = path;
+    request.confirmOverwrite = true;
+    const auto chosen = p_.prompts.SaveFile(request);
+    if (!chosen) return false;
+    path = *chosen;
+  }
 
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   const std::string text = WritePattern(p_, {this, p_.view3D, p_.tessellator}, local);
   std::string reason;
-  if (!SavePatternFile(*path, text, reason))
+  if (!SavePatternFile(path, text, reason)) {
     p_.prompts.Message(kAppTitle, std::string(kPatternSaveFailed) + "\r\n" + reason, Buttons::OK,
                        Icon::Warning);
-  else
-    RememberRecentFile(*path);
+    return false;
+  }
+  RememberRecentFile(path);
+  document().MarkClean(path);
+  UpdateCaption();
+  return true;
 }
 
 void frmS::mnuFileLoad_Click() {
+  // Another design is about to replace this one.
+  if (!SaveChangesFirst()) return;
   std::string path = commandLineFile_;
   if (!CommandLineLoad) {
     FileDialogRequest request;
@@ -65,6 +125,35 @@ void frmS::mnuFileLoad_Click() {
     if (!chosen) return;
     path = *chosen;
   }
+  if (!LoadPattern(path)) return;
+  RememberRecentFile(path);
+  document().MarkClean(path);
+  UpdateCaption();
+}
+
+void frmS::OfferRecovery() {
+  RecoveryCopy& copy = document().recovery();
+  if (copy.Owned() || !copy.Exists()) return;
+  if (p_.prompts.Message(kRestoreTitle, kRestoreQuestion, Buttons::YesNo, Icon::Question) !=
+      Answer::Yes) {
+    copy.Remove();
+    return;
+  }
+  const std::string original = copy.OriginalPath();
+  // A copy that does not load is no use another time either.
+  if (!LoadPattern(copy.Path())) {
+    copy.Remove();
+    RefreshDocument();
+    return;
+  }
+  // Kept until the design is saved or the program closes properly, in case
+  // this run ends badly too.
+  copy.Adopt();
+  document().MarkRecovered(original);
+  UpdateCaption();
+}
+
+bool frmS::LoadPattern(const std::string& path) {
   lastLoadError_.reset();
   DesignModel& m = p_.design;
   ProgressReporter& progress = Progress();
@@ -81,7 +170,8 @@ void frmS::mnuFileLoad_Click() {
       m.CurrentTile = TabIndex();
       optRank_Click(RanksPerTile * m.CurrentTile);
     }
-    p_.prompts.Tell(kPatternLoadFailed);
+    p_.prompts.Tell(LoadFailedText(path, error));
+    return false;
   };
 
   // The whole file is read and checked before anything changes, so a broken
@@ -156,7 +246,7 @@ void frmS::mnuFileLoad_Click() {
   p_.SuppressEvents = false;
   optRank_Click(RanksPerTile * m.CurrentTile);
   progress.ShowProgress(100);
-  RememberRecentFile(path);
+  return true;
 }
 
 }  // namespace wlg

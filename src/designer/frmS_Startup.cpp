@@ -61,6 +61,9 @@ void frmS::Form_Load(const std::string& commandLine) {
     ColourEntry(vs("vsFirstCol", t));
     ColourEntry(vs("vsBackground", t));
   }
+  // The design the settings gave is a new, unchanged one.
+  document().MarkClean("");
+  UpdateCaption();
 
   // A pattern named on the command line. The test is made on the upper-cased
   // text; the name itself keeps its letters, as Linux file names are case
@@ -96,11 +99,15 @@ void frmS::Form_QueryUnload() {
   if (!settings_.Flush())
     p_.prompts.Tell("Sorry, your settings could not be saved; the settings folder may not be writable.");
   p_.AppClosing = true;
+  // A clean exit: the recovery copy is not needed any more.
+  document().Close();
   for (Form* f : {p_.tessellator, p_.view3D, p_.sphereWrap})
     if (f) f->Hide();
   Hide();
 }
 
-void frmS::mnuFileExit_Click() { Form_QueryUnload(); }
+void frmS::mnuFileExit_Click() {
+  if (QueryClose()) Form_QueryUnload();
+}
 
 }  // namespace wlg

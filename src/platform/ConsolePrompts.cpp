@@ -24,7 +24,16 @@ Answer ConsolePrompts::Message(const std::string& title, const std::string& text
     return Answer::OK;
   }
   if (!answerYes_) throw UnansweredQuestion(title + ": " + shown);
-  return buttons == Buttons::OKCancel ? Answer::OK : Answer::Yes;
+  switch (buttons) {
+    case Buttons::OKCancel:
+      return Answer::OK;
+    // Yes to everything never extends to throwing work away or writing a
+    // file nobody named: the answer that changes nothing.
+    case Buttons::SaveDiscardCancel:
+      return Answer::Cancel;
+    default:
+      return Answer::Yes;
+  }
 }
 
 std::optional<std::string> ConsolePrompts::InputBox(const std::string&, const std::string&,

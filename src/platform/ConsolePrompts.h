@@ -1,7 +1,8 @@
 #pragma once
 // Prompts for the headless exporter: messages go to standard error; a
 // question is answered Yes/OK only when the user said so with --yes,
-// otherwise the export stops with the question's text.
+// otherwise the export stops with the question's text. Whether to save
+// changes is answered Cancel even then.
 
 #include <stdexcept>
 

@@ -10,9 +10,10 @@
 
 namespace wlg {
 
-enum class Buttons { OK, OKCancel, YesNo, YesNoCancel };
+// SaveDiscardCancel: whether to save unsaved changes before they would be lost.
+enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, SaveDiscardCancel };
 enum class Icon { None, Information, Question, Warning, Critical };
-enum class Answer { OK, Cancel, Yes, No };
+enum class Answer { OK, Cancel, Yes, No, Save, Discard };
 
 // The default title of plain messages: the application's title.
 inline constexpr const char* kAppTitle = "Whirligons";

@@ -74,12 +74,21 @@ class PatternFile : public ::testing::Test {
     s.h.prompts.File(Path("load.wlg"));
     s.h.form.Menu("mnuFileLoad").UserClick();
   }
-  void ExpectOneLoadError(Session& s) {
-    ASSERT_EQ(s.h.prompts.log.size(), 2u);  // the open dialog, then the message
-    const auto& msg = s.h.prompts.log[1];
+  // 'asked': the load first asked whether to save the changes.
+  void ExpectOneLoadError(Session& s, const std::string& path, bool asked = false) {
+    const size_t open = asked ? 1 : 0;
+    ASSERT_EQ(s.h.prompts.log.size(), open + 2);  // the open dialog, then the message
+    const auto& msg = s.h.prompts.log[open + 1];
     EXPECT_EQ(msg.title, kAppTitle);
-    EXPECT_EQ(msg.text, "Sorry,there was an error loading the .wlg file");
-    EXPECT_TRUE(s.h.form.LastLoadError().has_value());
+    ASSERT_TRUE(s.h.form.LastLoadError().has_value());
+    // The message's first line as it always was, then the file, the line and why.
+    const auto& e = *s.h.form.LastLoadError();
+    EXPECT_EQ(msg.text, e.line > 0
+                            ? "Sorry,there was an error loading the .wlg file\r\n" + path +
+                                  "\r\nline " + std::to_string(e.line) + ": " + e.reason
+                            : "Sorry,there was an error loading the .wlg file\r\n" + e.reason);
+    EXPECT_FALSE(e.reason.empty());
+    if (e.line == 0) EXPECT_EQ(e.reason.find(path), 0u) << e.reason;
     EXPECT_FALSE(s.h.program.SuppressEvents);
     EXPECT_FALSE(s.h.form.ProgressDialog().Visible());
   }
@@ -278,8 +287,9 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
     b.m.X[0][0] = 11;
     b.h.form.vs("vsPolyBig", 0).SetValue("9");
     b.tess.TessCount = 5;
+    b.h.prompts.Answer_(Answer::Discard);  // the edits above are not saved
     Load(b, Join(lines));
-    ExpectOneLoadError(b);
+    ExpectOneLoadError(b, Path("load.wlg"), true);
     EXPECT_EQ(b.h.form.LastLoadError()->line, line);
     EXPECT_EQ(b.m.X[0][0], 11);
     EXPECT_EQ(b.h.form.vs("vsPolyBig", 0).Value(), "9");
@@ -287,15 +297,16 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
 
     // The designer stays usable: the good file loads next.
     b.h.prompts.log.clear();
+    b.h.prompts.Answer_(Answer::Discard);
     Load(b, Join(good));
-    EXPECT_EQ(b.h.prompts.log.size(), 1u);
+    EXPECT_EQ(b.h.prompts.log.size(), 2u);
     EXPECT_EQ(b.m.X[0][0], 0);
   }
 
   Session missing;
   missing.h.prompts.File(Path("no such file.wlg"));
   missing.h.form.mnuFileLoad_Click();
-  ExpectOneLoadError(missing);
+  ExpectOneLoadError(missing, Path("no such file.wlg"));
   EXPECT_EQ(missing.h.form.LastLoadError()->line, 0);
 }
 

@@ -18,6 +18,11 @@ Answer ScriptedPrompts::Message(const std::string& title, const std::string& tex
   }
   const Answer a = answers_.front();
   answers_.pop_front();
+  // Save and Discard answer only the save-changes question, and it takes
+  // nothing else: a script that mixes them up is wrong, not lucky.
+  const bool saveAnswer = a == Answer::Save || a == Answer::Discard;
+  if (buttons == Buttons::SaveDiscardCancel ? !(saveAnswer || a == Answer::Cancel) : saveAnswer)
+    throw std::logic_error("scripted answer does not fit the buttons of: [" + title + "] " + text);
   return a;
 }
 

@@ -180,8 +180,16 @@ void DesignerWindow::BuildMenus() {
 }
 
 void DesignerWindow::closeEvent(QCloseEvent* e) {
+  if (!form_.program().AppClosing) {
+    // Unsaved changes may keep the program open.
+    if (!form_.QueryClose()) {
+      e->ignore();
+      return;
+    }
+    closing_ = true;
+    form_.Form_QueryUnload();
+  }
   closing_ = true;
-  if (!form_.program().AppClosing) form_.Form_QueryUnload();
   e->accept();
 }
 

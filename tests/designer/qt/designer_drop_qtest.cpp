@@ -66,6 +66,15 @@ class DesignerDropTest : public QObject {
     QCOMPARE(FileMenu(win),
              QStringList({"&Open .wlg", "&Save .wlg", "-", "&1 " + upper, "-", "E&xit"}));
     QVERIFY(h.prompts.log.empty());
+
+    // A drop onto unsaved changes asks first; Cancel opens nothing.
+    h.model().CustomColours[2] = 0x010203;
+    h.prompts.Answer_(wlg::Answer::Cancel);
+    QVERIFY(Drop(win, {QUrl::fromLocalFile(kSamples + "/sample.wlg")}));
+    QTRY_COMPARE(h.prompts.log.size(), size_t(1));
+    QCOMPARE(h.prompts.log[0].text, std::string("Save changes to SQUARES.WLG?"));
+    QCOMPARE(h.program.tess.TessCount, 18);
+    QCOMPARE(h.model().CustomColours[2], wlg::Colour(0x010203));
   }
 };
 

@@ -70,8 +70,19 @@ class DesignerWindowTest : public QObject {
         const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&win);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
       }
-      win.close();
+      // Unsaved changes: Cancel keeps the window open, Discard lets it close.
+      h.form.RefreshDocument();
+      QCOMPARE(win.windowTitle(), QString("*Untitled - Whirligons v1.14"));
+      h.prompts.Answer_(wlg::Answer::Cancel);
+      QVERIFY(!win.close());
+      QVERIFY(win.isVisible());
+      QVERIFY(!h.program.AppClosing);
+      QVERIFY(!h.settings->Get("vsNCols0"));  // nor has the shut-down run
+      h.prompts.Answer_(wlg::Answer::Discard);
+      QVERIFY(win.close());
       QVERIFY(h.program.AppClosing);
+      QVERIFY(!win.isVisible());
+      QCOMPARE(h.prompts.log.size(), size_t(2));
     }
     auto store = wlg::OpenSettingsFile(ini);
     QCOMPARE(store->Get("vsNCols0").value_or(""), std::string("9"));
