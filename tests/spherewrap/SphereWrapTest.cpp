@@ -169,7 +169,8 @@ class SphereWindow : public ::testing::Test {
   std::string SaveScene(const char* name) {
     const std::string path = dir.filePath(name).toStdString();
     h.prompts.File(path);
-    if (const auto texture = SphereTextureName(path); texture && QFileInfo(QString::fromStdString(*texture)).isFile())
+    if (const auto texture = SphereTextureName(path);
+        texture && QFileInfo(QString::fromStdString(*texture)).isFile())
       h.prompts.Answer_(Answer::Yes);
     s.Menu("mnuFileSaveVRML2").UserClick();
     return path;

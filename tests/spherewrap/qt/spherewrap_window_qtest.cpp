@@ -19,9 +19,8 @@ class SphereWrapWindowTest : public QObject {
   // The timer turns the picture only while "Rotate" is ticked and the window is shown.
   void timerTurnsThePictureOnlyWhileRotateIsTicked() {
     // A shipped sample with a tessellation of seven tiles.
-    const QDir here = QFileInfo(QStringLiteral(__FILE__)).dir();  // tests/spherewrap/qt
     wlg::testing::DesignerHarness h;
-    h.Start("\"" + here.absoluteFilePath("../../../data/patterns/sample.wlg").toStdString() + "\"");
+    h.Start("\"" + std::string(WHIRLIGONS_SOURCE_DATA_DIR) + "/patterns/sample.wlg\"");
     h.form.Show();
     wlg::DesignerWindow designer{h.form};
     wlg::TessellatorWindow tessellator{h.tess, h.program};
@@ -36,7 +35,7 @@ class SphereWrapWindowTest : public QObject {
     QVERIFY(open());
     QCOMPARE(window.windowTitle(), QString("SphereWrap"));
     {
-      const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&window);
+      const QStringList faults = wlg::testing::LayoutFaultsAtAnySize(&window);
       QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
     const QSize size = window.size();

@@ -83,7 +83,7 @@ class TessellatorWindowTest : public QObject {
     QCOMPARE(t.TessCount, 2);
 
     h.tess.Check("chkShowEditor").UserClick();
-    const QStringList faults = wlg::testing::LayoutFaultsAtUsualAndSmallestSize(&window);
+    const QStringList faults = wlg::testing::LayoutFaultsAtAnySize(&window);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 
     QPointer<wlg::TessellatorWindow> alive(&window);
