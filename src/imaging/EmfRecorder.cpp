@@ -1,12 +1,14 @@
 #include "imaging/EmfRecorder.h"
 
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/Numbers.h"
+#include "platform/SafeFile.h"
 
 // libEMF's Windows-style headers define a great many names and macros; they
 // stay in this one file, included after everything else.
@@ -129,7 +131,8 @@ std::unique_ptr<EmfRecorder> EmfRecorder::Create(const std::string& fileName, in
   impl->height = heightPx;
   // Opening the save file now finds a missing or unwritable folder before
   // anything is drawn.
-  if (!impl->file.open(QIODevice::WriteOnly)) return fail(impl->file.errorString().toStdString());
+  errno = 0;
+  if (!impl->file.open(QIODevice::WriteOnly)) return fail(WriteFailureReason(fileName, errno));
   impl->stream = open_memstream(&impl->buffer, &impl->length);
   if (!impl->stream) return fail("out of memory");
   const EmfFrame f = EmfFrameFor(widthPx, heightPx);
@@ -168,8 +171,10 @@ bool EmfRecorder::Close(std::string* error) {
   if (!DescribeCanvasDevice(bytes, m.width, m.height))
     return fail("the metafile header is not as expected");
   const auto size = static_cast<qint64>(bytes.size());
-  if (m.file.write(bytes.data(), size) != size) return fail(m.file.errorString().toStdString());
-  if (!m.file.commit()) return fail(m.file.errorString().toStdString());
+  const std::string name = m.file.fileName().toStdString();
+  errno = 0;
+  if (m.file.write(bytes.data(), size) != size || !m.file.commit())
+    return fail(WriteFailureReason(name, errno));
   return true;
 }
 

@@ -1,10 +1,11 @@
 #include "imaging/PictureFiles.h"
 
+#include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
 
 #include "imaging/DIBSection.h"
 #include "imaging/SaveJPG.h"
+#include "platform/SafeFile.h"
 
 namespace wlg {
 
@@ -12,21 +13,18 @@ namespace {
 
 bool SaveAtomically(const QImage& image, const std::string& fileName, const char* format,
                     std::string* error) {
-  auto fail = [&](const QString& why) {
-    if (error) *error = "Failed to save " + fileName + ": " + why.toStdString();
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "Failed to save " + fileName + ": " + why;
     return false;
   };
   if (image.isNull()) return fail("the picture is empty");
-  QSaveFile file(QString::fromStdString(fileName));
-  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-  if (!image.save(&file, format)) {
-    const QString why = file.error() != QFileDevice::NoError ? file.errorString()
-                                                             : QStringLiteral("could not encode");
-    file.cancelWriting();
-    return fail(why);
-  }
-  if (!file.commit()) return fail(file.errorString());
-  return true;
+  // Encoded in memory first: a picture that cannot be encoded touches no file,
+  // and the file write reports its reason in words.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, format)) return fail("the picture could not be encoded");
+  return WriteFileAtomically(fileName, std::string_view(bytes.constData(), bytes.size()), error);
 }
 
 }  // namespace

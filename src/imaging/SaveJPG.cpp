@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 #include <memory>
+
+#include "platform/SafeFile.h"
 
 namespace wlg {
 
@@ -16,7 +19,9 @@ void Fail(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
-std::string SaveFailed() { return "Failed to save to JPG " + std::to_string(JpgFailureCode); }
+std::string SaveFailed(const std::string& fileName, const std::string& why) {
+  return "Failed to save to JPG " + fileName + ": " + why;
+}
 
 struct CompressorDeleter {
   void operator()(void* handle) const { tjDestroy(handle); }
@@ -35,7 +40,7 @@ bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, s
     return false;
   }
   if (!dib.DIBSectionBitsPtr()) {
-    Fail(error, SaveFailed());
+    Fail(error, SaveFailed(fileName, "the picture is empty"));
     return false;
   }
 
@@ -48,7 +53,7 @@ bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, s
                              TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_BOTTOMUP);
   std::unique_ptr<unsigned char, BufferDeleter> jpeg(out);
   if (rc != 0 || !jpeg || size == 0) {
-    Fail(error, SaveFailed());
+    Fail(error, SaveFailed(fileName, "the picture could not be compressed"));
     return false;
   }
 
@@ -60,26 +65,24 @@ bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, s
   const QFileDevice::Permissions permissions = former.permissions();
 
   QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly)) {
-    Fail(error, SaveFailed());
-    return false;
-  }
-  const auto bytes = static_cast<qint64>(size);
-  if (file.write(reinterpret_cast<const char*>(jpeg.get()), bytes) != bytes || !file.flush()) {
+  errno = 0;
+  auto fileFailed = [&] {
+    const int err = errno;
     file.cancelWriting();
-    Fail(error, SaveFailed());
+    Fail(error, SaveFailed(fileName, WriteFailureReason(fileName, err)));
     return false;
-  }
+  };
+  if (!file.open(QIODevice::WriteOnly)) return fileFailed();
+  const auto bytes = static_cast<qint64>(size);
+  if (file.write(reinterpret_cast<const char*>(jpeg.get()), bytes) != bytes || !file.flush())
+    return fileFailed();
   if (replacing && dates == ReplacedDates::Keep) {
     // Set on the finished temporary file: the rename in commit() keeps them.
     file.setPermissions(permissions);
     if (modified.isValid()) file.setFileTime(modified, QFileDevice::FileModificationTime);
     if (accessed.isValid()) file.setFileTime(accessed, QFileDevice::FileAccessTime);
   }
-  if (!file.commit()) {
-    Fail(error, SaveFailed());
-    return false;
-  }
+  if (!file.commit()) return fileFailed();
   return true;
 }
 

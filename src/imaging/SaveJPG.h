@@ -17,11 +17,12 @@ enum class ReplacedDates {
 // file in place atomically: on failure no partial file is left and an
 // earlier file of that name is untouched. False with *error set to
 // "Failed to initialise the IJL library: <code>" or "Failed to save to JPG
-// <code>" (an empty bitmap is not written and reports the latter).
+// <name>: <the reason in words>" (an empty bitmap is not written and
+// reports the latter).
 bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, std::string* error,
              ReplacedDates dates = ReplacedDates::Keep);
 
-// The code in the error texts for any failure of the encoder or the file.
+// The code in the error text when the encoder cannot be started.
 inline constexpr int JpgFailureCode = -1;
 
 }  // namespace wlg

@@ -174,7 +174,6 @@ void SolidBuilder::OK3D(int code, bool& ok) {
     m.DrawOffsetX = m.DrawOffsetY = 0;
   };
   if (fits) {
-    EnableTabs(kindCount);
     if (p_.tessellator) p_.tessellator->Hide();
     resetTransform();
     ok = true;
@@ -215,7 +214,6 @@ void SolidBuilder::OK3D(int code, bool& ok) {
     designer_.optRank_Click(slot);
   }
   RebuildGuard = false;
-  EnableTabs(kindCount);
   if (p_.tessellator) p_.tessellator->Hide();
   ok = true;
 }
@@ -411,6 +409,9 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
     view_.CheckAngles();
     view_.Show();
   }
+  // Locked only once the solid is on show: a build that fails leaves the
+  // window hidden and the tabs free (hiding the window frees them).
+  EnableTabs(static_cast<int>(sides.size()));
   view_.DrawData();
   RestoreDesigner();
 }

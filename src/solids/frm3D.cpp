@@ -18,6 +18,7 @@ double Degrees(double radians) { return radians * 180 / Pi; }
 
 frm3D::frm3D(Program& program, frmS& designer)
     : Form("frm3D"), p_(program), designer_(designer) {
+  Form::onWindowChanged = [this] { WindowChanged(); };
   SetCaption("3D Whirligons");
   CreateControls();
   CreateMenus();
@@ -277,8 +278,15 @@ void frm3D::DrawNav(int16_t button, float x, float y) {
 bool frm3D::Form_QueryUnload() {
   if (p_.AppClosing) return true;
   Hide();
-  designer_.TabsActivate();
   return false;
+}
+
+void frm3D::WindowChanged() {
+  const bool hidden = shown_ && !IsVisible();
+  shown_ = IsVisible();
+  // The tabs are locked only while a solid is on show.
+  if (hidden) designer_.TabsActivate();
+  if (onWindowChanged) onWindowChanged();
 }
 
 }  // namespace wlg

@@ -90,6 +90,12 @@ class frm3D : public Form {
   // shutting down (true: the window really closes).
   bool Form_QueryUnload();
 
+  // The view's hook for caption and visibility changes. It hides Form's
+  // own, which the form keeps for itself: whatever route hides the window
+  // (its close box, Exit 3D, the tessellator, a pattern load, shut-down...),
+  // the designer's tabs that a solid locked are free again.
+  std::function<void()> onWindowChanged;
+
   // A new picture size (the exporter's --size); the solid's recorded
   // centre follows it.
   void ResizePicture(int width, int height);
@@ -112,11 +118,13 @@ class frm3D : public Form {
   void Wire();
   void WireFiles();
   void Form_Load();
+  void WindowChanged();
   float SpeedOf(const ScrollBar& bar) const;
 
   Program& p_;
   frmS& designer_;
   M3Ops m3_;
+  bool shown_ = false;
 };
 
 }  // namespace wlg

@@ -88,8 +88,6 @@ bool frm3D::SaveVrml(const std::string& path, std::string* error) {
 void frm3D::mnuFileExit3D_Click() {
   p_.design.SolidName = "1";
   Hide();
-  // Leaving the 3D view frees the tabs it had locked, as closing it does.
-  designer_.TabsActivate();
 }
 
 void frm3D::mnuCopy_Click() {

@@ -43,6 +43,11 @@ std::optional<std::string> SphereTextureName(const std::string& scenePath) {
   return scenePath.substr(0, dot) + ".jpg";
 }
 
+std::string TextureReplaceQuestion(const std::string& texturePath) {
+  const std::string name = QFileInfo(QString::fromStdString(texturePath)).fileName().toStdString();
+  return name + " already exists.\r\nDo you want to replace it?";
+}
+
 bool WriteSphereScene(const QImage& texture, Colour background, const std::string& copies,
                       const std::string& scenePath, std::string* error) {
   auto fail = [&](const std::string& why) {
@@ -63,13 +68,12 @@ bool WriteSphereScene(const QImage& texture, Colour background, const std::strin
     return fail(*textureName + ": the tessellation picture is empty");
   const bool textureExisted = textureInfo.exists();
   std::string why;
-  if (!SaveJPG(dib, *textureName, CanvasJpgQuality, &why, ReplacedDates::Fresh))
-    return fail(*textureName + ": " + why);
+  if (!SaveJPG(dib, *textureName, CanvasJpgQuality, &why, ReplacedDates::Fresh)) return fail(why);
 
   if (!WriteFileAtomically(scenePath, SphereSceneText(background, copies, url), &why)) {
     // A texture without its scene is litter, unless the user had one there already.
     if (!textureExisted) QFile::remove(QString::fromStdString(*textureName));
-    return fail(scenePath + ": " + why);
+    return fail(why);
   }
   return true;
 }

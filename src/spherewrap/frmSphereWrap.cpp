@@ -1,5 +1,6 @@
 #include "spherewrap/frmSphereWrap.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 #include "controls/EntryTable.h"
@@ -251,7 +252,9 @@ void frmSphereWrap::mnuFileSaveVRML2_Click() {
   // A name without an extension has no texture name to go with it.
   if (!SphereTextureName(*chosen)) return;
   std::string error;
-  if (!SaveVrml(*chosen, &error)) p_.prompts.Tell(std::string(SceneFailed) + "\r\n" + error);
+  // No reason means the user chose to keep the texture file: nothing to say.
+  if (!SaveVrml(*chosen, &error) && !error.empty())
+    p_.prompts.Tell(std::string(SceneFailed) + "\r\n" + error);
 }
 
 bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
@@ -264,6 +267,16 @@ bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::
 }
 
 bool frmSphereWrap::SaveVrml(const std::string& path, std::string* error) {
+  if (error) error->clear();
+  // The save dialog asked about the scene's own name only; the picture
+  // beside it is the user's to keep.
+  if (const auto texture = SphereTextureName(path)) {
+    const QFileInfo existing(QString::fromStdString(*texture));
+    if (existing.exists() && !existing.isDir() &&
+        p_.prompts.Message(TextureTitle, TextureReplaceQuestion(*texture), Buttons::YesNo,
+                           Icon::Question) != Answer::Yes)
+      return false;
+  }
   // The texture is the flat tessellation, not the sphere; the canvas has no
   // border, so its whole picture is the client area.
   return WriteSphereScene(tess_.picT().canvas.Image(),

@@ -36,6 +36,7 @@ class frmSphereWrap : public Form {
 
   static constexpr const char* BlitError = "Blit Error";
   static constexpr const char* SceneFailed = "Sorry, the VRML file could not be saved:";
+  static constexpr const char* TextureTitle = "Just checking";
 
   frmSphereWrap(Program& program, frmS& designer, frmT& tessellator);
 
@@ -83,6 +84,8 @@ class frmSphereWrap : public Form {
   // The writers behind them, shared with the exporter: false with *error
   // set on failure, leaving no partial file.
   bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // Asks before the scene's texture replaces an existing file; false with
+  // *error empty when the answer is No (nothing is written then).
   bool SaveVrml(const std::string& path, std::string* error);
 
   SphereWrap sphere;  // the texture, the frame and their tables

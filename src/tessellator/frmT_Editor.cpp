@@ -160,6 +160,8 @@ void frmT::picFill_MouseDown(int shift) {
   if (!chosen) return;
   p_.design.CustomColours[index] = *chosen;
   ApplyFillSwatch();
+  // Polygons already recoloured with this number show the new colour now.
+  UpdateTess();
 }
 
 }  // namespace wlg

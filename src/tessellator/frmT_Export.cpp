@@ -2,10 +2,12 @@
 // SVG drawings recorded from one redraw through the tile renderer.
 
 #include <QSaveFile>
+#include <cerrno>
 
 #include "designer/frmS.h"
 #include "imaging/EmfRecorder.h"
 #include "imaging/SvgRecorder.h"
+#include "platform/SafeFile.h"
 #include "tessellator/frmT.h"
 
 namespace wlg {
@@ -61,7 +63,7 @@ void frmT::mnuFileSaveWMF_Click() {
   bool notCreated = false;
   if (SaveMetafile(*chosen, &error, &notCreated)) return;
   if (notCreated)
-    p_.prompts.Tell(EmfRecorder::CreateFailedMessage);
+    p_.prompts.Tell(std::string(EmfRecorder::CreateFailedMessage) + "\r\n" + error);
   else
     p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
 }
@@ -112,24 +114,22 @@ bool frmT::SaveMetafile(const std::string& path, std::string* error, bool* notCr
 }
 
 bool frmT::SaveSvg(const std::string& path, std::string* error) {
-  auto fail = [&](const QString& why) {
-    if (error) *error = "Failed to save " + path + ": " + why.toStdString();
+  QSaveFile file(QString::fromStdString(path));
+  errno = 0;
+  auto fail = [&] {
+    if (error) *error = WriteFailedText(path, errno);
+    file.cancelWriting();
     return false;
   };
-  QSaveFile file(QString::fromStdString(path));
   // Opening first finds a missing or unwritable folder before anything is drawn.
-  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  if (!file.open(QIODevice::WriteOnly)) return fail();
   const Canvas& canvas = picT().canvas;
   SvgRecorder recorder(canvas.Width(), canvas.Height(), TessBackColour());
   RecordRedraw(recorder);
   const std::string doc = recorder.Document();
   const auto size = static_cast<qint64>(doc.size());
-  if (file.write(doc.data(), size) != size) {
-    const QString why = file.errorString();
-    file.cancelWriting();
-    return fail(why);
-  }
-  if (!file.commit()) return fail(file.errorString());
+  errno = 0;
+  if (file.write(doc.data(), size) != size || !file.commit()) return fail();
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +14,7 @@
 #include <random>
 
 #include "spherewrap/SphereMapping.h"
+#include "spherewrap/SphereScene.h"
 #include "support/DesignerHarness.h"
 
 namespace wlg {
@@ -163,9 +165,13 @@ class SphereWindow : public ::testing::Test {
     s.copyToClipboard = [this](const QImage& img) { clipboard.push_back(img); };
     h.tess.Menu("mnuShearWrap").UserClick();
   }
+  // Saved again over its own texture, the user says Yes to replacing it.
   std::string SaveScene(const char* name) {
     const std::string path = dir.filePath(name).toStdString();
     h.prompts.File(path);
+    if (const auto texture = SphereTextureName(path);
+        texture && QFileInfo(QString::fromStdString(*texture)).isFile())
+      h.prompts.Answer_(Answer::Yes);
     s.Menu("mnuFileSaveVRML2").UserClick();
     return path;
   }
@@ -293,6 +299,47 @@ TEST_F(SphereWindow, FailedScenesLeaveNoFilesAndSaySo) {
   if (QFile old(dir.filePath("ball.jpg")); old.open(QIODevice::WriteOnly)) old.write("old");
   SaveScene("ball.wrl");
   EXPECT_EQ(files(), QStringList{"ball.jpg"});
+}
+
+TEST_F(SphereWindow, APictureNamedLikeTheTextureIsReplacedOnlyAfterYes) {
+  const QString jpg = dir.filePath("ball.jpg");
+  auto content = [&] {
+    QFile f(jpg);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  };
+  if (QFile f(jpg); f.open(QIODevice::WriteOnly)) f.write("mine");
+  h.prompts.File(dir.filePath("ball.wrl").toStdString());
+  h.prompts.Answer_(Answer::No);
+  s.Menu("mnuFileSaveVRML2").UserClick();
+  ASSERT_EQ(h.prompts.log.size(), 2u);  // the dialog, the question, and nothing more
+  EXPECT_EQ(h.prompts.log[1].title, "Just checking");
+  EXPECT_EQ(h.prompts.log[1].text, "ball.jpg already exists.\r\nDo you want to replace it?");
+  EXPECT_EQ(h.prompts.log[1].buttons, Buttons::YesNo);
+  EXPECT_EQ(content(), QByteArray("mine"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("ball.wrl")));
+
+  SaveScene("ball.wrl");  // Yes
+  EXPECT_EQ(h.prompts.log.size(), 4u);
+  EXPECT_FALSE(QImage(jpg).isNull());
+  EXPECT_TRUE(QFile::exists(dir.filePath("ball.wrl")));
+}
+
+// The exporter has no one to ask: without --yes it says what it would ask
+// and leaves both files alone.
+TEST(SphereExport, AsksBeforeReplacingThePictureBesideTheScene) {
+  QTemporaryDir dir;
+  const QString sample = QString::fromStdString(kSample);
+  const QString wrl = dir.filePath("b.wrl"), jpg = dir.filePath("b.jpg");
+  if (QFile f(jpg); f.open(QIODevice::WriteOnly)) f.write("mine");
+  const ToolRun asked = Start(WHIRLIGONS_EXPORTER, {"--sphere", sample, wrl});
+  EXPECT_EQ(asked.code, 1);
+  EXPECT_NE(asked.err.find("b.jpg already exists.\nDo you want to replace it?"), std::string::npos)
+      << asked.err;
+  EXPECT_FALSE(QFile::exists(wrl));
+  EXPECT_TRUE(QImage(jpg).isNull());  // still the bytes "mine"
+  EXPECT_EQ(Start(WHIRLIGONS_EXPORTER, {"--sphere", "--yes", sample, wrl}).code, 0);
+  EXPECT_FALSE(QImage(jpg).isNull());
+  EXPECT_TRUE(QFile::exists(wrl));
 }
 
 TEST(SphereExport, SceneAndPicture) {

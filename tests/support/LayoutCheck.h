@@ -1,14 +1,20 @@
 #pragma once
 // What a user would see as a broken window: a caption cut short, a control
-// outside the window, or two controls on top of each other. Checked on the
-// window's visible leaf controls at its current size.
+// outside the window, two controls on top of each other, or a column heading
+// that has drifted off its column. Checked on the window's visible leaf
+// controls at its current size.
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 #include <vector>
 
@@ -52,14 +58,88 @@ inline QStringList LayoutFaults(QWidget* window) {
   return faults;
 }
 
-// The faults at the window's usual size and shrunk as far as it goes; the
-// window gets its usual size back.
-inline QStringList LayoutFaultsAtUsualAndSmallestSize(QWidget* window) {
+// What of a widget the user sees, in window coordinates: a check box or an
+// option button is its mark and its caption, however wide the widget.
+inline QRect SeenRect(QWidget* w, QWidget* window) {
+  QRect r(QPoint(0, 0), w->size());
+  auto* box = qobject_cast<QCheckBox*>(w);
+  auto* option = qobject_cast<QRadioButton*>(w);
+  if (box || option) {
+    auto* b = static_cast<QAbstractButton*>(w);
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.text = b->text();
+    QStyle* style = b->style();
+    r = style->subElementRect(
+        option ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &opt, b);
+    if (!b->text().isEmpty()) {
+      const QRect text = style->subElementRect(
+          option ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, b);
+      r |= QRect(text.topLeft(), QSize(b->fontMetrics().horizontalAdvance(b->text()), 1));
+    }
+  }
+  return r.translated(w->mapTo(window, QPoint(0, 0)));
+}
+
+// The rectangle of a layout item's visible widgets, in window coordinates.
+inline QRect ItemRect(QLayoutItem* item, QWidget* window) {
+  if (QWidget* w = item->widget()) return w->isVisibleTo(window) ? SeenRect(w, window) : QRect();
+  QRect r;
+  if (QLayout* l = item->layout())
+    for (int i = 0; i < l->count(); ++i) r |= ItemRect(l->itemAt(i), window);
+  return r;
+}
+
+// A heading is a label centred in its grid cell; its centre must lie over
+// the controls of the first row below it that has any in its columns.
+inline QStringList HeadingFaults(QWidget* window) {
+  QStringList faults;
+  for (QGridLayout* grid : window->findChildren<QGridLayout*>()) {
+    for (int i = 0; i < grid->count(); ++i) {
+      QLayoutItem* item = grid->itemAt(i);
+      auto* label = qobject_cast<QLabel*>(item->widget());
+      if (!label || !label->isVisibleTo(window)) continue;
+      if (!((label->alignment() | item->alignment()) & Qt::AlignHCenter)) continue;
+      int row = 0, col = 0, rows = 0, cols = 0;
+      grid->getItemPosition(i, &row, &col, &rows, &cols);
+      QRect below;
+      for (int r = row + rows; r < grid->rowCount() && below.isNull(); ++r)
+        for (int j = 0; j < grid->count(); ++j) {
+          int r2 = 0, c2 = 0, rs2 = 0, cs2 = 0;
+          grid->getItemPosition(j, &r2, &c2, &rs2, &cs2);
+          if (r2 != r || c2 + cs2 <= col || c2 >= col + cols) continue;
+          if (qobject_cast<QLabel*>(grid->itemAt(j)->widget())) continue;
+          below |= ItemRect(grid->itemAt(j), window);
+        }
+      if (below.isNull()) continue;
+      const int centre = label->mapTo(window, QPoint(label->width() / 2, 0)).x();
+      if (centre < below.left() || centre > below.right())
+        faults << QString("heading %1 is off its column (centre %2, controls %3..%4)")
+                      .arg(label->text())
+                      .arg(centre)
+                      .arg(below.left())
+                      .arg(below.right());
+    }
+  }
+  return faults;
+}
+
+// The faults at the window's usual size, shrunk as far as it goes and
+// stretched far beyond (as maximised on a large screen); the window gets its
+// usual size back.
+inline QStringList LayoutFaultsAtAnySize(QWidget* window) {
   const QSize usual = window->size();
-  QStringList faults = LayoutFaults(window);
+  auto at = [&](const QString& when) {
+    QCoreApplication::processEvents();
+    QStringList faults;
+    for (const QString& f : LayoutFaults(window) + HeadingFaults(window)) faults << when + f;
+    return faults;
+  };
+  QStringList faults = at("");
   window->resize(1, 1);
-  QCoreApplication::processEvents();
-  for (const QString& f : LayoutFaults(window)) faults << "when shrunk: " + f;
+  faults += at("when shrunk: ");
+  window->resize(usual * 2.5);
+  faults += at("when stretched: ");
   window->resize(usual);
   QCoreApplication::processEvents();
   return faults;

@@ -361,7 +361,9 @@ TEST_F(Tessellator, SavesWriteTheCanvasWithoutTheHighlightOrNoFileAtAll) {
   EXPECT_EQ(h.prompts.log[1].text.rfind(std::string(frmT::SaveFailedMessage) + "\r\n", 0), 0u);
   h.prompts.File(Path("missing/pic.emf"));
   t.Menu("mnuFileSaveWMF").UserClick();
-  EXPECT_EQ(h.prompts.log.back().text, EmfRecorder::CreateFailedMessage);
+  EXPECT_EQ(h.prompts.log.back().text, std::string(EmfRecorder::CreateFailedMessage) + "\r\n" +
+                                           "Failed to create " + Path("missing/pic.emf") +
+                                           ": no such folder");
 
   // Cancelled, or a name without a dot: silence.
   h.prompts.log.clear();

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "controls/qt/Bindings.h"
+#include "platform/qt/ScreenFit.h"
 
 namespace wlg {
 
@@ -88,11 +89,15 @@ QWidget* DesignerWindow::BuildTile(int t) {
   side->addStretch(1);
   row->addLayout(side);
   row->addWidget(BuildRankFrame(t), 0, Qt::AlignTop);
+  // Room to spare goes beside the frames, never between a heading and its
+  // column.
+  row->addStretch(1);
   return page;
 }
 
 QWidget* DesignerWindow::BuildRankFrame(int t) {
   auto* frame = new QGroupBox(nullptr);
+  frame->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   auto* grid = new QGridLayout(frame);
   grid->setVerticalSpacing(1);
   grid->addWidget(Heading("Rank", frame), 0, 0);
@@ -111,54 +116,60 @@ QWidget* DesignerWindow::BuildRankFrame(int t) {
     auto* clear = new ButtonWidget(form_.Get<Button>("cmdClear", k), frame);
     clear->setFixedSize(20, 18);
     clear->setToolTip("Clear this rank");
-    grid->addWidget(clear, r + 1, 1);
+    grid->addWidget(clear, r + 1, 1, Qt::AlignHCenter);
     grid->addWidget(Entry(form_.vs("vsN", k), frame, 32), r + 1, 2);
     int col = 3;
     for (const char* name : {"chkT", "chkR", "chkF", "chkL"})
-      grid->addWidget(new CheckBoxWidget(form_.chk(name, k), frame), r + 1, col++);
+      grid->addWidget(new CheckBoxWidget(form_.chk(name, k), frame), r + 1, col++,
+                      Qt::AlignHCenter);
   }
   return frame;
 }
 
 QWidget* DesignerWindow::BuildParameterFrame(int t) {
   auto* frame = new QGroupBox(nullptr);
+  frame->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   auto* grid = new QGridLayout(frame);
+  // An entry sits in the middle of its column, under the column's heading.
+  auto entry = [&](const char* name, int index, int row, int col) {
+    grid->addWidget(Entry(form_.vs(name, index), frame), row, col, Qt::AlignHCenter);
+  };
   int row = 0;
   grid->addWidget(Heading("Sides", frame), row, 1);
   grid->addWidget(Heading("Size", frame), row, 2);
   grid->addWidget(Heading("Rotate", frame), row, 3);
   ++row;
   grid->addWidget(new QLabel("Outer", frame), row, 0);
-  grid->addWidget(Entry(form_.vs("vsPolyOut", t), frame), row, 1);
-  grid->addWidget(Entry(form_.vs("vsPolyBig", t), frame), row, 2);
+  entry("vsPolyOut", t, row, 1);
+  entry("vsPolyBig", t, row, 2);
   grid->addWidget(new CheckBoxWidget(form_.chk("chkRotateOut", t), frame), row, 3, Qt::AlignCenter);
   ++row;
   grid->addWidget(new QLabel("Inner", frame), row, 0);
-  grid->addWidget(Entry(form_.vs("vsPoly", t), frame), row, 1);
-  grid->addWidget(Entry(form_.vs("vsPolySmall", t), frame), row, 2);
+  entry("vsPoly", t, row, 1);
+  entry("vsPolySmall", t, row, 2);
   grid->addWidget(new CheckBoxWidget(form_.chk("chkRotate", t), frame), row, 3, Qt::AlignCenter);
   ++row;
   grid->addWidget(Heading("Colours", frame), row, 1);
   grid->addWidget(Heading("1st", frame), row, 2);
   grid->addWidget(Heading("Back", frame), row, 3);
   ++row;
-  grid->addWidget(Entry(form_.vs("vsNCols", t), frame), row, 1);
-  grid->addWidget(Entry(form_.vs("vsFirstCol", t), frame), row, 2);
-  grid->addWidget(Entry(form_.vs("vsBackground", t), frame), row, 3);
+  entry("vsNCols", t, row, 1);
+  entry("vsFirstCol", t, row, 2);
+  entry("vsBackground", t, row, 3);
   ++row;
   grid->addWidget(new CheckBoxWidget(form_.chk("chkSequential", t), frame), row, 1, 1, 3);
   ++row;
   grid->addWidget(Heading("Angle", frame), row, 2);
   ++row;
   grid->addWidget(new CheckBoxWidget(form_.chk("chkStar", t), frame), row, 1);
-  grid->addWidget(Entry(form_.vs("vsStarAngle", t), frame), row, 2);
-  grid->addWidget(Entry(form_.vs("vsFit", t), frame), row, 3);
+  entry("vsStarAngle", t, row, 2);
+  entry("vsFit", t, row, 3);
   ++row;
-  grid->addWidget(Heading("Seed Width", frame), row, 1, 1, 1);
-  grid->addWidget(Heading("Shape Width", frame), row, 2, 1, 2);
+  grid->addWidget(Heading("Seed Width", frame), row, 1);
+  grid->addWidget(Heading("Shape Width", frame), row, 2);
   ++row;
-  grid->addWidget(Entry(form_.vs("vsLineWidth", 2 * t), frame), row, 1);
-  grid->addWidget(Entry(form_.vs("vsLineWidth", 2 * t + 1), frame), row, 2);
+  entry("vsLineWidth", 2 * t, row, 1);
+  entry("vsLineWidth", 2 * t + 1, row, 2);
   ++row;
   grid->addWidget(new QLabel("Hide Lines", frame), row, 0);
   grid->addWidget(new CheckBoxWidget(form_.chk("chkHideLine", 3 * t), frame), row, 1);
@@ -208,6 +219,12 @@ void DesignerWindow::dropEvent(QDropEvent* e) {
 void DesignerWindow::changeEvent(QEvent* e) {
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) form_.Form_Activate();
   QMainWindow::changeEvent(e);
+}
+
+// Every showing opens the window fully inside the screen's free area.
+void DesignerWindow::showEvent(QShowEvent* e) {
+  FitOnScreen(this);
+  QMainWindow::showEvent(e);
 }
 
 }  // namespace wlg

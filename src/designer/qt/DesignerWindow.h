@@ -16,6 +16,7 @@ class DesignerWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   // A pattern file dropped on the window is opened.
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;

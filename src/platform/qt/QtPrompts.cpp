@@ -1,5 +1,6 @@
 #include "platform/qt/QtPrompts.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,9 +18,15 @@ QString QtFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+QWidget* QtPrompts::DialogParent() const {
+  if (QWidget* w = QApplication::activeWindow(); w && w->isVisible()) return w;
+  if (QWidget* f = QApplication::focusWidget(); f && f->window()->isVisible()) return f->window();
+  return parent_;
+}
+
 Answer QtPrompts::Message(const std::string& title, const std::string& text, Buttons buttons,
                           Icon icon) {
-  QMessageBox box(parent_);
+  QMessageBox box(DialogParent());
   box.setWindowTitle(QString::fromStdString(title.empty() ? kAppTitle : title));
   QString body = QString::fromStdString(text);
   body.replace("\r\n", "\n");
@@ -56,25 +63,27 @@ Answer QtPrompts::Message(const std::string& title, const std::string& text, But
 
 std::optional<std::string> QtPrompts::InputBox(const std::string& title, const std::string& prompt,
                                                const std::string& defaultText) {
+  QWidget* parent = DialogParent();
   bool ok = false;
-  const QString answer = QInputDialog::getText(parent_, QString::fromStdString(title),
-                                               QString::fromStdString(prompt), QLineEdit::Normal,
-                                               QString::fromStdString(defaultText), &ok);
+  const QString answer =
+      QInputDialog::getText(parent, QString::fromStdString(title), QString::fromStdString(prompt),
+                            QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
   if (!ok) return std::nullopt;
   return answer.toStdString();
 }
 
 std::optional<std::string> QtPrompts::OpenFile(const FileDialogRequest& r) {
-  const QString path = QFileDialog::getOpenFileName(parent_, QString::fromStdString(r.title),
-                                                    QString::fromStdString(r.initialName),
-                                                    QtFilter(r.filter), nullptr,
-                                                    QFileDialog::ReadOnly);
+  QWidget* parent = DialogParent();
+  const QString path = QFileDialog::getOpenFileName(
+      parent, QString::fromStdString(r.title), QString::fromStdString(r.initialName),
+      QtFilter(r.filter), nullptr, QFileDialog::ReadOnly);
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
 
 std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
-  QFileDialog dialog(parent_, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
+  QWidget* parent = DialogParent();
+  QFileDialog dialog(parent, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
   if (!r.initialName.empty()) dialog.selectFile(QString::fromStdString(r.initialName));
@@ -84,7 +93,8 @@ std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
 }
 
 std::optional<Colour> QtPrompts::ChooseColour(Colour initial) {
-  const QColor c = QColorDialog::getColor(ToQColor(initial), parent_);
+  QWidget* parent = DialogParent();
+  const QColor c = QColorDialog::getColor(ToQColor(initial), parent);
   if (!c.isValid()) return std::nullopt;
   return FromQColor(c);
 }

@@ -8,8 +8,12 @@ namespace wlg {
 // Message boxes, input boxes and file and colour dialogs of Qt.
 class QtPrompts : public Prompts {
  public:
-  // Dialogs open over this window when it is set.
+  // Dialogs open over the program's active window, so that the window the
+  // command came from stays on top; over this one when no window of the
+  // program is active.
   void SetParent(QWidget* parent) { parent_ = parent; }
+  // The window the next dialog opens over.
+  QWidget* DialogParent() const;
 
   Answer Message(const std::string& title, const std::string& text, Buttons buttons,
                  Icon icon) override;

@@ -6,6 +6,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "platform/qt/ScreenFit.h"
+
 namespace wlg {
 
 HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {
@@ -43,6 +45,12 @@ void HelpWindow::ShowPage(const Form&, const std::string& pagePath) {
   show();
   raise();
   activateWindow();
+}
+
+// Every showing opens the window fully inside the screen's free area.
+void HelpWindow::showEvent(QShowEvent* e) {
+  FitOnScreen(this);
+  QMainWindow::showEvent(e);
 }
 
 }  // namespace wlg

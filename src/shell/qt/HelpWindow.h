@@ -19,6 +19,9 @@ class HelpWindow : public QMainWindow, public HelpViewer {
   void ShowPage(const Form& window, const std::string& pagePath) override;
   QTextBrowser* browser() const { return browser_; }
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
   QTextBrowser* browser_ = nullptr;
   QAction* back_ = nullptr;

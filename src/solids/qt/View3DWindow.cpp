@@ -12,6 +12,7 @@
 #include <map>
 
 #include "controls/qt/Bindings.h"
+#include "platform/qt/ScreenFit.h"
 
 namespace wlg {
 
@@ -150,6 +151,12 @@ void View3DWindow::closeEvent(QCloseEvent* e) {
   } else {
     e->ignore();
   }
+}
+
+// Every showing opens the window fully inside the screen's free area.
+void View3DWindow::showEvent(QShowEvent* e) {
+  FitOnScreen(this);
+  QMainWindow::showEvent(e);
 }
 
 }  // namespace wlg

@@ -23,6 +23,7 @@ class View3DWindow : public QMainWindow {
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void SyncWindow();

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "controls/qt/Bindings.h"
+#include "platform/qt/ScreenFit.h"
 
 namespace wlg {
 
@@ -106,6 +107,12 @@ void SphereWrapWindow::closeEvent(QCloseEvent* e) {
   } else {
     e->ignore();
   }
+}
+
+// Every showing opens the window fully inside the screen's free area.
+void SphereWrapWindow::showEvent(QShowEvent* e) {
+  FitOnScreen(this);
+  QMainWindow::showEvent(e);
 }
 
 }  // namespace wlg

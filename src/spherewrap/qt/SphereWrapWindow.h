@@ -25,6 +25,7 @@ class SphereWrapWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void SyncWindow();

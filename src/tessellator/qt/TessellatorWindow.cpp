@@ -10,6 +10,7 @@
 #include <map>
 
 #include "controls/qt/Bindings.h"
+#include "platform/qt/ScreenFit.h"
 
 namespace wlg {
 
@@ -167,6 +168,12 @@ void TessellatorWindow::closeEvent(QCloseEvent* e) {
   // Closing only hides it; the designer keeps it for the whole run.
   e->ignore();
   form_.Hide();
+}
+
+// Every showing opens the window fully inside the screen's free area.
+void TessellatorWindow::showEvent(QShowEvent* e) {
+  FitOnScreen(this);
+  QMainWindow::showEvent(e);
 }
 
 }  // namespace wlg

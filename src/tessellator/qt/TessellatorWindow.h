@@ -17,6 +17,7 @@ class TessellatorWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void SyncWindow();
