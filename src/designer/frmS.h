@@ -17,6 +17,11 @@
 
 namespace wlg {
 
+// Puts a computed value into an entry as it is: its range applies when the
+// user next confirms it (a star angle of 179 shows a fit of 360), and the
+// entry's history keeps only what the user committed.
+void PutEntryText(ValidText& entry, const std::string& text);
+
 class frmS : public Form, public TileSettings {
  public:
   // Rank points are stored in canvas pixels, so the tile canvases keep one
@@ -238,6 +243,8 @@ class frmS : public Form, public TileSettings {
   void OfferRecovery();
 
  private:
+  // A menu item that runs a handler and is enabled.
+  void WireMenu(const char* name, void (frmS::*handler)());
   void CreateControls();
   void LoadControls();
   void CreateMenus();

@@ -28,13 +28,8 @@ void frmS::WireFileHandlers() {
   });
   file_->reporter.letPendingInputRun = [this] { p_.processEvents(); };
 
-  auto wire = [this](const char* name, void (frmS::*handler)()) {
-    MenuItem& item = Menu(name);
-    item.onClick = [this, handler](int) { (this->*handler)(); };
-    item.SetEnabled(true);
-  };
-  wire("mnuFileLoad", &frmS::mnuFileLoad_Click);
-  wire("mnuFileSave", &frmS::mnuFileSave_Click);
+  WireMenu("mnuFileLoad", &frmS::mnuFileLoad_Click);
+  WireMenu("mnuFileSave", &frmS::mnuFileSave_Click);
 
   openCommandLineFile = [this] { mnuFileLoad_Click(); };
 }

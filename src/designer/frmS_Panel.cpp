@@ -8,6 +8,24 @@
 
 namespace wlg {
 
+void PutEntryText(ValidText& entry, const std::string& text) {
+  const std::string min = entry.ValMin, max = entry.ValMax;
+  const bool undoing = entry.UnDoing;
+  entry.ValMin = "-999999999";
+  entry.ValMax = "999999999";
+  entry.UnDoing = true;
+  entry.SetValue(text);
+  entry.UnDoing = undoing;
+  entry.ValMin = min;
+  entry.ValMax = max;
+}
+
+void frmS::WireMenu(const char* name, void (frmS::*handler)()) {
+  MenuItem& item = Menu(name);
+  item.onClick = [this, handler](int) { (this->*handler)(); };
+  item.SetEnabled(true);
+}
+
 namespace {
 
 // Handlers of controls set from code return at once while this is held.
@@ -22,20 +40,6 @@ class SuppressScope {
   Program& p_;
   bool was_;
 };
-
-// Puts a computed value into an entry as it is: its range applies when the
-// user next confirms it (a star angle of 179 shows a fit of 360), and the
-// entry's history keeps only what the user committed.
-void PutEntryText(ValidText& entry, const std::string& text) {
-  const std::string min = entry.ValMin, max = entry.ValMax;
-  entry.ValMin = "-999999999";
-  entry.ValMax = "999999999";
-  entry.UnDoing = true;
-  entry.SetValue(text);
-  entry.UnDoing = false;
-  entry.ValMin = min;
-  entry.ValMax = max;
-}
 
 void RevertBox(Program& p, CheckBox& box) {
   SuppressScope quiet(p);
@@ -116,15 +120,10 @@ void frmS::WireHandlers() {
     vs("vsStarAngle", t).Changed = [this](int i) { vsStarAngle_Changed(i); };
   }
 
-  auto wire = [this](const char* name, void (frmS::*handler)()) {
-    MenuItem& item = Menu(name);
-    item.onClick = [this, handler](int) { (this->*handler)(); };
-    item.SetEnabled(true);
-  };
-  wire("mnuEditClearAll", &frmS::mnuEditClearAll_Click);
-  wire("mnuEditSnap", &frmS::mnuEditSnap_Click);
-  wire("mnuEditName", &frmS::mnuEditName_Click);
-  wire("mnuEditDisableTessChecks", &frmS::mnuEditDisableTessChecks_Click);
+  WireMenu("mnuEditClearAll", &frmS::mnuEditClearAll_Click);
+  WireMenu("mnuEditSnap", &frmS::mnuEditSnap_Click);
+  WireMenu("mnuEditName", &frmS::mnuEditName_Click);
+  WireMenu("mnuEditDisableTessChecks", &frmS::mnuEditDisableTessChecks_Click);
   // The radius item follows the snap item's check mark instead.
   Menu("mnuEditSnapRadius").onClick = [this](int) { mnuEditSnapRadius_Click(); };
   UpdateSnapRadiusCaptions();

@@ -10,32 +10,13 @@ namespace wlg {
 
 namespace {
 
-// A fit or star angle computed from its partner goes in as it is, outside
-// its range if need be and without a history record, as the handlers put it.
-void PutDerived(ValidText& entry, const std::string& text) {
-  const std::string min = entry.ValMin, max = entry.ValMax;
-  const bool was = entry.UnDoing;
-  entry.ValMin = "-999999999";
-  entry.ValMax = "999999999";
-  entry.UnDoing = true;
-  entry.SetValue(text);
-  entry.UnDoing = was;
-  entry.ValMin = min;
-  entry.ValMax = max;
-}
-
 double LatestStamp(const ValidText& e) { return e.UndoLevel > 0 ? e.UndoTime[e.UndoLevel] : 0; }
 
 }  // namespace
 
 void frmS::WireUndoHandlers() {
-  auto wire = [this](const char* name, void (frmS::*handler)()) {
-    MenuItem& item = Menu(name);
-    item.onClick = [this, handler](int) { (this->*handler)(); };
-    item.SetEnabled(true);
-  };
-  wire("mnuEditUndo", &frmS::UndoIt);
-  wire("mnuEditRedo", &frmS::RedoIt);
+  WireMenu("mnuEditUndo", &frmS::UndoIt);
+  WireMenu("mnuEditRedo", &frmS::RedoIt);
   history_.designRestored = [this](bool controls, bool undone) {
     DesignRestored(controls, undone);
   };
@@ -104,12 +85,12 @@ void frmS::EntryRestored(ValidText& entry) {
     ValidText& fit = vs("vsFit", i);
     ValidText& angle = vs("vsStarAngle", i);
     if (LatestStamp(fit) > LatestStamp(angle)) {
-      PutDerived(fit, fit.UndoText[fit.UndoLevel]);
+      PutEntryText(fit, fit.UndoText[fit.UndoLevel]);
       const float n = fit.Single();
-      PutDerived(angle, FormatSingle((n - 2) * 180 / n));
+      PutEntryText(angle, FormatSingle((n - 2) * 180 / n));
     } else {
-      if (angle.UndoLevel > 0) PutDerived(angle, angle.UndoText[angle.UndoLevel]);
-      PutDerived(fit, FormatSingle(360 / (180 - angle.Single())));
+      if (angle.UndoLevel > 0) PutEntryText(angle, angle.UndoText[angle.UndoLevel]);
+      PutEntryText(fit, FormatSingle(360 / (180 - angle.Single())));
     }
   }
   // The shape entries too: the user accepted this value once, so there is
