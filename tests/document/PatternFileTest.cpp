@@ -88,7 +88,9 @@ class PatternFile : public ::testing::Test {
                                   "\r\nline " + std::to_string(e.line) + ": " + e.reason
                             : "Sorry,there was an error loading the .wlg file\r\n" + e.reason);
     EXPECT_FALSE(e.reason.empty());
-    if (e.line == 0) EXPECT_EQ(e.reason.find(path), 0u) << e.reason;
+    if (e.line == 0) {
+      EXPECT_EQ(e.reason.find(path), 0u) << e.reason;
+    }
     EXPECT_FALSE(s.h.program.SuppressEvents);
     EXPECT_FALSE(s.h.form.ProgressDialog().Visible());
   }
