@@ -1,10 +1,7 @@
 // libFuzzer target for the pattern loader: arbitrary bytes are opened through
 // File/Open of a started designer, with every message answered OK. A crash,
 // a hang or a sanitizer report is a fault; the load error message is not.
-/* Not part of the normal build (the test build compiles this file empty);
-   scripts/fuzz.sh builds it with clang and runs it on the sample patterns. */
-
-#ifdef WHIRLIGONS_FUZZ
+// scripts/fuzz.sh builds it with clang and runs it on the sample patterns.
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -38,5 +35,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   h->form.mnuFileLoad_Click();
   return 0;
 }
-
-#endif  // WHIRLIGONS_FUZZ
