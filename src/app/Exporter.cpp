@@ -1,6 +1,7 @@
 #include "app/Exporter.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -33,10 +34,16 @@ ParseResult UsageError(const std::string& why) {
   return r;
 }
 
-bool ParseNumber(const std::string& text, double& out) {
+// A number in lo..hi (a whole one when 'whole'); NaN, infinities, hex floats
+// and trailing text are refused, so no option value reaches a conversion
+// that cannot hold it.
+bool ParseNumber(const std::string& text, double lo, double hi, bool whole, double& out) {
+  if (text.empty() || text.find_first_of("xXnNiI") != std::string::npos) return false;
   char* end = nullptr;
   out = std::strtod(text.c_str(), &end);
-  return !text.empty() && end && *end == '\0';
+  if (!end || *end != '\0' || !std::isfinite(out)) return false;
+  if (!(out >= lo && out <= hi)) return false;
+  return !whole || out == std::floor(out);
 }
 
 std::string Extension(const std::string& path) {
@@ -66,7 +73,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       r.out = std::string(WHIRLIGONS_VERSION) + "\n";
       return r;
     } else if (a == "--tile") {
-      if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 4 || n != static_cast<int>(n))
+      if (!value(v) || !ParseNumber(v, 1, 4, true, n))
         return UsageError("--tile takes a tile number from 1 to 4");
       req.mode = ExportRequest::Mode::Tile;
       req.tile = static_cast<int>(n);
@@ -77,23 +84,26 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     } else if (a == "--sphere") {
       req.mode = ExportRequest::Mode::Sphere;
     } else if (a == "--size") {
-      int w = 0, h = 0;
-      char tail = 0;
-      if (!value(v) || std::sscanf(v.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 16 ||
-          h < 16 || w > 8000 || h > 8000)
+      size_t x = 0;
+      double w = 0, h = 0;
+      if (!value(v) || (x = v.find('x')) == std::string::npos ||
+          !ParseNumber(v.substr(0, x), 16, 8000, true, w) ||
+          !ParseNumber(v.substr(x + 1), 16, 8000, true, h))
         return UsageError("--size takes WxH, each 16..8000 pixels");
-      req.width = w;
-      req.height = h;
+      req.width = static_cast<int>(w);
+      req.height = static_cast<int>(h);
     } else if (a == "--zoom") {
-      if (!value(v) || !ParseNumber(v, n) || n < 0.2 || n > 100)
+      if (!value(v) || !ParseNumber(v, 0.2, 100, false, n))
         return UsageError("--zoom takes a number from 0.2 to 100");
       req.zoom = static_cast<float>(n);
     } else if (a == "--quality") {
-      if (!value(v) || !ParseNumber(v, n) || n < 1 || n > 10 || n != static_cast<int>(n))
+      if (!value(v) || !ParseNumber(v, 1, 10, true, n))
         return UsageError("--quality takes a whole number from 1 to 10");
       req.quality = static_cast<int>(n);
     } else if (a == "--theta" || a == "--phi" || a == "--psi") {
-      if (!value(v) || !ParseNumber(v, n)) return UsageError(a + " takes an angle in degrees");
+      // The same range as the window's angle boxes.
+      if (!value(v) || !ParseNumber(v, 0, 360, false, n))
+        return UsageError(a + " takes an angle from 0 to 360 degrees");
       (a == "--theta" ? req.theta : a == "--phi" ? req.phi : req.psi) = static_cast<float>(n);
     } else if (a == "--yes") {
       req.yes = true;

@@ -44,11 +44,15 @@ qsizetype Count(const std::string& text, const char* what) {
 const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 
 TEST(ExporterArgs, UsageErrorsAndModes) {
-  // The last two: no metafile of a tile, no mesh of the sphere.
+  // No metafile of a tile, no mesh of the sphere, and no value a number
+  // cannot hold or the windows would refuse.
   for (const QString line :
        {"a.wlg", "a.wlg b.png c.png", "--tile 5 a.wlg b.png", "--tile x a.wlg b.png",
         "--size 10x10 a.wlg b.png", "--bogus a.wlg b.png", "a.txt b.png", "--tile 1 a.wlg b.emf",
-        "--sphere a.wlg b.obj"}) {
+        "--sphere a.wlg b.obj", "--zoom nan a.wlg b.png", "--zoom inf a.wlg b.png",
+        "--zoom 0x10 a.wlg b.png", "--theta 1e300 --solid Cube a.wlg b.png",
+        "--psi -1 --solid Cube a.wlg b.png", "--size 99999999999x20 a.wlg b.png",
+        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl"}) {
     std::vector<std::string> args;
     for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
     EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
