@@ -15,7 +15,7 @@ shift || true
 
 "$root/scripts/install-deps.sh"
 
-all_targets=(pattern_fuzz)
+all_targets=(pipeline_fuzz exporter_args_fuzz)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 

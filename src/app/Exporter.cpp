@@ -19,7 +19,8 @@ const char* const kExportUsage =
     "usage: whirligons-export [options] PATTERN.wlg OUT\n"
     "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg}          the tessellation canvas\n"
     "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg}     designer tile N (1..4)\n"
-    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... TTet)\n"
+    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... "
+    "TTet)\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
@@ -131,10 +132,18 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   };
   bool ok = false;
   switch (req.mode) {
-    case ExportRequest::Mode::Tessellation: ok = allowed({"bmp", "jpg", "png", "emf", "svg"}); break;
-    case ExportRequest::Mode::Tile: ok = allowed({"bmp", "jpg", "png", "svg"}); break;
-    case ExportRequest::Mode::Solid: ok = allowed({"obj", "wrl", "bmp", "jpg", "png"}); break;
-    case ExportRequest::Mode::Sphere: ok = allowed({"wrl", "bmp", "jpg", "png"}); break;
+    case ExportRequest::Mode::Tessellation:
+      ok = allowed({"bmp", "jpg", "png", "emf", "svg"});
+      break;
+    case ExportRequest::Mode::Tile:
+      ok = allowed({"bmp", "jpg", "png", "svg"});
+      break;
+    case ExportRequest::Mode::Solid:
+      ok = allowed({"obj", "wrl", "bmp", "jpg", "png"});
+      break;
+    case ExportRequest::Mode::Sphere:
+      ok = allowed({"wrl", "bmp", "jpg", "png"});
+      break;
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
   ParseResult r;
@@ -264,10 +273,14 @@ int RunExport(const ExportRequest& req) {
       return Fail(req.pattern + ": line " + std::to_string(e->line) + ": " + e->reason);
 
     switch (req.mode) {
-      case ExportRequest::Mode::Tile: return ExportTile(windows, program, req);
-      case ExportRequest::Mode::Tessellation: return ExportTessellation(windows, req);
-      case ExportRequest::Mode::Solid: return ExportSolid(windows, req);
-      case ExportRequest::Mode::Sphere: return ExportSphere(windows, req);
+      case ExportRequest::Mode::Tile:
+        return ExportTile(windows, program, req);
+      case ExportRequest::Mode::Tessellation:
+        return ExportTessellation(windows, req);
+      case ExportRequest::Mode::Solid:
+        return ExportSolid(windows, req);
+      case ExportRequest::Mode::Sphere:
+        return ExportSphere(windows, req);
       default:
         return Fail("this export is not available yet");
     }

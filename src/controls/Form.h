@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "controls/Controls.h"
@@ -28,6 +30,7 @@ class Form {
     auto owned = std::make_unique<T>(std::forward<Args>(args)...);
     T& ref = *owned;
     controls_.push_back(std::move(owned));
+    Register(ref);
     return ref;
   }
 
@@ -40,12 +43,19 @@ class Form {
   template <class T>
   T& Get(const std::string& name, int index = 0) const {
     T* c = dynamic_cast<T*>(Find(name, index));
-    if (!c) throw std::logic_error(name_ + " has no control " + name + "(" + std::to_string(index) + ")");
+    if (!c)
+      throw std::logic_error(name_ + " has no control " + name + "(" + std::to_string(index) + ")");
     return *c;
   }
-  ValidText& Entry(const std::string& name, int index = 0) const { return Get<ValidText>(name, index); }
-  CheckBox& Check(const std::string& name, int index = 0) const { return Get<CheckBox>(name, index); }
-  MenuItem& Menu(const std::string& name, int index = 0) const { return Get<MenuItem>(name, index); }
+  ValidText& Entry(const std::string& name, int index = 0) const {
+    return Get<ValidText>(name, index);
+  }
+  CheckBox& Check(const std::string& name, int index = 0) const {
+    return Get<CheckBox>(name, index);
+  }
+  MenuItem& Menu(const std::string& name, int index = 0) const {
+    return Get<MenuItem>(name, index);
+  }
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string c) {
@@ -65,6 +75,15 @@ class Form {
   virtual void EntryRestored(ValidText& /*entry*/) {}
 
  private:
+  // Lookups by name are in every handler and in every line a pattern, the
+  // settings or undo carry, so they must not walk the whole window.
+  struct Slots {
+    std::vector<Control*> byIndex;                // the usual indices 0, 1, 2, ...
+    std::vector<std::pair<int, Control*>> other;  // any other index
+  };
+  void Register(Control& c);
+  static Control* InSlots(const Slots& slots, int index);
+
   void SetVisible(bool on) {
     if (visible_ == on) return;
     visible_ = on;
@@ -75,6 +94,7 @@ class Form {
   std::string caption_;
   bool visible_ = false;
   std::vector<std::unique_ptr<Control>> controls_;
+  std::unordered_map<std::string, Slots> byName_, byUpperName_;
 };
 
 }  // namespace wlg

@@ -9,8 +9,8 @@ namespace wlg {
 
 IPoint TileRenderer::ToCanvas(FPoint p) const {
   const DesignModel& m = p_.design;
-  return {static_cast<int>(RoundHalfEven(p.x * m.DrawZoom + m.DrawOffsetX)),
-          static_cast<int>(RoundHalfEven(p.y * m.DrawZoom + m.DrawOffsetY))};
+  return {RoundHalfEvenToInt(p.x * m.DrawZoom + m.DrawOffsetX),
+          RoundHalfEvenToInt(p.y * m.DrawZoom + m.DrawOffsetY)};
 }
 
 void TileRenderer::TooComplex() {

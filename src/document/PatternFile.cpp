@@ -395,7 +395,8 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
     reason = path + " is larger than 16 MiB";
     return false;
   }
-  const QByteArray data = file.read(MaxPatternFileBytes + 1);
+  // Reading up to the limit would set aside 16 MiB for every file.
+  const QByteArray data = file.read(file.size() + 1);
   if (file.error() != QFileDevice::NoError) {
     reason = path + ": " + file.errorString().toStdString();
     return false;

@@ -137,7 +137,9 @@ std::unique_ptr<EmfRecorder> EmfRecorder::Create(const std::string& fileName, in
   if (!impl->stream) return fail("out of memory");
   const EmfFrame f = EmfFrameFor(widthPx, heightPx);
   const RECT frame{f.left, f.top, f.right, f.bottom};
-  impl->dc = CreateEnhMetaFileWithFILEA(0, impl->stream, &frame, "");
+  // libEMF reads the description up to a double NUL.
+  static const char kNoDescription[2] = {0, 0};
+  impl->dc = CreateEnhMetaFileWithFILEA(0, impl->stream, &frame, kNoDescription);
   if (!impl->dc) return fail("the metafile could not be started");
   return std::unique_ptr<EmfRecorder>(new EmfRecorder(std::move(impl)));
 }

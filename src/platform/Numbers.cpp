@@ -4,13 +4,37 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace wlg {
 
+namespace {
+
+template <class Int>
+Int Held(double whole) {
+  if (std::isnan(whole)) return 0;
+  // The limits as doubles: the lowest is exact, the highest rounds up to 2^63
+  // (or 2^31), which is itself out of range, hence the >=.
+  constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
+  constexpr double hi = -lo;
+  if (whole < lo) return std::numeric_limits<Int>::min();
+  if (whole >= hi) return std::numeric_limits<Int>::max();
+  return static_cast<Int>(whole);
+}
+
+}  // namespace
+
 int64_t RoundHalfEven(double x) {
   if (!std::isfinite(x)) return 0;
-  return static_cast<int64_t>(std::nearbyint(x));  // default FE_TONEAREST is halves-to-even
+  return Held<int64_t>(std::nearbyint(x));  // default FE_TONEAREST is halves-to-even
 }
+
+int RoundHalfEvenToInt(double x) {
+  if (!std::isfinite(x)) return 0;
+  return Held<int>(std::nearbyint(x));
+}
+
+int64_t FloorToInt64(double x) { return Held<int64_t>(std::floor(x)); }
 
 double Val(std::string_view text) {
   size_t i = 0;
@@ -92,7 +116,8 @@ std::string ToUpper(std::string_view text) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }

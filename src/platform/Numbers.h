@@ -9,8 +9,13 @@
 
 namespace wlg {
 
-// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4). A value
+// beyond the result's range (a file or a box can hold 1e38) is held at the
+// nearest limit, NaN gives 0: never a conversion the type cannot hold.
 int64_t RoundHalfEven(double x);
+int RoundHalfEvenToInt(double x);
+// Rounded down, held within int64 in the same way.
+int64_t FloorToInt64(double x);
 
 // The leading-number rule: leading blanks skipped, then the longest leading
 // decimal number with "." as separator (optional sign); 0 when there is none.

@@ -67,6 +67,8 @@ class frmT : public Form {
   bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
   bool SaveMetafile(const std::string& path, std::string* error, bool* notCreated = nullptr);
   bool SaveSvg(const std::string& path, std::string* error);
+  // One redraw recorded into 'recorder', then the normal redraw.
+  void RecordRedraw(PathRecorder& recorder);
   static constexpr const char* SaveFailedMessage = "Sorry, the picture could not be saved:";
   // ---- end of picture exports
 
@@ -119,8 +121,6 @@ class frmT : public Form {
   void ApplyFillSwatch();
   void WireExports();
   void ClearHighlight();
-  // One redraw recorded into 'recorder', then the normal redraw.
-  void RecordRedraw(PathRecorder& recorder);
 
   Program& p_;
   frmS& designer_;

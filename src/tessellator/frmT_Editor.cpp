@@ -31,8 +31,8 @@ void frmT::UpdateEdit(int n) {
   n = std::clamp(n, 0, TessCapacity - 1);
   t.EditItem = n;
   const TessItem& it = t.TessItems[n];
-  Entry("vtX").SetValue(std::to_string(static_cast<long>(std::floor(2.0 * it.X))));
-  Entry("vtY").SetValue(std::to_string(static_cast<long>(std::floor(2.0 * it.Y))));
+  Entry("vtX").SetValue(std::to_string(FloorToInt64(2.0 * it.X)));
+  Entry("vtY").SetValue(std::to_string(FloorToInt64(2.0 * it.Y)));
   Entry("vtAngle").SetValue(FormatSingle(it.Angle));
   Entry("vtScale").SetValue(FormatSingle(it.Scale));
   {

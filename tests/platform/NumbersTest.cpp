@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,20 @@ TEST(NumbersTest, RoundHalfEvenSendsHalvesToTheEvenNeighbour) {
   for (auto [v, want] :
        {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {2.5001, 3}})
     EXPECT_EQ(RoundHalfEven(v), want) << v;
+}
+
+TEST(NumbersTest, ConversionsHoldHugeValuesAtTheLimits) {
+  constexpr int64_t lo = std::numeric_limits<int64_t>::min(),
+                    hi = std::numeric_limits<int64_t>::max();
+  EXPECT_EQ(RoundHalfEven(1e30), hi);
+  EXPECT_EQ(RoundHalfEven(-1e30), lo);
+  EXPECT_EQ(RoundHalfEven(9223372036854775808.0), hi);  // 2^63, just out of range
+  EXPECT_EQ(RoundHalfEvenToInt(3e9), std::numeric_limits<int>::max());
+  EXPECT_EQ(RoundHalfEvenToInt(-3e9), std::numeric_limits<int>::min());
+  EXPECT_EQ(RoundHalfEvenToInt(-2.5), -2);
+  EXPECT_EQ(FloorToInt64(-1e300), lo);
+  EXPECT_EQ(FloorToInt64(-2.5), -3);
+  EXPECT_EQ(FloorToInt64(std::nan("")), 0);
 }
 
 TEST(NumbersTest, ValReadsTheLongestLeadingNumber) {

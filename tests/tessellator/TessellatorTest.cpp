@@ -377,6 +377,33 @@ TEST_F(Tessellator, SavesWriteTheCanvasWithoutTheHighlightOrNoFileAtAll) {
 
 // Dragging draws from kept layers; the picture must be what a full redraw
 // gives, with tiles above the dragged one still painting over it.
+TEST_F(Tessellator, TilesFarBeyondAnyCanvasLoadAndDrawWithTheEditorHeldAtItsLimit) {
+  // A placed tile at 1e30 (the file format has no exponents): the editor's
+  // boxes show their own limits, on the right side of zero (a failed
+  // conversion gives the lowest number for both).
+  const std::string huge = "1" + std::string(30, '0');
+  QFile in(QString(WHIRLIGONS_SAMPLES_DIR) + "/octagons-and-squares.wlg");
+  ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+  QByteArray text = in.readAll();
+  const qsizetype at = text.indexOf("TessData\r\n");
+  ASSERT_GT(at, 0);
+  const qsizetype item = text.indexOf('\n', text.indexOf('\n', at) + 1) + 1;
+  text.replace(item, text.indexOf(',', text.indexOf(',', item) + 1) - item,
+               QByteArray::fromStdString(huge + ",-" + huge));
+  const std::string path = Path("far.wlg");
+  QFile out(QString::fromStdString(path));
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(text);
+  out.close();
+  h.prompts.File(path);
+  f.mnuFileLoad_Click();
+  ASSERT_FALSE(f.LastLoadError());
+  t.Entry("vtTile").CommitEnter("1");
+  EXPECT_EQ(t.Entry("vtX").Value(), "4000");
+  EXPECT_EQ(t.Entry("vtY").Value(), "-4000");
+  t.UpdateTess();
+}
+
 TEST_F(Tessellator, DragLayersGiveTheFullRedrawsPicture) {
   SquareRank();
   f.vs("vsNCols", 0).CommitEnter("3");

@@ -1,0 +1,190 @@
+// libFuzzer target for the whole pipeline: the bytes are opened through
+// File/Open of a started designer, as a user opens file after file, and
+// whatever loads is drawn and written as a user would use it: every tile,
+// the tessellation and its metafile and drawing, the solid the file names
+// (or the cube) as OBJ and VRML, and the sphere picture. Questions are
+// answered Yes or OK. A crash, a hang or a sanitizer report is a fault; a
+// message is not.
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "designer/Windows.h"
+#include "imaging/EmfRecorder.h"
+#include "imaging/SvgRecorder.h"
+#include "platform/SettingsStore.h"
+#include "solids/SolidExport.h"
+#include "spherewrap/SphereScene.h"
+
+namespace {
+
+using namespace wlg;
+
+class YesPrompts : public Prompts {
+ public:
+  std::string file;
+  Answer Message(const std::string&, const std::string&, Buttons buttons, Icon) override {
+    switch (buttons) {
+      case Buttons::OK:
+      case Buttons::OKCancel:
+        return Answer::OK;
+      case Buttons::SaveDiscardCancel:
+        return Answer::Discard;
+      default:
+        return Answer::Yes;
+    }
+  }
+  std::optional<std::string> InputBox(const std::string&, const std::string&,
+                                      const std::string& defaultText) override {
+    return defaultText;
+  }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return file; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<Colour> ChooseColour(Colour initial) override { return initial; }
+};
+
+// One recorded redraw feeds every drawing writer.
+struct Tee : PathRecorder {
+  std::vector<PathRecorder*> to;
+  void ClosedPath(const IPoint* pts, int count, int penWidth, bool filled, Colour fill) override {
+    for (PathRecorder* r : to) r->ClosedPath(pts, count, penWidth, filled, fill);
+  }
+  void OpenPath(const IPoint* pts, int count, int penWidth) override {
+    for (PathRecorder* r : to) r->OpenPath(pts, count, penWidth);
+  }
+};
+
+struct Session {
+  YesPrompts prompts;
+  Program program{prompts};
+  std::unique_ptr<SettingsStore> settings = MakeMemorySettings();
+  Windows w{program, *settings};
+  Session() {
+    w.designer.Form_Load("");
+    // Small pictures keep the run fast; every figure still goes through
+    // the renderer, the clipping and the writers.
+    for (int tile = 0; tile < TileCount; ++tile) w.designer.picS(tile).canvas.Resize(160, 160);
+    w.tessellator.picT().canvas.Resize(96, 96);
+    w.view3D.ResizePicture(96, 96);
+    w.sphereWrap.Entry("vtWidth").SetValue("1");
+  }
+};
+
+// Values at the edges of what the fields hold.
+constexpr const char* kExtremes[] = {
+    "0", "-0", "-1", "1e30", "-1e30", "3.4e38", "-3.4e38", "1e-30", "2147483647", "-2147483648",
+    "2147483648", "4294967296", "65535", "32767", "-32768", "999999", "0.5", "1E+38", "15", "16",
+    "17", "63", "64", "1000", "-999", ".", "", "nan", "inf", "1e400",
+    // The readers take no exponent, so the huge values in digits too.
+    "1000000000000000000000000000000", "-1000000000000000000000000000000",
+    "340000000000000000000000000000000000000", "9999999999999999999999999999999999999999999"};
+
+// Most byte-level mutations break a pattern's structure, so the file never
+// loads and nothing gets drawn. Half the time one field of one line is
+// replaced by an extreme value instead, keeping the rest of the file intact.
+size_t MutateField(uint8_t* data, size_t size, size_t maxSize, unsigned seed) {
+  std::minstd_rand rng(seed);
+  std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<size_t> starts;  // line starts
+  for (size_t i = 0; i < text.size(); ++i)
+    if (i == 0 || text[i - 1] == '\n') starts.push_back(i);
+  if (starts.empty()) return 0;
+  const size_t begin = starts[rng() % starts.size()];
+  size_t end = text.find_first_of("\r\n", begin);
+  if (end == std::string::npos) end = text.size();
+  std::vector<std::pair<size_t, size_t>> fields;
+  for (size_t f = begin; f <= end;) {
+    size_t comma = text.find(',', f);
+    if (comma == std::string::npos || comma > end) comma = end;
+    fields.emplace_back(f, comma);
+    f = comma + 1;
+  }
+  const auto [from, to] = fields[rng() % fields.size()];
+  text.replace(from, to - from, kExtremes[rng() % std::size(kExtremes)]);
+  if (text.size() > maxSize) return 0;
+  std::memcpy(data, text.data(), text.size());
+  return text.size();
+}
+
+}  // namespace
+
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
+                                          unsigned int seed) {
+  if (seed % 2 == 0) {
+    const size_t n = MutateField(data, size, maxSize, seed / 2);
+    if (n > 0) return n;
+  }
+  return LLVMFuzzerMutate(data, size, maxSize);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static int argc = 1;
+  static char name[] = "pipeline_fuzz";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* app = new QGuiApplication(argc, argv);
+  static QTemporaryDir dir;
+  static Session* s = new Session;
+  (void)app;
+  const std::string path = dir.filePath("fuzz.wlg").toStdString();
+  {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+  }
+  frmS& d = s->w.designer;
+  frmT& t = s->w.tessellator;
+  s->prompts.file = path;
+  d.mnuFileLoad_Click();
+  if (d.LastLoadError()) return 0;
+
+  DesignModel& m = s->program.design;
+  // The load drew every tile; one of them, by the input, is recorded too.
+  {
+    const int tile = static_cast<int>(size % TileCount);
+    d.SSTab1_Click(tile);
+    PictureBox& pic = d.picS(tile);
+    SvgRecorder svg(pic.canvas.Width(), pic.canvas.Height(), pic.canvas.backColour);
+    m.MetafileMode = true;
+    d.renderer().metafile = &svg;
+    d.DrawPolygon();
+    d.renderer().metafile = nullptr;
+    m.MetafileMode = false;
+    (void)svg.Document();
+  }
+
+  t.Show();
+  std::string error;
+  const Canvas& canvas = t.picT().canvas;
+  auto emf = EmfRecorder::Create(dir.filePath("fuzz.emf").toStdString(), canvas.Width(),
+                                 canvas.Height(), &error);
+  SvgRecorder svg(canvas.Width(), canvas.Height(), t.TessBackColour());
+  Tee tee;
+  tee.to = {&svg};
+  if (emf) tee.to.push_back(emf.get());
+  t.RecordRedraw(tee);
+  if (emf) emf->Close(&error);
+  (void)svg.Document();
+
+  const SolidInfo* solid = FindSolid(m.SolidName);
+  if (solid == nullptr) solid = FindSolid("Cube");
+  s->w.builder.RunCommand(*solid);
+  if (s->w.view3D.IsVisible()) {
+    (void)ObjText(m.solid);
+    (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
+    s->w.view3D.Hide();
+  }
+
+  t.Show();
+  t.Menu("mnuShearWrap").UserClick();
+  (void)SphereSceneText(Palette16[8], "4", "fuzz.jpg");
+  s->w.sphereWrap.Form_QueryUnload();
+  return 0;
+}
