@@ -24,7 +24,7 @@ if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCH
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja "${launcher[@]}" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize-coverage=inline-8bit-counters,indirect-calls,pc-table -fno-sanitize-recover=undefined" \
   -DWHIRLIGONS_BUILD_TESTS=OFF -DWHIRLIGONS_BUILD_BENCHMARKS=OFF \
   -DWHIRLIGONS_BUILD_FUZZER=ON >/dev/null
 cmake --build "$root/build-fuzz" --target "${targets[@]}"
