@@ -15,7 +15,7 @@ shift || true
 
 "$root/scripts/install-deps.sh"
 
-all_targets=(pattern_fuzz)
+all_targets=(pattern_fuzz pattern_parse_fuzz solid_table_fuzz settings_fuzz)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
