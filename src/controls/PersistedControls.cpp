@@ -53,11 +53,12 @@ void RestoreControls(SettingsStore& store, const PersistedWindow& w) {
     } else if (auto* b = dynamic_cast<CheckBox*>(c.get())) {
       b->SetValue(stored ? CheckValueFromText(*stored) : 0);
     } else if (auto* bar = dynamic_cast<ScrollBar*>(c.get())) {
-      // Clamped to the bar in double, as a huge stored number fits no int;
-      // a non-number keeps the bar's default.
-      const double v = stored ? RoundHalfEven(Val(*stored)) : NAN;
+      // Clamped to the bar before rounding, as a huge stored number fits no
+      // integer; one too large for a double keeps the bar's default.
+      const double v = stored ? Val(*stored) : NAN;
       if (std::isfinite(v))
-        bar->SetValue(static_cast<int>(std::clamp<double>(v, bar->Min(), bar->Max())));
+        bar->SetValue(
+            static_cast<int>(RoundHalfEven(std::clamp<double>(v, bar->Min(), bar->Max()))));
     }
   }
 }

@@ -104,8 +104,11 @@ TEST_F(PersistedControlsTest, StoredTextsGoThroughTheControlsOwnRules) {
 // holds must neither wrap nor reach the bar unclamped.
 TEST_F(PersistedControlsTest, AStoredScrollBarValueIsClampedOrIgnored) {
   ScrollBar& bar = window.form.Add<ScrollBar>("chkSpin", 0, -50, 50, 7);
-  const std::vector<std::pair<std::string, int>> cases = {
-      {"1e30", 50}, {"-2147483649", -50}, {std::string(400, '9'), 7}, {"12.5", 12}, {"x", 0}};
+  const std::vector<std::pair<std::string, int>> cases = {{"1" + std::string(30, '0'), 50},
+                                                          {"-2147483649", -50},
+                                                          {std::string(400, '9'), 7},
+                                                          {"12.5", 12},
+                                                          {"x", 0}};
   for (const auto& [text, expected] : cases) {
     bar.SetValue(7);
     store->Set("chkSpin0", text);
