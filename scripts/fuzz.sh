@@ -15,7 +15,7 @@ shift || true
 
 "$root/scripts/install-deps.sh"
 
-all_targets=(pipeline_fuzz exporter_args_fuzz)
+all_targets=(pattern_parse_fuzz pipeline_fuzz solid_table_fuzz settings_fuzz exporter_args_fuzz)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 

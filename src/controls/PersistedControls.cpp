@@ -1,6 +1,7 @@
 #include "controls/PersistedControls.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Numbers.h"
 
@@ -8,8 +9,9 @@ namespace wlg {
 
 void PersistedWindows::Register(PersistedWindow w) {
   windows_.push_back(std::move(w));
-  std::stable_sort(windows_.begin(), windows_.end(),
-                   [](const PersistedWindow& a, const PersistedWindow& b) { return a.order < b.order; });
+  std::stable_sort(
+      windows_.begin(), windows_.end(),
+      [](const PersistedWindow& a, const PersistedWindow& b) { return a.order < b.order; });
 }
 
 void PersistedWindows::Restore(SettingsStore& store) const {
@@ -51,7 +53,12 @@ void RestoreControls(SettingsStore& store, const PersistedWindow& w) {
     } else if (auto* b = dynamic_cast<CheckBox*>(c.get())) {
       b->SetValue(stored ? CheckValueFromText(*stored) : 0);
     } else if (auto* bar = dynamic_cast<ScrollBar*>(c.get())) {
-      if (stored) bar->SetValue(static_cast<int>(RoundHalfEven(Val(*stored))));
+      // Clamped to the bar before rounding, as a huge stored number fits no
+      // integer; one too large for a double keeps the bar's default.
+      const double v = stored ? Val(*stored) : NAN;
+      if (std::isfinite(v))
+        bar->SetValue(
+            static_cast<int>(RoundHalfEven(std::clamp<double>(v, bar->Min(), bar->Max()))));
     }
   }
 }

@@ -1,10 +1,9 @@
 #include "document/PatternFile.h"
 
-#include "platform/SafeFile.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <utility>
 
 #include "platform/Numbers.h"
+#include "platform/SafeFile.h"
 
 namespace wlg {
 
@@ -372,11 +372,76 @@ bool SavePatternFile(const std::string& path, std::string_view text, std::string
 
 // ---- reading
 
-constexpr qint64 MaxPatternFileBytes = 16 * 1024 * 1024;
-constexpr size_t MaxPatternLineBytes = 64 * 1024;
-
 std::string PatternLoadError::Describe() const {
   return line > 0 ? "line " + std::to_string(line) + ": " + reason : reason;
+}
+
+namespace {
+
+std::string MiB(double bytes) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f MiB", bytes / (1024.0 * 1024.0));
+  return buf;
+}
+
+std::string TooLarge(double bytes) {
+  return "the file is too large for a pattern (" + MiB(bytes) + ")";
+}
+
+// UTF-16 text of the ASCII a pattern holds has a NUL in every other byte.
+bool LooksLikeUtf16(std::string_view bytes) {
+  if (bytes.size() >= 2 &&
+      ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+    return true;
+  const size_t n = std::min<size_t>(bytes.size() & ~size_t{1}, 64);
+  if (n < 4) return false;
+  int evenNul = 0, oddNul = 0;
+  for (size_t i = 0; i < n; i += 2) {
+    evenNul += bytes[i] == '\0';
+    oddNul += bytes[i + 1] == '\0';
+  }
+  const int pairs = static_cast<int>(n / 2);
+  return (evenNul == pairs && oddNul == 0) || (oddNul == pairs && evenNul == 0);
+}
+
+}  // namespace
+
+bool CheckPatternBytes(std::string_view bytes, PatternLoadError& error) {
+  error = {};
+  if (bytes.size() > MaxPatternFileBytes) {
+    error.reason = TooLarge(static_cast<double>(bytes.size()));
+    return false;
+  }
+  if (LooksLikeUtf16(bytes)) {
+    error.reason = "the file is UTF-16 text; a pattern is plain text";
+    return false;
+  }
+  if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+    error.reason = "the file holds a NUL byte (at byte " + std::to_string(nul) + ")";
+    return false;
+  }
+  int lineNo = 1;
+  size_t start = 0;
+  bool blank = true;
+  for (size_t i = 0; i <= bytes.size(); ++i) {
+    const char c = i < bytes.size() ? bytes[i] : '\n';
+    if (c == '\n' || c == '\r') {
+      if (i - start > MaxPatternLineBytes) {
+        error = {lineNo, "a line longer than 4 KiB"};
+        return false;
+      }
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      ++lineNo;
+      start = i + 1;
+    } else if (c != ' ' && c != '\t') {
+      blank = false;
+    }
+  }
+  if (blank) {
+    error.reason = "the file holds no text";
+    return false;
+  }
+  return true;
 }
 
 bool ReadPatternFile(const std::string& path, std::string& text, std::string& reason) {
@@ -390,43 +455,32 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
     reason = path + ": " + file.errorString().toStdString();
     return false;
   }
-  // A real pattern is a few kilobytes; anything this large is not one.
-  if (file.size() > MaxPatternFileBytes) {
-    reason = path + " is larger than 16 MiB";
+  constexpr auto limit = static_cast<qint64>(MaxPatternFileBytes);
+  // Refused by its size alone, before a byte of it is read.
+  if (file.size() > limit) {
+    reason = path + ": " + TooLarge(static_cast<double>(file.size()));
     return false;
   }
-  // Reading up to the limit would set aside 16 MiB for every file.
-  const QByteArray data = file.read(file.size() + 1);
+  // The file's own size is enough to read; a pipe has none, so one byte more
+  // than allowed is enough to tell.
+  const QByteArray data = file.read(file.isSequential() ? limit + 1 : file.size() + 1);
   if (file.error() != QFileDevice::NoError) {
     reason = path + ": " + file.errorString().toStdString();
     return false;
   }
-  text.assign(data.constData(), static_cast<size_t>(data.size()));
+  const std::string_view bytes(data.constData(), static_cast<size_t>(data.size()));
+  PatternLoadError error;
+  if (!CheckPatternBytes(bytes, error)) {
+    reason = path + ": " + error.Describe();
+    return false;
+  }
+  text.assign(bytes);
   return true;
 }
 
 PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
                               const PatternLoadHooks& hooks) {
   PatternLoadResult result;
-  {
-    int lineNo = 1;
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-      if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
-        if (i - start > MaxPatternLineBytes) {
-          result.error = {lineNo, "a line longer than 64 KiB"};
-          return result;
-        }
-        if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        ++lineNo;
-        start = i + 1;
-      }
-    }
-  }
-  if (text.size() > static_cast<size_t>(MaxPatternFileBytes)) {
-    result.error = {0, "the file is larger than 16 MiB"};
-    return result;
-  }
   LineCursor in(text);
   std::string reason;
   auto fail = [&result](int line, std::string why) {

@@ -89,6 +89,17 @@ struct PatternLoadResult {
   std::optional<std::string> solidName;
 };
 
+// A real pattern is CR LF text of at most a few hundred kilobytes (1000
+// records, 199 tiles, 1000 overrides), with no line beyond a few hundred bytes.
+inline constexpr size_t MaxPatternFileBytes = 1024 * 1024;
+inline constexpr size_t MaxPatternLineBytes = 4096;
+
+// Checks that bytes can be a pattern's text before any of it is parsed:
+// not too large, no line too long, not UTF-16, no NUL bytes, not blank.
+// False with the reason (the line is set for a line too long).
+bool CheckPatternBytes(std::string_view bytes, PatternLoadError& error);
+
+// Reads the file and checks its bytes as above; the reason names the file.
 bool ReadPatternFile(const std::string& path, std::string& text, std::string& reason);
 
 // Reads the sections of a pattern into the forms' controls and the model,

@@ -100,6 +100,23 @@ TEST_F(PersistedControlsTest, StoredTextsGoThroughTheControlsOwnRules) {
   EXPECT_EQ(window.Entry("vsPolyBig", 1).Value(), "15");
 }
 
+// A 3D spin-speed bar is kept under a "chk" name; a stored number no int
+// holds must neither wrap nor reach the bar unclamped.
+TEST_F(PersistedControlsTest, AStoredScrollBarValueIsClampedOrIgnored) {
+  ScrollBar& bar = window.form.Add<ScrollBar>("chkSpin", 0, -50, 50, 7);
+  const std::vector<std::pair<std::string, int>> cases = {{"1" + std::string(30, '0'), 50},
+                                                          {"-2147483649", -50},
+                                                          {std::string(400, '9'), 7},
+                                                          {"12.5", 12},
+                                                          {"x", 0}};
+  for (const auto& [text, expected] : cases) {
+    bar.SetValue(7);
+    store->Set("chkSpin0", text);
+    RestoreControls(*store, Persisted(window));
+    EXPECT_EQ(bar.Value(), expected) << text;
+  }
+}
+
 TEST_F(PersistedControlsTest, WindowsAreRestoredInTheirOrder) {
   EntryContext otherContext;
   TestWindow second(otherContext), third(otherContext);

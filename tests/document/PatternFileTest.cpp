@@ -280,7 +280,6 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
       {"override colour 16", with(overrides + 1, "0,1,5,16"), overrides + 2},
       {"short designer record", with(4, "vsPolyBig,0"), 5},
       {"header not alone on its line", with(3, " Designer"), int(good.size()) + 1},
-      {"line over 64 KiB", with(2, std::string(70 * 1024, ' ')), 3},
       {"1001 designer records", crowded, 1005},
   };
   for (const auto& [name, lines, line] : cases) {
@@ -310,6 +309,48 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
   missing.h.form.mnuFileLoad_Click();
   ExpectOneLoadError(missing, Path("no such file.wlg"));
   EXPECT_EQ(missing.h.form.LastLoadError()->line, 0);
+}
+
+// Files that are no pattern text at all are refused from their bytes, before
+// any parsing, with the file named and the reason; the design stays as it was.
+TEST_F(PatternFile, HostileFilesAreRefusedWholeAndChangeNothing) {
+  Session a;
+  const std::string good = Save(a);
+  auto utf16 = [&](bool bigEndian, bool bom) {
+    std::string out = bom ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+    for (char c : good) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  auto longLine = Lines(good);
+  longLine[2] = std::string(64 * 1024, 'a');
+  std::string nul = good;
+  nul[40] = '\0';
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"16 MiB", std::string(16 * 1024 * 1024, ' '),
+       "the file is too large for a pattern (16.0 MiB)"},
+      {"a 64 KiB line", Join(longLine), "line 3: a line longer than 4 KiB"},
+      {"only CR", std::string(5000, '\r'), "the file holds no text"},
+      {"UTF-16 with BOM", utf16(false, true), "the file is UTF-16 text"},
+      {"UTF-16 without BOM", utf16(true, false), "the file is UTF-16 text"},
+      {"a NUL byte", nul, "the file holds a NUL byte (at byte 40)"},
+  };
+  for (const auto& [name, bytes, reason] : cases) {
+    SCOPED_TRACE(name);
+    Session b;
+    b.m.X[0][0] = 11;
+    b.h.form.vs("vsPolyBig", 0).SetValue("9");
+    b.tess.TessCount = 5;
+    const std::tm when{};
+    const PatternForms forms{&b.h.form, &b.view3D, &b.tessWindow};
+    const std::string before = WritePattern(b.h.program, forms, when);
+    b.h.prompts.Answer_(Answer::Discard);
+    Load(b, bytes);
+    ExpectOneLoadError(b, Path("load.wlg"), true);
+    const auto& e = *b.h.form.LastLoadError();
+    EXPECT_EQ(e.line, 0);
+    EXPECT_EQ(e.reason.find(Path("load.wlg") + ": " + reason), 0u) << e.reason;
+    EXPECT_EQ(WritePattern(b.h.program, forms, when), before);
+  }
 }
 
 TEST_F(PatternFile, FailedSaveLeavesTheEarlierFileAndSaysWhy) {
