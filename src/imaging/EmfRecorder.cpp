@@ -1,6 +1,5 @@
 #include "imaging/EmfRecorder.h"
 
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -66,10 +65,14 @@ bool DescribeCanvasDevice(std::string& bytes, int widthPx, int heightPx) {
   return true;
 }
 
+// libEMF takes a Windows description, "app\0title\0\0", and reads up to the
+// second NUL: an empty one needs both.
+constexpr char EmptyDescription[2] = {'\0', '\0'};
+
 }  // namespace
 
 struct EmfRecorder::Impl {
-  QSaveFile file;
+  std::string fileName;
   int width = 0, height = 0;
   // libEMF writes the whole metafile when it is closed; it goes to memory
   // first, so the header can be completed before anything reaches the disk.
@@ -78,12 +81,11 @@ struct EmfRecorder::Impl {
   FILE* stream = nullptr;
   HDC dc = 0;
 
-  explicit Impl(const QString& name) : file(name) {}
+  explicit Impl(std::string name) : fileName(std::move(name)) {}
   ~Impl() {
     if (dc) DeleteEnhMetaFile(CloseEnhMetaFileWithFILE(dc));
     if (stream) std::fclose(stream);
     std::free(buffer);
-    // An uncommitted QSaveFile discards its temporary file.
   }
 
   void Figure(const IPoint* pts, int count, int penWidth, bool closed, bool fill,
@@ -126,20 +128,16 @@ std::unique_ptr<EmfRecorder> EmfRecorder::Create(const std::string& fileName, in
     return nullptr;
   };
   if (widthPx <= 0 || heightPx <= 0) return fail("the canvas is empty");
-  auto impl = std::make_unique<Impl>(QString::fromStdString(fileName));
+  auto impl = std::make_unique<Impl>(fileName);
   impl->width = widthPx;
   impl->height = heightPx;
-  // Opening the save file now finds a missing or unwritable folder before
-  // anything is drawn.
-  errno = 0;
-  if (!impl->file.open(QIODevice::WriteOnly)) return fail(WriteFailureReason(fileName, errno));
+  // A missing or unwritable folder is found before anything is drawn.
+  if (!CheckWritable(fileName, nullptr)) return fail(WriteFailureReason(fileName, 0));
   impl->stream = open_memstream(&impl->buffer, &impl->length);
   if (!impl->stream) return fail("out of memory");
   const EmfFrame f = EmfFrameFor(widthPx, heightPx);
   const RECT frame{f.left, f.top, f.right, f.bottom};
-  // libEMF reads the description up to a double NUL.
-  static const char kNoDescription[2] = {0, 0};
-  impl->dc = CreateEnhMetaFileWithFILEA(0, impl->stream, &frame, kNoDescription);
+  impl->dc = CreateEnhMetaFileWithFILEA(0, impl->stream, &frame, EmptyDescription);
   if (!impl->dc) return fail("the metafile could not be started");
   return std::unique_ptr<EmfRecorder>(new EmfRecorder(std::move(impl)));
 }
@@ -155,8 +153,7 @@ void EmfRecorder::OpenPath(const IPoint* pts, int count, int penWidth) {
 bool EmfRecorder::Close(std::string* error) {
   Impl& m = *impl_;
   auto fail = [&](const std::string& why) {
-    if (error) *error = "Failed to write " + m.file.fileName().toStdString() + ": " + why;
-    m.file.cancelWriting();
+    if (error) *error = "Failed to write " + m.fileName + ": " + why;
     return false;
   };
   if (!m.dc) return fail("the metafile is already closed");
@@ -172,12 +169,7 @@ bool EmfRecorder::Close(std::string* error) {
   std::string bytes(m.buffer, m.length);
   if (!DescribeCanvasDevice(bytes, m.width, m.height))
     return fail("the metafile header is not as expected");
-  const auto size = static_cast<qint64>(bytes.size());
-  const std::string name = m.file.fileName().toStdString();
-  errno = 0;
-  if (m.file.write(bytes.data(), size) != size || !m.file.commit())
-    return fail(WriteFailureReason(name, errno));
-  return true;
+  return WriteFileAtomically(m.fileName, bytes, error);
 }
 
 }  // namespace wlg

@@ -2,11 +2,7 @@
 
 #include <turbojpeg.h>
 
-#include <QDateTime>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "platform/SafeFile.h"
@@ -57,33 +53,10 @@ bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, s
     return false;
   }
 
-  const QString name = QString::fromStdString(fileName);
-  const QFileInfo former(name);
-  const bool replacing = former.exists() && former.isFile();
-  const QDateTime modified = former.fileTime(QFileDevice::FileModificationTime);
-  const QDateTime accessed = former.fileTime(QFileDevice::FileAccessTime);
-  const QFileDevice::Permissions permissions = former.permissions();
-
-  QSaveFile file(name);
-  errno = 0;
-  auto fileFailed = [&] {
-    const int err = errno;
-    file.cancelWriting();
-    Fail(error, SaveFailed(fileName, WriteFailureReason(fileName, err)));
-    return false;
-  };
-  if (!file.open(QIODevice::WriteOnly)) return fileFailed();
-  const auto bytes = static_cast<qint64>(size);
-  if (file.write(reinterpret_cast<const char*>(jpeg.get()), bytes) != bytes || !file.flush())
-    return fileFailed();
-  if (replacing && dates == ReplacedDates::Keep) {
-    // Set on the finished temporary file: the rename in commit() keeps them.
-    file.setPermissions(permissions);
-    if (modified.isValid()) file.setFileTime(modified, QFileDevice::FileModificationTime);
-    if (accessed.isValid()) file.setFileTime(accessed, QFileDevice::FileAccessTime);
-  }
-  if (!file.commit()) return fileFailed();
-  return true;
+  const std::string_view bytes(reinterpret_cast<const char*>(jpeg.get()), size);
+  return WriteFileAtomically(
+      fileName, bytes, error,
+      dates == ReplacedDates::Keep ? ReplacedTimes::Keep : ReplacedTimes::Fresh);
 }
 
 }  // namespace wlg

@@ -16,9 +16,9 @@ enum class ReplacedDates {
 // Compresses the bitmap at 'quality' (0..100; 0 is taken as 1) and puts the
 // file in place atomically: on failure no partial file is left and an
 // earlier file of that name is untouched. False with *error set to
-// "Failed to initialise the IJL library: <code>" or "Failed to save to JPG
-// <name>: <the reason in words>" (an empty bitmap is not written and
-// reports the latter).
+// "Failed to initialise the IJL library: <code>", "Failed to save to JPG
+// <name>: <why>" when the picture cannot be encoded (an empty bitmap), or
+// WriteFailedText when the file cannot be written.
 bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, std::string* error,
              ReplacedDates dates = ReplacedDates::Keep);
 

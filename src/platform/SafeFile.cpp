@@ -1,16 +1,21 @@
 #include "platform/SafeFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <QSaveFile>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace wlg {
 
 namespace {
+
+std::string ResolveLinks(const std::string& path);
 
 std::string Words(int err) {
   switch (err) {
@@ -32,6 +37,8 @@ std::string Words(int err) {
       return "the disk is full";
     case ENAMETOOLONG:
       return "the name is too long";
+    case EFBIG:
+      return "the file is too big for the disk";
     case EIO:
       return "the disk could not be written";
     case EMFILE:
@@ -76,7 +83,7 @@ bool DiskFull(const std::string& path) {
 }  // namespace
 
 std::string WriteFailureReason(const std::string& path, int err) {
-  if (const int problem = PathProblem(path)) return Words(problem);
+  if (const int problem = PathProblem(ResolveLinks(path))) return Words(problem);
   if (err != 0) return Words(err);
   if (DiskFull(path)) return Words(ENOSPC);
   return "the file could not be written";
@@ -86,19 +93,165 @@ std::string WriteFailedText(const std::string& path, int err) {
   return "Failed to save " + path + ": " + WriteFailureReason(path, err);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
-  QSaveFile file(QString::fromStdString(path));
-  errno = 0;
-  auto fail = [&] {
-    const int err = errno;
-    file.cancelWriting();
+namespace {
+
+// Follows symbolic links to the file they name, so a save through a link
+// replaces the linked file and leaves the link in place. A dangling link is
+// written through: the file it names is created.
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    char target[4096];
+    const ssize_t n = ::readlink(current.c_str(), target, sizeof target - 1);
+    if (n <= 0) return current;
+    const std::string next(target, static_cast<size_t>(n));
+    current = next[0] == '/' ? next : Folder(current) + "/" + next;
+  }
+  return current;
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The new contents, beside the target until they are complete. Where the
+// file system allows it the file has no name until then, so a save that is
+// killed leaves nothing behind; otherwise it has a hidden unique name and is
+// removed on any failure.
+class TempFile {
+ public:
+  explicit TempFile(std::string folder) : folder_(std::move(folder)) {}
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!name_.empty()) ::unlink(name_.c_str());
+  }
+
+  bool Open(const std::string& base) {
+#ifdef O_TMPFILE
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) return true;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+#endif
+    return Create(base, &name_);
+  }
+
+  int fd() const { return fd_; }
+
+  // Gives the finished file a name (when it has none yet) and closes it.
+  bool Finish(const std::string& base) {
+    if (name_.empty()) {
+      const std::string proc = "/proc/self/fd/" + std::to_string(fd_);
+      std::string name;
+      for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
+        const std::string candidate = Candidate(base);
+        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0)
+          name = candidate;
+        else if (errno != EEXIST)
+          return false;
+      }
+      if (name.empty()) return false;
+      name_ = name;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+  const std::string& name() const { return name_; }
+  void Release() { name_.clear(); }
+
+ private:
+  std::string Candidate(const std::string& base) const {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08x%04x", seed ^ static_cast<unsigned>(::getpid()),
+                  counter++ & 0xffffu);
+    return folder_ + "/." + base + suffix + ".tmp";
+  }
+
+  bool Create(const std::string& base, std::string* name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string candidate = Candidate(base);
+      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ >= 0) {
+        *name = candidate;
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  std::string folder_;
+  int fd_ = -1;
+  std::string name_;
+};
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         ReplacedTimes times) {
+  auto fail = [&](int err) {
     if (error) *error = WriteFailedText(path, err);
     return false;
   };
-  if (!file.open(QIODevice::WriteOnly)) return fail();
-  const auto size = static_cast<qint64>(bytes.size());
-  if (file.write(bytes.data(), size) != size || !file.commit()) return fail();
+  if (path.empty()) return fail(ENOENT);
+  const std::string target = ResolveLinks(path);
+  struct stat former {};
+  const bool replacing = ::stat(target.c_str(), &former) == 0;
+  if (replacing && S_ISDIR(former.st_mode)) return fail(EISDIR);
+  const std::string folder = Folder(target), base = BaseName(target);
+
+  errno = 0;
+  TempFile temp(folder);
+  if (!temp.Open(base)) return fail(errno);
+  if (!WriteAll(temp.fd(), bytes)) return fail(errno);
+  if (replacing) {
+    // The replacement keeps what the user had set on the file it replaces.
+    (void)::fchmod(temp.fd(), former.st_mode & 07777);
+    if (times == ReplacedTimes::Keep) {
+      const struct timespec stamps[2] = {former.st_atim, former.st_mtim};
+      (void)::futimens(temp.fd(), stamps);
+    }
+  }
+  // Only bytes known to be on the disk may replace the old file.
+  if (::fsync(temp.fd()) != 0) return fail(errno);
+  if (!temp.Finish(base)) return fail(errno);
+  if (::rename(temp.name().c_str(), target.c_str()) != 0) return fail(errno);
+  temp.Release();
+  // The rename itself reaches the disk with the folder.
+  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    (void)::fsync(dir);
+    ::close(dir);
+  }
   return true;
+}
+
+bool CheckWritable(const std::string& path, std::string* error) {
+  const int problem = PathProblem(ResolveLinks(path));
+  if (problem == 0) return true;
+  if (error) *error = WriteFailedText(path, problem);
+  return false;
 }
 
 }  // namespace wlg

@@ -1,15 +1,31 @@
 #pragma once
 // Writing a whole file so that a failure never leaves a half-written file
-// where a good one was: the bytes go to a temporary file beside the target,
-// which replaces the target only once everything was written.
+// where a good one was: every writer builds its file in memory and puts it
+// in place through WriteFileAtomically.
 
 #include <string>
 #include <string_view>
 
 namespace wlg {
 
-// On failure returns false with WriteFailedText(path, ...) in 'error'.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+// What a replaced file's modification and access times become.
+enum class ReplacedTimes {
+  Fresh,  // dated now
+  Keep,   // the dates of the file it replaces
+};
+
+// Writes, flushes and syncs the whole of 'bytes' to a file beside the target,
+// then renames it over the target; a replaced file keeps its permissions. A
+// symbolic link is followed (a dangling one creates the file it names). On
+// failure the target is untouched, no temporary file is left, and the result
+// is false with WriteFailedText(path, ...) in 'error'.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         ReplacedTimes times = ReplacedTimes::Fresh);
+
+// False with WriteFailedText(path, ...) in 'error' when a save to 'path'
+// cannot succeed whatever is written (missing or locked folder, a folder of
+// that name...): lets a writer refuse before the work of drawing.
+bool CheckWritable(const std::string& path, std::string* error);
 
 // Why 'path' could not be written, in plain words: "no such folder",
 // "permission denied", "the disk is full", ... 'err' is the errno seen at

@@ -66,13 +66,27 @@ bool WriteSphereScene(const QImage& texture, Colour background, const std::strin
   cDIBSection dib;
   if (!dib.Create(texture.width(), texture.height()) || !dib.CopyFrom(texture))
     return fail(*textureName + ": the tessellation picture is empty");
+  // The picture goes first, so a scene never names a texture that is not
+  // there. If the scene then fails, the picture that was there before comes
+  // back (or the new one goes): nothing looks like a complete save.
+  QFile former(QString::fromStdString(*textureName));
   const bool textureExisted = textureInfo.exists();
+  QByteArray formerBytes;
+  const bool kept = textureExisted && former.open(QIODevice::ReadOnly);
+  if (kept) formerBytes = former.readAll();
+  former.close();
   std::string why;
   if (!SaveJPG(dib, *textureName, CanvasJpgQuality, &why, ReplacedDates::Fresh)) return fail(why);
 
   if (!WriteFileAtomically(scenePath, SphereSceneText(background, copies, url), &why)) {
-    // A texture without its scene is litter, unless the user had one there already.
-    if (!textureExisted) QFile::remove(QString::fromStdString(*textureName));
+    const bool undone =
+        textureExisted
+            ? kept && WriteFileAtomically(
+                          *textureName,
+                          std::string_view(formerBytes.constData(), formerBytes.size()), nullptr)
+            : QFile::remove(QString::fromStdString(*textureName));
+    if (!undone)
+      why += "\r\nThe scene was not saved, but its picture " + *textureName + " was replaced.";
     return fail(why);
   }
   return true;

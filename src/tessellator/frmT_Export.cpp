@@ -1,9 +1,6 @@
 // Saving the tessellation: BMP and JPEG pictures of the canvas, and EMF and
 // SVG drawings recorded from one redraw through the tile renderer.
 
-#include <QSaveFile>
-#include <cerrno>
-
 #include "designer/frmS.h"
 #include "imaging/EmfRecorder.h"
 #include "imaging/SvgRecorder.h"
@@ -114,23 +111,12 @@ bool frmT::SaveMetafile(const std::string& path, std::string* error, bool* notCr
 }
 
 bool frmT::SaveSvg(const std::string& path, std::string* error) {
-  QSaveFile file(QString::fromStdString(path));
-  errno = 0;
-  auto fail = [&] {
-    if (error) *error = WriteFailedText(path, errno);
-    file.cancelWriting();
-    return false;
-  };
-  // Opening first finds a missing or unwritable folder before anything is drawn.
-  if (!file.open(QIODevice::WriteOnly)) return fail();
+  // A missing or unwritable folder is found before anything is drawn.
+  if (!CheckWritable(path, error)) return false;
   const Canvas& canvas = picT().canvas;
   SvgRecorder recorder(canvas.Width(), canvas.Height(), TessBackColour());
   RecordRedraw(recorder);
-  const std::string doc = recorder.Document();
-  const auto size = static_cast<qint64>(doc.size());
-  errno = 0;
-  if (file.write(doc.data(), size) != size || !file.commit()) return fail();
-  return true;
+  return WriteFileAtomically(path, recorder.Document(), error);
 }
 
 }  // namespace wlg

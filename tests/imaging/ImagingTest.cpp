@@ -86,7 +86,7 @@ TEST(SaveJpgTest, FailuresLeaveNoFileAndKeepAnEarlierOne) {
   ASSERT_TRUE(dib.Create(8, 8));
   std::string error;
   EXPECT_FALSE(SaveJPG(dib, In(dir, "missing/x.jpg"), 90, &error));
-  EXPECT_EQ(error, "Failed to save to JPG " + In(dir, "missing/x.jpg") + ": no such folder");
+  EXPECT_EQ(error, "Failed to save " + In(dir, "missing/x.jpg") + ": no such folder");
   EXPECT_TRUE(Entries(dir).isEmpty());
 
   // An empty bitmap (after a failed Create) is not written over an earlier file.
