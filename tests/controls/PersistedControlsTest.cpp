@@ -122,7 +122,7 @@ TEST_F(PersistedControlsTest, WindowsAreRestoredInTheirOrder) {
   TestWindow second(otherContext), third(otherContext);
   std::vector<std::string> log;
   for (auto [w, tag] : {std::pair{&window, "first"}, {&second, "second"}, {&third, "third"}}) {
-    w->Entry("vsPolyBig", 0).onRefresh = [&log, tag] { log.push_back(tag); };
+    w->Entry("vsPolyBig", 0).onRefresh = [&log, tag = tag] { log.push_back(tag); };
   }
   PersistedWindows all;
   all.Register(Persisted(third, 3));
