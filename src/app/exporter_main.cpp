@@ -2,6 +2,7 @@
 // headlessly, through the same loader, renderer and writers.
 
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "app/Exporter.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with a reason we can report,
+  // instead of the signal ending the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   const wlg::ParseResult parsed = wlg::ParseExportArgs(args);
   if (!parsed.request) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPalette>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,6 +24,9 @@ bool HaveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a save then fails with a message, and nothing is
+  // lost, instead of the signal closing the program with the design in it.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (!HaveDisplay()) {
     std::fprintf(stderr,
                  "whirligons: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
