@@ -56,7 +56,7 @@ class ScreenFitTest : public QObject {
     QCOMPARE(area, QRect(0, 0, 1280, 1024));
     for (const auto& [name, make] : windows) {
       std::unique_ptr<QWidget> w = make();
-      auto where = [&] {
+      auto where = [&, name = name] {
         const QRect r = w->frameGeometry();
         return QString("%1 at %2,%3 %4x%5")
             .arg(name)
