@@ -29,6 +29,13 @@ struct Session {
   frm3D& view3D = h.windows.view3D;
   DesignModel& m = h.model();
   TessState& tess = h.program.tess;
+  // A design with a point, an entry and placed tiles changed, for checking
+  // that a refused file leaves it alone.
+  void Edit() {
+    m.X[0][0] = 11;
+    h.form.vs("vsPolyBig", 0).SetValue("9");
+    tess.TessCount = 5;
+  }
 };
 
 std::string ReadBytes(const std::string& path) {
@@ -285,9 +292,7 @@ TEST_F(PatternFile, BrokenFilesGiveOneMessageAndKeepTheDesign) {
   for (const auto& [name, lines, line] : cases) {
     SCOPED_TRACE(name);
     Session b;
-    b.m.X[0][0] = 11;
-    b.h.form.vs("vsPolyBig", 0).SetValue("9");
-    b.tess.TessCount = 5;
+    b.Edit();
     b.h.prompts.Answer_(Answer::Discard);  // the edits above are not saved
     Load(b, Join(lines));
     ExpectOneLoadError(b, Path("load.wlg"), true);
@@ -337,9 +342,7 @@ TEST_F(PatternFile, HostileFilesAreRefusedWholeAndChangeNothing) {
   for (const auto& [name, bytes, reason] : cases) {
     SCOPED_TRACE(name);
     Session b;
-    b.m.X[0][0] = 11;
-    b.h.form.vs("vsPolyBig", 0).SetValue("9");
-    b.tess.TessCount = 5;
+    b.Edit();
     const std::tm when{};
     const PatternForms forms{&b.h.form, &b.view3D, &b.tessWindow};
     const std::string before = WritePattern(b.h.program, forms, when);

@@ -20,7 +20,6 @@
 #include "imaging/SvgRecorder.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
-#include "spherewrap/SphereScene.h"
 
 namespace {
 
@@ -184,7 +183,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   t.Show();
   t.Menu("mnuShearWrap").UserClick();
-  (void)SphereSceneText(Palette16[8], "4", "fuzz.jpg");
   s->w.sphereWrap.Form_QueryUnload();
   return 0;
 }
