@@ -15,6 +15,14 @@ struct IPoint {
   bool operator==(const IPoint&) const = default;
 };
 
+// A point in canvas units before rounding to whole pixels: what vector
+// files are written from.
+struct DPoint {
+  double x = 0;
+  double y = 0;
+  bool operator==(const DPoint&) const = default;
+};
+
 enum class DrawStyle { Solid = 0, Dot = 2, Invisible = 5 };
 enum class FillStyle { Solid = 0, Transparent = 1 };
 
