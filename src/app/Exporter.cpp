@@ -7,7 +7,6 @@
 
 #include "designer/Windows.h"
 #include "imaging/PictureFiles.h"
-#include "imaging/SvgRecorder.h"
 #include "platform/ConsolePrompts.h"
 #include "platform/Numbers.h"
 #include "platform/SafeFile.h"
@@ -17,13 +16,17 @@ namespace wlg {
 
 const char* const kExportUsage =
     "usage: whirligons-export [options] PATTERN.wlg OUT\n"
-    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg}          the tessellation canvas\n"
-    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg}     designer tile N (1..4)\n"
+    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg,pdf,dxf}  the tessellation canvas\n"
+    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg,pdf,dxf}   designer tile N "
+    "(1..4)\n"
     "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... "
     "TTet)\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
+    "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
+    "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
+    "         --page a4|letter (PDF: fitted to the page)\n"
     "         --help, --version\n";
 
 namespace {
@@ -106,6 +109,19 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (!value(v) || !ParseNumber(v, 0, 360, false, n))
         return UsageError(a + " takes an angle from 0 to 360 degrees");
       (a == "--theta" ? req.theta : a == "--phi" ? req.phi : req.psi) = static_cast<float>(n);
+    } else if (a == "--width-mm") {
+      if (!value(v) || !ParseNumber(v, 1, 100000, false, n))
+        return UsageError("--width-mm takes a width from 1 to 100000 millimetres");
+      req.vector.widthMm = n;
+    } else if (a == "--page") {
+      if (!value(v) || (v != "a4" && v != "letter"))
+        return UsageError("--page takes a4 or letter");
+      req.vector.page = v == "a4" ? PageSize::A4 : PageSize::Letter;
+    } else if (a == "--cut" || a == "--plot") {
+      const VectorMode mode = a == "--cut" ? VectorMode::Cut : VectorMode::Plot;
+      if (req.vector.mode != VectorMode::Picture && req.vector.mode != mode)
+        return UsageError("choose one of --cut and --plot");
+      req.vector.mode = mode;
     } else if (a == "--yes") {
       req.yes = true;
     } else if (a == "--lines") {
@@ -133,10 +149,10 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   bool ok = false;
   switch (req.mode) {
     case ExportRequest::Mode::Tessellation:
-      ok = allowed({"bmp", "jpg", "png", "emf", "svg"});
+      ok = allowed({"bmp", "jpg", "png", "emf", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Tile:
-      ok = allowed({"bmp", "jpg", "png", "svg"});
+      ok = allowed({"bmp", "jpg", "png", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Solid:
       ok = allowed({"obj", "wrl", "bmp", "jpg", "png"});
@@ -146,6 +162,15 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       break;
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  const VectorOptions plain;
+  const bool vectorOptions = req.vector.mode != plain.mode || req.vector.widthMm != plain.widthMm ||
+                             req.vector.page != plain.page;
+  if (vectorOptions && !IsVectorExtension(ext))
+    return UsageError("--cut, --plot, --width-mm and --page are for .svg, .pdf and .dxf files");
+  if (req.vector.page != PageSize::Drawing && ext != "pdf")
+    return UsageError("--page is for .pdf files");
+  if (req.vector.page != PageSize::Drawing && req.vector.widthMm > 0)
+    return UsageError("choose one of --width-mm and --page");
   ParseResult r;
   r.request = req;
   return r;
@@ -164,22 +189,17 @@ PictureKind KindOf(const std::string& ext) {
   return PictureKind::PNG;
 }
 
-int ExportTile(Windows& w, Program& program, const ExportRequest& req) {
+int ExportTile(Windows& w, const ExportRequest& req) {
   frmS& d = w.designer;
   const int t = req.tile - 1;
   d.SSTab1_Click(t);
   const std::string ext = Extension(req.output);
   std::string error;
-  if (ext == "svg") {
-    PictureBox& pic = d.picS(t);
-    SvgRecorder svg(pic.canvas.Width(), pic.canvas.Height(), pic.canvas.backColour);
-    program.design.MetafileMode = true;
-    d.renderer().metafile = &svg;
-    d.DrawPolygon();
-    d.renderer().metafile = nullptr;
-    program.design.MetafileMode = false;
-    d.DrawPolygon();
-    if (!WriteFileAtomically(req.output, svg.Document(), &error)) return Fail(error);
+  if (IsVectorExtension(ext)) {
+    const Canvas& canvas = d.picS(t).canvas;
+    VectorRecorder recorder(canvas.Width(), canvas.Height(), canvas.backColour);
+    d.RecordCurrentTile(recorder);
+    if (!SaveVectorFile(recorder.Drawing(), req.vector, req.output, &error)) return Fail(error);
     return 0;
   }
   if (!SaveCanvasPicture(d.picS(t).canvas.Image(), req.output, KindOf(ext), &error))
@@ -199,8 +219,8 @@ int ExportTessellation(Windows& w, const ExportRequest& req) {
   bool ok = false;
   if (ext == "emf")
     ok = t.SaveMetafile(req.output, &error);
-  else if (ext == "svg")
-    ok = t.SaveSvg(req.output, &error);
+  else if (IsVectorExtension(ext))
+    ok = t.SaveVector(req.output, req.vector, &error);
   else
     ok = t.SavePicture(req.output, KindOf(ext), &error);
   return ok ? 0 : Fail(error);
@@ -274,7 +294,7 @@ int RunExport(const ExportRequest& req) {
 
     switch (req.mode) {
       case ExportRequest::Mode::Tile:
-        return ExportTile(windows, program, req);
+        return ExportTile(windows, req);
       case ExportRequest::Mode::Tessellation:
         return ExportTessellation(windows, req);
       case ExportRequest::Mode::Solid:

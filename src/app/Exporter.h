@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/VectorDrawing.h"
+
 namespace wlg {
 
 struct ExportRequest {
@@ -20,6 +22,7 @@ struct ExportRequest {
   bool lines = false, smooth = false;
   std::optional<int> quality;
   std::optional<float> theta, phi, psi;
+  VectorOptions vector;  // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
 };
 
 // Exit codes: 0 success, 1 load or export failure (or an unanswered

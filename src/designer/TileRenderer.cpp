@@ -13,6 +13,26 @@ IPoint TileRenderer::ToCanvas(FPoint p) const {
           RoundHalfEvenToInt(p.y * m.DrawZoom + m.DrawOffsetY)};
 }
 
+DPoint TileRenderer::Exact(FPoint p) const {
+  const DesignModel& m = p_.design;
+  return {static_cast<double>(p.x) * m.DrawZoom + m.DrawOffsetX,
+          static_cast<double>(p.y) * m.DrawZoom + m.DrawOffsetY};
+}
+
+void TileRenderer::RecordOutline(RecordedFigure::Part part, const IPoint* pixels,
+                                 const DPoint* exact, int count, int penWidth, int tile,
+                                 int item) {
+  RecordedFigure f;
+  f.part = part;
+  f.item = item;
+  f.tile = tile;
+  f.pixels = pixels;
+  f.exact = exact;
+  f.count = count;
+  f.penWidth = penWidth;
+  metafile->Record(f);
+}
+
 void TileRenderer::TooComplex() {
   p_.RecordForSolid = false;
   if (onTooComplex) onTooComplex();
@@ -30,7 +50,10 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   if (m.hit.HitTestMode) return;
 
   const int n = m.poly.VertexCount;
-  for (int i = 1; i <= n; ++i) innerInts_[i] = ToCanvas(m.poly.InnerVertices[i]);
+  for (int i = 1; i <= n; ++i) {
+    innerInts_[i] = ToCanvas(m.poly.InnerVertices[i]);
+    innerExact_[i] = Exact(m.poly.InnerVertices[i]);
+  }
   innerKept_ = 0;
 
   canvas.drawWidth = m.LineWidths[2 * tile];
@@ -43,7 +66,8 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
       if (outerProcessed)
         innerKept_ = n;
       else
-        metafile->ClosedPath(&innerInts_[1], n, canvas.drawWidth, true, Rgb(255, 255, 255));
+        RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &innerExact_[1], n,
+                      canvas.drawWidth, tile, item);
     }
   }
   if (!outerProcessed) return;
@@ -72,7 +96,11 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   }
 
   std::array<IPoint, VertexCapacity> outer{};
-  for (int i = 1; i <= count; ++i) outer[i] = ToCanvas(m.poly.OuterVertices[i]);
+  std::array<DPoint, VertexCapacity> outerExact{};
+  for (int i = 1; i <= count; ++i) {
+    outer[i] = ToCanvas(m.poly.OuterVertices[i]);
+    outerExact[i] = Exact(m.poly.OuterVertices[i]);
+  }
   if (item > 0 && item < TessCapacity) {
     TessItem& it = p_.tess.TessItems[item];
     for (int i = 1; i <= count && i < OutlineCapacity; ++i) {
@@ -82,9 +110,11 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   }
   canvas.Polygon(&outer[1], count);
   if (metafile && m.MetafileMode && m.ShowLine[3 * tile + 1]) {
-    metafile->ClosedPath(&outer[1], count, canvas.drawWidth, true, Rgb(255, 255, 255));
+    RecordOutline(RecordedFigure::Part::Outer, &outer[1], &outerExact[1], count,
+                  canvas.drawWidth, tile, item);
     if (innerKept_ > 0)
-      metafile->ClosedPath(&innerInts_[1], innerKept_, canvas.drawWidth, true, Rgb(255, 255, 255));
+      RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &innerExact_[1], innerKept_,
+                    canvas.drawWidth, tile, item);
   }
 }
 
@@ -141,10 +171,12 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
         pts[j] = {pts[j].x * m.DrawZoom + m.DrawOffsetX, pts[j].y * m.DrawZoom + m.DrawOffsetY};
       }
       Colour colour = 0;
+      int colourIndex = -1;
       if (colours >= 1) {
         const long index = m.SequentialColours[tile] ? first + rank + (c % colours)
                                                       : first + (c % colours);
-        colour = PaletteColour(index);
+        colourIndex = ReduceColourIndex(index);
+        colour = Palette16[colourIndex];
       }
 
       if (p_.RecordForSolid) {
@@ -191,13 +223,16 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
       }
 
       if (colours > 0) canvas.fillColour = colour;
+      int fillIndex = colourIndex;
       if (view > 0) {
         for (int o = 0; o < m.overrides.OverrideCount; ++o) {
           const ColourOverride& ov = m.overrides.entries[o];
           if (ov.slot == k && ov.copy == static_cast<float>(c) &&
               ov.item == static_cast<float>(item)) {
             canvas.fillStyle = FillStyle::Solid;
-            canvas.fillColour = m.CustomColours[ReduceColourIndex(ov.colour)];
+            fillIndex = ReduceColourIndex(ov.colour);
+            canvas.fillColour = m.CustomColours[fillIndex];
+            fillIndex += 16;
             break;
           }
         }
@@ -210,15 +245,30 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
         canvas.fillStyle = remembered;
         continue;
       }
-      if (m.NoPolygon[k]) {
+      const bool open = m.NoPolygon[k];
+      if (open)
         canvas.Polyline(ints.data(), last + 1);
-        if (metafile && m.MetafileMode && canvas.drawStyle != DrawStyle::Invisible)
-          metafile->OpenPath(ints.data(), last + 1, canvas.drawWidth);
-      } else {
+      else
         canvas.Polygon(ints.data(), last + 1);
-        if (metafile && m.MetafileMode)
-          metafile->ClosedPath(ints.data(), last + 1, canvas.drawWidth,
-                               canvas.fillStyle == FillStyle::Solid, canvas.fillColour);
+      if (metafile && m.MetafileMode) {
+        RecordedFigure f;
+        f.item = item;
+        f.tile = tile;
+        f.rank = rank;
+        f.copy = c;
+        f.pixels = ints.data();
+        f.count = last + 1;
+        f.closed = !open;
+        f.stroked = canvas.drawStyle != DrawStyle::Invisible;
+        f.penWidth = canvas.drawWidth;
+        f.filled = !open && canvas.fillStyle == FillStyle::Solid;
+        f.fill = f.filled ? canvas.fillColour : 0;
+        f.colourIndex = f.filled ? fillIndex : -1;
+        std::array<DPoint, MaxRankPoints> exact{};
+        for (int j = 0; j <= last; ++j) exact[j] = {pts[j].x, pts[j].y};
+        f.exact = exact.data();
+        // A hidden outline is not drawn: what shows is the fill, if any.
+        if (f.stroked || f.filled) metafile->Record(f);
       }
       canvas.fillStyle = remembered;
     }

@@ -22,14 +22,34 @@ class TileSettings {
   virtual Colour FaceColour() const = 0;
 };
 
-// Receives every outline and fill as a path while metafile mode is on.
+// One figure as the renderer draws it: its whole-pixel points (what the
+// window shows and the metafile records), its exact points before rounding,
+// and what it is. Only what the window shows is recorded.
+struct RecordedFigure {
+  enum class Part { Inner, Outer, Rank };
+  Part part = Part::Rank;
+  int item = -1;  // tessellation item, -1 in the designer
+  int tile = 0;
+  int rank = -1;  // 0..15 for a rank, -1 for the tile's own polygons
+  int copy = 0;
+  const IPoint* pixels = nullptr;
+  const DPoint* exact = nullptr;
+  int count = 0;
+  bool closed = true;   // false: an open "No Polygon" rank
+  bool stroked = true;  // false: the outline is hidden, only the fill shows
+  int penWidth = 1;
+  bool filled = false;  // as the window fills it
+  Colour fill = 0;
+  // Palette index 0..15 of the fill, 16 + i for custom colour i (an
+  // Alt-click override), -1 when unfilled.
+  int colourIndex = -1;
+};
+
+// Receives every figure while metafile mode is on.
 class PathRecorder {
  public:
   virtual ~PathRecorder() = default;
-  // Closed figure with a black pen of 'penWidth'; filled when 'filled'.
-  virtual void ClosedPath(const IPoint* pts, int count, int penWidth, bool filled,
-                          Colour fill) = 0;
-  virtual void OpenPath(const IPoint* pts, int count, int penWidth) = 0;
+  virtual void Record(const RecordedFigure& figure) = 0;
 };
 
 class TileRenderer {
@@ -61,7 +81,12 @@ class TileRenderer {
 
   Program& p_;
   const TileSettings& settings_;
+  DPoint Exact(FPoint p) const;
+  void RecordOutline(RecordedFigure::Part part, const IPoint* pixels, const DPoint* exact,
+                     int count, int penWidth, int tile, int item);
+
   std::array<IPoint, VertexCapacity> innerInts_{};
+  std::array<DPoint, VertexCapacity> innerExact_{};
   int innerKept_ = 0;
 };
 

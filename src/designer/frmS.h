@@ -165,6 +165,9 @@ class frmS : public Form, public TileSettings {
   void ClearAll();
   void GetScales();
   TileRenderer& renderer() { return renderer_; }
+  // The current tile redrawn with every figure also handed to 'recorder'
+  // (the tile alone: no tessellation, no rank markers).
+  void RecordCurrentTile(PathRecorder& recorder);
 
   // What the renderer reads live from the controls.
   TileGeometry Geometry(int tile) const override;

@@ -59,6 +59,21 @@ void frmS::RedrawTileCanvas() {
   pic.Invalidate();
 }
 
+void frmS::RecordCurrentTile(PathRecorder& recorder) {
+  DesignModel& m = p_.design;
+  struct Recording {
+    DesignModel& m;
+    TileRenderer& r;
+    ~Recording() {
+      m.MetafileMode = false;
+      r.metafile = nullptr;
+    }
+  } on{m, renderer_};
+  renderer_.metafile = &recorder;
+  m.MetafileMode = true;
+  RedrawTileCanvas();
+}
+
 void frmS::DrawRankMarkers(int t) {
   DesignModel& m = p_.design;
   Canvas& c = picS(t).canvas;

@@ -88,11 +88,13 @@ struct EmfRecorder::Impl {
     std::free(buffer);
   }
 
-  void Figure(const IPoint* pts, int count, int penWidth, bool closed, bool fill,
+  // stroke: a black pen of penWidth; fill: a solid brush of fillColour.
+  // A closed figure with neither stroke nor fill is never asked for.
+  void Figure(const IPoint* pts, int count, int penWidth, bool closed, bool stroke, bool fill,
               Colour fillColour) {
     if (!dc || count <= 0) return;
-    HPEN pen = CreatePen(PS_SOLID, penWidth, RGB(0, 0, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HPEN pen = stroke ? CreatePen(PS_SOLID, penWidth, RGB(0, 0, 0)) : 0;
+    HGDIOBJ oldPen = stroke ? SelectObject(dc, pen) : 0;
     HBRUSH brush = 0;
     HGDIOBJ oldBrush = 0;
     if (closed) {
@@ -105,12 +107,16 @@ struct EmfRecorder::Impl {
     for (int i = 1; i < count; ++i) LineTo(dc, pts[i].x, pts[i].y);
     if (closed) LineTo(dc, pts[0].x, pts[0].y);
     EndPath(dc);
-    if (closed && fill)
+    if (!stroke)
+      FillPath(dc);
+    else if (closed && fill)
       StrokeAndFillPath(dc);
     else
       StrokePath(dc);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    if (stroke) {
+      SelectObject(dc, oldPen);
+      DeleteObject(pen);
+    }
     if (closed) {
       SelectObject(dc, oldBrush);
       DeleteObject(brush);
@@ -142,12 +148,15 @@ std::unique_ptr<EmfRecorder> EmfRecorder::Create(const std::string& fileName, in
   return std::unique_ptr<EmfRecorder>(new EmfRecorder(std::move(impl)));
 }
 
-void EmfRecorder::ClosedPath(const IPoint* pts, int count, int penWidth, bool filled, Colour fill) {
-  impl_->Figure(pts, count, penWidth, true, filled, fill);
-}
-
-void EmfRecorder::OpenPath(const IPoint* pts, int count, int penWidth) {
-  impl_->Figure(pts, count, penWidth, false, false, 0);
+void EmfRecorder::Record(const RecordedFigure& f) {
+  if (f.part != RecordedFigure::Part::Rank) {
+    // The tile's own outlines are white faces, so the inner one lies on
+    // top of the outer one.
+    impl_->Figure(f.pixels, f.count, f.penWidth, true, true, true, Rgb(255, 255, 255));
+    return;
+  }
+  if (!f.stroked && !(f.closed && f.filled)) return;
+  impl_->Figure(f.pixels, f.count, f.penWidth, f.closed, f.stroked, f.filled, f.fill);
 }
 
 bool EmfRecorder::Close(std::string* error) {

@@ -1,7 +1,8 @@
 #pragma once
 // Records the renderer's outlines and fills into an enhanced metafile: one
 // path per figure, stroked with a black pen of the canvas's draw width and
-// filled with a solid brush. One logical unit is one canvas pixel.
+// filled with a solid brush (a hidden outline: filled only). One logical
+// unit is one canvas pixel.
 
 #include <memory>
 #include <string>
@@ -29,8 +30,7 @@ class EmfRecorder : public PathRecorder {
   EmfRecorder(const EmfRecorder&) = delete;
   EmfRecorder& operator=(const EmfRecorder&) = delete;
 
-  void ClosedPath(const IPoint* pts, int count, int penWidth, bool filled, Colour fill) override;
-  void OpenPath(const IPoint* pts, int count, int penWidth) override;
+  void Record(const RecordedFigure& figure) override;
 
   // Closes the metafile and only then puts it in place, replacing any
   // earlier file. False, with *error set, when that fails; the earlier file

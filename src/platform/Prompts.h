@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Colour.h"
 
@@ -18,12 +19,23 @@ enum class Answer { OK, Cancel, Yes, No, Save, Discard };
 // The default title of plain messages: the application's title.
 inline constexpr const char* kAppTitle = "Whirligons";
 
+// A check box shown under a save dialog's file list. Boxes of one non-zero
+// group exclude each other; at most one of them is checked.
+struct FileDialogOption {
+  std::string label;
+  bool checked = false;
+  int group = 0;
+};
+
 struct FileDialogRequest {
   std::string title;
   std::string filter;         // "Whirligon files|*.wlg"
   std::string defaultExt;     // "wlg", without the dot
   std::string initialName;    // file name offered in the dialog
   bool confirmOverwrite = true;
+  // Save dialogs only: shown with their 'checked' states, which are set to
+  // the user's choice when a file is chosen.
+  std::vector<FileDialogOption>* options = nullptr;
 };
 
 class Prompts {

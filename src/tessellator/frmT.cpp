@@ -65,6 +65,9 @@ void frmT::CreateMenus() {
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveWMF", "Save &EMF");
+  item("&File", "mnuFileSaveSVG", "Save S&VG...");
+  item("&File", "mnuFileSavePDF", "Save P&DF...");
+  item("&File", "mnuFileSaveDXF", "Save D&XF...");
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit", "E&xit Tessellator");
   item("&Edit", "mnuEditSnap", "&Snap to vertices").SetCheckable(true);

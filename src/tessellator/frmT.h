@@ -15,6 +15,7 @@ namespace wlg {
 
 class frmS;
 class PathRecorder;
+struct VectorOptions;
 
 class frmT : public Form {
  public:
@@ -58,6 +59,8 @@ class frmT : public Form {
   // "Save &BMP" (0) and "Save &JPG" (1), "Save &EMF".
   void mnuFileSaveBMP_Click(int index);
   void mnuFileSaveWMF_Click();
+  // "Save S&VG...", "Save P&DF...", "Save D&XF...": ext is "svg", "pdf", "dxf".
+  void mnuFileSaveVector_Click(const std::string& ext);
   // The writers behind them, shared with the exporter. Each redraws the
   // tessellation first (so only while the window is shown), without the
   // editor's highlight for the raster kinds. False with *error set on any
@@ -66,7 +69,8 @@ class frmT : public Form {
   // started.
   bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
   bool SaveMetafile(const std::string& path, std::string* error, bool* notCreated = nullptr);
-  bool SaveSvg(const std::string& path, std::string* error);
+  // SVG, PDF or DXF by the extension of 'path'.
+  bool SaveVector(const std::string& path, const VectorOptions& options, std::string* error);
   // One redraw recorded into 'recorder', then the normal redraw.
   void RecordRedraw(PathRecorder& recorder);
   static constexpr const char* SaveFailedMessage = "Sorry, the picture could not be saved:";

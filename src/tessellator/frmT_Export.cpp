@@ -1,9 +1,12 @@
-// Saving the tessellation: BMP and JPEG pictures of the canvas, and EMF and
-// SVG drawings recorded from one redraw through the tile renderer.
+// Saving the tessellation: BMP and JPEG pictures of the canvas, and EMF,
+// SVG, PDF and DXF drawings recorded from one redraw through the tile
+// renderer.
 
 #include "designer/frmS.h"
 #include "imaging/EmfRecorder.h"
-#include "imaging/SvgRecorder.h"
+#include "imaging/PictureFiles.h"
+#include "imaging/VectorDrawing.h"
+#include "platform/Numbers.h"
 #include "platform/SafeFile.h"
 #include "tessellator/frmT.h"
 
@@ -29,6 +32,11 @@ void frmT::WireExports() {
   Menu("mnuFileSaveBMP", 0).SetEnabled(true);
   Menu("mnuFileSaveBMP", 1).SetEnabled(true);
   Menu("mnuFileSaveWMF").SetEnabled(true);
+  for (const char* ext : {"svg", "pdf", "dxf"}) {
+    MenuItem& m = Menu(std::string("mnuFileSave") + ToUpper(ext));
+    m.onClick = [this, ext](int) { mnuFileSaveVector_Click(ext); };
+    m.SetEnabled(true);
+  }
 }
 
 void frmT::ClearHighlight() {
@@ -62,6 +70,38 @@ void frmT::mnuFileSaveWMF_Click() {
   if (notCreated)
     p_.prompts.Tell(std::string(EmfRecorder::CreateFailedMessage) + "\r\n" + error);
   else
+    p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
+}
+
+void frmT::mnuFileSaveVector_Click(const std::string& ext) {
+  const std::string upper = ToUpper(ext);
+  const std::string title = "Saving Whirligon " + ext;
+  const std::string filter = upper + " files|*." + ext;
+  FileDialogRequest request = SaveDialog(title.c_str(), filter.c_str(), ext.c_str());
+  std::vector<FileDialogOption> options = {
+      {"Cut lines only: every edge once, as hairlines", false, 1},
+      {"Plotter pens: strokes by colour, short travel", false, 1},
+  };
+  if (ext == "pdf") {
+    options.push_back({"Fit to an A4 page", false, 2});
+    options.push_back({"Fit to a Letter page", false, 2});
+  }
+  request.options = &options;
+  // The highlight goes before the dialog, so the user sees what is saved.
+  ClearHighlight();
+  const auto chosen = p_.prompts.SaveFile(request);
+  if (!chosen) return;
+  // Whatever extension was typed, the file gets the kind's own.
+  const std::string name = PictureOutputName(*chosen, ext).value_or(*chosen + "." + ext);
+  VectorOptions o;
+  o.mode = options[0].checked ? VectorMode::Cut
+           : options[1].checked ? VectorMode::Plot
+                                : VectorMode::Picture;
+  if (ext == "pdf")
+    o.page = options[2].checked ? PageSize::A4 : options[3].checked ? PageSize::Letter
+                                                                    : PageSize::Drawing;
+  std::string error;
+  if (!SaveVector(name, o, &error))
     p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
 }
 
@@ -110,13 +150,16 @@ bool frmT::SaveMetafile(const std::string& path, std::string* error, bool* notCr
   return recorder->Close(error);
 }
 
-bool frmT::SaveSvg(const std::string& path, std::string* error) {
+bool frmT::SaveVector(const std::string& path, const VectorOptions& options,
+                      std::string* error) {
   // A missing or unwritable folder is found before anything is drawn.
   if (!CheckWritable(path, error)) return false;
+  // The file shows every item in its own colours.
+  ClearHighlight();
   const Canvas& canvas = picT().canvas;
-  SvgRecorder recorder(canvas.Width(), canvas.Height(), TessBackColour());
+  VectorRecorder recorder(canvas.Width(), canvas.Height(), TessBackColour());
   RecordRedraw(recorder);
-  return WriteFileAtomically(path, recorder.Document(), error);
+  return SaveVectorFile(recorder.Drawing(), options, path, error);
 }
 
 }  // namespace wlg

@@ -17,7 +17,7 @@
 
 #include "designer/Windows.h"
 #include "imaging/EmfRecorder.h"
-#include "imaging/SvgRecorder.h"
+#include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
 
@@ -51,13 +51,27 @@ class YesPrompts : public Prompts {
 // One recorded redraw feeds every drawing writer.
 struct Tee : PathRecorder {
   std::vector<PathRecorder*> to;
-  void ClosedPath(const IPoint* pts, int count, int penWidth, bool filled, Colour fill) override {
-    for (PathRecorder* r : to) r->ClosedPath(pts, count, penWidth, filled, fill);
-  }
-  void OpenPath(const IPoint* pts, int count, int penWidth) override {
-    for (PathRecorder* r : to) r->OpenPath(pts, count, penWidth);
+  void Record(const RecordedFigure& f) override {
+    for (PathRecorder* r : to) r->Record(f);
   }
 };
+
+// Every vector writer over one recording, in the mode (and page) the input
+// picks; the SVG in every mode.
+void WriteVectors(const VectorDrawing& drawing, size_t pick) {
+  for (VectorMode mode : {VectorMode::Picture, VectorMode::Cut, VectorMode::Plot}) {
+    VectorOptions o;
+    o.mode = mode;
+    (void)LayeredSvg(BuildVectorPlan(drawing, o));
+  }
+  VectorOptions o;
+  o.mode = static_cast<VectorMode>(pick % 3);
+  o.page = static_cast<PageSize>(pick / 3 % 3);
+  const VectorPlan plan = BuildVectorPlan(drawing, o);
+  std::string bytes, why;
+  if (!PdfBytes(plan, bytes)) abort();
+  if (!DxfBytes(plan, bytes, &why)) abort();
+}
 
 struct Session {
   YesPrompts prompts;
@@ -149,14 +163,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     const int tile = static_cast<int>(size % TileCount);
     d.SSTab1_Click(tile);
-    PictureBox& pic = d.picS(tile);
-    SvgRecorder svg(pic.canvas.Width(), pic.canvas.Height(), pic.canvas.backColour);
-    m.MetafileMode = true;
-    d.renderer().metafile = &svg;
-    d.DrawPolygon();
-    d.renderer().metafile = nullptr;
-    m.MetafileMode = false;
-    (void)svg.Document();
+    const Canvas& canvas = d.picS(tile).canvas;
+    VectorRecorder tileRecorder(canvas.Width(), canvas.Height(), canvas.backColour);
+    d.RecordCurrentTile(tileRecorder);
+    WriteVectors(tileRecorder.Drawing(), size);
   }
 
   t.Show();
@@ -164,13 +174,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Canvas& canvas = t.picT().canvas;
   auto emf = EmfRecorder::Create(dir.filePath("fuzz.emf").toStdString(), canvas.Width(),
                                  canvas.Height(), &error);
-  SvgRecorder svg(canvas.Width(), canvas.Height(), t.TessBackColour());
+  VectorRecorder vectors(canvas.Width(), canvas.Height(), t.TessBackColour());
   Tee tee;
-  tee.to = {&svg};
+  tee.to = {&vectors};
   if (emf) tee.to.push_back(emf.get());
   t.RecordRedraw(tee);
   if (emf) emf->Close(&error);
-  (void)svg.Document();
+  WriteVectors(vectors.Drawing(), size / 9);
 
   const SolidInfo* solid = FindSolid(m.SolidName);
   if (solid == nullptr) solid = FindSolid("Cube");

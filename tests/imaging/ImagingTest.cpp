@@ -141,9 +141,19 @@ TEST(EmfRecorderTest, EachFigureIsAPathWithItsPenAndBrushInCanvasPixels) {
   auto emf = EmfRecorder::Create(path, 400, 300, &error);
   ASSERT_NE(emf, nullptr) << error;
   const IPoint square[] = {{10, 20}, {110, 20}, {110, 120}, {10, 120}};
-  emf->ClosedPath(square, 4, 3, true, Rgb(255, 128, 0));
-  emf->ClosedPath(square, 4, 1, false, Rgb(0, 0, 255));
-  emf->OpenPath(square, 3, 2);
+  auto figure = [&](int count, int pen, bool closed, bool filled, Colour fill) {
+    RecordedFigure f;
+    f.pixels = square;
+    f.count = count;
+    f.penWidth = pen;
+    f.closed = closed;
+    f.filled = filled;
+    f.fill = fill;
+    emf->Record(f);
+  };
+  figure(4, 3, true, true, Rgb(255, 128, 0));
+  figure(4, 1, true, false, Rgb(0, 0, 255));
+  figure(3, 2, false, false, 0);
   EXPECT_TRUE(Entries(dir).isEmpty());  // nothing appears until the metafile is closed
   ASSERT_TRUE(emf->Close(&error)) << error;
 

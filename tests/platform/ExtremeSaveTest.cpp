@@ -23,6 +23,7 @@
 #include <random>
 
 #include "imaging/PictureFiles.h"
+#include "imaging/VectorDrawing.h"
 #include "spherewrap/SphereScene.h"
 #include "support/DesignerHarness.h"
 
@@ -128,7 +129,9 @@ class ExtremeSave : public ::testing::Test {
         {"tess.jpg", nullptr,
          [&t](auto& p, auto* e) { return t.SavePicture(p, PictureKind::JPG, e); }},
         {"tess.emf", nullptr, [&t](auto& p, auto* e) { return t.SaveMetafile(p, e); }},
-        {"tess.svg", nullptr, [&t](auto& p, auto* e) { return t.SaveSvg(p, e); }},
+        {"tess.svg", nullptr, [&t](auto& p, auto* e) { return t.SaveVector(p, {}, e); }},
+        {"tess.pdf", nullptr, [&t](auto& p, auto* e) { return t.SaveVector(p, {}, e); }},
+        {"tess.dxf", nullptr, [&t](auto& p, auto* e) { return t.SaveVector(p, {}, e); }},
         {"solid.bmp", nullptr,
          [&v](auto& p, auto* e) { return v.SavePicture(p, PictureKind::BMP, e); }},
         {"solid.obj", nullptr, [&v](auto& p, auto* e) { return v.SaveObj(p, e); }},

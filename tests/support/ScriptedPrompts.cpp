@@ -11,7 +11,7 @@ namespace {
 
 Answer ScriptedPrompts::Message(const std::string& title, const std::string& text,
                                 Buttons buttons, Icon) {
-  log.push_back({"message", title, text, buttons, {}});
+  log.push_back({"message", title, text, buttons, {}, {}});
   if (answers_.empty()) {
     if (autoOk && buttons == Buttons::OK) return Answer::OK;
     Unexpected("message", title, text);
@@ -29,7 +29,7 @@ Answer ScriptedPrompts::Message(const std::string& title, const std::string& tex
 std::optional<std::string> ScriptedPrompts::InputBox(const std::string& title,
                                                      const std::string& prompt,
                                                      const std::string& defaultText) {
-  log.push_back({"input", title, prompt, Buttons::OKCancel, defaultText});
+  log.push_back({"input", title, prompt, Buttons::OKCancel, defaultText, {}});
   if (inputs_.empty()) Unexpected("input", title, prompt);
   auto a = inputs_.front();
   inputs_.pop_front();
@@ -37,7 +37,7 @@ std::optional<std::string> ScriptedPrompts::InputBox(const std::string& title,
 }
 
 std::optional<std::string> ScriptedPrompts::OpenFile(const FileDialogRequest& r) {
-  log.push_back({"open", r.title, r.filter, Buttons::OKCancel, r.initialName});
+  log.push_back({"open", r.title, r.filter, Buttons::OKCancel, r.initialName, {}});
   if (files_.empty()) Unexpected("open", r.title, r.filter);
   auto a = files_.front();
   files_.pop_front();
@@ -45,15 +45,23 @@ std::optional<std::string> ScriptedPrompts::OpenFile(const FileDialogRequest& r)
 }
 
 std::optional<std::string> ScriptedPrompts::SaveFile(const FileDialogRequest& r) {
-  log.push_back({"save", r.title, r.filter, Buttons::OKCancel, r.initialName});
+  log.push_back({"save", r.title, r.filter, Buttons::OKCancel, r.initialName, {}});
+  if (r.options)
+    for (const FileDialogOption& o : *r.options) log.back().options.push_back(o.label);
   if (files_.empty()) Unexpected("save", r.title, r.filter);
   auto a = files_.front();
   files_.pop_front();
+  if (a && r.options && !options_.empty()) {
+    const std::vector<bool> checked = options_.front();
+    options_.pop_front();
+    for (size_t i = 0; i < checked.size() && i < r.options->size(); ++i)
+      (*r.options)[i].checked = checked[i];
+  }
   return a;
 }
 
 std::optional<Colour> ScriptedPrompts::ChooseColour(Colour) {
-  log.push_back({"colour", "", "", Buttons::OKCancel, {}});
+  log.push_back({"colour", "", "", Buttons::OKCancel, {}, {}});
   if (colours_.empty()) Unexpected("colour", "", "");
   auto a = colours_.front();
   colours_.pop_front();

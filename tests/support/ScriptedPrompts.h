@@ -18,6 +18,7 @@ struct PromptRecord {
   std::string text;  // message text, input prompt, or file filter
   Buttons buttons = Buttons::OK;
   std::string defaultText;  // input default, file dialog initial name
+  std::vector<std::string> options;  // a save dialog's check boxes
 };
 
 class ScriptedPrompts : public Prompts {
@@ -26,6 +27,8 @@ class ScriptedPrompts : public Prompts {
   void Answer_(Answer a) { answers_.push_back(a); }
   void Input(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
   void File(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+  // The next save dialog's check boxes are set to these (by position).
+  void FileOptions(std::vector<bool> checked) { options_.push_back(std::move(checked)); }
   void Colour_(std::optional<Colour> c) { colours_.push_back(c); }
   // Plain OK messages are answered without a script when this is set.
   bool autoOk = false;
@@ -40,7 +43,8 @@ class ScriptedPrompts : public Prompts {
 
   std::vector<PromptRecord> log;
   bool AllAnswered() const {
-    return answers_.empty() && inputs_.empty() && files_.empty() && colours_.empty();
+    return answers_.empty() && inputs_.empty() && files_.empty() && colours_.empty() &&
+           options_.empty();
   }
 
  private:
@@ -48,6 +52,7 @@ class ScriptedPrompts : public Prompts {
   std::deque<std::optional<std::string>> inputs_;
   std::deque<std::optional<std::string>> files_;
   std::deque<std::optional<Colour>> colours_;
+  std::deque<std::vector<bool>> options_;
 };
 
 }  // namespace wlg::testing

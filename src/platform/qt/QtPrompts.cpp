@@ -1,9 +1,11 @@
 #include "platform/qt/QtPrompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -88,7 +90,31 @@ std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
   dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
   if (!r.initialName.empty()) dialog.selectFile(QString::fromStdString(r.initialName));
   if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  std::vector<QCheckBox*> boxes;
+  if (r.options && !r.options->empty()) {
+    // Check boxes need the dialog's own widgets, which a desktop's native
+    // dialog does not offer.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    for (const FileDialogOption& o : *r.options) {
+      auto* box = new QCheckBox(QString::fromStdString(o.label), &dialog);
+      box->setChecked(o.checked);
+      if (grid)
+        grid->addWidget(box, grid->rowCount(), 0, 1, -1);
+      boxes.push_back(box);
+    }
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      const int group = (*r.options)[i].group;
+      if (group == 0) continue;
+      QObject::connect(boxes[i], &QCheckBox::toggled, &dialog, [&boxes, &r, i, group](bool on) {
+        if (!on) return;
+        for (size_t j = 0; j < boxes.size(); ++j)
+          if (j != i && (*r.options)[j].group == group) boxes[j]->setChecked(false);
+      });
+    }
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  for (size_t i = 0; i < boxes.size(); ++i) (*r.options)[i].checked = boxes[i]->isChecked();
   return dialog.selectedFiles().first().toStdString();
 }
 

@@ -1,0 +1,320 @@
+#include "imaging/VectorDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <unordered_map>
+
+#include "imaging/LineMerge.h"
+#include "imaging/VisibleParts.h"
+#include "platform/SafeFile.h"
+
+namespace wlg {
+
+namespace {
+constexpr double kCoordinateLimit = 1e6;
+constexpr double kMmPerInch = 25.4;
+constexpr double kCanvasDpi = 96;
+constexpr double kPageMarginMm = 10;
+constexpr double kPlotPenMm = 0.3;
+}  // namespace
+
+std::string HexColour(Colour c) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c));
+  return buf;
+}
+
+VectorRecorder::VectorRecorder(double width, double height, Colour background) {
+  drawing_.width = width;
+  drawing_.height = height;
+  drawing_.background = background;
+}
+
+void VectorRecorder::Record(const RecordedFigure& f) {
+  if (!f.exact || f.count < (f.closed ? 3 : 2)) return;
+  double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+  for (int i = 0; i < f.count; ++i) {
+    const DPoint p = f.exact[i];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y);
+    maxY = std::max(maxY, p.y);
+  }
+  const double reach = f.stroked ? std::max(1, f.penWidth) : 0;
+  if (maxX < -reach || maxY < -reach || minX > drawing_.width + reach ||
+      minY > drawing_.height + reach)
+    return;
+  VectorFigure v;
+  v.first = static_cast<uint32_t>(drawing_.points.size());
+  v.count = static_cast<uint32_t>(f.count);
+  v.part = f.part;
+  v.closed = f.closed;
+  v.stroked = f.stroked;
+  v.filled = f.closed && f.filled;
+  v.penWidth = std::max(1, f.penWidth);
+  v.fill = f.fill;
+  v.colourIndex = v.filled ? f.colourIndex : -1;
+  for (int i = 0; i < f.count; ++i)
+    drawing_.points.push_back({std::clamp(f.exact[i].x, -kCoordinateLimit, kCoordinateLimit),
+                               std::clamp(f.exact[i].y, -kCoordinateLimit, kCoordinateLimit)});
+  drawing_.figures.push_back(v);
+}
+
+namespace {
+
+// Canvas units to page millimetres.
+struct PageMap {
+  double scale = 1, left = 0, top = 0;
+  DPoint operator()(DPoint p) const { return {left + p.x * scale, top + p.y * scale}; }
+};
+
+PageMap PlacePage(const VectorDrawing& d, const VectorOptions& o, VectorPlan& plan) {
+  PageMap map;
+  const double w = std::max(d.width, 1.0), h = std::max(d.height, 1.0);
+  map.scale = o.widthMm > 0 ? o.widthMm / w : kMmPerInch / kCanvasDpi;
+  double dw = w * map.scale, dh = h * map.scale;
+  plan.pageWidthMm = dw;
+  plan.pageHeightMm = dh;
+  if (o.page != PageSize::Drawing) {
+    double pw = o.page == PageSize::A4 ? 210 : 215.9, ph = o.page == PageSize::A4 ? 297 : 279.4;
+    if (dw > dh) std::swap(pw, ph);  // landscape for a wide drawing
+    const double fit =
+        std::min((pw - 2 * kPageMarginMm) / dw, (ph - 2 * kPageMarginMm) / dh);
+    map.scale *= fit;
+    dw *= fit;
+    dh *= fit;
+    map.left = (pw - dw) / 2;
+    map.top = (ph - dh) / 2;
+    plan.pageWidthMm = pw;
+    plan.pageHeightMm = ph;
+  }
+  plan.drawingLeftMm = map.left;
+  plan.drawingTopMm = map.top;
+  plan.drawingWidthMm = dw;
+  plan.drawingHeightMm = dh;
+  return map;
+}
+
+std::vector<DPoint> MapPoints(const VectorDrawing& d, const VectorFigure& f, const PageMap& map) {
+  std::vector<DPoint> pts(f.count);
+  for (uint32_t i = 0; i < f.count; ++i) pts[i] = map(d.points[f.first + i]);
+  return pts;
+}
+
+std::string FillLabel(const VectorFigure& f) {
+  const std::string hex = HexColour(f.fill);
+  if (f.colourIndex >= 16) return "Custom " + std::to_string(f.colourIndex - 16) + " " + hex;
+  if (f.colourIndex >= 0) return "Colour " + std::to_string(f.colourIndex) + " " + hex;
+  return "Colour " + hex;
+}
+
+std::string FillId(const VectorFigure& f) {
+  if (f.colourIndex >= 16) return "custom-" + std::to_string(f.colourIndex - 16);
+  if (f.colourIndex >= 0) return "colour-" + std::to_string(f.colourIndex);
+  return "colour-" + HexColour(f.fill).substr(1);
+}
+
+void AddEdges(const VectorDrawing& d, const VectorFigure& f, std::vector<Segment>& out) {
+  const DPoint* p = &d.points[f.first];
+  for (uint32_t i = 0; i + 1 < f.count; ++i) out.push_back({p[i], p[i + 1]});
+  if (f.closed) out.push_back({p[f.count - 1], p[0]});
+}
+
+Stroke AsStroke(const VectorDrawing& d, const VectorFigure& f) {
+  Stroke s;
+  s.points.assign(d.points.begin() + f.first, d.points.begin() + f.first + f.count);
+  s.closed = f.closed;
+  return s;
+}
+
+// One layer of lines: the figures' edges merged and ordered. Its travel,
+// before and after, is added to the plan's.
+PlanLayer LineLayer(const VectorDrawing& d, const std::vector<uint32_t>& figures,
+                    const PageMap& map, double strokeMm, VectorPlan& plan) {
+  std::vector<Segment> edges;
+  std::vector<Stroke> drawn;
+  drawn.reserve(figures.size());
+  for (uint32_t i : figures) {
+    AddEdges(d, d.figures[i], edges);
+    drawn.push_back(AsStroke(d, d.figures[i]));
+  }
+  const DPoint origin{0, 0};
+  plan.travelDrawnMm += PenUpTravel(drawn, origin) * map.scale;
+  std::vector<Stroke> strokes = MergeIntoStrokes(edges, kSharedEdgeTolerance);
+  OrderForShortTravel(strokes, origin);
+  plan.travelWrittenMm += PenUpTravel(strokes, origin) * map.scale;
+  PlanLayer layer;
+  layer.kind = PlanLayer::Kind::Stroke;
+  layer.paths.reserve(strokes.size());
+  for (const Stroke& s : strokes) {
+    PlanPath p;
+    p.points.reserve(s.points.size());
+    for (const DPoint& q : s.points) p.points.push_back(map(q));
+    p.closed = s.closed;
+    p.strokeMm = strokeMm;
+    layer.paths.push_back(std::move(p));
+  }
+  return layer;
+}
+
+void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+  PlanLayer background;
+  background.kind = PlanLayer::Kind::Background;
+  background.id = "background";
+  background.label = "Background " + HexColour(d.background);
+  background.colour = d.background;
+  PlanPath rect;
+  rect.points = {map({0, 0}), map({d.width, 0}), map({d.width, d.height}), map({0, d.height})};
+  background.paths.push_back(std::move(rect));
+  plan.layers.push_back(std::move(background));
+
+  PlanLayer outlines;
+  outlines.kind = PlanLayer::Kind::Stroke;
+  outlines.id = "outlines";
+  outlines.label = "Outlines";
+  std::unordered_map<Colour, size_t> fillLayer;
+  const std::vector<VisibleFigure> visible = VisibleParts(d);
+  for (size_t i = 0; i < d.figures.size(); ++i) {
+    const VectorFigure& f = d.figures[i];
+    const VisibleFigure& v = visible[i];
+    if (f.filled && (v.fillWhole || !v.fillRings.empty())) {
+      auto [at, added] = fillLayer.emplace(f.fill, plan.layers.size());
+      if (added) {
+        PlanLayer layer;
+        layer.id = FillId(f);
+        layer.label = FillLabel(f);
+        layer.colour = f.fill;
+        plan.layers.push_back(std::move(layer));
+      }
+      PlanPath p;
+      if (v.fillWhole) {
+        p.points = MapPoints(d, f, map);
+      } else {
+        for (const auto& ring : v.fillRings) {
+          if (!p.points.empty()) p.ringStarts.push_back(p.points.size());
+          for (const DPoint& q : ring) p.points.push_back(map(q));
+        }
+      }
+      plan.layers[at->second].paths.push_back(std::move(p));
+    }
+    if (!f.stroked) continue;
+    if (v.outlineWhole) {
+      PlanPath p;
+      p.points = MapPoints(d, f, map);
+      p.closed = f.closed;
+      p.strokeMm = f.penWidth * map.scale;
+      outlines.paths.push_back(std::move(p));
+      continue;
+    }
+    for (const auto& piece : v.outlinePieces) {
+      if (piece.size() < 2) continue;
+      PlanPath p;
+      for (const DPoint& q : piece) p.points.push_back(map(q));
+      p.closed = false;
+      p.strokeMm = f.penWidth * map.scale;
+      outlines.paths.push_back(std::move(p));
+    }
+  }
+  if (!outlines.paths.empty()) plan.layers.push_back(std::move(outlines));
+}
+
+void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+  std::vector<uint32_t> visible;
+  for (uint32_t i = 0; i < d.figures.size(); ++i)
+    if (d.figures[i].stroked || d.figures[i].filled) visible.push_back(i);
+  PlanLayer layer = LineLayer(d, visible, map, kHairlineMm, plan);
+  layer.id = "cut";
+  layer.label = "Cut";
+  layer.colour = 0;
+  if (!layer.paths.empty()) plan.layers.push_back(std::move(layer));
+}
+
+// A filled figure is drawn with the pen of its colour, an unfilled one with
+// the black pen of the outlines.
+void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+  std::vector<std::vector<uint32_t>> pens;
+  std::vector<const VectorFigure*> firstOf;
+  std::unordered_map<Colour, size_t> penOf;
+  std::vector<uint32_t> black;
+  for (uint32_t i = 0; i < d.figures.size(); ++i) {
+    const VectorFigure& f = d.figures[i];
+    if (f.filled) {
+      auto [at, added] = penOf.emplace(f.fill, pens.size());
+      if (added) {
+        pens.emplace_back();
+        firstOf.push_back(&f);
+      }
+      pens[at->second].push_back(i);
+    } else if (f.stroked) {
+      black.push_back(i);
+    }
+  }
+  for (size_t k = 0; k < pens.size(); ++k) {
+    PlanLayer layer = LineLayer(d, pens[k], map, kPlotPenMm, plan);
+    layer.id = "pen-" + FillId(*firstOf[k]);
+    layer.label = "Pen " + FillLabel(*firstOf[k]);
+    layer.colour = firstOf[k]->fill;
+    plan.layers.push_back(std::move(layer));
+  }
+  if (!black.empty()) {
+    PlanLayer layer = LineLayer(d, black, map, kPlotPenMm, plan);
+    layer.id = "pen-outlines";
+    layer.label = "Pen Outlines #000000";
+    layer.colour = 0;
+    plan.layers.push_back(std::move(layer));
+  }
+}
+
+}  // namespace
+
+VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& options) {
+  VectorPlan plan;
+  const PageMap map = PlacePage(drawing, options, plan);
+  switch (options.mode) {
+    case VectorMode::Picture:
+      PictureLayers(drawing, map, plan);
+      break;
+    case VectorMode::Cut:
+      CutLayer(drawing, map, plan);
+      break;
+    case VectorMode::Plot:
+      PenLayers(drawing, map, plan);
+      break;
+  }
+  return plan;
+}
+
+bool IsVectorExtension(const std::string& ext) {
+  return ext == "svg" || ext == "pdf" || ext == "dxf";
+}
+
+bool SaveVectorFile(const VectorDrawing& drawing, const VectorOptions& options,
+                    const std::string& path, std::string* error) {
+  const size_t slash = path.rfind('/'), dot = path.rfind('.');
+  std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                        ? std::string()
+                        : path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return static_cast<char>(std::tolower(c));
+  });
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "Failed to save " + path + ": " + why;
+    return false;
+  };
+  if (!IsVectorExtension(ext)) return fail("not an .svg, .pdf or .dxf file name");
+  if (!CheckWritable(path, error)) return false;
+  const VectorPlan plan = BuildVectorPlan(drawing, options);
+  std::string bytes;
+  std::string why;
+  if (ext == "svg")
+    bytes = LayeredSvg(plan);
+  else if (ext == "pdf" && !PdfBytes(plan, bytes))
+    return fail("the PDF could not be made");
+  else if (ext == "dxf" && !DxfBytes(plan, bytes, &why))
+    return fail(why);
+  return WriteFileAtomically(path, bytes, error);
+}
+
+}  // namespace wlg

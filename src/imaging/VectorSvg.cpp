@@ -1,0 +1,117 @@
+// The layered SVG: one Inkscape layer per colour and one for the lines,
+// sized in millimetres, user units millimetres too, plain paths only.
+
+#include <QXmlStreamWriter>
+#include <charconv>
+#include <cmath>
+
+#include "imaging/VectorDrawing.h"
+
+namespace wlg {
+
+namespace {
+
+// Millimetres to a tenth of a micrometre, without trailing zeros.
+void AppendMm(std::string& out, double v) {
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
+  if (ec != std::errc()) {
+    out += '0';
+    return;
+  }
+  char* last = end;
+  while (last > buf && last[-1] == '0') --last;
+  if (last > buf && last[-1] == '.') --last;
+  if (last - buf == 2 && buf[0] == '-' && buf[1] == '0') {  // "-0"
+    out += '0';
+    return;
+  }
+  out.append(buf, last);
+}
+
+QString Mm(double v) {
+  std::string s;
+  AppendMm(s, v);
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The page size rounded down, so that a reader turning it into whole pixels
+// does not add one for a ten-thousandth of a millimetre.
+QString PageMm(double v) { return Mm(std::floor(v * 1e4) / 1e4); }
+
+QString PathData(const PlanPath& p, std::string& d) {
+  d.clear();
+  size_t ring = 0;
+  for (size_t i = 0; i < p.points.size(); ++i) {
+    if (ring < p.ringStarts.size() && p.ringStarts[ring] == i) {
+      d += " Z M";
+      ++ring;
+    } else {
+      d += i == 0 ? "M" : " ";
+    }
+    AppendMm(d, p.points[i].x);
+    d += ',';
+    AppendMm(d, p.points[i].y);
+  }
+  if (p.closed) d += " Z";
+  return QString::fromLatin1(d.data(), static_cast<qsizetype>(d.size()));
+}
+
+}  // namespace
+
+std::string LayeredSvg(const VectorPlan& plan) {
+  static const QString svgNs = "http://www.w3.org/2000/svg";
+  static const QString inkNs = "http://www.inkscape.org/namespaces/inkscape";
+  static const QString sodiNs = "http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd";
+  QByteArray bytes;
+  QXmlStreamWriter xml(&bytes);
+  xml.setAutoFormatting(true);
+  xml.setAutoFormattingIndent(1);
+  xml.writeStartDocument();
+  xml.writeNamespace(inkNs, "inkscape");
+  xml.writeNamespace(sodiNs, "sodipodi");
+  xml.writeDefaultNamespace(svgNs);
+  xml.writeStartElement(svgNs, "svg");
+  xml.writeAttribute("version", "1.1");
+  xml.writeAttribute("width", PageMm(plan.pageWidthMm) + "mm");
+  xml.writeAttribute("height", PageMm(plan.pageHeightMm) + "mm");
+  xml.writeAttribute("viewBox",
+                     "0 0 " + PageMm(plan.pageWidthMm) + " " + PageMm(plan.pageHeightMm));
+  xml.writeStartElement(sodiNs, "namedview");
+  xml.writeAttribute(inkNs, "document-units", "mm");
+  xml.writeEndElement();
+
+  std::string d;
+  for (const PlanLayer& layer : plan.layers) {
+    xml.writeStartElement(svgNs, "g");
+    xml.writeAttribute(inkNs, "groupmode", "layer");
+    xml.writeAttribute("id", QString::fromStdString("layer-" + layer.id));
+    xml.writeAttribute(inkNs, "label", QString::fromStdString(layer.label));
+    // The background is there to be seen, not picked up and moved.
+    if (layer.kind == PlanLayer::Kind::Background)
+      xml.writeAttribute(sodiNs, "insensitive", "true");
+    const QString colour = QString::fromStdString(HexColour(layer.colour));
+    for (const PlanPath& p : layer.paths) {
+      xml.writeStartElement(svgNs, "path");
+      xml.writeAttribute("d", PathData(p, d));
+      if (layer.kind == PlanLayer::Kind::Stroke) {
+        xml.writeAttribute("fill", "none");
+        xml.writeAttribute("stroke", colour);
+        xml.writeAttribute("stroke-width", Mm(p.strokeMm));
+        xml.writeAttribute("stroke-linejoin", "round");
+        xml.writeAttribute("stroke-linecap", "round");
+      } else {
+        xml.writeAttribute("fill", colour);
+        xml.writeAttribute("fill-rule", "evenodd");
+        xml.writeAttribute("stroke", "none");
+      }
+      xml.writeEndElement();
+    }
+    xml.writeEndElement();
+  }
+  xml.writeEndElement();
+  xml.writeEndDocument();
+  return bytes.toStdString();
+}
+
+}  // namespace wlg

@@ -1,0 +1,25 @@
+#pragma once
+// A figure painted later hides what lies under it. A layered file draws
+// colour by colour, not in painting order, so each figure keeps only the
+// parts that show in the window: its fill less the later fills of other
+// colours over it, its outline less every later fill over it.
+
+#include <vector>
+
+#include "imaging/VectorDrawing.h"
+
+namespace wlg {
+
+struct VisibleFigure {
+  // When false, only 'fillRings' of the fill show (even-odd, as drawn).
+  bool fillWhole = true;
+  std::vector<std::vector<DPoint>> fillRings;
+  // When false, only 'outlinePieces' (open lines) of the outline show.
+  bool outlineWhole = true;
+  std::vector<std::vector<DPoint>> outlinePieces;
+};
+
+// One entry per figure of the drawing, in its order.
+std::vector<VisibleFigure> VisibleParts(const VectorDrawing& drawing);
+
+}  // namespace wlg
