@@ -103,8 +103,7 @@ bool IsVectorExtension(const std::string& lowerExt);
 // The writers, each over a plan.
 std::string LayeredSvg(const VectorPlan& plan);
 bool PdfBytes(const VectorPlan& plan, std::string& out);
-// Through a temporary file in a private folder (the library writes files
-// only); false with *why set when that fails.
+// False with *why set when the drawing cannot be made.
 bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why);
 
 }  // namespace wlg

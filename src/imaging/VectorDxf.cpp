@@ -1,13 +1,12 @@
 // The DXF: closed polylines in millimetres (y up, as CAD programs draw),
-// one layer per colour and the lines in a layer of their own. Written
-// through dxflib, which writes files only: it goes to a private folder
-// first and is read back whole.
+// one layer per colour and the lines in a layer of their own, written
+// through dxflib.
 
 #include <dxflib/dl_dxf.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <memory>
 
 #include "imaging/VectorDrawing.h"
@@ -26,16 +25,74 @@ std::string LayerName(const PlanLayer& layer) {
 
 int TrueColour(Colour c) { return (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(c); }
 
+// The nearest of the nine standard indexed colours, for readers that do not
+// take true colours. 7 is black on a white sheet.
+int IndexedColour(Colour c) {
+  static constexpr int kRgb[9][3] = {{255, 0, 0},   {255, 255, 0}, {0, 255, 0},
+                                     {0, 255, 255}, {0, 0, 255},   {255, 0, 255},
+                                     {0, 0, 0},     {128, 128, 128}, {192, 192, 192}};
+  int best = 7, bestDistance = 1 << 30;
+  for (int i = 0; i < 9; ++i) {
+    const int dr = RedOf(c) - kRgb[i][0], dg = GreenOf(c) - kRgb[i][1], db = BlueOf(c) - kRgb[i][2];
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i + 1;
+    }
+  }
+  return best;
+}
+
+// dxflib's own writer goes straight to a file and never says whether the
+// writes worked; this one collects the text, so the file is put in place
+// whole like every other.
+class TextWriter : public DL_WriterA {
+ public:
+  explicit TextWriter(std::string& out) : DL_WriterA("/dev/null", DL_Codes::AC1015), out_(out) {}
+  void dxfReal(int gc, double value) const override {
+    Code(gc);
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    std::string text = ec == std::errc() ? std::string(buf, end) : std::string("0");
+    if (text.find('.') == std::string::npos) text += ".0";
+    out_ += text;
+    out_ += '\n';
+  }
+  void dxfInt(int gc, int value) const override {
+    Code(gc);
+    out_ += std::to_string(value);
+    out_ += '\n';
+  }
+  void dxfHex(int gc, int value) const override {
+    Code(gc);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0X", static_cast<unsigned>(value));
+    out_ += buf;
+    out_ += '\n';
+  }
+  void dxfString(int gc, const char* value) const override {
+    Code(gc);
+    out_ += value ? value : "";
+    out_ += '\n';
+  }
+  void dxfString(int gc, const std::string& value) const override {
+    dxfString(gc, value.c_str());
+  }
+
+ private:
+  void Code(int gc) const {
+    if (gc < 10) out_ += "  ";
+    else if (gc < 100) out_ += ' ';
+    out_ += std::to_string(gc);
+    out_ += '\n';
+  }
+  std::string& out_;
+};
+
 }  // namespace
 
 bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
-  auto fail = [&](const char* text) {
-    if (why) *why = text;
-    return false;
-  };
-  QTemporaryDir dir;
-  if (!dir.isValid()) return fail("no private folder for the drawing could be made");
-  const std::string file = dir.filePath("drawing.dxf").toStdString();
+  out.clear();
 
   std::vector<const PlanLayer*> layers;
   for (const PlanLayer& l : plan.layers)
@@ -43,8 +100,9 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
 
   {
     DL_Dxf dxf;
-    std::unique_ptr<DL_WriterA> dw(dxf.out(file.c_str(), DL_Codes::AC1015));
-    if (!dw) return fail("the drawing could not be started");
+    // Sets the library's version for the records it writes.
+    delete dxf.out("/dev/null", DL_Codes::AC1015);
+    auto dw = std::make_unique<TextWriter>(out);
     dxf.writeHeader(*dw);
     dw->dxfString(9, "$INSUNITS");
     dw->dxfInt(70, 4);  // millimetres
@@ -72,7 +130,8 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
                    DL_Attributes("", DL_Codes::black, -1, -3, "CONTINUOUS"));
     for (const PlanLayer* l : layers)
       dxf.writeLayer(*dw, DL_LayerData(LayerName(*l), 0),
-                     DL_Attributes("", DL_Codes::black, TrueColour(l->colour), -3, "CONTINUOUS"));
+                     DL_Attributes("", IndexedColour(l->colour), TrueColour(l->colour), -3,
+                                   "CONTINUOUS"));
     dw->tableEnd();
     dw->tableStyle(1);
     dxf.writeStyle(*dw, DL_StyleData("standard", 0, 2.5, 1.0, 0.0, 0, 2.5, "txt", ""));
@@ -122,13 +181,10 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
     dw->close();
   }
 
-  QFile in(QString::fromStdString(file));
-  if (!in.open(QIODevice::ReadOnly)) return fail("the drawing could not be read back");
-  const QByteArray bytes = in.readAll();
-  // dxflib does not report write errors; a file cut short (a full disk)
-  // lacks its end.
-  if (!bytes.trimmed().endsWith("EOF")) return fail("the drawing could not be written in full");
-  out.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+  if (out.empty()) {
+    if (why) *why = "the drawing could not be made";
+    return false;
+  }
   return true;
 }
 
