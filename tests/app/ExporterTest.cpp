@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <map>
+#include <set>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -52,7 +54,10 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
         "--sphere a.wlg b.obj", "--zoom nan a.wlg b.png", "--zoom inf a.wlg b.png",
         "--zoom 0x10 a.wlg b.png", "--theta 1e300 --solid Cube a.wlg b.png",
         "--psi -1 --solid Cube a.wlg b.png", "--size 99999999999x20 a.wlg b.png",
-        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl"}) {
+        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl",
+        "--cut --plot a.wlg b.svg", "--cut a.wlg b.png", "--page a4 a.wlg b.svg",
+        "--page a5 a.wlg b.pdf", "--width-mm nan a.wlg b.svg", "--width-mm 0 a.wlg b.dxf",
+        "--width-mm 10 --page a4 a.wlg b.pdf", "--solid Cube a.wlg b.pdf"}) {
     std::vector<std::string> args;
     for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
     EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
@@ -68,6 +73,11 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   EXPECT_FLOAT_EQ(*r.zoom, 1.5f);
   EXPECT_TRUE(r.yes && r.smooth && !r.lines);
   EXPECT_EQ(r.pattern, "My Pattern.WLG");
+
+  auto cut = ParseExportArgs({"--tile", "2", "--cut", "--width-mm", "300", "a.wlg", "b.dxf"});
+  ASSERT_TRUE(cut.request);
+  EXPECT_EQ(cut.request->vector.mode, VectorMode::Cut);
+  EXPECT_EQ(cut.request->vector.widthMm, 300);
 
   auto help = ParseExportArgs({"--help"});
   EXPECT_TRUE(!help.request && help.exitCode == 0);
@@ -93,6 +103,108 @@ TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   const std::string text = Read(svg);
   EXPECT_GT(Count(text, "<path"), 10);
   EXPECT_THAT(text, HasSubstr("fill=\"#0000ff\""));
+}
+
+// Pixels that differ between two renders of one picture lie on its edges:
+// none in an area the PNG shows as one flat colour 5 x 5 pixels wide.
+// Returns the share of pixels that differ at all.
+double ExpectDifferencesOnlyAtEdges(const QImage& png, const QImage& other, const char* what) {
+  const QImage a = png.convertToFormat(QImage::Format_RGB32);
+  const QImage b = other.convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(a.size(), b.size()) << what;
+  if (a.size() != b.size()) return 1;
+  int differ = 0, inFlat = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      if (p == q) continue;
+      ++differ;
+      bool flat = true;
+      for (int dy = -2; dy <= 2 && flat; ++dy)
+        for (int dx = -2; dx <= 2 && flat; ++dx) {
+          const int u = std::clamp(x + dx, 0, a.width() - 1), v = std::clamp(y + dy, 0, a.height() - 1);
+          flat = a.pixel(u, v) == p;
+        }
+      const int d = std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                    std::abs(qBlue(p) - qBlue(q));
+      inFlat += flat && d > 24;
+    }
+  EXPECT_EQ(inFlat, 0) << what;
+  return double(differ) / (a.width() * a.height());
+}
+
+// The sample's tessellation as layered SVG, PDF and DXF, read by programs
+// we did not write: Inkscape finds a layer per colour the picture shows,
+// librsvg and poppler draw what the PNG shows, ezdxf finds the layers and
+// polylines in millimetres.
+TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
+  const QString inkscape = QStandardPaths::findExecutable("inkscape"),
+                rsvg = QStandardPaths::findExecutable("rsvg-convert"),
+                pdftoppm = QStandardPaths::findExecutable("pdftoppm"),
+                pdfinfo = QStandardPaths::findExecutable("pdfinfo"),
+                python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
+  if (inkscape.isEmpty() || rsvg.isEmpty() || pdftoppm.isEmpty() || python.isEmpty())
+    GTEST_SKIP() << "inkscape, rsvg-convert, poppler-utils or python3 is missing";
+  QTemporaryDir dir;
+  for (const char* ext : {"png", "svg", "pdf", "dxf"})
+    ASSERT_EQ(Export({kSample, dir.filePath(QString("s.") + ext)}).code, 0) << ext;
+  const QImage png(dir.filePath("s.png"));
+
+  // The colours the picture shows in more than a few pixels, besides its
+  // background and the black of the lines.
+  std::map<QRgb, int> seen;
+  for (int y = 0; y < png.height(); ++y)
+    for (int x = 0; x < png.width(); ++x) ++seen[png.pixel(x, y) & 0xffffff];
+  std::set<std::string> shown;
+  for (auto [rgb, n] : seen)
+    if (n > 50 && rgb != (png.pixel(0, 0) & 0xffffff) && rgb != 0)
+      shown.insert(QString::asprintf("#%06x", rgb).toStdString());
+  const RunResult query = Launch(inkscape, {"--query-all", dir.filePath("s.svg")});
+  ASSERT_EQ(query.code, 0) << query.err;
+  std::set<std::string> layers;
+  const std::string svg = Read(dir.filePath("s.svg"));
+  for (const QString& line : QString::fromStdString(query.out).split('\n'))
+    if (line.startsWith("layer-colour-") || line.startsWith("layer-custom-")) {
+      const auto m = QRegularExpression("id=\"" + line.section(',', 0, 0) +
+                                        "\" inkscape:label=\"[^\"]* (#[0-9a-f]{6})\"")
+                         .match(QString::fromStdString(svg));
+      ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+      layers.insert(m.captured(1).toStdString());
+    }
+  EXPECT_EQ(layers, shown);
+  EXPECT_THAT(query.out, HasSubstr("layer-outlines,"));
+  EXPECT_THAT(svg, HasSubstr("width=\"211.6666mm\""));
+  EXPECT_EQ(Count(svg, "<use"), 0);
+  EXPECT_EQ(Count(svg, "transform"), 0);
+
+  ASSERT_EQ(Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o",
+                          dir.filePath("svg.png")}).code, 0);
+  const double svgShare = ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
+  ASSERT_EQ(Launch(pdftoppm, {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"),
+                              dir.filePath("pdf")}).code, 0);
+  const double pdfShare = ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
+  std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
+              100 * pdfShare);
+  if (!pdfinfo.isEmpty())
+    EXPECT_THAT(Launch(pdfinfo, {dir.filePath("s.pdf")}).out, HasSubstr("600 x 450 pts"));
+
+  const char* script =
+      "import sys, ezdxf\n"
+      "doc = ezdxf.readfile(sys.argv[1])\n"
+      "print('units', doc.header.get('$INSUNITS'))\n"
+      "for e in doc.modelspace():\n"
+      "    pts = list(e.get_points('xy'))\n"
+      "    ok = all(-1 <= x <= 212.7 and -1 <= y <= 159.8 for x, y in pts)\n"
+      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else 'out')\n";
+  const RunResult dxf = Launch(python, {"-c", script, dir.filePath("s.dxf")});
+  if (dxf.err.find("No module named") != std::string::npos) GTEST_SKIP() << "no python3-ezdxf";
+  ASSERT_EQ(dxf.code, 0) << dxf.err;
+  EXPECT_THAT(dxf.out, HasSubstr("units 4\n"));
+  EXPECT_EQ(Count(dxf.out, " out\n"), 0);
+  for (const std::string& colour : shown)
+    EXPECT_GT(Count(dxf.out, ("_" + colour.substr(1) + " closed").c_str()), 0) << colour;
+  EXPECT_GT(Count(dxf.out, "LWPOLYLINE Outlines"), 0);
+  EXPECT_EQ(Count(dxf.out, "\n") - 1, Count(dxf.out, "LWPOLYLINE"));
 }
 
 TEST(ExporterRun, FailuresExitOneNamingTheLineAndLeaveNoFile) {
