@@ -73,6 +73,27 @@ struct Session {
   }
 };
 
+// 199 items of a 19-sided tile with sixteen 9-point ranks on 1200 x 900.
+inline void WorstTessellation(Session& s) {
+  s.WorstCaseTile();
+  s.program.SuppressEvents = true;
+  s.d.chk("chkStar", 0).SetValue(0);
+  s.program.SuppressEvents = false;
+  s.d.DrawPolygon();
+  s.t.Show();
+  s.t.picT().canvas.Resize(1200, 900);
+  TessState& t = s.program.tess;
+  for (int i = 1; i <= MaxTessItems; ++i) {
+    TessItem& it = t.TessItems[i];
+    it = TessItem{};
+    it.X = 40.0f + 55 * ((i - 1) % 20);
+    it.Y = 40.0f + 85 * ((i - 1) / 20);
+    it.Shape = 1;
+    it.Scale = 2;
+  }
+  t.TessCount = MaxTessItems;
+}
+
 // Puts the point of a sphere of radius 150 at band b of 50 (south to north)
 // and column j of 100 into vertex v of a solid's list.
 inline void SphereVertex(SolidPolyList& s, int v, int b, int j) {

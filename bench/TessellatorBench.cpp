@@ -7,27 +7,6 @@
 namespace wlg::bench {
 namespace {
 
-// 199 items of a 19-sided tile with sixteen 9-point ranks on 1200 x 900.
-void WorstTessellation(Session& s) {
-  s.WorstCaseTile();
-  s.program.SuppressEvents = true;
-  s.d.chk("chkStar", 0).SetValue(0);
-  s.program.SuppressEvents = false;
-  s.d.DrawPolygon();
-  s.t.Show();
-  s.t.picT().canvas.Resize(1200, 900);
-  TessState& t = s.program.tess;
-  for (int i = 1; i <= MaxTessItems; ++i) {
-    TessItem& it = t.TessItems[i];
-    it = TessItem{};
-    it.X = 40.0f + 55 * ((i - 1) % 20);
-    it.Y = 40.0f + 85 * ((i - 1) / 20);
-    it.Shape = 1;
-    it.Scale = 2;
-  }
-  t.TessCount = MaxTessItems;
-}
-
 // About 40 hexagons with four ranks of four points.
 void TypicalTessellation(Session& s) {
   DesignModel& m = s.program.design;

@@ -80,8 +80,7 @@ PageMap PlacePage(const VectorDrawing& d, const VectorOptions& o, VectorPlan& pl
   if (o.page != PageSize::Drawing) {
     double pw = o.page == PageSize::A4 ? 210 : 215.9, ph = o.page == PageSize::A4 ? 297 : 279.4;
     if (dw > dh) std::swap(pw, ph);  // landscape for a wide drawing
-    const double fit =
-        std::min((pw - 2 * kPageMarginMm) / dw, (ph - 2 * kPageMarginMm) / dh);
+    const double fit = std::min((pw - 2 * kPageMarginMm) / dw, (ph - 2 * kPageMarginMm) / dh);
     map.scale *= fit;
     dw *= fit;
     dh *= fit;
@@ -174,19 +173,23 @@ void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan)
   outlines.kind = PlanLayer::Kind::Stroke;
   outlines.id = "outlines";
   outlines.label = "Outlines";
+  const VisibleDrawing visible = VisibleParts(d);
   std::unordered_map<Colour, size_t> fillLayer;
-  const std::vector<VisibleFigure> visible = VisibleParts(d);
+  const size_t firstFill = plan.layers.size();
+  for (Colour c : visible.fillOrder) {
+    fillLayer.emplace(c, plan.layers.size());
+    plan.layers.emplace_back();
+  }
   for (size_t i = 0; i < d.figures.size(); ++i) {
     const VectorFigure& f = d.figures[i];
-    const VisibleFigure& v = visible[i];
+    const VisibleFigure& v = visible.figures[i];
     if (f.filled && (v.fillWhole || !v.fillRings.empty())) {
-      auto [at, added] = fillLayer.emplace(f.fill, plan.layers.size());
-      if (added) {
-        PlanLayer layer;
+      const auto at = fillLayer.find(f.fill);
+      PlanLayer& layer = plan.layers[at->second];
+      if (layer.id.empty()) {
         layer.id = FillId(f);
         layer.label = FillLabel(f);
         layer.colour = f.fill;
-        plan.layers.push_back(std::move(layer));
       }
       PlanPath p;
       if (v.fillWhole) {
@@ -217,6 +220,11 @@ void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan)
       outlines.paths.push_back(std::move(p));
     }
   }
+  // A colour whose every figure is hidden has nothing to show.
+  plan.layers.erase(
+      std::remove_if(plan.layers.begin() + static_cast<long>(firstFill), plan.layers.end(),
+                     [](const PlanLayer& l) { return l.paths.empty(); }),
+      plan.layers.end());
   if (!outlines.paths.empty()) plan.layers.push_back(std::move(outlines));
 }
 
@@ -296,9 +304,8 @@ bool SaveVectorFile(const VectorDrawing& drawing, const VectorOptions& options,
   std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
                         ? std::string()
                         : path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
-    return static_cast<char>(std::tolower(c));
-  });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   auto fail = [&](const std::string& why) {
     if (error) *error = "Failed to save " + path + ": " + why;
     return false;

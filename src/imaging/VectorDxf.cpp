@@ -28,8 +28,8 @@ int TrueColour(Colour c) { return (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(
 // The nearest of the nine standard indexed colours, for readers that do not
 // take true colours. 7 is black on a white sheet.
 int IndexedColour(Colour c) {
-  static constexpr int kRgb[9][3] = {{255, 0, 0},   {255, 255, 0}, {0, 255, 0},
-                                     {0, 255, 255}, {0, 0, 255},   {255, 0, 255},
+  static constexpr int kRgb[9][3] = {{255, 0, 0},   {255, 255, 0},   {0, 255, 0},
+                                     {0, 255, 255}, {0, 0, 255},     {255, 0, 255},
                                      {0, 0, 0},     {128, 128, 128}, {192, 192, 192}};
   int best = 7, bestDistance = 1 << 30;
   for (int i = 0; i < 9; ++i) {
@@ -75,14 +75,14 @@ class TextWriter : public DL_WriterA {
     out_ += value ? value : "";
     out_ += '\n';
   }
-  void dxfString(int gc, const std::string& value) const override {
-    dxfString(gc, value.c_str());
-  }
+  void dxfString(int gc, const std::string& value) const override { dxfString(gc, value.c_str()); }
 
  private:
   void Code(int gc) const {
-    if (gc < 10) out_ += "  ";
-    else if (gc < 100) out_ += ' ';
+    if (gc < 10)
+      out_ += "  ";
+    else if (gc < 100)
+      out_ += ' ';
     out_ += std::to_string(gc);
     out_ += '\n';
   }
@@ -129,9 +129,9 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
     dxf.writeLayer(*dw, DL_LayerData("0", 0),
                    DL_Attributes("", DL_Codes::black, -1, -3, "CONTINUOUS"));
     for (const PlanLayer* l : layers)
-      dxf.writeLayer(*dw, DL_LayerData(LayerName(*l), 0),
-                     DL_Attributes("", IndexedColour(l->colour), TrueColour(l->colour), -3,
-                                   "CONTINUOUS"));
+      dxf.writeLayer(
+          *dw, DL_LayerData(LayerName(*l), 0),
+          DL_Attributes("", IndexedColour(l->colour), TrueColour(l->colour), -3, "CONTINUOUS"));
     dw->tableEnd();
     dw->tableStyle(1);
     dxf.writeStyle(*dw, DL_StyleData("standard", 0, 2.5, 1.0, 0.0, 0, 2.5, "txt", ""));
@@ -164,12 +164,12 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
           const size_t from = ring == 0 ? 0 : p.ringStarts[ring - 1];
           const size_t to = ring < p.ringStarts.size() ? p.ringStarts[ring] : p.points.size();
           if (to - from < 2) continue;
-          dxf.writePolyline(
-              *dw, DL_PolylineData(static_cast<int>(to - from), 0, 0, p.closed ? 1 : 0),
-              attributes);
+          dxf.writePolyline(*dw,
+                            DL_PolylineData(static_cast<int>(to - from), 0, 0, p.closed ? 1 : 0),
+                            attributes);
           for (size_t i = from; i < to; ++i)
-            dxf.writeVertex(*dw, DL_VertexData(p.points[i].x, plan.pageHeightMm - p.points[i].y,
-                                               0, 0));
+            dxf.writeVertex(*dw,
+                            DL_VertexData(p.points[i].x, plan.pageHeightMm - p.points[i].y, 0, 0));
           dxf.writePolylineEnd(*dw);
         }
       }

@@ -38,8 +38,10 @@ bool PdfBytes(const VectorPlan& plan, std::string& out) {
     QPainter painter;
     if (!painter.begin(&pdf)) return false;
     painter.scale(kPdfDpi / 25.4, kPdfDpi / 25.4);  // millimetres from here on
-    painter.setClipRect(QRectF(plan.drawingLeftMm, plan.drawingTopMm, plan.drawingWidthMm,
-                               plan.drawingHeightMm));
+    // On a page of its own the page edge clips the drawing.
+    if (plan.drawingLeftMm > 0 || plan.drawingTopMm > 0)
+      painter.setClipRect(
+          QRectF(plan.drawingLeftMm, plan.drawingTopMm, plan.drawingWidthMm, plan.drawingHeightMm));
     std::vector<QPointF> pts;
     for (const PlanLayer& layer : plan.layers) {
       const QColor colour = ToQ(layer.colour);

@@ -1,9 +1,11 @@
 #include "imaging/VisibleParts.h"
 
-#include <clipper.hpp>
-
 #include <algorithm>
+#include <clipper.hpp>
 #include <cmath>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
 
 namespace wlg {
 
@@ -60,6 +62,19 @@ std::vector<std::vector<DPoint>> FromPaths(const Paths& paths) {
   return out;
 }
 
+// Whether the paths' bounding box overlaps 'box' (in clipping units).
+bool Overlaps(const Paths& paths, const Box& box) {
+  Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (const Path& p : paths)
+    for (const IntPoint& q : p) {
+      b.minX = std::min(b.minX, q.X / kUnits);
+      b.maxX = std::max(b.maxX, q.X / kUnits);
+      b.minY = std::min(b.minY, q.Y / kUnits);
+      b.maxY = std::max(b.maxY, q.Y / kUnits);
+    }
+  return b.Overlaps(box);
+}
+
 // Filled figures by the grid cells their boxes touch.
 class FillGrid {
  public:
@@ -69,89 +84,250 @@ class FillGrid {
     rows_ = static_cast<int>(std::ceil(std::max(d.height, 1.0) / cell_)) + 2;
     cells_.resize(static_cast<size_t>(cols_) * rows_);
     for (uint32_t i = 0; i < d.figures.size(); ++i)
-      if (d.figures[i].filled) Visit(boxes[i], [&](std::vector<uint32_t>& c) { c.push_back(i); });
-    seen_.assign(d.figures.size(), 0);
+      if (d.figures[i].filled)
+        for (int r = Row(boxes[i].minY); r <= Row(boxes[i].maxY); ++r)
+          for (int c = Col(boxes[i].minX); c <= Col(boxes[i].maxX); ++c) Cell(r, c).push_back(i);
   }
 
   // Filled figures after 'i' whose boxes overlap its box, in order.
-  void Later(uint32_t i, std::vector<uint32_t>& out) {
+  void Later(uint32_t i, std::vector<uint32_t>& out) const {
     out.clear();
-    ++stamp_;
-    Visit(boxes_[i], [&](std::vector<uint32_t>& c) {
+    Visit(boxes_[i], [&](const std::vector<uint32_t>& c) {
       for (auto it = std::upper_bound(c.begin(), c.end(), i); it != c.end(); ++it)
-        if (seen_[*it] != stamp_) {
-          seen_[*it] = stamp_;
-          if (boxes_[*it].Overlaps(boxes_[i])) out.push_back(*it);
-        }
+        if (boxes_[*it].Overlaps(boxes_[i])) out.push_back(*it);
     });
     std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
   }
 
  private:
   template <typename F>
-  void Visit(const Box& b, F&& f) {
-    auto col = [&](double x) {
-      return std::clamp(static_cast<int>(std::floor(x / cell_)) + 1, 0, cols_ - 1);
-    };
-    auto row = [&](double y) {
-      return std::clamp(static_cast<int>(std::floor(y / cell_)) + 1, 0, rows_ - 1);
-    };
-    for (int r = row(b.minY); r <= row(b.maxY); ++r)
-      for (int c = col(b.minX); c <= col(b.maxX); ++c) f(cells_[static_cast<size_t>(r) * cols_ + c]);
+  void Visit(const Box& b, F&& f) const {
+    for (int r = Row(b.minY); r <= Row(b.maxY); ++r)
+      for (int c = Col(b.minX); c <= Col(b.maxX); ++c)
+        f(cells_[static_cast<size_t>(r) * cols_ + c]);
   }
+  int Col(double x) const {
+    return std::clamp(static_cast<int>(std::floor(x / cell_)) + 1, 0, cols_ - 1);
+  }
+  int Row(double y) const {
+    return std::clamp(static_cast<int>(std::floor(y / cell_)) + 1, 0, rows_ - 1);
+  }
+  std::vector<uint32_t>& Cell(int r, int c) { return cells_[static_cast<size_t>(r) * cols_ + c]; }
 
   const std::vector<Box>& boxes_;
   double cell_ = 8;
   int cols_ = 1, rows_ = 1;
   std::vector<std::vector<uint32_t>> cells_;
-  std::vector<uint32_t> seen_;
-  uint32_t stamp_ = 0;
 };
+
+// The parameters (0..1) along a -> b where it crosses the edges of figure g,
+// and whether a lies inside g (even-odd).
+bool Crossings(const VectorDrawing& d, const VectorFigure& g, DPoint a, DPoint b,
+               std::vector<double>& ts) {
+  const DPoint* q = &d.points[g.first];
+  const double ex = b.x - a.x, ey = b.y - a.y;
+  bool inside = false;
+  for (uint32_t k = 0, m = g.count - 1; k < g.count; m = k++) {
+    const DPoint p0 = q[m], p1 = q[k];
+    if ((p1.y > a.y) != (p0.y > a.y) && a.x < (p0.x - p1.x) * (a.y - p1.y) / (p0.y - p1.y) + p1.x)
+      inside = !inside;
+    const double fx = p1.x - p0.x, fy = p1.y - p0.y;
+    const double den = ex * fy - ey * fx;
+    if (den == 0) continue;  // parallel: touching along an edge hides nothing
+    const double t = ((p0.x - a.x) * fy - (p0.y - a.y) * fx) / den;
+    const double u = ((p0.x - a.x) * ey - (p0.y - a.y) * ex) / den;
+    if (t > 0 && t < 1 && u >= 0 && u < 1) ts.push_back(t);
+  }
+  return inside;
+}
+
+// The outline less every later fill over it, segment by segment: each
+// segment keeps the stretches that lie inside none of them.
+void OutlineShown(const VectorDrawing& d, const VectorFigure& f, const std::vector<uint32_t>& later,
+                  const std::vector<Box>& boxes, VisibleFigure& out) {
+  const DPoint* p = &d.points[f.first];
+  const uint32_t segments = f.closed ? f.count : f.count - 1;
+  std::vector<std::pair<double, double>> hidden;
+  std::vector<double> ts;
+  std::vector<DPoint> piece;
+  bool cut = false;
+  auto flush = [&] {
+    if (piece.size() >= 2) out.outlinePieces.push_back(piece);
+    piece.clear();
+  };
+  for (uint32_t s = 0; s < segments; ++s) {
+    const DPoint a = p[s], b = p[(s + 1) % f.count];
+    const Box sb{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    hidden.clear();
+    for (uint32_t j : later) {
+      const Box& gb = boxes[j];
+      if (!(sb.minX <= gb.maxX && gb.minX <= sb.maxX && sb.minY <= gb.maxY && gb.minY <= sb.maxY))
+        continue;
+      ts.clear();
+      bool inside = Crossings(d, d.figures[j], a, b, ts);
+      if (inside && ts.empty()) {  // wholly under this one: nothing more to learn
+        hidden.assign(1, {0.0, 1.0});
+        break;
+      }
+      std::sort(ts.begin(), ts.end());
+      double from = 0;
+      for (double t : ts) {
+        if (inside) hidden.push_back({from, t});
+        inside = !inside;
+        from = t;
+      }
+      if (inside) hidden.push_back({from, 1});
+    }
+    if (hidden.empty()) {
+      if (piece.empty()) piece.push_back(a);
+      piece.push_back(b);
+      continue;
+    }
+    cut = true;
+    std::sort(hidden.begin(), hidden.end());
+    auto at = [&](double t) { return DPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
+    double shownFrom = 0;
+    for (auto [h0, h1] : hidden) {
+      if (h0 > shownFrom) {
+        if (piece.empty() || shownFrom > 0) {
+          flush();
+          piece.push_back(at(shownFrom));
+        }
+        piece.push_back(at(h0));
+        flush();
+      } else if (shownFrom == 0) {
+        flush();
+      }
+      shownFrom = std::max(shownFrom, h1);
+    }
+    if (shownFrom < 1) {
+      flush();
+      piece.push_back(at(shownFrom));
+      piece.push_back(b);
+    }
+  }
+  flush();
+  out.outlineWhole = !cut;
+  if (!cut) out.outlinePieces.clear();
+}
+
+// The order of the colour layers, bottom first, that most often puts a
+// later fill above an earlier one it overlaps: each overlap is a vote, and
+// colours are taken greedily by how much more they lie under others than
+// over them.
+// Runs body(begin, end, part) over 0..n in as many parts as the machine has
+// cores; the parts write to their own entries only.
+template <typename Body>
+void InParts(size_t n, Body&& body) {
+  const size_t parts =
+      std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::max<size_t>(1, n / 2000));
+  if (parts <= 1) {
+    body(size_t{0}, n, size_t{0});
+    return;
+  }
+  std::vector<std::thread> threads;
+  for (size_t p = 0; p < parts; ++p)
+    threads.emplace_back([&, p] { body(n * p / parts, n * (p + 1) / parts, p); });
+  for (std::thread& t : threads) t.join();
+}
+
+std::vector<Colour> LayerOrder(const VectorDrawing& d, const FillGrid& grid) {
+  std::vector<Colour> colours;
+  std::unordered_map<Colour, size_t> index;
+  for (const VectorFigure& f : d.figures)
+    if (f.filled && index.emplace(f.fill, colours.size()).second) colours.push_back(f.fill);
+  const size_t k = colours.size();
+  std::vector<double> below(k * k, 0);  // below[a * k + b]: a under b
+  std::vector<uint16_t> colourOf(d.figures.size(), 0);
+  for (size_t i = 0; i < d.figures.size(); ++i)
+    if (d.figures[i].filled) colourOf[i] = static_cast<uint16_t>(index[d.figures[i].fill]);
+  std::mutex sum;
+  InParts(d.figures.size(), [&](size_t begin, size_t end, size_t) {
+    std::vector<double> votes(k * k, 0);
+    std::vector<uint32_t> later;
+    for (size_t i = begin; i < end; ++i) {
+      if (!d.figures[i].filled) continue;
+      grid.Later(static_cast<uint32_t>(i), later);
+      for (uint32_t j : later) votes[colourOf[i] * k + colourOf[j]] += 1;
+    }
+    std::lock_guard<std::mutex> hold(sum);
+    for (size_t v = 0; v < votes.size(); ++v) below[v] += votes[v];
+  });
+  std::vector<Colour> order;
+  std::vector<bool> taken(k, false);
+  for (size_t step = 0; step < k; ++step) {
+    size_t best = k;
+    double bestScore = -HUGE_VAL;
+    for (size_t a = 0; a < k; ++a) {
+      if (taken[a]) continue;
+      double score = 0;
+      for (size_t b = 0; b < k; ++b)
+        if (!taken[b] && b != a) score += below[a * k + b] - below[b * k + a];
+      if (score > bestScore) {
+        bestScore = score;
+        best = a;
+      }
+    }
+    taken[best] = true;
+    order.push_back(colours[best]);
+  }
+  return order;
+}
 
 }  // namespace
 
-std::vector<VisibleFigure> VisibleParts(const VectorDrawing& d) {
+VisibleDrawing VisibleParts(const VectorDrawing& d) {
   const size_t n = d.figures.size();
-  std::vector<VisibleFigure> out(n);
+  VisibleDrawing result;
+  std::vector<VisibleFigure>& out = result.figures;
+  out.resize(n);
   std::vector<Box> boxes(n);
   for (size_t i = 0; i < n; ++i) boxes[i] = BoxOf(d, d.figures[i]);
   FillGrid grid(d, boxes);
-  std::vector<uint32_t> later;
-  for (uint32_t i = 0; i < n; ++i) {
-    const VectorFigure& f = d.figures[i];
-    grid.Later(i, later);
-    if (later.empty()) continue;
+  result.fillOrder = LayerOrder(d, grid);
+  std::unordered_map<Colour, size_t> layerIndex;
+  for (size_t i = 0; i < result.fillOrder.size(); ++i) layerIndex[result.fillOrder[i]] = i;
+  std::vector<uint16_t> layerOf(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (d.figures[i].filled) layerOf[i] = static_cast<uint16_t>(layerIndex[d.figures[i].fill]);
 
-    if (f.filled) {
-      Paths over;
-      for (uint32_t j : later)
-        if (d.figures[j].fill != f.fill) over.push_back(ToPath(d, d.figures[j], false));
-      if (!over.empty()) {
-        ClipperLib::Clipper c;
-        c.AddPath(ToPath(d, f, false), ClipperLib::ptSubject, true);
-        c.AddPaths(over, ClipperLib::ptClip, true);
-        Paths shown;
-        c.Execute(ClipperLib::ctDifference, shown, ClipperLib::pftEvenOdd,
-                  ClipperLib::pftNonZero);
-        out[i].fillWhole = false;
-        out[i].fillRings = FromPaths(shown);
+  InParts(n, [&](size_t begin, size_t end, size_t) {
+    std::vector<uint32_t> later;
+    ClipperLib::Clipper c;
+    for (uint32_t i = static_cast<uint32_t>(begin); i < end; ++i) {
+      const VectorFigure& f = d.figures[i];
+      grid.Later(i, later);
+      if (later.empty()) continue;
+
+      // A later fill in a layer above this one covers it in the file as in
+      // the window; one in a layer below is cut out of it. One figure at a
+      // time, each clip small, stopping once nothing is left: many
+      // overlapping clips at once cost Clipper far more.
+      if (f.filled) {
+        const size_t layer = layerOf[i];
+        Paths shown{ToPath(d, f, false)};
+        bool cut = false;
+        for (auto it = later.rbegin(); it != later.rend() && !shown.empty(); ++it) {
+          const VectorFigure& g = d.figures[*it];
+          if (layerOf[*it] >= layer || !Overlaps(shown, boxes[*it])) continue;
+          c.Clear();
+          c.AddPaths(shown, ClipperLib::ptSubject, true);
+          c.AddPath(ToPath(d, g, false), ClipperLib::ptClip, true);
+          Paths rest;
+          c.Execute(ClipperLib::ctDifference, rest, ClipperLib::pftEvenOdd, ClipperLib::pftEvenOdd);
+          shown.swap(rest);
+          cut = true;
+        }
+        if (cut) {
+          out[i].fillWhole = false;
+          out[i].fillRings = FromPaths(shown);
+        }
       }
+      if (f.stroked) OutlineShown(d, f, later, boxes, out[i]);
     }
-    if (f.stroked) {
-      Paths over;
-      for (uint32_t j : later) over.push_back(ToPath(d, d.figures[j], false));
-      ClipperLib::Clipper c;
-      c.AddPath(ToPath(d, f, f.closed), ClipperLib::ptSubject, false);
-      c.AddPaths(over, ClipperLib::ptClip, true);
-      ClipperLib::PolyTree tree;
-      c.Execute(ClipperLib::ctDifference, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-      Paths pieces;
-      ClipperLib::OpenPathsFromPolyTree(tree, pieces);
-      out[i].outlineWhole = false;
-      out[i].outlinePieces = FromPaths(pieces);
-    }
-  }
-  return out;
+  });
+  return result;
 }
 
 }  // namespace wlg

@@ -1,8 +1,9 @@
 #pragma once
 // A figure painted later hides what lies under it. A layered file draws
 // colour by colour, not in painting order, so each figure keeps only the
-// parts that show in the window: its fill less the later fills of other
-// colours over it, its outline less every later fill over it.
+// parts that show in the window: its fill less the later fills over it that
+// lie in a lower layer, its outline (the lines lie on top) less every later
+// fill over it.
 
 #include <vector>
 
@@ -19,7 +20,11 @@ struct VisibleFigure {
   std::vector<std::vector<DPoint>> outlinePieces;
 };
 
-// One entry per figure of the drawing, in its order.
-std::vector<VisibleFigure> VisibleParts(const VectorDrawing& drawing);
+struct VisibleDrawing {
+  std::vector<VisibleFigure> figures;  // one per figure of the drawing
+  std::vector<Colour> fillOrder;       // the colour layers, bottom first
+};
+
+VisibleDrawing VisibleParts(const VectorDrawing& drawing);
 
 }  // namespace wlg

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QtEndian>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cmath>
 
 #include "imaging/LineMerge.h"
@@ -103,7 +103,7 @@ TEST_F(VectorExport, HiddenShapeOutlinesAreFillsOnly) {
   auto at = [&](qsizetype i) { return qFromLittleEndian<int32_t>(b.constData() + i); };
   int fills = 0, strokes = 0;
   for (qsizetype i = 0; i + 8 <= b.size() && at(i + 4) >= 8; i += at(i + 4)) {
-    fills += at(i) == 62;             // EMR_FILLPATH
+    fills += at(i) == 62;                   // EMR_FILLPATH
     strokes += at(i) == 63 || at(i) == 64;  // EMR_STROKEANDFILLPATH, EMR_STROKEPATH
   }
   EXPECT_EQ(fills, ranks);

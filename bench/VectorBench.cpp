@@ -1,0 +1,81 @@
+// The worst tessellation as vector files: the recording, each writer over
+// it (in memory, as a save does before the file is put in place), and the
+// cut lines' edge merging at two sizes.
+
+#include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
+#include "imaging/VectorDrawing.h"
+
+namespace wlg::bench {
+namespace {
+
+const VectorDrawing& WorstDrawing() {
+  static const VectorDrawing drawing = [] {
+    Session s;
+    WorstTessellation(s);
+    VectorRecorder r(1200, 900, s.t.TessBackColour());
+    s.t.RecordRedraw(r);
+    return r.Drawing();
+  }();
+  return drawing;
+}
+
+void BM_VectorRecordWorst(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  for (auto _ : state) {
+    VectorRecorder r(1200, 900, s.t.TessBackColour());
+    s.t.RecordRedraw(r);
+    benchmark::DoNotOptimize(r.Drawing().figures.size());
+  }
+}
+BENCHMARK(BM_VectorRecordWorst)->Unit(benchmark::kMillisecond);
+
+// 0 SVG, 1 PDF, 2 DXF, 3 the layers alone; mode as VectorMode.
+void BM_VectorFileWorst(benchmark::State& state) {
+  const VectorDrawing& d = WorstDrawing();
+  VectorOptions o;
+  o.mode = static_cast<VectorMode>(state.range(1));
+  std::string bytes, why;
+  for (auto _ : state) {
+    const VectorPlan plan = BuildVectorPlan(d, o);
+    if (state.range(0) == 0) bytes = LayeredSvg(plan);
+    if (state.range(0) == 1) PdfBytes(plan, bytes);
+    if (state.range(0) == 2) DxfBytes(plan, bytes, &why);
+    benchmark::DoNotOptimize(bytes.size());
+  }
+  state.counters["figures"] = static_cast<double>(d.figures.size());
+  state.counters["MB"] = bytes.size() / 1e6;
+}
+BENCHMARK(BM_VectorFileWorst)
+    ->ArgNames({"format", "mode"})
+    ->Args({3, 0})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The cut lines of the first n figures, for the growth with size.
+void BM_CutLinesGrowth(benchmark::State& state) {
+  VectorDrawing d = WorstDrawing();
+  d.figures.resize(std::min<size_t>(d.figures.size(), static_cast<size_t>(state.range(0))));
+  size_t edges = 0;
+  for (const VectorFigure& f : d.figures) edges += f.count;
+  VectorOptions o;
+  o.mode = VectorMode::Cut;
+  for (auto _ : state) benchmark::DoNotOptimize(BuildVectorPlan(d, o).layers.size());
+  state.counters["edges"] = static_cast<double>(edges);
+  state.SetComplexityN(static_cast<int64_t>(edges));
+}
+BENCHMARK(BM_CutLinesGrowth)
+    ->Arg(12000)
+    ->Arg(120000)
+    ->Complexity(benchmark::oNLogN)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace wlg::bench
