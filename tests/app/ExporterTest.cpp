@@ -103,6 +103,11 @@ TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   const std::string text = Read(svg);
   EXPECT_GT(Count(text, "<path"), 10);
   EXPECT_THAT(text, HasSubstr("fill=\"#0000ff\""));
+  // The tile alone: no tessellation in the designer's drawing.
+  const QString dxf = dir.filePath("tile.dxf");
+  ASSERT_EQ(Export({"--tile", "1", "--cut", "--width-mm", "50", kSample, dxf}).code, 0);
+  EXPECT_THAT(Read(dxf), HasSubstr("\nCut\n"));
+  EXPECT_THAT(text, HasSubstr("width=\"127mm\""));  // 480 pixels at 96 dpi
 }
 
 // Pixels that differ between two renders of one picture lie on its edges:

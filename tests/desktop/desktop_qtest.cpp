@@ -3,9 +3,11 @@
 // really moves between windows. Run through run-under-openbox.sh.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -499,6 +501,8 @@ class DesktopTest : public QObject {
                                       << "&Save .wlg";
     QTest::newRow("Edit > Select Snap Radius") << "&Edit"
                                                << "Select Snap &Radius";
+    QTest::newRow("File > Save DXF") << "&File"
+                                     << "Save D&XF...";
   }
   void tessellatorDialogStaysWithTheTessellator() {
     QFETCH(QString, menu);
@@ -537,6 +541,50 @@ class DesktopTest : public QObject {
                                 "(stacking positions %1 and %2)")
                             .arg(designerAt)
                             .arg(tessAt)));
+  }
+
+  // The save dialog of a vector file offers the cutter's and the plotter's
+  // lines as check boxes that exclude each other; the one ticked is what
+  // gets written, under the name typed.
+  void vectorSaveDialogTakesItsOptions() {
+    Desktop d(SamplePath());
+    QVERIFY(OpenTessellator(d));
+    auto* tess = d.tessellatorWindow();
+    QVERIFY(Activate(tess));
+    QTemporaryDir out;
+    const QString target = out.filePath("for the cutter");
+    d.dialogs.Expect([&](QWidget* w) -> QString {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
+      QCheckBox *cut = nullptr, *plot = nullptr;
+      for (auto* box : dialog->findChildren<QCheckBox*>()) {
+        if (box->text().startsWith("Cut lines only")) cut = box;
+        if (box->text().startsWith("Plotter pens")) plot = box;
+      }
+      if (!cut || !plot || !cut->isVisible()) return Dialogs::Dismiss(w), QString("no options");
+      // On the box itself, where a person clicks.
+      QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(8, plot->height() / 2));
+      QTest::mouseClick(cut, Qt::LeftButton, {}, QPoint(8, cut->height() / 2));
+      if (plot->isChecked() || !cut->isChecked())
+        return Dialogs::Dismiss(w), QString("the options do not exclude each other");
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      if (!name) return Dialogs::Dismiss(w), QString("no file name box");
+      name->setFocus();
+      name->selectAll();
+      QTest::keyClicks(name, target);
+      QTest::keyClick(name, Qt::Key_Return);
+      return {};
+    });
+    QAction* save = MenuAction(tess, "&File", "Save S&VG...");
+    QVERIFY(save);
+    save->trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(target + ".svg"), qPrintable(d.dialogs.Log()), kWait);
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QFile svg(target + ".svg");
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    QVERIFY(text.contains("inkscape:label=\"Cut\""));
+    QVERIFY(!text.contains("inkscape:label=\"Outlines\""));
   }
 
   // Undo takes back each of two points, Redo puts them back, by the keys
