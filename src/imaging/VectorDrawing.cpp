@@ -50,6 +50,10 @@ void VectorRecorder::Record(const RecordedFigure& f) {
   v.first = static_cast<uint32_t>(drawing_.points.size());
   v.count = static_cast<uint32_t>(f.count);
   v.part = f.part;
+  v.item = f.item;
+  v.tile = f.tile;
+  v.rank = f.rank;
+  v.copy = f.copy;
   v.closed = f.closed;
   v.stroked = f.stroked;
   v.filled = f.closed && f.filled;

@@ -15,6 +15,7 @@ namespace wlg {
 struct VectorFigure {
   uint32_t first = 0, count = 0;  // into VectorDrawing::points
   RecordedFigure::Part part = RecordedFigure::Part::Rank;
+  int item = -1, tile = 0, rank = -1, copy = 0;
   bool closed = true, stroked = true, filled = false;
   int penWidth = 1;
   Colour fill = 0;
