@@ -11,6 +11,7 @@
 #include "imaging/LineMerge.h"
 #include "imaging/VectorDrawing.h"
 #include "support/DesignerHarness.h"
+#include "support/UnionLength.h"
 
 namespace wlg {
 namespace {
@@ -18,36 +19,6 @@ namespace {
 using testing::DesignerHarness;
 
 double Length(DPoint a, DPoint b) { return std::hypot(b.x - a.x, b.y - a.y); }
-
-// The union of segments, the slow way: each segment counts only where no
-// earlier one on the same line covers it.
-double UnionLength(const std::vector<Segment>& segs, double tol) {
-  double total = 0;
-  for (size_t i = 0; i < segs.size(); ++i) {
-    const DPoint a = segs[i].a, b = segs[i].b;
-    const double len = Length(a, b);
-    if (len < 1e-9) continue;
-    const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
-    std::vector<std::pair<double, double>> covered;
-    for (size_t j = 0; j < i; ++j) {
-      auto off = [&](DPoint p) { return std::abs((p.x - a.x) * uy - (p.y - a.y) * ux); };
-      if (off(segs[j].a) > tol || off(segs[j].b) > tol) continue;
-      double s = (segs[j].a.x - a.x) * ux + (segs[j].a.y - a.y) * uy;
-      double e = (segs[j].b.x - a.x) * ux + (segs[j].b.y - a.y) * uy;
-      if (s > e) std::swap(s, e);
-      covered.push_back({std::max(s, 0.0), std::min(e, len)});
-    }
-    std::sort(covered.begin(), covered.end());
-    double reach = 0, shown = 0;
-    for (auto [s, e] : covered) {
-      if (e <= reach) continue;
-      if (s > reach) shown += s - reach;
-      reach = e;
-    }
-    total += shown + std::max(0.0, len - reach);
-  }
-  return total;
-}
 
 class VectorExport : public ::testing::Test {
  protected:
@@ -180,7 +151,7 @@ TEST_F(VectorExport, CutLinesOfSnappedTilesHoldEveryEdgeOnce) {
     for (uint32_t i = 0; i + 1 < fig.count; ++i) outlines.push_back({q[i], q[i + 1]});
     if (fig.closed) outlines.push_back({q[fig.count - 1], q[0]});
   }
-  EXPECT_NEAR(total, UnionLength(outlines, kSharedEdgeTolerance), 0.05);
+  EXPECT_NEAR(total, testing::UnionLength(outlines, kSharedEdgeTolerance), 0.05);
 }
 
 // The save command offers the cutter's and plotter's lines (and for a PDF
