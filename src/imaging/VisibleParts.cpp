@@ -75,6 +75,56 @@ bool Overlaps(const Paths& paths, const Box& box) {
   return b.Overlaps(box);
 }
 
+// How what is left of a fill lies against a later figure g, found without
+// Clipper where the answer is plain: apart, wholly under g, or anything
+// else (edges that cross or touch, g over a hole or inside).
+enum class Relation { Apart, Under, Other };
+
+bool Inside(DPoint p, const DPoint* q, uint32_t n) {
+  bool in = false;
+  for (uint32_t k = 0, m = n - 1; k < n; m = k++)
+    if ((q[k].y > p.y) != (q[m].y > p.y) &&
+        p.x < (q[m].x - q[k].x) * (p.y - q[k].y) / (q[m].y - q[k].y) + q[k].x)
+      in = !in;
+  return in;
+}
+
+bool SegmentsMeet(DPoint a, DPoint b, DPoint c, DPoint e) {
+  auto side = [](DPoint p, DPoint q, DPoint r) {
+    return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
+  };
+  const double d1 = side(c, e, a), d2 = side(c, e, b), d3 = side(a, b, c), d4 = side(a, b, e);
+  return (d1 <= 0 || d2 <= 0) && (d1 >= 0 || d2 >= 0) && (d3 <= 0 || d4 <= 0) &&
+         (d3 >= 0 || d4 >= 0);
+}
+
+Relation RelationTo(const Paths& shown, const VectorDrawing& d, const VectorFigure& g) {
+  const DPoint* q = &d.points[g.first];
+  std::vector<DPoint> ring;
+  int under = 0, rings = 0;
+  for (const Path& p : shown) {
+    if (p.empty()) continue;
+    ring.clear();
+    for (const IntPoint& v : p) ring.push_back({v.X / kUnits, v.Y / kUnits});
+    for (size_t i = 0; i < ring.size(); ++i) {
+      const DPoint a = ring[i], b = ring[(i + 1) % ring.size()];
+      for (uint32_t k = 0, m = g.count - 1; k < g.count; m = k++)
+        if (SegmentsMeet(a, b, q[m], q[k])) return Relation::Other;
+    }
+    ++rings;
+    under += Inside(ring[0], q, g.count);
+  }
+  if (under != 0 && under != rings) return Relation::Other;
+  // No edges meet: g lies inside what is left (a hole to cut) or apart.
+  for (const Path& p : shown) {
+    if (p.size() < 3) continue;
+    ring.clear();
+    for (const IntPoint& v : p) ring.push_back({v.X / kUnits, v.Y / kUnits});
+    if (Inside(q[0], ring.data(), static_cast<uint32_t>(ring.size()))) return Relation::Other;
+  }
+  return under == rings && rings > 0 ? Relation::Under : Relation::Apart;
+}
+
 // Filled figures by the grid cells their boxes touch.
 class FillGrid {
  public:
@@ -311,6 +361,13 @@ VisibleDrawing VisibleParts(const VectorDrawing& d) {
         for (auto it = later.rbegin(); it != later.rend() && !shown.empty(); ++it) {
           const VectorFigure& g = d.figures[*it];
           if (layerOf[*it] >= layer || !Overlaps(shown, boxes[*it])) continue;
+          const Relation r = RelationTo(shown, d, g);
+          if (r == Relation::Apart) continue;
+          cut = true;
+          if (r == Relation::Under) {
+            shown.clear();
+            break;
+          }
           c.Clear();
           c.AddPaths(shown, ClipperLib::ptSubject, true);
           c.AddPath(ToPath(d, g, false), ClipperLib::ptClip, true);

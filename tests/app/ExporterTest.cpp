@@ -15,6 +15,7 @@
 
 #include "app/Exporter.h"
 #include "solids/SolidTables.h"
+#include "support/PictureCompare.h"
 
 namespace wlg {
 namespace {
@@ -110,34 +111,6 @@ TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   EXPECT_THAT(text, HasSubstr("width=\"127mm\""));  // 480 pixels at 96 dpi
 }
 
-// Pixels that differ between two renders of one picture lie on its edges:
-// none in an area the PNG shows as one flat colour 5 x 5 pixels wide.
-// Returns the share of pixels that differ at all.
-double ExpectDifferencesOnlyAtEdges(const QImage& png, const QImage& other, const char* what) {
-  const QImage a = png.convertToFormat(QImage::Format_RGB32);
-  const QImage b = other.convertToFormat(QImage::Format_RGB32);
-  EXPECT_EQ(a.size(), b.size()) << what;
-  if (a.size() != b.size()) return 1;
-  int differ = 0, inFlat = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) {
-      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-      if (p == q) continue;
-      ++differ;
-      bool flat = true;
-      for (int dy = -2; dy <= 2 && flat; ++dy)
-        for (int dx = -2; dx <= 2 && flat; ++dx) {
-          const int u = std::clamp(x + dx, 0, a.width() - 1), v = std::clamp(y + dy, 0, a.height() - 1);
-          flat = a.pixel(u, v) == p;
-        }
-      const int d = std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                    std::abs(qBlue(p) - qBlue(q));
-      inFlat += flat && d > 24;
-    }
-  EXPECT_EQ(inFlat, 0) << what;
-  return double(differ) / (a.width() * a.height());
-}
-
 // The sample's tessellation as layered SVG, PDF and DXF, read by programs
 // we did not write: Inkscape finds a layer per colour the picture shows,
 // librsvg and poppler draw what the PNG shows, ezdxf finds the layers and
@@ -184,10 +157,10 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
 
   ASSERT_EQ(Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o",
                           dir.filePath("svg.png")}).code, 0);
-  const double svgShare = ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
+  const double svgShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
   ASSERT_EQ(Launch(pdftoppm, {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"),
                               dir.filePath("pdf")}).code, 0);
-  const double pdfShare = ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
+  const double pdfShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
   std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
               100 * pdfShare);
   if (!pdfinfo.isEmpty())

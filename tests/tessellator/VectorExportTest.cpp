@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
@@ -11,6 +13,7 @@
 #include "imaging/LineMerge.h"
 #include "imaging/VectorDrawing.h"
 #include "support/DesignerHarness.h"
+#include "support/PictureCompare.h"
 #include "support/UnionLength.h"
 
 namespace wlg {
@@ -152,6 +155,38 @@ TEST_F(VectorExport, CutLinesOfSnappedTilesHoldEveryEdgeOnce) {
     if (fig.closed) outlines.push_back({q[fig.count - 1], q[0]});
   }
   EXPECT_NEAR(total, testing::UnionLength(outlines, kSharedEdgeTolerance), 0.05);
+}
+
+// Overlapping ranks in three colours taken in turn, on overlapping tiles:
+// the layers cannot simply stack, yet the file draws what the window shows.
+TEST_F(VectorExport, OverlapsDrawAsTheWindowDoes) {
+  const QString rsvg = QStandardPaths::findExecutable("rsvg-convert");
+  if (rsvg.isEmpty()) GTEST_SKIP() << "rsvg-convert is not installed";
+  DesignModel& m = h.model();
+  f.vs("vsNCols", 0).CommitEnter("3");
+  f.chk("chkSequential", 0).UserClick();
+  for (int k = 0; k < 6; ++k) {
+    f.vs("vsN", k).SetValue("5");
+    m.PointCount[k] = 5;
+    for (int j = 0; j < 5; ++j) {
+      m.X[k][j] = 250 + 4 * k + 14 * std::cos(j * 1.2566f);
+      m.Y[k][j] = 262 + 14 * std::sin(j * 1.2566f);
+    }
+    m.PlacedCount[k] = 5;
+  }
+  f.DrawPolygon();
+  for (int i = 0; i < 6; ++i) {
+    pic().onMouseDown(0, MouseButton::Left, ShiftKey, 200 + 45 * (i % 3), 220 + 50 * (i / 3));
+    pic().onMouseUp(0, MouseButton::Left, 0, 200 + 45 * (i % 3), 220 + 50 * (i / 3));
+  }
+  std::string error;
+  ASSERT_TRUE(t.SaveVector(Path("overlaps.svg"), {}, &error)) << error;
+  const QImage window = pic().canvas.Image().copy();
+  QProcess p;
+  p.start(rsvg, {"-d", "96", "-p", "96", dir.filePath("overlaps.svg"), "-o",
+                 dir.filePath("overlaps.png")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  testing::ExpectDifferencesOnlyAtEdges(window, QImage(dir.filePath("overlaps.png")), "overlaps");
 }
 
 // The save command offers the cutter's and plotter's lines (and for a PDF
