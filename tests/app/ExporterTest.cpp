@@ -163,8 +163,9 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
   const double pdfShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
   std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
               100 * pdfShare);
-  if (!pdfinfo.isEmpty())
+  if (!pdfinfo.isEmpty()) {
     EXPECT_THAT(Launch(pdfinfo, {dir.filePath("s.pdf")}).out, HasSubstr("600 x 450 pts"));
+  }
 
   const char* script =
       "import sys, ezdxf\n"
