@@ -90,20 +90,31 @@ std::string LayeredSvg(const VectorPlan& plan) {
     // The background is there to be seen, not picked up and moved.
     if (layer.kind == PlanLayer::Kind::Background)
       xml.writeAttribute(sodiNs, "insensitive", "true");
+    // Names and values made once: tens of thousands of paths share them.
+    static const QString kPath = "path", kD = "d", kFill = "fill", kStroke = "stroke",
+                         kWidth = "stroke-width", kJoin = "stroke-linejoin",
+                         kCap = "stroke-linecap", kRule = "fill-rule", kNone = "none",
+                         kRound = "round", kEvenOdd = "evenodd";
     const QString colour = QString::fromStdString(HexColour(layer.colour));
+    double widthMm = -1;
+    QString width;
     for (const PlanPath& p : layer.paths) {
-      xml.writeStartElement(svgNs, "path");
-      xml.writeAttribute("d", PathData(p, d));
+      xml.writeStartElement(svgNs, kPath);
+      xml.writeAttribute(kD, PathData(p, d));
       if (layer.kind == PlanLayer::Kind::Stroke) {
-        xml.writeAttribute("fill", "none");
-        xml.writeAttribute("stroke", colour);
-        xml.writeAttribute("stroke-width", Mm(p.strokeMm));
-        xml.writeAttribute("stroke-linejoin", "round");
-        xml.writeAttribute("stroke-linecap", "round");
+        if (p.strokeMm != widthMm) {
+          widthMm = p.strokeMm;
+          width = Mm(widthMm);
+        }
+        xml.writeAttribute(kFill, kNone);
+        xml.writeAttribute(kStroke, colour);
+        xml.writeAttribute(kWidth, width);
+        xml.writeAttribute(kJoin, kRound);
+        xml.writeAttribute(kCap, kRound);
       } else {
-        xml.writeAttribute("fill", colour);
-        xml.writeAttribute("fill-rule", "evenodd");
-        xml.writeAttribute("stroke", "none");
+        xml.writeAttribute(kFill, colour);
+        xml.writeAttribute(kRule, kEvenOdd);
+        xml.writeAttribute(kStroke, kNone);
       }
       xml.writeEndElement();
     }
