@@ -20,14 +20,17 @@ DPoint TileRenderer::Exact(FPoint p) const {
 }
 
 void TileRenderer::RecordOutline(RecordedFigure::Part part, const IPoint* pixels,
-                                 const DPoint* exact, int count, int penWidth, int tile,
+                                 const FPoint* vertices, int count, int penWidth, int tile,
                                  int item) {
+  // Exact points are made only for a recording, never for an ordinary redraw.
+  std::array<DPoint, VertexCapacity> exact{};
+  for (int i = 0; i < count && i < VertexCapacity; ++i) exact[i] = Exact(vertices[i]);
   RecordedFigure f;
   f.part = part;
   f.item = item;
   f.tile = tile;
   f.pixels = pixels;
-  f.exact = exact;
+  f.exact = exact.data();
   f.count = count;
   f.penWidth = penWidth;
   metafile->Record(f);
@@ -50,10 +53,7 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   if (m.hit.HitTestMode) return;
 
   const int n = m.poly.VertexCount;
-  for (int i = 1; i <= n; ++i) {
-    innerInts_[i] = ToCanvas(m.poly.InnerVertices[i]);
-    innerExact_[i] = Exact(m.poly.InnerVertices[i]);
-  }
+  for (int i = 1; i <= n; ++i) innerInts_[i] = ToCanvas(m.poly.InnerVertices[i]);
   innerKept_ = 0;
 
   canvas.drawWidth = m.LineWidths[2 * tile];
@@ -66,7 +66,7 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
       if (outerProcessed)
         innerKept_ = n;
       else
-        RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &innerExact_[1], n,
+        RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &m.poly.InnerVertices[1], n,
                       canvas.drawWidth, tile, item);
     }
   }
@@ -96,11 +96,7 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   }
 
   std::array<IPoint, VertexCapacity> outer{};
-  std::array<DPoint, VertexCapacity> outerExact{};
-  for (int i = 1; i <= count; ++i) {
-    outer[i] = ToCanvas(m.poly.OuterVertices[i]);
-    outerExact[i] = Exact(m.poly.OuterVertices[i]);
-  }
+  for (int i = 1; i <= count; ++i) outer[i] = ToCanvas(m.poly.OuterVertices[i]);
   if (item > 0 && item < TessCapacity) {
     TessItem& it = p_.tess.TessItems[item];
     for (int i = 1; i <= count && i < OutlineCapacity; ++i) {
@@ -110,16 +106,16 @@ void TileRenderer::DRP(Canvas& canvas, int view, float x0, float y0, float angle
   }
   canvas.Polygon(&outer[1], count);
   if (metafile && m.MetafileMode && m.ShowLine[3 * tile + 1]) {
-    RecordOutline(RecordedFigure::Part::Outer, &outer[1], &outerExact[1], count,
+    RecordOutline(RecordedFigure::Part::Outer, &outer[1], &m.poly.OuterVertices[1], count,
                   canvas.drawWidth, tile, item);
     if (innerKept_ > 0)
-      RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &innerExact_[1], innerKept_,
-                    canvas.drawWidth, tile, item);
+      RecordOutline(RecordedFigure::Part::Inner, &innerInts_[1], &m.poly.InnerVertices[1],
+                    innerKept_, canvas.drawWidth, tile, item);
   }
 }
 
-void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, float angle,
-                               int tile, int item) {
+void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, float angle, int tile,
+                               int item) {
   if (suppressRanks) return;
   DesignModel& m = p_.design;
   const int first = settings_.FirstColour(tile);
@@ -159,8 +155,8 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
     const int copies = m.NoRepl[k] ? 1 : m.poly.VertexCount;
     const int rank = k - RanksPerTile * tile;
     for (int c = 0; c < copies; ++c) {
-      const float theta =
-          m.poly.StarMode ? -(c / 2.0f) * m.poly.TurnAngle : -static_cast<float>(c) * m.poly.TurnAngle;
+      const float theta = m.poly.StarMode ? -(c / 2.0f) * m.poly.TurnAngle
+                                          : -static_cast<float>(c) * m.poly.TurnAngle;
       const float ct = std::cos(theta), st = std::sin(theta);
       const FPoint origin = m.poly.InnerVertices[c + 1];
       std::array<FPoint, MaxRankPoints> pts{};
@@ -173,8 +169,8 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
       Colour colour = 0;
       int colourIndex = -1;
       if (colours >= 1) {
-        const long index = m.SequentialColours[tile] ? first + rank + (c % colours)
-                                                      : first + (c % colours);
+        const long index =
+            m.SequentialColours[tile] ? first + rank + (c % colours) : first + (c % colours);
         colourIndex = ReduceColourIndex(index);
         colour = Palette16[colourIndex];
       }

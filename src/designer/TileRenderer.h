@@ -82,11 +82,10 @@ class TileRenderer {
   Program& p_;
   const TileSettings& settings_;
   DPoint Exact(FPoint p) const;
-  void RecordOutline(RecordedFigure::Part part, const IPoint* pixels, const DPoint* exact,
+  void RecordOutline(RecordedFigure::Part part, const IPoint* pixels, const FPoint* vertices,
                      int count, int penWidth, int tile, int item);
 
   std::array<IPoint, VertexCapacity> innerInts_{};
-  std::array<DPoint, VertexCapacity> innerExact_{};
   int innerKept_ = 0;
 };
 

@@ -12,7 +12,7 @@
 
 #include "imaging/EmfRecorder.h"
 #include "imaging/VectorDrawing.h"
-#include "support/DesignerHarness.h"
+#include "support/TessellatorFixture.h"
 
 namespace wlg {
 namespace {
@@ -44,31 +44,11 @@ qsizetype SvgPaths(const QString& file) {
   return in.open(QIODevice::ReadOnly) ? in.readAll().count("<path ") : -1;
 }
 
-class Tessellator : public ::testing::Test {
+class Tessellator : public testing::TessellatorFixture {
  protected:
-  void SetUp() override {
-    h.Start();
-    t.Show();
-  }
-
-  PictureBox& pic() { return t.picT(); }
-  TessItem& Item(int i) { return h.program.tess.TessItems[i]; }
-  int Count() { return h.program.tess.TessCount; }
   void Down(float x, float y) { pic().onMouseDown(0, MouseButton::Left, 0, x, y); }
   void Move(float x, float y) { pic().onMouseMove(0, MouseButton::Left, 0, x, y); }
   void Up(float x, float y) { pic().onMouseUp(0, MouseButton::Left, 0, x, y); }
-  // A Shift-click places a tile; other keys and buttons as given.
-  void Click(float x, float y, int shift = ShiftKey, MouseButton b = MouseButton::Left) {
-    pic().onMouseDown(0, b, shift, x, y);
-    pic().onMouseUp(0, b, 0, x, y);
-  }
-  // A square rank on the first tile, so placed tiles have rank polygons.
-  void SquareRank() {
-    for (auto [x, y] : {std::pair{100, 100}, {130, 100}, {130, 130}, {100, 130}}) {
-      f.picS(0).onMouseDown(0, MouseButton::Left, 0, x, y);
-      f.picS(0).onMouseUp(0, MouseButton::Left, 0, x, y);
-    }
-  }
   FPoint DrawnCentre() {
     FirstFigure c;
     f.renderer().metafile = &c;
@@ -79,15 +59,9 @@ class Tessellator : public ::testing::Test {
     EXPECT_TRUE(c.centre);
     return c.centre.value_or(FPoint{});
   }
-  std::string Path(const char* name) { return dir.filePath(name).toStdString(); }
   QStringList Files() {
     return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   }
-
-  DesignerHarness h;
-  frmS& f = h.form;
-  frmT& t = h.tess;
-  QTemporaryDir dir;
 };
 
 TEST_F(Tessellator, DrawingTransformKeepsTheCentreAndMatchesThePointer) {

@@ -12,42 +12,22 @@
 
 #include "imaging/LineMerge.h"
 #include "imaging/VectorDrawing.h"
-#include "support/DesignerHarness.h"
 #include "support/PictureCompare.h"
+#include "support/TessellatorFixture.h"
 #include "support/UnionLength.h"
 
 namespace wlg {
 namespace {
 
-using testing::DesignerHarness;
-
 double Length(DPoint a, DPoint b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
-class VectorExport : public ::testing::Test {
+class VectorExport : public testing::TessellatorFixture {
  protected:
-  void SetUp() override {
-    h.Start();
-    t.Show();
-  }
-  PictureBox& pic() { return t.picT(); }
-  TessItem& Item(int i) { return h.program.tess.TessItems[i]; }
-  void SquareRank() {
-    for (auto [x, y] : {std::pair{100, 100}, {130, 100}, {130, 130}, {100, 130}}) {
-      f.picS(0).onMouseDown(0, MouseButton::Left, 0, x, y);
-      f.picS(0).onMouseUp(0, MouseButton::Left, 0, x, y);
-    }
-  }
   VectorDrawing Record() {
     VectorRecorder r(pic().canvas.Width(), pic().canvas.Height(), t.TessBackColour());
     t.RecordRedraw(r);
     return r.Drawing();
   }
-  std::string Path(const char* name) { return dir.filePath(name).toStdString(); }
-
-  DesignerHarness h;
-  frmS& f = h.form;
-  frmT& t = h.tess;
-  QTemporaryDir dir;
 };
 
 // A hidden shape outline is not drawn, so it is not recorded either: the
@@ -56,8 +36,7 @@ TEST_F(VectorExport, HiddenShapeOutlinesAreFillsOnly) {
   SquareRank();
   f.vs("vsLineWidth", 1).CommitEnter("3");
   f.chk("chkHideLine", 2).UserClick();
-  pic().onMouseDown(0, MouseButton::Left, ShiftKey, 300, 300);
-  pic().onMouseUp(0, MouseButton::Left, 0, 300, 300);
+  Click(300, 300);
 
   int ranks = 0;
   for (const VectorFigure& fig : Record().figures) {
@@ -90,8 +69,7 @@ TEST_F(VectorExport, CutLinesOfSnappedTilesHoldEveryEdgeOnce) {
   SquareRank();
   f.vs("vsPolyOut", 0).CommitEnter("4");
   f.Menu("mnuEditSnap").SetChecked(true);
-  pic().onMouseDown(0, MouseButton::Left, ShiftKey, 300, 300);
-  pic().onMouseUp(0, MouseButton::Left, 0, 300, 300);
+  Click(300, 300);
   // A diamond: its neighbour across an edge sits half a diagonal off both
   // ways. Placed a little off, dragged and let go, it snaps.
   const float d = std::abs(Item(1).OutlineX[1] - 300);
@@ -176,8 +154,7 @@ TEST_F(VectorExport, OverlapsDrawAsTheWindowDoes) {
   }
   f.DrawPolygon();
   for (int i = 0; i < 6; ++i) {
-    pic().onMouseDown(0, MouseButton::Left, ShiftKey, 200 + 45 * (i % 3), 220 + 50 * (i / 3));
-    pic().onMouseUp(0, MouseButton::Left, 0, 200 + 45 * (i % 3), 220 + 50 * (i / 3));
+    Click(200 + 45 * (i % 3), 220 + 50 * (i / 3));
   }
   std::string error;
   ASSERT_TRUE(t.SaveVector(Path("overlaps.svg"), {}, &error)) << error;
@@ -193,8 +170,7 @@ TEST_F(VectorExport, OverlapsDrawAsTheWindowDoes) {
 // the page), applies the one chosen and gives the file its own extension.
 TEST_F(VectorExport, SaveCommandsTakeTheDialogsOptions) {
   SquareRank();
-  pic().onMouseDown(0, MouseButton::Left, ShiftKey, 300, 300);
-  pic().onMouseUp(0, MouseButton::Left, 0, 300, 300);
+  Click(300, 300);
   h.prompts.File(Path("cut.png"));
   h.prompts.FileOptions({true, false});
   t.Menu("mnuFileSaveSVG").UserClick();
