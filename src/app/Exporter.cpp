@@ -22,11 +22,14 @@ const char* const kExportUsage =
     "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... "
     "TTet)\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
+    "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
     "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
     "         --page a4|letter (PDF: fitted to the page)\n"
+    "nets: --edge-mm E (1..2000; default: as large as fits one page), --page a4|letter\n"
+    "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
 
 namespace {
@@ -85,6 +88,14 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (!value(v)) return UsageError("--solid takes a solid's key");
       req.mode = ExportRequest::Mode::Solid;
       req.solid = v;
+    } else if (a == "--net") {
+      if (!value(v)) return UsageError("--net takes a solid's key");
+      req.mode = ExportRequest::Mode::Net;
+      req.solid = v;
+    } else if (a == "--edge-mm") {
+      if (!value(v) || !ParseNumber(v, kMinNetEdgeMm, kMaxNetEdgeMm, false, n))
+        return UsageError("--edge-mm takes an edge length from 1 to 2000 millimetres");
+      req.net.edgeMm = n;
     } else if (a == "--sphere") {
       req.mode = ExportRequest::Mode::Sphere;
     } else if (a == "--size") {
@@ -114,8 +125,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
         return UsageError("--width-mm takes a width from 1 to 100000 millimetres");
       req.vector.widthMm = n;
     } else if (a == "--page") {
-      if (!value(v) || (v != "a4" && v != "letter"))
-        return UsageError("--page takes a4 or letter");
+      if (!value(v) || (v != "a4" && v != "letter")) return UsageError("--page takes a4 or letter");
       req.vector.page = v == "a4" ? PageSize::A4 : PageSize::Letter;
     } else if (a == "--cut" || a == "--plot") {
       const VectorMode mode = a == "--cut" ? VectorMode::Cut : VectorMode::Plot;
@@ -160,8 +170,22 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     case ExportRequest::Mode::Sphere:
       ok = allowed({"wrl", "bmp", "jpg", "png"});
       break;
+    case ExportRequest::Mode::Net:
+      ok = allowed({"pdf", "svg"});
+      break;
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  if (req.net.edgeMm > 0 && req.mode != ExportRequest::Mode::Net)
+    return UsageError("--edge-mm is for nets (--net)");
+  if (req.mode == ExportRequest::Mode::Net) {
+    // A net's pages are A4 unless Letter is asked for.
+    req.net.page = req.vector.page == PageSize::Letter ? PageSize::Letter : PageSize::A4;
+    if (req.vector.mode != VectorMode::Picture || req.vector.widthMm > 0)
+      return UsageError("--cut, --plot and --width-mm are not for nets");
+    ParseResult r;
+    r.request = req;
+    return r;
+  }
   const VectorOptions plain;
   const bool vectorOptions = req.vector.mode != plain.mode || req.vector.widthMm != plain.widthMm ||
                              req.vector.page != plain.page;
@@ -226,8 +250,9 @@ int ExportTessellation(Windows& w, const ExportRequest& req) {
   return ok ? 0 : Fail(error);
 }
 
-// The solid as its menu command builds it, seen from the given angles.
-int ExportSolid(Windows& w, const ExportRequest& req) {
+// The solid as its menu command builds it: 0 when the 3D window shows it,
+// else the exit code.
+int BuildSolid(Windows& w, const ExportRequest& req) {
   const SolidInfo* info = FindSolid(req.solid);
   if (info == nullptr) {
     std::string keys;
@@ -243,6 +268,19 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   v.Menu("mnuEditVRMLSmooth").SetChecked(req.smooth);
   w.builder.RunCommand(*info);
   if (!v.IsVisible()) return Fail("the " + std::string(info->key) + " could not be built");
+  return 0;
+}
+
+int ExportNet(Windows& w, const ExportRequest& req) {
+  if (const int code = BuildSolid(w, req)) return code;
+  std::string error;
+  return w.view3D.SaveNet(req.output, req.net, &error) ? 0 : Fail(error);
+}
+
+// The solid seen from the given angles.
+int ExportSolid(Windows& w, const ExportRequest& req) {
+  if (const int code = BuildSolid(w, req)) return code;
+  frm3D& v = w.view3D;
   if (req.theta) v.Entry("vtTheta").CommitEnter(FormatSingle(*req.theta));
   if (req.phi) v.Entry("vtPhi").CommitEnter(FormatSingle(*req.phi));
   if (req.psi) v.Entry("vtPsi").CommitEnter(FormatSingle(*req.psi));
@@ -299,6 +337,8 @@ int RunExport(const ExportRequest& req) {
         return ExportTessellation(windows, req);
       case ExportRequest::Mode::Solid:
         return ExportSolid(windows, req);
+      case ExportRequest::Mode::Net:
+        return ExportNet(windows, req);
       case ExportRequest::Mode::Sphere:
         return ExportSphere(windows, req);
       default:

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "imaging/VectorDrawing.h"
+#include "solids/SolidNet.h"
 
 namespace wlg {
 
 struct ExportRequest {
-  enum class Mode { Tessellation, Tile, Solid, Sphere } mode = Mode::Tessellation;
+  enum class Mode { Tessellation, Tile, Solid, Sphere, Net } mode = Mode::Tessellation;
   int tile = 1;           // --tile N
-  std::string solid;      // --solid KEY
+  std::string solid;      // --solid KEY, --net KEY
   std::string pattern;    // PATTERN.wlg
   std::string output;     // OUT.ext
   int width = 0, height = 0;  // --size WxH (0: the window's default)
@@ -23,6 +24,7 @@ struct ExportRequest {
   std::optional<int> quality;
   std::optional<float> theta, phi, psi;
   VectorOptions vector;  // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
+  NetOptions net;        // --edge-mm, --page (nets)
 };
 
 // Exit codes: 0 success, 1 load or export failure (or an unanswered

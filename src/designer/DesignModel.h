@@ -82,6 +82,9 @@ struct SolidPolyList {
   std::array<int, SolidPolyCapacity> PolyLastPoint{};
   std::array<int, SolidPolyCapacity> PolyRank{};
   std::array<int, SolidPolyCapacity> PolyFirstPoint{};
+  // The solid's face a polygon lies on: the index of that face's own
+  // polygon, which comes before the decoration mapped onto it.
+  std::array<int, SolidPolyCapacity> PolyFace{};
   std::array<float, SolidVertCapacity> VertX{}, VertY{}, VertZ{};
   int PolyCount = 0;
   int VertCount = 0;

@@ -298,18 +298,23 @@ VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& op
   return plan;
 }
 
-bool IsVectorExtension(const std::string& ext) {
-  return ext == "svg" || ext == "pdf" || ext == "dxf";
-}
-
-bool SaveVectorFile(const VectorDrawing& drawing, const VectorOptions& options,
-                    const std::string& path, std::string* error) {
+std::string FileExtension(const std::string& path) {
   const size_t slash = path.rfind('/'), dot = path.rfind('.');
   std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
                         ? std::string()
                         : path.substr(dot + 1);
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+bool IsVectorExtension(const std::string& ext) {
+  return ext == "svg" || ext == "pdf" || ext == "dxf";
+}
+
+bool SaveVectorFile(const VectorDrawing& drawing, const VectorOptions& options,
+                    const std::string& path, std::string* error) {
+  const std::string ext = FileExtension(path);
   auto fail = [&](const std::string& why) {
     if (error) *error = "Failed to save " + path + ": " + why;
     return false;

@@ -5,6 +5,7 @@
 // writer only has to put on paper.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,7 @@ struct PlanLayer {
   std::string label;  // "Colour 9 #ff0000"
   Colour colour = 0;
   std::vector<PlanPath> paths;
+  std::vector<double> dashMm;  // stroke layers: dash and gap lengths; empty for solid lines
 };
 
 struct VectorPlan {
@@ -100,10 +102,18 @@ std::string HexColour(Colour c);
 bool SaveVectorFile(const VectorDrawing& drawing, const VectorOptions& options,
                     const std::string& path, std::string* error);
 bool IsVectorExtension(const std::string& lowerExt);
+// The extension of the last path component in lower case, without the dot;
+// empty when it has none.
+std::string FileExtension(const std::string& path);
 
 // The writers, each over a plan.
 std::string LayeredSvg(const VectorPlan& plan);
 bool PdfBytes(const VectorPlan& plan, std::string& out);
+// Several pages: in the SVG side by side, 10 mm apart, each marked as a page
+// for Inkscape, with a layer's paths from every page in one layer; in the
+// PDF one page each.
+std::string LayeredSvg(std::span<const VectorPlan> pages);
+bool PdfBytes(std::span<const VectorPlan> pages, std::string& out);
 // False with *why set when the drawing cannot be made.
 bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why);
 

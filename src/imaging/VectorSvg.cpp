@@ -2,6 +2,7 @@
 // sized in millimetres, user units millimetres too, plain paths only.
 
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -57,9 +58,11 @@ QString PathData(const PlanPath& p, std::string& d) {
   return QString::fromLatin1(d.data(), static_cast<qsizetype>(d.size()));
 }
 
-}  // namespace
+struct PageRect {
+  double x, width, height;
+};
 
-std::string LayeredSvg(const VectorPlan& plan) {
+std::string WriteSvg(const VectorPlan& plan, const std::vector<PageRect>& pages) {
   static const QString svgNs = "http://www.w3.org/2000/svg";
   static const QString inkNs = "http://www.inkscape.org/namespaces/inkscape";
   static const QString sodiNs = "http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd";
@@ -79,6 +82,14 @@ std::string LayeredSvg(const VectorPlan& plan) {
                      "0 0 " + PageMm(plan.pageWidthMm) + " " + PageMm(plan.pageHeightMm));
   xml.writeStartElement(sodiNs, "namedview");
   xml.writeAttribute(inkNs, "document-units", "mm");
+  for (size_t k = 0; k < pages.size(); ++k) {
+    xml.writeEmptyElement(inkNs, "page");
+    xml.writeAttribute("id", "page" + QString::number(k + 1));
+    xml.writeAttribute("x", Mm(pages[k].x));
+    xml.writeAttribute("y", "0");
+    xml.writeAttribute("width", PageMm(pages[k].width));
+    xml.writeAttribute("height", PageMm(pages[k].height));
+  }
   xml.writeEndElement();
 
   std::string d;
@@ -96,6 +107,8 @@ std::string LayeredSvg(const VectorPlan& plan) {
                          kCap = "stroke-linecap", kRule = "fill-rule", kNone = "none",
                          kRound = "round", kEvenOdd = "evenodd";
     const QString colour = QString::fromStdString(HexColour(layer.colour));
+    QString dashes;
+    for (double d : layer.dashMm) dashes += (dashes.isEmpty() ? "" : ",") + Mm(d);
     double widthMm = -1;
     QString width;
     for (const PlanPath& p : layer.paths) {
@@ -110,7 +123,13 @@ std::string LayeredSvg(const VectorPlan& plan) {
         xml.writeAttribute(kStroke, colour);
         xml.writeAttribute(kWidth, width);
         xml.writeAttribute(kJoin, kRound);
-        xml.writeAttribute(kCap, kRound);
+        if (dashes.isEmpty()) {
+          xml.writeAttribute(kCap, kRound);
+        } else {
+          // Round caps would lengthen every dash by the pen's width.
+          xml.writeAttribute(kCap, "butt");
+          xml.writeAttribute("stroke-dasharray", dashes);
+        }
       } else {
         xml.writeAttribute(kFill, colour);
         xml.writeAttribute(kRule, kEvenOdd);
@@ -123,6 +142,46 @@ std::string LayeredSvg(const VectorPlan& plan) {
   xml.writeEndElement();
   xml.writeEndDocument();
   return bytes.toStdString();
+}
+
+constexpr double kPageGapMm = 10;
+
+}  // namespace
+
+std::string LayeredSvg(const VectorPlan& plan) { return WriteSvg(plan, {}); }
+
+std::string LayeredSvg(std::span<const VectorPlan> pages) {
+  if (pages.size() == 1) return WriteSvg(pages[0], {});
+  // Backgrounds below the fills below the lines, whichever page a layer
+  // first appears on.
+  VectorPlan all;
+  std::vector<PageRect> rects;
+  double x = 0;
+  for (const VectorPlan& page : pages) {
+    rects.push_back({x, page.pageWidthMm, page.pageHeightMm});
+    all.pageHeightMm = std::max(all.pageHeightMm, page.pageHeightMm);
+    for (const PlanLayer& layer : page.layers) {
+      auto same = std::find_if(all.layers.begin(), all.layers.end(),
+                               [&](const PlanLayer& l) { return l.id == layer.id; });
+      if (same == all.layers.end()) {
+        auto after = std::find_if(all.layers.begin(), all.layers.end(), [&](const PlanLayer& l) {
+          return static_cast<int>(l.kind) > static_cast<int>(layer.kind);
+        });
+        PlanLayer empty = layer;
+        empty.paths.clear();
+        same = all.layers.insert(after, std::move(empty));
+      }
+      for (PlanPath p : layer.paths) {
+        for (DPoint& q : p.points) q.x += x;
+        same->paths.push_back(std::move(p));
+      }
+    }
+    x += page.pageWidthMm + kPageGapMm;
+  }
+  all.pageWidthMm = x - kPageGapMm;
+  all.drawingWidthMm = all.pageWidthMm;
+  all.drawingHeightMm = all.pageHeightMm;
+  return WriteSvg(all, rects);
 }
 
 }  // namespace wlg

@@ -347,6 +347,7 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
       s.PolyColour[face] = designer_.FaceColour();
       s.PolyLastPoint[face] = n - 1;
       s.PolyRank[face] = 0;
+      s.PolyFace[face] = face;
       const int first = s.VertCount;
       float cx = 0, cy = 0, cz = 0;
       for (int i = 0; i < n; ++i) {
@@ -387,6 +388,7 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
         s.PolyColour[p] = t.colour[j];
         s.PolyLastPoint[p] = last;
         s.PolyRank[p] = t.rank[j];
+        s.PolyFace[p] = face;
         s.PolyFirstPoint[p] = s.VertCount;
         // Higher ranks float a little above lower ones.
         const float lift = 1.0f + 0.002f * static_cast<float>(t.rank[j] + 1);

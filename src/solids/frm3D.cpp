@@ -82,6 +82,7 @@ void frm3D::CreateMenus() {
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveOBJ", "Save &OBJ");
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
+  item("&File", "mnuFileSaveNet", "Save &Net...");
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit3D", "E&xit 3D");
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");

@@ -12,6 +12,7 @@
 #include "solids/M3Ops.h"
 #include "solids/NavigationDisc.h"
 #include "solids/ShadedRenderer.h"
+#include "solids/SolidNet.h"
 
 class QImage;
 
@@ -35,6 +36,11 @@ class frm3D : public Form {
   static constexpr const char* PictureFailed = "Sorry, the picture could not be saved:";
   static constexpr const char* ObjFailed = "Sorry, the OBJ file could not be saved:";
   static constexpr const char* VrmlFailed = "Sorry, the VRML file could not be saved:";
+  static constexpr const char* NetFailed = "Sorry, the net could not be saved:";
+  static constexpr const char* NetEdgeTitle = "Net edge length";
+  static constexpr const char* NetEdgePrompt =
+      "Edge length in millimetres (0 makes the net as large as one page allows):";
+  static constexpr const char* NetLetterOption = "Letter pages instead of A4";
 
   frm3D(Program& program, frmS& designer);
 
@@ -72,6 +78,7 @@ class frm3D : public Form {
   void mnuFileSaveBMP_Click(int index);  // 0 BMP, 1 JPEG
   void mnuFileSaveOBJ_Click();
   void mnuFileSaveVRML2_Click();
+  void mnuFileSaveNet_Click();
   void mnuFileExit3D_Click();
   void mnuCopy_Click();
   void mnuEditVRMLLines_Click();
@@ -81,6 +88,9 @@ class frm3D : public Form {
   bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
   bool SaveObj(const std::string& path, std::string* error);
   bool SaveVrml(const std::string& path, std::string* error);
+  bool SaveNet(const std::string& path, const NetOptions& options, std::string* error);
+  // The net dialog's choices, kept between saves.
+  NetOptions LastNetOptions;
   // The file dialog's name, kept between saves in this window.
   std::string DialogFileName;
   std::function<void(const QImage&)> copyToClipboard;

@@ -2,10 +2,13 @@
 // the clipboard, the VRML options and leaving the 3D view.
 
 #include <QImage>
+#include <cstdlib>
 
 #include "controls/Progress.h"
 #include "designer/frmS.h"
+#include "platform/Numbers.h"
 #include "solids/SolidExport.h"
+#include "solids/SolidNet.h"
 #include "solids/frm3D.h"
 
 namespace wlg {
@@ -19,6 +22,7 @@ void frm3D::WireFiles() {
   Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   wire("mnuFileSaveOBJ", &frm3D::mnuFileSaveOBJ_Click);
   wire("mnuFileSaveVRML2", &frm3D::mnuFileSaveVRML2_Click);
+  wire("mnuFileSaveNet", &frm3D::mnuFileSaveNet_Click);
   wire("mnuFileExit3D", &frm3D::mnuFileExit3D_Click);
   wire("mnuCopy", &frm3D::mnuCopy_Click);
   wire("mnuEditVRMLLines", &frm3D::mnuEditVRMLLines_Click);
@@ -65,6 +69,43 @@ void frm3D::mnuFileSaveVRML2_Click() {
   if (!SaveVrml(*chosen, &error)) p_.prompts.Tell(std::string(VrmlFailed) + "\r\n" + error);
 }
 
+void frm3D::mnuFileSaveNet_Click() {
+  // The name kept from an earlier save, as a PDF.
+  std::string initial = DialogFileName;
+  if (!initial.empty()) initial = PictureOutputName(initial, "pdf").value_or(initial + ".pdf");
+  FileDialogRequest request{"Saving 3D Whirligon as a net", "PDF files|*.pdf|SVG files|*.svg",
+                            "pdf", initial, true};
+  std::vector<FileDialogOption> options = {
+      {NetLetterOption, LastNetOptions.page == PageSize::Letter, 0}};
+  request.options = &options;
+  const auto chosen = p_.prompts.SaveFile(request);
+  if (!chosen) return;
+  DialogFileName = *chosen;
+  NetOptions o;
+  o.page = options[0].checked ? PageSize::Letter : PageSize::A4;
+  const auto edge = p_.prompts.InputBox(NetEdgeTitle, NetEdgePrompt,
+                                        FormatSingle(static_cast<float>(LastNetOptions.edgeMm)));
+  if (!edge) return;
+  const std::string text = TrimSpaces(*edge);
+  char* end = nullptr;
+  const double mm = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() ||
+      !(mm == 0 || (mm >= kMinNetEdgeMm && mm <= kMaxNetEdgeMm))) {
+    p_.prompts.Tell(std::string(NetFailed) + "\r\n" + "The edge length must be 0, or from 1 to " +
+                    "2000 millimetres.");
+    return;
+  }
+  o.edgeMm = mm;
+  LastNetOptions = o;
+  // An SVG when asked for by name, otherwise a PDF.
+  std::string name = *chosen;
+  const std::string ext = FileExtension(name);
+  if (ext != "svg" && ext != "pdf") name = PictureOutputName(name, "pdf").value_or(name + ".pdf");
+  p_.processEvents();
+  std::string error;
+  if (!SaveNet(name, o, &error)) p_.prompts.Tell(std::string(NetFailed) + "\r\n" + error);
+}
+
 bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
   return SaveCanvasPicture(pic3D().canvas.Image(), path, kind, error);
 }
@@ -83,6 +124,10 @@ bool frm3D::SaveVrml(const std::string& path, std::string* error) {
   ProgressReporter& progress = designer_.Progress();
   progress.state = {"Saving VRML2...", this};
   return WriteVrmlFile(p_.design.solid, options, &progress, path, error);
+}
+
+bool frm3D::SaveNet(const std::string& path, const NetOptions& options, std::string* error) {
+  return SaveNetFile(p_.design.solid, options, path, error);
 }
 
 void frm3D::mnuFileExit3D_Click() {

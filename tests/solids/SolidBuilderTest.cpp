@@ -146,18 +146,7 @@ class SolidBuilderTest : public ::testing::Test {
  protected:
   void SetUp() override { h.Start(); }
 
-  // Runs a solid's menu command, answering Yes when the tiles need setting up.
-  void Build(const char* key) {
-    const SolidInfo& info = *FindSolid(key);
-    bool fits = !info.platonic || h.model().CurrentTile == 0;
-    for (int k = 0; k < info.kindCount; ++k)
-      fits = fits && h.form.vs("vsPoly", k).Integer() == info.sides[k] &&
-             h.form.vs("vsPolyOut", k).Integer() == info.sides[k] &&
-             h.form.chk("chkRotateOut", k).Checked() && !h.form.chk("chkStar", k).Checked();
-    if (!fits) h.prompts.Answer_(Answer::Yes);
-    h.form.Menu(info.menuName).UserClick();
-    EXPECT_TRUE(h.prompts.AllAnswered()) << key;
-  }
+  void Build(const char* key) { BuildSolid(h, key); }
 
   frm3D& view() { return h.windows.view3D; }
   const SolidPolyList& list() { return h.model().solid; }

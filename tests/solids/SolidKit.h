@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "designer/DesignModel.h"
+#include "solids/SolidTables.h"
 #include "support/DesignerHarness.h"
 
 namespace wlg::testing {
@@ -62,6 +63,19 @@ inline void DrawRank(DesignerHarness& h, int slot, int points, float cx, float c
   }
   m.CurrentTile = slot / RanksPerTile;
   h.form.DrawPolygon();
+}
+
+// Runs a solid's menu command, answering Yes when the tiles need setting up.
+inline void BuildSolid(DesignerHarness& h, const char* key) {
+  const SolidInfo& info = *FindSolid(key);
+  bool fits = !info.platonic || h.model().CurrentTile == 0;
+  for (int k = 0; k < info.kindCount; ++k)
+    fits = fits && h.form.vs("vsPoly", k).Integer() == info.sides[k] &&
+           h.form.vs("vsPolyOut", k).Integer() == info.sides[k] &&
+           h.form.chk("chkRotateOut", k).Checked() && !h.form.chk("chkStar", k).Checked();
+  if (!fits) h.prompts.Answer_(Answer::Yes);
+  h.form.Menu(info.menuName).UserClick();
+  EXPECT_TRUE(h.prompts.AllAnswered()) << key;
 }
 
 }  // namespace wlg::testing

@@ -1,0 +1,859 @@
+#include "solids/SolidNet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <queue>
+
+#include "imaging/LineMerge.h"
+#include "platform/Numbers.h"
+#include "platform/SafeFile.h"
+#include "solids/SolidTables.h"
+
+namespace wlg {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Overlaps thinner than this (in edge lengths) are faces touching along an
+// edge or at a corner.
+constexpr double kTouch = 1e-7;
+// The tables' edges differ by up to 4 % (the truncated icosidodecahedron's);
+// the net's faces are exactly regular.
+constexpr double kEdgeSpread = 0.08;
+constexpr double kMaxTabMm = 7, kMaxTabEdges = 0.25;
+constexpr double kNumberMm = 3.5, kNumberEdges = 0.11;
+constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
+constexpr double kCanvasDpi = 96, kMmPerInch = 25.4;
+
+// ---- small geometry
+
+struct V3 {
+  double x = 0, y = 0, z = 0;
+};
+V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+V3 Cross(V3 a, V3 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double Length(V3 a) { return std::sqrt(Dot(a, a)); }
+
+DPoint operator+(DPoint a, DPoint b) { return {a.x + b.x, a.y + b.y}; }
+DPoint operator-(DPoint a, DPoint b) { return {a.x - b.x, a.y - b.y}; }
+DPoint operator*(DPoint a, double s) { return {a.x * s, a.y * s}; }
+double Length(DPoint a) { return std::hypot(a.x, a.y); }
+DPoint Turn(DPoint d, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  return {d.x * c - d.y * s, d.x * s + d.y * c};
+}
+
+using Polygon2 = std::vector<DPoint>;
+
+struct Box {
+  double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+  void Add(DPoint p) {
+    minX = std::min(minX, p.x);
+    minY = std::min(minY, p.y);
+    maxX = std::max(maxX, p.x);
+    maxY = std::max(maxY, p.y);
+  }
+  bool Meets(const Box& o) const {
+    return minX < o.maxX - kTouch && o.minX < maxX - kTouch && minY < o.maxY - kTouch &&
+           o.minY < maxY - kTouch;
+  }
+};
+
+Box BoxOf(const Polygon2& p) {
+  Box b;
+  for (const DPoint& q : p) b.Add(q);
+  return b;
+}
+
+// Whether some edge direction of 'a' separates the two convex polygons.
+bool Separates(const Polygon2& a, const Polygon2& b) {
+  for (size_t i = 0; i < a.size(); ++i) {
+    const DPoint e = a[(i + 1) % a.size()] - a[i];
+    const double len = Length(e);
+    if (len == 0) continue;
+    const DPoint n{-e.y / len, e.x / len};
+    double minA = HUGE_VAL, maxA = -HUGE_VAL, minB = HUGE_VAL, maxB = -HUGE_VAL;
+    for (const DPoint& p : a) {
+      const double d = p.x * n.x + p.y * n.y;
+      minA = std::min(minA, d);
+      maxA = std::max(maxA, d);
+    }
+    for (const DPoint& p : b) {
+      const double d = p.x * n.x + p.y * n.y;
+      minB = std::min(minB, d);
+      maxB = std::max(maxB, d);
+    }
+    if (maxA <= minB + kTouch || maxB <= minA + kTouch) return true;
+  }
+  return false;
+}
+
+// Convex polygons overlapping in more than an edge or a corner.
+bool Overlap(const Polygon2& a, const Box& boxA, const Polygon2& b, const Box& boxB) {
+  return boxA.Meets(boxB) && !Separates(a, b) && !Separates(b, a);
+}
+
+// The convex hull (Andrew's monotone chain).
+Polygon2 Hull(Polygon2 pts) {
+  std::sort(pts.begin(), pts.end(),
+            [](DPoint a, DPoint b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  if (pts.size() < 3) return pts;
+  Polygon2 h(2 * pts.size());
+  size_t k = 0;
+  auto cross = [](DPoint o, DPoint a, DPoint b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+  };
+  for (size_t i = 0; i < pts.size(); ++i) {
+    while (k >= 2 && cross(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  for (size_t i = pts.size() - 1, t = k + 1; i-- > 0;) {
+    while (k >= t && cross(h[k - 2], h[k - 1], pts[i]) <= 0) --k;
+    h[k++] = pts[i];
+  }
+  h.resize(k - 1);
+  return h;
+}
+
+// ---- the solid's faces
+
+struct Face3 {
+  int polygon = -1;
+  std::vector<V3> corners;  // clockwise seen from outside
+  V3 centre, normal;        // the normal points out
+  std::vector<int> decoration;
+};
+
+bool Fail(std::string* why, const std::string& text) {
+  if (why) *why = text;
+  return false;
+}
+
+bool PolygonInRange(const SolidPolyList& s, int p) {
+  const int first = s.PolyFirstPoint[p], last = s.PolyLastPoint[p];
+  return first >= 0 && last >= 2 && last < 1000 && first + last < s.VertCount &&
+         first + last < SolidVertCapacity;
+}
+
+// The recorded coordinates are left-handed as the 3D window shows them (the
+// mesh files mirror x for the same reason): mirrored, the faces unfold as
+// they are seen, not as in a mirror.
+V3 Vertex(const SolidPolyList& s, int j) { return {-s.VertX[j], s.VertY[j], s.VertZ[j]}; }
+
+bool ReadFaces(const SolidPolyList& s, std::vector<Face3>& faces, std::string* why) {
+  if (s.PolyCount < 3 || s.PolyCount >= SolidPolyCapacity || s.VertCount > SolidVertCapacity)
+    return Fail(why, "there is no solid to unfold");
+  std::vector<int> faceOf(s.PolyCount + 1, -1);
+  for (int p = 0; p <= s.PolyCount; ++p) {
+    if (!PolygonInRange(s, p)) continue;
+    const int owner = s.PolyFace[p];
+    if (owner != p) {
+      if (owner >= 0 && owner < p && faceOf[owner] >= 0)
+        faces[faceOf[owner]].decoration.push_back(p);
+      continue;
+    }
+    Face3 f;
+    f.polygon = p;
+    for (int k = 0; k <= s.PolyLastPoint[p]; ++k) {
+      const V3 v = Vertex(s, s.PolyFirstPoint[p] + k);
+      if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+        return Fail(why, "the solid has a corner that is not a number");
+      f.corners.push_back(v);
+      f.centre = f.centre + v;
+    }
+    f.centre = f.centre * (1.0 / static_cast<double>(f.corners.size()));
+    // Newell's normal of the corners in their order.
+    V3 n;
+    for (size_t i = 0; i < f.corners.size(); ++i)
+      n = n + Cross(f.corners[i], f.corners[(i + 1) % f.corners.size()]);
+    if (Length(n) == 0 || Dot(f.centre, f.centre) == 0)
+      return Fail(why, "the solid has a face without area");
+    if (Dot(n, f.centre) > 0) std::reverse(f.corners.begin(), f.corners.end());
+    f.normal = Dot(n, f.centre) > 0 ? n * (1 / Length(n)) : n * (-1 / Length(n));
+    faceOf[p] = static_cast<int>(faces.size());
+    faces.push_back(std::move(f));
+  }
+  if (faces.size() < 4) return Fail(why, "there is no solid to unfold");
+  return true;
+}
+
+struct Side {
+  int face = -1, side = -1, edge = -1;
+};
+
+// Pairs every side with the side of the neighbouring face that runs the
+// other way along the same edge.
+bool MatchEdges(const std::vector<Face3>& faces, std::vector<std::vector<Side>>& across,
+                std::vector<NetEdge>& edges, std::string* why) {
+  double total = 0;
+  size_t count = 0;
+  for (const Face3& f : faces)
+    for (size_t i = 0; i < f.corners.size(); ++i, ++count)
+      total += Length(f.corners[(i + 1) % f.corners.size()] - f.corners[i]);
+  const double mean = total / static_cast<double>(count);
+  for (const Face3& f : faces)
+    for (size_t i = 0; i < f.corners.size(); ++i)
+      if (std::abs(Length(f.corners[(i + 1) % f.corners.size()] - f.corners[i]) - mean) >
+          kEdgeSpread * mean)
+        return Fail(why, "the solid's edges are not all of one length");
+  const double tol = 0.05 * mean;
+  across.assign(faces.size(), {});
+  for (size_t f = 0; f < faces.size(); ++f) across[f].resize(faces[f].corners.size());
+  for (size_t f = 0; f < faces.size(); ++f) {
+    const auto& c = faces[f].corners;
+    for (size_t i = 0; i < c.size(); ++i) {
+      if (across[f][i].face >= 0) continue;
+      const V3 a = c[i], b = c[(i + 1) % c.size()];
+      int found = 0;
+      for (size_t g = f + 1; g < faces.size(); ++g) {
+        const auto& d = faces[g].corners;
+        for (size_t j = 0; j < d.size(); ++j) {
+          if (Length(d[j] - b) < tol && Length(d[(j + 1) % d.size()] - a) < tol) {
+            if (across[g][j].face >= 0 || ++found > 1)
+              return Fail(why, "the solid's faces do not close up");
+            NetEdge e;
+            e.faceA = static_cast<int>(f);
+            e.sideA = static_cast<int>(i);
+            e.faceB = static_cast<int>(g);
+            e.sideB = static_cast<int>(j);
+            const int index = static_cast<int>(edges.size());
+            edges.push_back(e);
+            across[f][i] = {static_cast<int>(g), static_cast<int>(j), index};
+            across[g][j] = {static_cast<int>(f), static_cast<int>(i), index};
+          }
+        }
+      }
+      if (found == 0) return Fail(why, "the solid's faces do not close up");
+    }
+  }
+  return true;
+}
+
+// ---- the unfolding, in edge lengths, y up
+
+// A regular polygon of unit edges, clockwise, whose side 'side' runs from
+// 'from' to 'to'.
+Polygon2 RegularFrom(size_t n, size_t side, DPoint from, DPoint to) {
+  Polygon2 q(n);
+  q[side] = from;
+  q[(side + 1) % n] = to;
+  DPoint d = to - from;
+  const double turn = -2 * kPi / static_cast<double>(n);
+  for (size_t k = 1; k + 1 < n; ++k) {
+    d = Turn(d, turn);
+    q[(side + k + 1) % n] = q[(side + k) % n] + d;
+  }
+  return q;
+}
+
+DPoint Centroid(const Polygon2& p) {
+  DPoint c;
+  for (const DPoint& q : p) c = c + q;
+  return c * (1.0 / static_cast<double>(p.size()));
+}
+
+// Whether the two faces would lie side by side along a stretch of edge
+// that is not one edge of the solid: a slit in the paper with no room for a
+// glue tab on either side.
+bool Slit(const Polygon2& a, int faceA, const Polygon2& b, int faceB,
+          const std::vector<std::vector<Side>>& across) {
+  constexpr double kNear = 1e-6;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const DPoint p = a[i], q = a[(i + 1) % a.size()];
+    const DPoint t = (q - p) * (1 / Length(q - p));
+    for (size_t j = 0; j < b.size(); ++j) {
+      const DPoint r = b[j], s = b[(j + 1) % b.size()];
+      auto off = [&](DPoint x) { return std::abs((x.x - p.x) * t.y - (x.y - p.y) * t.x); };
+      if (off(r) > kNear || off(s) > kNear) continue;
+      auto along = [&](DPoint x) { return (x.x - p.x) * t.x + (x.y - p.y) * t.y; };
+      const double lo = std::max(0.0, std::min(along(r), along(s)));
+      const double hi = std::min(1.0, std::max(along(r), along(s)));
+      if (hi - lo < kNear) continue;
+      const Side& other = across[faceA][i];
+      if (other.face == faceB && other.side == static_cast<int>(j) && Length(p - s) < kNear &&
+          Length(q - r) < kNear)
+        continue;  // the same edge: a fold
+      return true;
+    }
+  }
+  return false;
+}
+
+struct Unfolding {
+  std::vector<Polygon2> faces;
+  std::vector<Box> boxes;
+  std::vector<int> parentEdge;  // the fold that joined the face; -1 for the first
+  std::vector<int> order;       // faces in the order they were laid down
+};
+
+// Grows the net from 'root', always adding the face whose place lies nearest
+// the root, so that the net stays round and compact; a face that would
+// overlap one already laid down is tried across another edge.
+bool Grow(const std::vector<Face3>& faces, const std::vector<std::vector<Side>>& across, int root,
+          Unfolding& u) {
+  const size_t n = faces.size();
+  u.faces.assign(n, {});
+  u.boxes.assign(n, {});
+  u.parentEdge.assign(n, -1);
+  u.order.clear();
+  std::vector<bool> placed(n, false);
+  struct Candidate {
+    double distance;
+    int face, edge;
+    Polygon2 polygon;
+    bool operator<(const Candidate& o) const { return distance > o.distance; }
+  };
+  std::priority_queue<Candidate> queue;
+  DPoint rootCentre;
+  auto place = [&](int f, Polygon2 polygon, int edge) {
+    placed[f] = true;
+    u.boxes[f] = BoxOf(polygon);
+    u.faces[f] = std::move(polygon);
+    u.parentEdge[f] = edge;
+    u.order.push_back(f);
+    const Polygon2& q = u.faces[f];
+    for (size_t i = 0; i < q.size(); ++i) {
+      const Side& s = across[f][i];
+      if (placed[s.face]) continue;
+      Polygon2 next =
+          RegularFrom(faces[s.face].corners.size(), s.side, q[(i + 1) % q.size()], q[i]);
+      const double distance = Length(Centroid(next) - rootCentre);
+      queue.push({distance, s.face, s.edge, std::move(next)});
+    }
+  };
+  const Polygon2 first = RegularFrom(faces[root].corners.size(), 0, {0, 0}, {1, 0});
+  rootCentre = Centroid(first);
+  place(root, first, -1);
+  while (!queue.empty()) {
+    Candidate c = queue.top();
+    queue.pop();
+    if (placed[c.face]) continue;
+    const Box box = BoxOf(c.polygon);
+    bool clear = true;
+    for (int g : u.order)
+      if (Overlap(c.polygon, box, u.faces[g], u.boxes[g]) ||
+          Slit(c.polygon, c.face, u.faces[g], g, across)) {
+        clear = false;
+        break;
+      }
+    if (clear) place(c.face, std::move(c.polygon), c.edge);
+  }
+  return u.order.size() == n;
+}
+
+// The size of 'points' turned by each whole degree; the turn that lets it
+// fit the page largest, and whether that is on its side.
+struct Fit {
+  double scale = 0;  // page millimetres per edge length
+  double angle = 0;
+  bool landscape = false;
+};
+
+Fit BestFit(const Polygon2& points, double reach, double pageW, double pageH) {
+  const Polygon2 hull = Hull(points);
+  Fit best;
+  for (int deg = 0; deg < 180; ++deg) {
+    const double a = deg * kPi / 180;
+    Box b;
+    for (const DPoint& p : hull) b.Add(Turn(p, a));
+    const double w = b.maxX - b.minX + 2 * reach, h = b.maxY - b.minY + 2 * reach;
+    const double portrait = std::min(pageW / w, pageH / h);
+    const double landscape = std::min(pageH / w, pageW / h);
+    if (portrait > best.scale * (1 + 1e-9)) best = {portrait, a, false};
+    if (landscape > best.scale * (1 + 1e-9)) best = {landscape, a, true};
+  }
+  return best;
+}
+
+// ---- tabs
+
+Polygon2 TabShape(const Polygon2& face, int side, double height, double slant) {
+  const DPoint a = face[side], b = face[(side + 1) % face.size()];
+  const DPoint t = (b - a) * (1 / Length(b - a));
+  const DPoint out{-t.y, t.x};  // the face lies to the right of a -> b
+  const double inset = height / std::tan(slant);
+  return {a, b, b + out * height - t * inset, a + out * height + t * inset};
+}
+
+// ---- edge numbers: one stroke per segment run, in a box 0.6 wide and 1
+// high, for plotters and cutters as much as for print
+
+const std::vector<std::vector<DPoint>>& DigitStrokes(int digit) {
+  static const std::vector<std::vector<DPoint>> digits[10] = {
+      {{{0, 0}, {0.6, 0}, {0.6, 1}, {0, 1}, {0, 0}}},
+      {{{0.15, 0.8}, {0.35, 1}, {0.35, 0}}},
+      {{{0, 1}, {0.6, 1}, {0.6, 0.5}, {0, 0.5}, {0, 0}, {0.6, 0}}},
+      {{{0, 1}, {0.6, 1}, {0.6, 0}, {0, 0}}, {{0.1, 0.5}, {0.6, 0.5}}},
+      {{{0, 1}, {0, 0.5}, {0.6, 0.5}}, {{0.6, 1}, {0.6, 0}}},
+      {{{0.6, 1}, {0, 1}, {0, 0.5}, {0.6, 0.5}, {0.6, 0}, {0, 0}}},
+      {{{0.6, 1}, {0, 1}, {0, 0}, {0.6, 0}, {0.6, 0.5}, {0, 0.5}}},
+      {{{0, 1}, {0.6, 1}, {0.2, 0}}},
+      {{{0, 0}, {0.6, 0}, {0.6, 1}, {0, 1}, {0, 0}}, {{0, 0.5}, {0.6, 0.5}}},
+      {{{0.6, 0.5}, {0, 0.5}, {0, 1}, {0.6, 1}, {0.6, 0}, {0, 0}}},
+  };
+  return digits[digit];
+}
+
+// The number written just inside side 'side' of 'face', its foot towards the
+// edge and underlined, so that 6 and 9 read the right way up.
+void NumberStrokes(const Polygon2& face, int side, int number, double height,
+                   std::vector<std::vector<DPoint>>& out) {
+  const DPoint a = face[side], b = face[(side + 1) % face.size()];
+  const DPoint t = (b - a) * (1 / Length(b - a));
+  const DPoint up{t.y, -t.x};  // into the face
+  const DPoint along = t * -1;
+  const std::string text = std::to_string(number);
+  const double advance = 0.85 * height, width = advance * text.size() - 0.25 * height;
+  const DPoint foot = (a + b) * 0.5 + up * (0.45 * height) - along * (width / 2);
+  auto map = [&](DPoint p) { return foot + along * (p.x * height) + up * (p.y * height); };
+  for (size_t k = 0; k < text.size(); ++k)
+    for (const auto& stroke : DigitStrokes(text[k] - '0')) {
+      std::vector<DPoint> s;
+      for (const DPoint& p : stroke) s.push_back(map({p.x + k * 0.85, p.y}));
+      out.push_back(std::move(s));
+    }
+  out.push_back({map({0, -0.25}), map({width / height, -0.25})});
+}
+
+// ---- decoration
+
+// Carries points on the plane of a face (seen from outside, in the face's
+// own frame) onto its place in the net: the affine map taking the face's
+// first three corners onto the net polygon's.
+struct FaceMap {
+  V3 centre, normal, u, w;
+  double m[2][3] = {};
+  bool ok = false;
+
+  DPoint Local(V3 p) const { return {Dot(p - centre, u), Dot(p - centre, w)}; }
+  DPoint operator()(DPoint l) const {
+    return {m[0][0] * l.x + m[0][1] * l.y + m[0][2], m[1][0] * l.x + m[1][1] * l.y + m[1][2]};
+  }
+};
+
+FaceMap MapFace(const Face3& f, const Polygon2& net) {
+  FaceMap map;
+  map.centre = f.centre;
+  map.normal = f.normal;
+  const V3 e = f.corners[1] - f.corners[0];
+  map.u = e * (1 / Length(e));
+  map.w = Cross(map.normal, map.u);
+  DPoint l[3];
+  for (int i = 0; i < 3; ++i) l[i] = map.Local(f.corners[i]);
+  const double det =
+      l[0].x * (l[1].y - l[2].y) - l[0].y * (l[1].x - l[2].x) + (l[1].x * l[2].y - l[2].x * l[1].y);
+  if (std::abs(det) < 1e-12) return map;
+  for (int row = 0; row < 2; ++row) {
+    const double q0 = row ? net[0].y : net[0].x, q1 = row ? net[1].y : net[1].x,
+                 q2 = row ? net[2].y : net[2].x;
+    // Cramer's rule on [l.x l.y 1] * (a b c)^T = q.
+    map.m[row][0] =
+        (q0 * (l[1].y - l[2].y) - l[0].y * (q1 - q2) + (q1 * l[2].y - q2 * l[1].y)) / det;
+    map.m[row][1] =
+        (l[0].x * (q1 - q2) - q0 * (l[1].x - l[2].x) + (l[1].x * q2 - l[2].x * q1)) / det;
+    map.m[row][2] = (l[0].x * (l[1].y * q2 - l[2].y * q1) - l[0].y * (l[1].x * q2 - l[2].x * q1) +
+                     q0 * (l[1].x * l[2].y - l[2].x * l[1].y)) /
+                    det;
+  }
+  map.ok = true;
+  return map;
+}
+
+// The part of 'poly' inside the convex, clockwise 'window'
+// (Sutherland-Hodgman): decoration reaching past its face's edges would lie
+// on the neighbouring faces, or off the paper.
+Polygon2 ClipToFace(const Polygon2& poly, const Polygon2& window) {
+  Polygon2 out = poly;
+  for (size_t i = 0; i < window.size() && !out.empty(); ++i) {
+    const DPoint a = window[i], b = window[(i + 1) % window.size()];
+    auto side = [&](DPoint p) { return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x); };
+    Polygon2 in;
+    in.swap(out);
+    for (size_t k = 0; k < in.size(); ++k) {
+      const DPoint p = in[k], q = in[(k + 1) % in.size()];
+      const double sp = side(p), sq = side(q);
+      if (sp <= 0) out.push_back(p);
+      if ((sp < 0 && sq > 0) || (sp > 0 && sq < 0)) out.push_back(p + (q - p) * (sp / (sp - sq)));
+    }
+  }
+  return out.size() >= 3 ? out : Polygon2{};
+}
+
+// ---- pages
+
+// The faces in pieces that each fit a page, grown along the net's folds in
+// the order the faces were laid down.
+std::vector<int> SplitIntoPages(const Unfolding& u, const std::vector<NetEdge>& edges, double reach,
+                                double pageW, double pageH, double edgeMm, int& pageCount) {
+  const size_t n = u.faces.size();
+  std::vector<std::vector<int>> joined(n);
+  for (size_t f = 0; f < n; ++f)
+    if (u.parentEdge[f] >= 0) {
+      const NetEdge& e = edges[u.parentEdge[f]];
+      const int other = e.faceA == static_cast<int>(f) ? e.faceB : e.faceA;
+      joined[f].push_back(other);
+      joined[other].push_back(static_cast<int>(f));
+    }
+  std::vector<int> rank(n);
+  for (size_t k = 0; k < n; ++k) rank[u.order[k]] = static_cast<int>(k);
+  std::vector<int> page(n, -1);
+  pageCount = 0;
+  for (int start : u.order) {
+    if (page[start] >= 0) continue;
+    const int p = pageCount++;
+    Polygon2 points = u.faces[start];
+    page[start] = p;
+    std::vector<int> frontier(joined[start]);
+    while (!frontier.empty()) {
+      std::sort(frontier.begin(), frontier.end(), [&](int a, int b) { return rank[a] > rank[b]; });
+      const int f = frontier.back();
+      frontier.pop_back();
+      if (page[f] >= 0) continue;
+      Polygon2 more = points;
+      more.insert(more.end(), u.faces[f].begin(), u.faces[f].end());
+      more = Hull(std::move(more));
+      if (BestFit(more, reach, pageW, pageH).scale < edgeMm) continue;
+      points = std::move(more);
+      page[f] = p;
+      for (int g : joined[f])
+        if (page[g] < 0) frontier.push_back(g);
+    }
+  }
+  return page;
+}
+
+}  // namespace
+
+bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
+                   std::string* why) {
+  net = SolidNet{};
+  std::vector<Face3> faces;
+  std::vector<std::vector<Side>> across;
+  if (!ReadFaces(solid, faces, why) || !MatchEdges(faces, across, net.edges, why)) return false;
+  if (!(options.edgeMm == 0 ||
+        (options.edgeMm >= kMinNetEdgeMm && options.edgeMm <= kMaxNetEdgeMm)))
+    return Fail(why, "the edge length must be between 1 and 2000 mm");
+
+  // Every face as the first, the one giving the most compact net kept.
+  const double pageW = (options.page == PageSize::Letter ? 215.9 : 210) - 2 * kNetMarginMm;
+  const double pageH = (options.page == PageSize::Letter ? 279.4 : 297) - 2 * kNetMarginMm;
+  Unfolding u;
+  double bestScale = 0;
+  for (size_t root = 0; root < faces.size(); ++root) {
+    Unfolding tried;
+    if (!Grow(faces, across, static_cast<int>(root), tried)) continue;
+    Polygon2 all;
+    for (const Polygon2& p : tried.faces) all.insert(all.end(), p.begin(), p.end());
+    const double scale = BestFit(all, kMaxTabEdges, pageW, pageH).scale;
+    if (scale > bestScale * (1 + 1e-9)) {
+      bestScale = scale;
+      u = std::move(tried);
+    }
+    // Only faces of a kind not tried yet are worth starting from again.
+    if (root >= 2 * kMaxFaceKinds && bestScale > 0) break;
+  }
+  if (bestScale == 0) return Fail(why, "the solid could not be unfolded without overlaps");
+
+  double edgeMm = options.edgeMm > 0 ? options.edgeMm : std::floor(bestScale * 10) / 10;
+  double tab = std::min(kMaxTabEdges, kMaxTabMm / edgeMm);
+  int pageCount = 1;
+  std::vector<int> page(faces.size(), 0);
+  if (options.edgeMm > 0) {
+    // The longest edge that lets every face and its tabs onto a page.
+    auto longest = [&](double reach) {
+      double most = HUGE_VAL;
+      for (const Polygon2& p : u.faces)
+        most = std::min(most, BestFit(p, reach, pageW, pageH).scale);
+      return most;
+    };
+    if (longest(tab) < edgeMm) {
+      double most = longest(kMaxTabEdges);
+      for (int k = 0; k < 3; ++k) most = longest(std::min(kMaxTabEdges, kMaxTabMm / most));
+      return Fail(why, "an edge of " + FormatFixed(edgeMm, 0) +
+                           " mm is too long for the page (at most " +
+                           FormatFixed(std::floor(most), 0) + " mm)");
+    }
+    page = SplitIntoPages(u, net.edges, tab, pageW, pageH, edgeMm, pageCount);
+  }
+
+  // Folds: joined in the net on one page. Everything else is a cut pair.
+  int number = 0;
+  for (NetEdge& e : net.edges) {
+    const Polygon2 &a = u.faces[e.faceA], &b = u.faces[e.faceB];
+    const bool touching = Length(a[e.sideA] - b[(e.sideB + 1) % b.size()]) < 1e-6 &&
+                          Length(a[(e.sideA + 1) % a.size()] - b[e.sideB]) < 1e-6;
+    e.fold = page[e.faceA] == page[e.faceB] && touching;
+    if (!e.fold) e.number = ++number;
+  }
+
+  // Tabs: full size on either side first, then narrower and shorter ones.
+  struct Shape {
+    double height, slant;
+  };
+  const Shape shapes[] = {{1, kPi / 4},     {1, kPi / 6},     {0.5, kPi / 4},
+                          {0.5, kPi / 6},   {0.5, kPi / 12},  {0.25, kPi / 12},
+                          {0.25, kPi / 24}, {0.12, kPi / 36}, {0.06, kPi / 60}};
+  std::vector<Polygon2> tabShapes;
+  std::vector<Box> tabBoxes;
+  std::vector<int> tabPages;
+  for (size_t k = 0; k < net.edges.size(); ++k) {
+    NetEdge& e = net.edges[k];
+    if (e.fold) continue;
+    bool done = false;
+    for (const Shape& s : shapes) {
+      for (int which = 0; which < 2 && !done; ++which) {
+        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
+        Polygon2 shape = TabShape(u.faces[f], side, tab * s.height, s.slant);
+        const Box box = BoxOf(shape);
+        bool clear = true;
+        for (size_t g = 0; g < faces.size() && clear; ++g)
+          if (page[g] == page[f] && Overlap(shape, box, u.faces[g], u.boxes[g])) clear = false;
+        for (size_t t = 0; t < tabShapes.size() && clear; ++t)
+          if (tabPages[t] == page[f] && Overlap(shape, box, tabShapes[t], tabBoxes[t]))
+            clear = false;
+        if (!clear) continue;
+        e.tabFace = f;
+        e.tabSide = side;
+        tabShapes.push_back(std::move(shape));
+        tabBoxes.push_back(box);
+        tabPages.push_back(page[f]);
+        NetTab t;
+        t.edge = static_cast<int>(k);
+        t.page = page[f];
+        net.tabs.push_back(std::move(t));
+        done = true;
+      }
+      if (done) break;
+    }
+    if (!done) return Fail(why, "there is no room for a glue tab on every cut edge");
+  }
+
+  // Each page's piece turned and centred on its page.
+  net.edgeMm = edgeMm;
+  net.faceColour = solid.PolyColour[faces[0].polygon];
+  net.pages.resize(pageCount);
+  net.numberStrokes.resize(pageCount);
+  std::vector<std::vector<std::vector<DPoint>>> numbers(pageCount);
+  const double numberHeight = std::min(kNumberEdges, kNumberMm / edgeMm);
+  for (const NetEdge& e : net.edges) {
+    if (e.fold) continue;
+    NumberStrokes(u.faces[e.faceA], e.sideA, e.number, numberHeight, numbers[page[e.faceA]]);
+    NumberStrokes(u.faces[e.faceB], e.sideB, e.number, numberHeight, numbers[page[e.faceB]]);
+  }
+  std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);
+  for (int p = 0; p < pageCount; ++p) {
+    Polygon2 points;
+    for (size_t f = 0; f < faces.size(); ++f)
+      if (page[f] == p) points.insert(points.end(), u.faces[f].begin(), u.faces[f].end());
+    for (size_t t = 0; t < tabShapes.size(); ++t)
+      if (tabPages[t] == p) points.insert(points.end(), tabShapes[t].begin(), tabShapes[t].end());
+    const Fit fit = BestFit(points, 0, pageW, pageH);
+    Box b;
+    for (const DPoint& q : points) b.Add(Turn(q, fit.angle));
+    NetPage& np = net.pages[p];
+    np.widthMm = (fit.landscape ? pageH : pageW) + 2 * kNetMarginMm;
+    np.heightMm = (fit.landscape ? pageW : pageH) + 2 * kNetMarginMm;
+    const double left = (np.widthMm - (b.maxX - b.minX) * edgeMm) / 2;
+    const double top = (np.heightMm - (b.maxY - b.minY) * edgeMm) / 2;
+    const double angle = fit.angle;
+    toPage[p] = [=](DPoint q) {
+      const DPoint r = Turn(q, angle);
+      return DPoint{left + (r.x - b.minX) * edgeMm, top + (b.maxY - r.y) * edgeMm};
+    };
+    for (auto& stroke : numbers[p]) {
+      for (DPoint& q : stroke) q = toPage[p](q);
+      net.numberStrokes[p].push_back(std::move(stroke));
+    }
+  }
+  for (size_t t = 0; t < net.tabs.size(); ++t)
+    for (const DPoint& q : tabShapes[t]) net.tabs[t].outline.push_back(toPage[tabPages[t]](q));
+
+  for (size_t f = 0; f < faces.size(); ++f) {
+    NetFace nf;
+    nf.polygon = faces[f].polygon;
+    nf.page = page[f];
+    for (const DPoint& q : u.faces[f]) nf.corners.push_back(toPage[page[f]](q));
+    net.faces.push_back(std::move(nf));
+
+    const FaceMap map = MapFace(faces[f], u.faces[f]);
+    if (!map.ok) continue;
+    const double plane = Dot(map.normal, map.centre);
+    std::vector<NetDecoration> own;
+    for (int p : faces[f].decoration) {
+      NetDecoration d;
+      d.face = static_cast<int>(f);
+      d.rank = solid.PolyRank[p];
+      d.colour = solid.PolyColour[p];
+      bool ok = true;
+      Polygon2 flat;
+      for (int k = 0; k <= solid.PolyLastPoint[p] && ok; ++k) {
+        const V3 v = Vertex(solid, solid.PolyFirstPoint[p] + k);
+        const double along = Dot(map.normal, v);
+        // Decoration floats a little above its face: brought back onto it
+        // along the line from the solid's centre.
+        ok = std::isfinite(along) && along > 0;
+        if (ok) flat.push_back(map(map.Local(v * (plane / along))));
+      }
+      if (!ok) continue;
+      for (const DPoint& q : ClipToFace(flat, u.faces[f])) d.points.push_back(toPage[page[f]](q));
+      if (!d.points.empty()) own.push_back(std::move(d));
+    }
+    // Higher ranks float above lower ones on the solid.
+    std::stable_sort(own.begin(), own.end(), [](const NetDecoration& a, const NetDecoration& b) {
+      return a.rank < b.rank;
+    });
+    for (NetDecoration& d : own) net.decoration.push_back(std::move(d));
+  }
+  return true;
+}
+
+namespace {
+
+int PaletteIndex(Colour c) {
+  for (int i = 0; i < 16; ++i)
+    if (Palette16[i] == c) return i;
+  return -1;
+}
+
+// On the solid, colours that read as zero or less (black, no fill) are
+// drawn as outlines only.
+bool Fills(Colour c) { return static_cast<int32_t>(c) > 0; }
+
+PlanLayer Lines(const char* id, const char* label, Colour colour) {
+  PlanLayer l;
+  l.kind = PlanLayer::Kind::Stroke;
+  l.id = id;
+  l.label = label;
+  l.colour = colour;
+  return l;
+}
+
+PlanPath LinePath(std::vector<DPoint> points, bool closed, double widthMm) {
+  PlanPath p;
+  p.points = std::move(points);
+  p.closed = closed;
+  p.strokeMm = widthMm;
+  return p;
+}
+
+}  // namespace
+
+std::vector<VectorPlan> NetPlans(const SolidNet& net) {
+  std::vector<VectorPlan> plans;
+  const double unitsPerMm = kCanvasDpi / kMmPerInch;
+  for (size_t p = 0; p < net.pages.size(); ++p) {
+    const NetPage& page = net.pages[p];
+    VectorRecorder recorder(page.widthMm * unitsPerMm, page.heightMm * unitsPerMm,
+                            Rgb(255, 255, 255));
+    std::vector<DPoint> exact;
+    std::vector<IPoint> pixels;
+    auto record = [&](const std::vector<DPoint>& pts, RecordedFigure::Part part, int face, int rank,
+                      Colour colour, bool stroked) {
+      exact.clear();
+      pixels.clear();
+      for (const DPoint& q : pts) {
+        exact.push_back(q * unitsPerMm);
+        pixels.push_back({static_cast<int>(std::lround(q.x * unitsPerMm)),
+                          static_cast<int>(std::lround(q.y * unitsPerMm))});
+      }
+      RecordedFigure f;
+      f.part = part;
+      f.tile = face;
+      f.rank = rank;
+      f.pixels = pixels.data();
+      f.exact = exact.data();
+      f.count = static_cast<int>(pts.size());
+      f.closed = true;
+      f.stroked = stroked;
+      f.penWidth = 1;
+      f.filled = Fills(colour);
+      f.fill = colour;
+      f.colourIndex = PaletteIndex(colour);
+      if (f.filled || f.stroked) recorder.Record(f);
+    };
+    size_t next = 0;
+    for (size_t f = 0; f < net.faces.size(); ++f) {
+      if (net.faces[f].page != static_cast<int>(p)) continue;
+      record(net.faces[f].corners, RecordedFigure::Part::Outer, static_cast<int>(f), -1,
+             net.faceColour, false);
+      while (next < net.decoration.size() && net.decoration[next].face < static_cast<int>(f))
+        ++next;
+      for (size_t d = next;
+           d < net.decoration.size() && net.decoration[d].face == static_cast<int>(f); ++d)
+        record(net.decoration[d].points, RecordedFigure::Part::Rank, static_cast<int>(f),
+               net.decoration[d].rank, net.decoration[d].colour, true);
+    }
+    VectorPlan plan = BuildVectorPlan(recorder.Drawing(), VectorOptions{});
+
+    PlanLayer tabs;
+    tabs.kind = PlanLayer::Kind::Fill;
+    tabs.id = "tabs";
+    tabs.label = "Glue tabs";
+    tabs.colour = Rgb(221, 221, 221);
+    PlanLayer fold = Lines("fold", "Fold", Rgb(80, 80, 80));
+    fold.dashMm = {kFoldDashMm, kFoldGapMm};
+    PlanLayer cut = Lines("cut", "Cut", Rgb(0, 0, 0));
+    PlanLayer numbers = Lines("numbers", "Edge numbers", Rgb(80, 80, 80));
+    std::vector<Segment> cuts;
+    for (const NetTab& t : net.tabs) {
+      if (t.page != static_cast<int>(p)) continue;
+      PlanPath shape;
+      shape.points = t.outline;
+      tabs.paths.push_back(shape);
+      fold.paths.push_back(LinePath({t.outline[0], t.outline[1]}, false, kLineMm));
+      for (size_t i = 1; i < t.outline.size(); ++i)
+        cuts.push_back({t.outline[i], t.outline[(i + 1) % t.outline.size()]});
+    }
+    for (const NetEdge& e : net.edges) {
+      for (int which = 0; which < 2; ++which) {
+        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
+        const NetFace& face = net.faces[f];
+        if (face.page != static_cast<int>(p)) continue;
+        const DPoint a = face.corners[side], b = face.corners[(side + 1) % face.corners.size()];
+        if (e.fold) {
+          if (which == 0) fold.paths.push_back(LinePath({a, b}, false, kLineMm));
+        } else if (f != e.tabFace || side != e.tabSide) {
+          cuts.push_back({a, b});
+        }
+      }
+    }
+    for (Stroke& s : MergeIntoStrokes(cuts, 1e-3))
+      cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
+    for (const auto& stroke : net.numberStrokes[p])
+      numbers.paths.push_back(LinePath(stroke, false, kLineMm));
+    for (PlanLayer* l : {&tabs, &fold, &cut, &numbers})
+      if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
+    plans.push_back(std::move(plan));
+  }
+  return plans;
+}
+
+bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const std::string& path,
+                 std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "Failed to save " + path + ": " + why;
+    return false;
+  };
+  const std::string ext = FileExtension(path);
+  if (ext != "svg" && ext != "pdf") return fail("a net is saved as an .svg or .pdf file");
+  if (!CheckWritable(path, error)) return false;
+  SolidNet net;
+  std::string why;
+  if (!BuildSolidNet(solid, options, net, &why)) return fail(why);
+  const std::vector<VectorPlan> plans = NetPlans(net);
+  std::string bytes;
+  if (ext == "svg")
+    bytes = LayeredSvg(plans);
+  else if (!PdfBytes(plans, bytes))
+    return fail("the PDF could not be made");
+  return WriteFileAtomically(path, bytes, error);
+}
+
+}  // namespace wlg

@@ -1,0 +1,85 @@
+#pragma once
+// The recorded solid unfolded into a paper model: the faces laid out flat in
+// one connected net that does not overlap itself, each face carrying the
+// decoration the 3D view draws on it, glue tabs on one side of every cut
+// edge pair, and the whole sized in millimetres onto A4 or Letter pages
+// (split over several pages, with numbered edge pairs, when it is too big
+// for one).
+
+#include <string>
+#include <vector>
+
+#include "designer/DesignModel.h"
+#include "imaging/VectorDrawing.h"
+#include "platform/Canvas.h"
+
+namespace wlg {
+
+struct NetOptions {
+  double edgeMm = 0;  // 0: as long as lets the whole net fit one page
+  PageSize page = PageSize::A4;
+};
+
+// Edge lengths the exporter and the dialog accept.
+inline constexpr double kMinNetEdgeMm = 1, kMaxNetEdgeMm = 2000;
+// The blank border of every page.
+inline constexpr double kNetMarginMm = 10;
+
+struct NetFace {
+  int polygon = -1;  // the face's own polygon in the solid list
+  int page = 0;
+  std::vector<DPoint> corners;  // on its page in mm, y down, in the polygon's order
+};
+
+// One edge of the solid: side i of a face runs from corner i to corner i + 1.
+struct NetEdge {
+  int faceA = 0, sideA = 0, faceB = 0, sideB = 0;
+  bool fold = false;               // joined inside the net; otherwise a cut pair
+  int number = 0;                  // cut pairs are numbered from 1 on both sides
+  int tabFace = -1, tabSide = -1;  // the side of a cut pair that carries the tab
+};
+
+struct NetTab {
+  int edge = 0;
+  int page = 0;
+  std::vector<DPoint> outline;  // the base (the face side) first, then the free end
+};
+
+struct NetDecoration {
+  int face = 0;
+  int rank = 0;
+  Colour colour = 0;  // NoFill or black: drawn as an outline only
+  std::vector<DPoint> points;
+};
+
+struct NetPage {
+  double widthMm = 0, heightMm = 0;
+};
+
+struct SolidNet {
+  double edgeMm = 0;
+  Colour faceColour = 0;
+  std::vector<NetPage> pages;
+  std::vector<NetFace> faces;
+  std::vector<NetEdge> edges;
+  std::vector<NetTab> tabs;
+  std::vector<NetDecoration> decoration;
+  // Strokes of the edge numbers, per page.
+  std::vector<std::vector<std::vector<DPoint>>> numberStrokes;
+};
+
+// Unfolds the recorded solid. False with *why set when the list holds no
+// closed solid or the edge is too long for a page.
+bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
+                   std::string* why);
+
+// The pages as layered plans: page background, face and decoration colours,
+// outlines, then "Glue tabs", "Fold" (dashed), "Cut" and "Edge numbers".
+std::vector<VectorPlan> NetPlans(const SolidNet& net);
+
+// Writes the net as SVG (pages side by side) or PDF (one page each), by the
+// extension of 'path'; the file appears complete or not at all.
+bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const std::string& path,
+                 std::string* error);
+
+}  // namespace wlg
