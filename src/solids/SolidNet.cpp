@@ -404,7 +404,7 @@ const std::vector<std::vector<DPoint>>& DigitStrokes(int digit) {
 // The number written just inside side 'side' of 'face', its foot towards the
 // edge and underlined, so that 6 and 9 read the right way up.
 void NumberStrokes(const Polygon2& face, int side, int number, double height,
-                   std::vector<std::vector<DPoint>>& out) {
+                   std::vector<std::vector<DPoint>>& out, std::vector<Polygon2>& labels) {
   const DPoint a = face[side], b = face[(side + 1) % face.size()];
   const DPoint t = (b - a) * (1 / Length(b - a));
   const DPoint up{t.y, -t.x};  // into the face
@@ -420,6 +420,9 @@ void NumberStrokes(const Polygon2& face, int side, int number, double height,
       out.push_back(std::move(s));
     }
   out.push_back({map({0, -0.25}), map({width / height, -0.25})});
+  // A plain ground under the strokes, so that they read on any colour.
+  const double right = width / height + 0.3;
+  labels.push_back({map({-0.3, -0.4}), map({right, -0.4}), map({right, 1.3}), map({-0.3, 1.3})});
 }
 
 // ---- decoration
@@ -640,12 +643,17 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   net.faceColour = solid.PolyColour[faces[0].polygon];
   net.pages.resize(pageCount);
   net.numberStrokes.resize(pageCount);
+  net.numberLabels.resize(pageCount);
   std::vector<std::vector<std::vector<DPoint>>> numbers(pageCount);
+  std::vector<std::vector<Polygon2>> labels(pageCount);
   const double numberHeight = std::min(kNumberEdges, kNumberMm / edgeMm);
   for (const NetEdge& e : net.edges) {
     if (e.fold) continue;
-    NumberStrokes(u.faces[e.faceA], e.sideA, e.number, numberHeight, numbers[page[e.faceA]]);
-    NumberStrokes(u.faces[e.faceB], e.sideB, e.number, numberHeight, numbers[page[e.faceB]]);
+    for (int which = 0; which < 2; ++which) {
+      const int f = which ? e.faceB : e.faceA;
+      NumberStrokes(u.faces[f], which ? e.sideB : e.sideA, e.number, numberHeight,
+                    numbers[page[f]], labels[page[f]]);
+    }
   }
   std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);
   for (int p = 0; p < pageCount; ++p) {
@@ -670,6 +678,10 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
     for (auto& stroke : numbers[p]) {
       for (DPoint& q : stroke) q = toPage[p](q);
       net.numberStrokes[p].push_back(std::move(stroke));
+    }
+    for (auto& label : labels[p]) {
+      for (DPoint& q : label) q = toPage[p](q);
+      net.numberLabels[p].push_back(std::move(label));
     }
   }
   for (size_t t = 0; t < net.tabs.size(); ++t)
@@ -800,7 +812,17 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
     PlanLayer fold = Lines("fold", "Fold", Rgb(80, 80, 80));
     fold.dashMm = {kFoldDashMm, kFoldGapMm};
     PlanLayer cut = Lines("cut", "Cut", Rgb(0, 0, 0));
-    PlanLayer numbers = Lines("numbers", "Edge numbers", Rgb(80, 80, 80));
+    PlanLayer numbers = Lines("numbers", "Edge numbers", Rgb(0, 0, 0));
+    PlanLayer labels;
+    labels.kind = PlanLayer::Kind::Fill;
+    labels.id = "number-labels";
+    labels.label = "Edge number labels";
+    labels.colour = Rgb(255, 255, 255);
+    for (const auto& label : net.numberLabels[p]) {
+      PlanPath shape;
+      shape.points = label;
+      labels.paths.push_back(std::move(shape));
+    }
     std::vector<Segment> cuts;
     for (const NetTab& t : net.tabs) {
       if (t.page != static_cast<int>(p)) continue;
@@ -828,7 +850,7 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
       cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
     for (const auto& stroke : net.numberStrokes[p])
       numbers.paths.push_back(LinePath(stroke, false, kLineMm));
-    for (PlanLayer* l : {&tabs, &fold, &cut, &numbers})
+    for (PlanLayer* l : {&tabs, &labels, &fold, &cut, &numbers})
       if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
     plans.push_back(std::move(plan));
   }

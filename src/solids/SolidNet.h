@@ -66,6 +66,8 @@ struct SolidNet {
   std::vector<NetDecoration> decoration;
   // Strokes of the edge numbers, per page.
   std::vector<std::vector<std::vector<DPoint>>> numberStrokes;
+  // The white ground under each number, per page.
+  std::vector<std::vector<std::vector<DPoint>>> numberLabels;
 };
 
 // Unfolds the recorded solid. False with *why set when the list holds no
