@@ -651,8 +651,8 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
     if (e.fold) continue;
     for (int which = 0; which < 2; ++which) {
       const int f = which ? e.faceB : e.faceA;
-      NumberStrokes(u.faces[f], which ? e.sideB : e.sideA, e.number, numberHeight,
-                    numbers[page[f]], labels[page[f]]);
+      NumberStrokes(u.faces[f], which ? e.sideB : e.sideA, e.number, numberHeight, numbers[page[f]],
+                    labels[page[f]]);
     }
   }
   std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <map>
-#include <set>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <map>
+#include <set>
 
 #include "app/Exporter.h"
 #include "solids/SolidTables.h"
@@ -49,16 +49,37 @@ const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 TEST(ExporterArgs, UsageErrorsAndModes) {
   // No metafile of a tile, no mesh of the sphere, and no value a number
   // cannot hold or the windows would refuse.
-  for (const QString line :
-       {"a.wlg", "a.wlg b.png c.png", "--tile 5 a.wlg b.png", "--tile x a.wlg b.png",
-        "--size 10x10 a.wlg b.png", "--bogus a.wlg b.png", "a.txt b.png", "--tile 1 a.wlg b.emf",
-        "--sphere a.wlg b.obj", "--zoom nan a.wlg b.png", "--zoom inf a.wlg b.png",
-        "--zoom 0x10 a.wlg b.png", "--theta 1e300 --solid Cube a.wlg b.png",
-        "--psi -1 --solid Cube a.wlg b.png", "--size 99999999999x20 a.wlg b.png",
-        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl",
-        "--cut --plot a.wlg b.svg", "--cut a.wlg b.png", "--page a4 a.wlg b.svg",
-        "--page a5 a.wlg b.pdf", "--width-mm nan a.wlg b.svg", "--width-mm 0 a.wlg b.dxf",
-        "--width-mm 10 --page a4 a.wlg b.pdf", "--solid Cube a.wlg b.pdf"}) {
+  for (const QString line : {"a.wlg",
+                             "a.wlg b.png c.png",
+                             "--tile 5 a.wlg b.png",
+                             "--tile x a.wlg b.png",
+                             "--size 10x10 a.wlg b.png",
+                             "--bogus a.wlg b.png",
+                             "a.txt b.png",
+                             "--tile 1 a.wlg b.emf",
+                             "--sphere a.wlg b.obj",
+                             "--zoom nan a.wlg b.png",
+                             "--zoom inf a.wlg b.png",
+                             "--zoom 0x10 a.wlg b.png",
+                             "--theta 1e300 --solid Cube a.wlg b.png",
+                             "--psi -1 --solid Cube a.wlg b.png",
+                             "--size 99999999999x20 a.wlg b.png",
+                             "--size 20x20x a.wlg b.png",
+                             "--tile 2.5 a.wlg b.png",
+                             "--quality nan --sphere a.wlg b.wrl",
+                             "--cut --plot a.wlg b.svg",
+                             "--cut a.wlg b.png",
+                             "--page a4 a.wlg b.svg",
+                             "--page a5 a.wlg b.pdf",
+                             "--width-mm nan a.wlg b.svg",
+                             "--width-mm 0 a.wlg b.dxf",
+                             "--width-mm 10 --page a4 a.wlg b.pdf",
+                             "--solid Cube a.wlg b.pdf",
+                             "--net Cube a.wlg b.dxf",
+                             "--net Cube --cut a.wlg b.pdf",
+                             "--edge-mm 50 a.wlg b.pdf",
+                             "--net Cube --edge-mm 0.5 a.wlg b.pdf",
+                             "--net Cube --edge-mm nan a.wlg b.svg"}) {
     std::vector<std::string> args;
     for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
     EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
@@ -83,6 +104,15 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   auto help = ParseExportArgs({"--help"});
   EXPECT_TRUE(!help.request && help.exitCode == 0);
   EXPECT_THAT(help.out, HasSubstr("--tile N"));
+  EXPECT_THAT(help.out, HasSubstr("--net KEY"));
+  EXPECT_THAT(help.out, HasSubstr("--edge-mm E"));
+  auto net =
+      ParseExportArgs({"--net", "Icosa", "--edge-mm", "40", "--page", "letter", "a.wlg", "b.svg"});
+  ASSERT_TRUE(net.request);
+  EXPECT_EQ(net.request->mode, ExportRequest::Mode::Net);
+  EXPECT_EQ(net.request->net.edgeMm, 40);
+  EXPECT_EQ(net.request->net.page, PageSize::Letter);
+  EXPECT_EQ(ParseExportArgs({"--net", "Cube", "a.wlg", "b.pdf"}).request->net.page, PageSize::A4);
   EXPECT_EQ(ParseExportArgs({"--version"}).out, "1.14\n");
 }
 
@@ -155,12 +185,18 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
   EXPECT_EQ(Count(svg, "<use"), 0);
   EXPECT_EQ(Count(svg, "transform"), 0);
 
-  ASSERT_EQ(Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o",
-                          dir.filePath("svg.png")}).code, 0);
-  const double svgShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
-  ASSERT_EQ(Launch(pdftoppm, {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"),
-                              dir.filePath("pdf")}).code, 0);
-  const double pdfShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
+  ASSERT_EQ(
+      Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o", dir.filePath("svg.png")})
+          .code,
+      0);
+  const double svgShare =
+      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
+  ASSERT_EQ(Launch(pdftoppm,
+                   {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"), dir.filePath("pdf")})
+                .code,
+            0);
+  const double pdfShare =
+      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
   std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
               100 * pdfShare);
   if (!pdfinfo.isEmpty()) {
@@ -174,7 +210,8 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
       "for e in doc.modelspace():\n"
       "    pts = list(e.get_points('xy'))\n"
       "    ok = all(-1 <= x <= 212.7 and -1 <= y <= 159.8 for x, y in pts)\n"
-      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else 'out')\n";
+      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else "
+      "'out')\n";
   const RunResult dxf = Launch(python, {"-c", script, dir.filePath("s.dxf")});
   if (dxf.err.find("No module named") != std::string::npos) GTEST_SKIP() << "no python3-ezdxf";
   ASSERT_EQ(dxf.code, 0) << dxf.err;
@@ -272,6 +309,47 @@ TEST(ExporterSolid, EverySolidAsMeshAndScene) {
     }
   }
   if (assimp.isEmpty() || tovrml.isEmpty()) GTEST_SKIP() << "assimp or tovrmlx3d not installed";
+}
+
+// What a person prints: the PDF's pages at A4, one for a net that fits and
+// more when the edge is long, rendered by poppler; the SVG's layers as
+// Inkscape lists them.
+TEST(ExporterNet, PagesAndLayersReadByOtherPrograms) {
+  const QString inkscape = QStandardPaths::findExecutable("inkscape"),
+                pdftoppm = QStandardPaths::findExecutable("pdftoppm"),
+                pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+  if (inkscape.isEmpty() || pdftoppm.isEmpty() || pdfinfo.isEmpty())
+    GTEST_SKIP() << "inkscape or poppler-utils is missing";
+  QTemporaryDir dir;
+  ASSERT_EQ(Export({"--net", "Icosa", "--yes", kSample, dir.filePath("i.pdf")}).code, 0);
+  const std::string one = Launch(pdfinfo, {dir.filePath("i.pdf")}).out;
+  EXPECT_THAT(one, HasSubstr("Pages:           1\n"));
+  EXPECT_THAT(one, HasSubstr("(A4)"));
+  ASSERT_EQ(
+      Export({"--net", "Icosa", "--yes", "--edge-mm", "90", kSample, dir.filePath("m.pdf")}).code,
+      0);
+  const std::string many = Launch(pdfinfo, {dir.filePath("m.pdf")}).out;
+  const auto pages = QRegularExpression(R"(Pages:\s+(\d+))").match(QString::fromStdString(many));
+  ASSERT_TRUE(pages.hasMatch());
+  EXPECT_GT(pages.captured(1).toInt(), 1);
+  ASSERT_EQ(Launch(pdftoppm, {"-r", "20", "-png", dir.filePath("m.pdf"), dir.filePath("m")}).code,
+            0);
+  EXPECT_FALSE(QImage(dir.filePath("m-1.png")).isNull());
+
+  ASSERT_EQ(
+      Export({"--net", "Icosa", "--yes", "--edge-mm", "90", kSample, dir.filePath("m.svg")}).code,
+      0);
+  const RunResult query = Launch(inkscape, {"--query-all", dir.filePath("m.svg")});
+  ASSERT_EQ(query.code, 0) << query.err;
+  for (const char* layer : {"layer-tabs,", "layer-fold,", "layer-cut,", "layer-numbers,"})
+    EXPECT_THAT(query.out, HasSubstr(layer));
+  EXPECT_EQ(Count(Read(dir.filePath("m.svg")), "<inkscape:page "), pages.captured(1).toInt());
+
+  const RunResult big =
+      Export({"--net", "Cube", "--yes", "--edge-mm", "2000", kSample, dir.filePath("big.pdf")});
+  EXPECT_EQ(big.code, 1);
+  EXPECT_THAT(big.err, HasSubstr("too long for the page"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("big.pdf")));
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ class SolidBuilderTest : public ::testing::Test {
  protected:
   void SetUp() override { h.Start(); }
 
-  void Build(const char* key) { BuildSolid(h, key); }
+  void Build(const char* key) { EXPECT_TRUE(BuildSolid(h, key)) << key; }
 
   frm3D& view() { return h.windows.view3D; }
   const SolidPolyList& list() { return h.model().solid; }

@@ -173,7 +173,7 @@ void CheckDecoration(const SolidNet& net, const SolidPolyList& s) {
 TEST_F(SolidNetTest, EverySolidUnfoldsOntoOnePageWithoutOverlapsAndWithItsDecoration) {
   for (const SolidInfo& info : Solids()) {
     SCOPED_TRACE(info.key);
-    BuildSolid(h, info.key);
+    ASSERT_TRUE(BuildSolid(h, info.key));
     ASSERT_TRUE(h.windows.view3D.IsVisible());
     SolidNet net;
     std::string why;
@@ -186,7 +186,7 @@ TEST_F(SolidNetTest, EverySolidUnfoldsOntoOnePageWithoutOverlapsAndWithItsDecora
 }
 
 TEST_F(SolidNetTest, ALongEdgeSpreadsTheNetOverPagesWithEachFaceWhole) {
-  BuildSolid(h, "RCubo");
+  ASSERT_TRUE(BuildSolid(h, "RCubo"));
   for (const PageSize page : {PageSize::A4, PageSize::Letter}) {
     SolidNet net;
     std::string why;

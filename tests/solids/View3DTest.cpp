@@ -131,6 +131,62 @@ TEST_F(View3DTest, FileCommandsSaveWhatIsShownReportFailuresAndExit) {
   for (int t = 0; t < TileCount; ++t) EXPECT_TRUE(h.form.TabEnabled(t));
 }
 
+TEST_F(View3DTest, SaveNetAsksForPagesAndEdgeAndWritesTheChosenKind) {
+  BuildCube();
+  QTemporaryDir dir;
+  // A typed name without a known extension becomes a PDF; Letter is asked
+  // for with the check box, the edge in the box after the dialog.
+  h.prompts.File(dir.filePath("box.txt").toStdString());
+  h.prompts.FileOptions({true});
+  h.prompts.Input("60");
+  v().Menu("mnuFileSaveNet").UserClick();
+  ASSERT_TRUE(h.prompts.AllAnswered());
+  const testing::PromptRecord& dialog = h.prompts.log[h.prompts.log.size() - 2];
+  EXPECT_EQ(dialog.title, "Saving 3D Whirligon as a net");
+  EXPECT_EQ(dialog.options, std::vector<std::string>{frm3D::NetLetterOption});
+  EXPECT_EQ(h.prompts.log.back().title, frm3D::NetEdgeTitle);
+  EXPECT_EQ(h.prompts.log.back().defaultText, "0");
+  QFile pdf(dir.filePath("box.pdf"));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(pdf.read(5) == "%PDF-");
+  EXPECT_EQ(v().LastNetOptions.edgeMm, 60);
+  EXPECT_EQ(v().LastNetOptions.page, PageSize::Letter);
+
+  // The choices come back next time; an SVG is written when named.
+  h.prompts.File(dir.filePath("box.svg").toStdString());
+  h.prompts.Input("0");
+  v().Menu("mnuFileSaveNet").UserClick();
+  EXPECT_EQ(h.prompts.log[h.prompts.log.size() - 2].defaultText,
+            dir.filePath("box.pdf").toStdString());
+  EXPECT_EQ(h.prompts.log[h.prompts.log.size() - 1].defaultText, "60");
+  QFile svg(dir.filePath("box.svg"));
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(svg.readAll().contains("inkscape:label=\"Glue tabs\""));
+
+  // A bad edge length or an unwritable folder: a message, no file; a
+  // cancelled edge box writes nothing either.
+  h.prompts.autoOk = true;
+  for (const char* edge : {"-3", "abc", "5000", "nan"}) {
+    h.prompts.File(dir.filePath("bad.pdf").toStdString());
+    h.prompts.Input(edge);
+    v().Menu("mnuFileSaveNet").UserClick();
+    EXPECT_EQ(h.prompts.log.back().text, std::string(frm3D::NetFailed) +
+                                             "\r\nThe edge length must be 0, or from 1 to 2000 "
+                                             "millimetres.")
+        << edge;
+  }
+  h.prompts.File(dir.filePath("bad.pdf").toStdString());
+  h.prompts.Input(std::nullopt);
+  v().Menu("mnuFileSaveNet").UserClick();
+  EXPECT_FALSE(QFile::exists(dir.filePath("bad.pdf")));
+  h.prompts.File(dir.filePath("no/such/box.pdf").toStdString());
+  h.prompts.Input("0");
+  v().Menu("mnuFileSaveNet").UserClick();
+  EXPECT_TRUE(
+      h.prompts.log.back().text.starts_with(std::string(frm3D::NetFailed) + "\r\nFailed to save "));
+  EXPECT_TRUE(h.prompts.AllAnswered());
+}
+
 // ---- the navigation disc
 
 constexpr float kC = 111.25f;  // the centre on both axes
