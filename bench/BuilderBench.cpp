@@ -8,8 +8,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "BenchSupport.h"
+#include "solids/SolidNet.h"
 
 namespace {
 
@@ -48,5 +51,28 @@ void BM_ArchiSnubIcosidodecahedron15Ranks(benchmark::State& state) {
   state.counters["vertices"] = list.VertCount;
 }
 BENCHMARK(BM_ArchiSnubIcosidodecahedron15Ranks)->Unit(benchmark::kMillisecond);
+
+// The printable net of the same solid, unfolded, decorated and written as a
+// whole file (argument 0: PDF, 1: SVG): at most 200 ms.
+void BM_NetSnubIcosidodecahedron15Ranks(benchmark::State& state) {
+  wlg::bench::Session s;
+  const wlg::SolidInfo& solid = *wlg::FindSolid("SIcos");
+  s.windows.builder.RunCommand(solid);
+  BusyTile(s, 0);
+  BusyTile(s, 1);
+  s.d.DrawPolygon();
+  const wlg::SolidPolyList& list = s.program.design.solid;
+  const std::string path = state.range(0) ? "/tmp/whirligons-bench-net.svg"
+                                          : "/tmp/whirligons-bench-net.pdf";
+  std::string error;
+  for (auto _ : state)
+    if (!wlg::SaveNetFile(list, wlg::NetOptions{}, path, &error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  std::remove(path.c_str());
+  state.counters["polygons"] = list.PolyCount + 1;
+}
+BENCHMARK(BM_NetSnubIcosidodecahedron15Ranks)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,7 +2,7 @@
 // File/Open of a started designer, as a user opens file after file, and
 // whatever loads is drawn and written as a user would use it: every tile,
 // the tessellation and its metafile and drawing, the solid the file names
-// (or the cube) as OBJ and VRML, and the sphere picture. Questions are
+// (or the cube) as OBJ, VRML and a printable net, and the sphere picture. Questions are
 // answered Yes or OK. A crash, a hang or a sanitizer report is a fault; a
 // message is not.
 
@@ -20,6 +20,7 @@
 #include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
+#include "solids/SolidNet.h"
 
 namespace {
 
@@ -188,6 +189,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (s->w.view3D.IsVisible()) {
     (void)ObjText(m.solid);
     (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
+    // The net, on pages of the size and edge the input picks.
+    NetOptions net;
+    net.page = size % 2 ? PageSize::Letter : PageSize::A4;
+    net.edgeMm = size % 3 ? 0 : 20 + static_cast<double>(size % 200);
+    SolidNet unfolded;
+    std::string why;
+    if (BuildSolidNet(m.solid, net, unfolded, &why)) {
+      const std::vector<VectorPlan> pages = NetPlans(unfolded);
+      (void)LayeredSvg(pages);
+      std::string pdf;
+      if (size % 5 == 0 && !PdfBytes(pages, pdf)) abort();
+    }
     s->w.view3D.Hide();
   }
 
