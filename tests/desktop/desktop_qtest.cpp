@@ -25,6 +25,7 @@
 #include "controls/qt/Bindings.h"
 #include "designer/qt/DesignerWindow.h"
 #include "platform/SettingsStore.h"
+#include "solids/qt/View3DWindow.h"
 #include "tessellator/qt/TessellatorWindow.h"
 
 namespace {
@@ -271,6 +272,7 @@ class Desktop {
   wlg::DesignModel& model() { return program().design; }
   wlg::DesignerWindow* designerWindow() { return &session_->designerWindow(); }
   wlg::TessellatorWindow* tessellatorWindow() { return &session_->tessellatorWindow(); }
+  wlg::View3DWindow* view3DWindow() { return &session_->view3DWindow(); }
 
   wlg::ValidTextWidget* EntryView(QWidget* root, wlg::ValidText& model) {
     for (auto* w : root->findChildren<wlg::ValidTextWidget*>())
@@ -585,6 +587,58 @@ class DesktopTest : public QObject {
     const QByteArray text = svg.readAll();
     QVERIFY(text.contains("inkscape:label=\"Cut\""));
     QVERIFY(!text.contains("inkscape:label=\"Outlines\""));
+  }
+
+  // The net's save dialog takes its page option by a click, and the edge
+  // box that follows has the keyboard: a person types the length and Enter.
+  void netSaveDialogThenEdgeBox() {
+    Desktop d(SamplePath());
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Yes, "Yes"));  // set the tiles up
+    QAction* cube = MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)");
+    QVERIFY(cube);
+    cube->trigger();
+    auto* view = d.view3DWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
+    QVERIFY(Activate(view));
+    QTemporaryDir out;
+    const QString target = out.filePath("cube net");
+    d.dialogs.Expect([&](QWidget* w) -> QString {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
+      QCheckBox* letter = nullptr;
+      for (auto* box : dialog->findChildren<QCheckBox*>())
+        if (box->text() == wlg::frm3D::NetLetterOption) letter = box;
+      if (!letter || !letter->isVisible()) return Dialogs::Dismiss(w), QString("no page option");
+      QTest::mouseClick(letter, Qt::LeftButton, {}, QPoint(8, letter->height() / 2));
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      if (!name) return Dialogs::Dismiss(w), QString("no file name box");
+      name->setFocus();
+      name->selectAll();
+      QTest::keyClicks(name, target);
+      QTest::keyClick(name, Qt::Key_Return);
+      return {};
+    });
+    d.dialogs.Expect([&](QWidget* w) -> QString {
+      if (!qobject_cast<QInputDialog*>(w)) return Dialogs::Dismiss(w), QString("not an input box");
+      QWidget* focus = QApplication::focusWidget();
+      if (!qobject_cast<QLineEdit*>(focus) || focus->window() != w)
+        return Dialogs::Dismiss(w), QString("the edge box has no keyboard focus");
+      QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(focus, "40");
+      QTest::keyClick(focus, Qt::Key_Return);
+      return {};
+    });
+    QAction* save = MenuAction(view, "&File", "Save &Net...");
+    QVERIFY(save);
+    save->trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(target + ".pdf"), qPrintable(d.dialogs.Log()), kWait);
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QCOMPARE(d.dialogs.at(d.dialogs.count() - 1).transientParent, view->windowHandle());
+    QFile pdf(target + ".pdf");
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    // Letter, upright or on its side.
+    const QString text = QString::fromLatin1(pdf.readAll());
+    QVERIFY(text.contains(QRegularExpression(R"(/MediaBox \[0 0 (612|792)\.0* (792|612)\.0*\])")));
   }
 
   // Undo takes back each of two points, Redo puts them back, by the keys

@@ -21,9 +21,15 @@ QString QtFilter(const std::string& filter) {
 }
 
 QWidget* QtPrompts::DialogParent() const {
-  if (QWidget* w = QApplication::activeWindow(); w && w->isVisible()) return w;
-  if (QWidget* f = QApplication::focusWidget(); f && f->window()->isVisible()) return f->window();
-  return parent_;
+  QWidget* w = QApplication::activeWindow();
+  if (!w || !w->isVisible()) {
+    QWidget* f = QApplication::focusWidget();
+    w = f && f->window()->isVisible() ? f->window() : nullptr;
+  }
+  if (!w && lastParent_ && lastParent_->isVisible()) w = lastParent_;
+  if (!w) w = parent_;
+  lastParent_ = w;
+  return w;
 }
 
 Answer QtPrompts::Message(const std::string& title, const std::string& text, Buttons buttons,

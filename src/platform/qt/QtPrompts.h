@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/Prompts.h"
@@ -25,6 +26,9 @@ class QtPrompts : public Prompts {
 
  private:
   QWidget* parent_ = nullptr;
+  // Where the last dialog opened: between two dialogs of one command no
+  // window is active yet, and the second belongs where the first did.
+  mutable QPointer<QWidget> lastParent_;
 };
 
 // "Whirligon files|*.wlg" -> "Whirligon files (*.wlg)"
