@@ -286,6 +286,36 @@ bool Slit(const Polygon2& a, int faceA, const Polygon2& b, int faceB,
   return false;
 }
 
+// The size of 'points' turned by each whole degree; the turn that lets it
+// fit the page largest, and whether that is on its side.
+struct Fit {
+  double scale = 0;  // page millimetres per edge length
+  double angle = 0;
+  bool landscape = false;
+};
+
+Fit BestFit(const Polygon2& points, double reach, double pageW, double pageH) {
+  const Polygon2 hull = Hull(points);
+  Fit best;
+  for (int deg = 0; deg < 180; ++deg) {
+    const double a = deg * kPi / 180;
+    Box b;
+    for (const DPoint& p : hull) b.Add(Turn(p, a));
+    const double w = b.maxX - b.minX + 2 * reach, h = b.maxY - b.minY + 2 * reach;
+    const double portrait = std::min(pageW / w, pageH / h);
+    const double landscape = std::min(pageH / w, pageW / h);
+    if (portrait > best.scale * (1 + 1e-9)) best = {portrait, a, false};
+    if (landscape > best.scale * (1 + 1e-9)) best = {landscape, a, true};
+  }
+  return best;
+}
+
+// The page a piece of the net must fit, at this edge length, with room for
+// tabs 'reach' edge lengths deep all round.
+struct PageFit {
+  double reach, pageW, pageH, edgeMm;
+};
+
 struct Unfolding {
   std::vector<Polygon2> faces;
   std::vector<Box> boxes;
@@ -297,13 +327,14 @@ struct Unfolding {
 // the root, so that the net stays round and compact; a face that would
 // overlap one already laid down is tried across another edge.
 bool Grow(const std::vector<Face3>& faces, const std::vector<std::vector<Side>>& across, int root,
-          Unfolding& u) {
+          Unfolding& u, std::vector<bool> placed, const PageFit* fit) {
   const size_t n = faces.size();
   u.faces.assign(n, {});
   u.boxes.assign(n, {});
   u.parentEdge.assign(n, -1);
   u.order.clear();
-  std::vector<bool> placed(n, false);
+  const size_t free = static_cast<size_t>(std::count(placed.begin(), placed.end(), false));
+  Polygon2 hull;
   struct Candidate {
     double distance;
     int face, edge;
@@ -330,6 +361,7 @@ bool Grow(const std::vector<Face3>& faces, const std::vector<std::vector<Side>>&
   };
   const Polygon2 first = RegularFrom(faces[root].corners.size(), 0, {0, 0}, {1, 0});
   rootCentre = Centroid(first);
+  hull = first;
   place(root, first, -1);
   while (!queue.empty()) {
     Candidate c = queue.top();
@@ -343,33 +375,18 @@ bool Grow(const std::vector<Face3>& faces, const std::vector<std::vector<Side>>&
         clear = false;
         break;
       }
+    if (clear && fit) {
+      // The piece must still fit its page; it only grows, so a face that
+      // would not fit now never will.
+      Polygon2 more = hull;
+      more.insert(more.end(), c.polygon.begin(), c.polygon.end());
+      more = Hull(std::move(more));
+      if (BestFit(more, fit->reach, fit->pageW, fit->pageH).scale < fit->edgeMm) continue;
+      hull = std::move(more);
+    }
     if (clear) place(c.face, std::move(c.polygon), c.edge);
   }
-  return u.order.size() == n;
-}
-
-// The size of 'points' turned by each whole degree; the turn that lets it
-// fit the page largest, and whether that is on its side.
-struct Fit {
-  double scale = 0;  // page millimetres per edge length
-  double angle = 0;
-  bool landscape = false;
-};
-
-Fit BestFit(const Polygon2& points, double reach, double pageW, double pageH) {
-  const Polygon2 hull = Hull(points);
-  Fit best;
-  for (int deg = 0; deg < 180; ++deg) {
-    const double a = deg * kPi / 180;
-    Box b;
-    for (const DPoint& p : hull) b.Add(Turn(p, a));
-    const double w = b.maxX - b.minX + 2 * reach, h = b.maxY - b.minY + 2 * reach;
-    const double portrait = std::min(pageW / w, pageH / h);
-    const double landscape = std::min(pageH / w, pageW / h);
-    if (portrait > best.scale * (1 + 1e-9)) best = {portrait, a, false};
-    if (landscape > best.scale * (1 + 1e-9)) best = {landscape, a, true};
-  }
-  return best;
+  return u.order.size() == free;
 }
 
 // ---- tabs
@@ -491,47 +508,6 @@ Polygon2 ClipToFace(const Polygon2& poly, const Polygon2& window) {
 
 // ---- pages
 
-// The faces in pieces that each fit a page, grown along the net's folds in
-// the order the faces were laid down.
-std::vector<int> SplitIntoPages(const Unfolding& u, const std::vector<NetEdge>& edges, double reach,
-                                double pageW, double pageH, double edgeMm, int& pageCount) {
-  const size_t n = u.faces.size();
-  std::vector<std::vector<int>> joined(n);
-  for (size_t f = 0; f < n; ++f)
-    if (u.parentEdge[f] >= 0) {
-      const NetEdge& e = edges[u.parentEdge[f]];
-      const int other = e.faceA == static_cast<int>(f) ? e.faceB : e.faceA;
-      joined[f].push_back(other);
-      joined[other].push_back(static_cast<int>(f));
-    }
-  std::vector<int> rank(n);
-  for (size_t k = 0; k < n; ++k) rank[u.order[k]] = static_cast<int>(k);
-  std::vector<int> page(n, -1);
-  pageCount = 0;
-  for (int start : u.order) {
-    if (page[start] >= 0) continue;
-    const int p = pageCount++;
-    Polygon2 points = u.faces[start];
-    page[start] = p;
-    std::vector<int> frontier(joined[start]);
-    while (!frontier.empty()) {
-      std::sort(frontier.begin(), frontier.end(), [&](int a, int b) { return rank[a] > rank[b]; });
-      const int f = frontier.back();
-      frontier.pop_back();
-      if (page[f] >= 0) continue;
-      Polygon2 more = points;
-      more.insert(more.end(), u.faces[f].begin(), u.faces[f].end());
-      more = Hull(std::move(more));
-      if (BestFit(more, reach, pageW, pageH).scale < edgeMm) continue;
-      points = std::move(more);
-      page[f] = p;
-      for (int g : joined[f])
-        if (page[g] < 0) frontier.push_back(g);
-    }
-  }
-  return page;
-}
-
 }  // namespace
 
 bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
@@ -551,7 +527,9 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   double bestScale = 0;
   for (size_t root = 0; root < faces.size(); ++root) {
     Unfolding tried;
-    if (!Grow(faces, across, static_cast<int>(root), tried)) continue;
+    if (!Grow(faces, across, static_cast<int>(root), tried, std::vector<bool>(faces.size()),
+              nullptr))
+      continue;
     Polygon2 all;
     for (const Polygon2& p : tried.faces) all.insert(all.end(), p.begin(), p.end());
     const double scale = BestFit(all, kMaxTabEdges, pageW, pageH).scale;
@@ -583,7 +561,29 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
                            " mm is too long for the page (at most " +
                            FormatFixed(std::floor(most), 0) + " mm)");
     }
-    page = SplitIntoPages(u, net.edges, tab, pageW, pageH, edgeMm, pageCount);
+    // Page by page, a fresh net of the faces still left, grown as far as
+    // the page allows from whichever of a few first faces takes most.
+    const PageFit fit{tab, pageW, pageH, edgeMm};
+    std::vector<bool> taken(faces.size(), false);
+    pageCount = 0;
+    for (size_t left = faces.size(); left > 0; ++pageCount) {
+      Unfolding best;
+      int tries = 0;
+      for (size_t root = 0; root < faces.size() && tries < 8; ++root) {
+        if (taken[root]) continue;
+        ++tries;
+        Unfolding tried;
+        Grow(faces, across, static_cast<int>(root), tried, taken, &fit);
+        if (tried.order.size() > best.order.size()) best = std::move(tried);
+      }
+      for (int f : best.order) {
+        taken[f] = true;
+        page[f] = pageCount;
+        u.faces[f] = std::move(best.faces[f]);
+        u.boxes[f] = best.boxes[f];
+      }
+      left -= best.order.size();
+    }
   }
 
   // Folds: joined in the net on one page. Everything else is a cut pair.
