@@ -114,6 +114,15 @@ Checked CheckNet(const SolidNet& net, const SolidInfo& info, double edgeMm) {
       EXPECT_TRUE(numbers.insert(e.number).second);
     }
   }
+  // Both sides of a cut pair carry its number, on their own pages.
+  std::vector<int> cutSides(net.pages.size());
+  for (const NetEdge& e : net.edges)
+    if (!e.fold) {
+      ++cutSides[net.faces[e.faceA].page];
+      ++cutSides[net.faces[e.faceB].page];
+    }
+  for (size_t p = 0; p < net.pages.size(); ++p)
+    EXPECT_EQ(static_cast<int>(net.numberLabels[p].size()), cutSides[p]) << "page " << p;
   if (!numbers.empty()) {
     EXPECT_EQ(*numbers.begin(), 1);
     EXPECT_EQ(*numbers.rbegin(), result.cutPairs);
