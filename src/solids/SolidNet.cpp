@@ -22,6 +22,7 @@ constexpr double kTouch = 1e-7;
 // The tables' edges differ by up to 4 % (the truncated icosidodecahedron's);
 // the net's faces are exactly regular.
 constexpr double kEdgeSpread = 0.08;
+constexpr size_t kMaxNetFaces = 500;
 constexpr double kMaxTabMm = 7, kMaxTabEdges = 0.25;
 constexpr double kNumberMm = 3.5, kNumberEdges = 0.11;
 constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
@@ -181,6 +182,8 @@ bool ReadFaces(const SolidPolyList& s, std::vector<Face3>& faces, std::string* w
     faces.push_back(std::move(f));
   }
   if (faces.size() < 4) return Fail(why, "there is no solid to unfold");
+  // The largest solid has 92; the search is quadratic in the faces.
+  if (faces.size() > kMaxNetFaces) return Fail(why, "the solid has too many faces to unfold");
   return true;
 }
 
