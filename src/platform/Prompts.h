@@ -29,9 +29,9 @@ struct FileDialogOption {
 
 struct FileDialogRequest {
   std::string title;
-  std::string filter;         // "Whirligon files|*.wlg"
-  std::string defaultExt;     // "wlg", without the dot
-  std::string initialName;    // file name offered in the dialog
+  std::string filter;       // "Whirligon files|*.wlg"
+  std::string defaultExt;   // "wlg", without the dot
+  std::string initialName;  // file name offered in the dialog
   bool confirmOverwrite = true;
   // Save dialogs only: shown with their 'checked' states, which are set to
   // the user's choice when a file is chosen.
@@ -54,5 +54,13 @@ class Prompts {
   // A plain message with an OK button and the application's title.
   void Tell(const std::string& text) { Message(kAppTitle, text, Buttons::OK, Icon::None); }
 };
+
+// The question asked before a file written beside the one the user chose
+// replaces a file of its name: "NAME already exists.\r\nDo you want to
+// replace it?" with the bare file name.
+inline constexpr const char* kReplaceTitle = "Just checking";
+std::string ReplaceQuestion(const std::string& path);
+// True when 'path' is not an existing file, or the user lets it be replaced.
+bool MayReplace(Prompts& prompts, const std::string& path);
 
 }  // namespace wlg

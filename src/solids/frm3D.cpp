@@ -16,8 +16,7 @@ constexpr double HalfPi = 1.570796326794895;
 double Degrees(double radians) { return radians * 180 / Pi; }
 }  // namespace
 
-frm3D::frm3D(Program& program, frmS& designer)
-    : Form("frm3D"), p_(program), designer_(designer) {
+frm3D::frm3D(Program& program, frmS& designer) : Form("frm3D"), p_(program), designer_(designer) {
   Form::onWindowChanged = [this] { WindowChanged(); };
   SetCaption("3D Whirligons");
   CreateControls();
@@ -81,6 +80,7 @@ void frm3D::CreateMenus() {
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveOBJ", "Save &OBJ");
+  item("&File", "mnuFileSaveGLTF", "Save &glTF...");
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit3D", "E&xit 3D");
@@ -224,11 +224,20 @@ void frm3D::Tick() {
 
 void frm3D::Form_KeyDown(int key) {
   switch (key) {
-    case KeyLeft: ThetaRad += KeyStep; break;
-    case KeyRight: ThetaRad -= KeyStep; break;
-    case KeyUp: PhiRad += KeyStep; break;
-    case KeyDown: PhiRad -= KeyStep; break;
-    default: return;
+    case KeyLeft:
+      ThetaRad += KeyStep;
+      break;
+    case KeyRight:
+      ThetaRad -= KeyStep;
+      break;
+    case KeyUp:
+      PhiRad += KeyStep;
+      break;
+    case KeyDown:
+      PhiRad -= KeyStep;
+      break;
+    default:
+      return;
   }
   CheckAngles();
   DrawData();

@@ -74,8 +74,18 @@ std::string Vrml(const TestSolid& solid, VrmlOptions options = {}) {
   return VrmlText(*solid, options, nullptr);
 }
 
+// The OBJ text without its material lines, which are all it has beyond the
+// plain mesh.
+std::string WithoutMaterials(const std::string& text) {
+  std::string out;
+  for (const std::string& line : Lines(text))
+    if (!line.starts_with("mtllib ") && !line.starts_with("usemtl ")) out += line + "\r\n";
+  return out;
+}
+std::string Obj(const TestSolid& solid) { return WithoutMaterials(ObjText(*solid, "knot.mtl")); }
+
 TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
-  EXPECT_EQ(ObjText(*Triangle()),
+  EXPECT_EQ(Obj(Triangle()),
             "#Object format knot produced by Whirligons\r\n"
             "g wlg4\r\n"
             "v -1.000 2.000 4.000\r\n"
@@ -93,7 +103,7 @@ TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
   solid.Add(Palette16[0], tri).Add(NoFill, ten).Add(Rgb(1, 2, 3), tri).Add(Palette16[15], tri);
   std::string shape;  // each line's first letter, '.' for an empty line
   Strings named;
-  for (const std::string& line : Lines(ObjText(*solid))) {
+  for (const std::string& line : Lines(Obj(solid))) {
     shape += line.empty() ? '.' : line[0];
     if (line.starts_with("g ") || line.starts_with("f ")) named.push_back(line);
   }
@@ -101,6 +111,27 @@ TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
   EXPECT_EQ(named,
             (Strings{"g wlg0", "f  1  2  3 ", "g wlg16", "f  4  5  6  7  8  9  10  11  12  13 ",
                      "g wlg16", "f  14  15  16 ", "g wlg15", "f  17  18  19 "}));
+}
+
+// The materials: named right after the comment, used right after each
+// group, one entry per group used with the palette colour (grey for 16).
+TEST(ObjExport, MaterialsNamedUsedAndListedOncePerGroup) {
+  TestSolid solid = Triangle();
+  solid.Add(NoFill, {{0, 0, 0}, {20, 0, 0}, {0, 20, 0}})
+      .Add(Palette16[4], {{0, 0, 1}, {1, 0, 1}, {0, 1, 1}});
+  const Strings obj = Lines(ObjText(*solid, "my knot.mtl"));
+  EXPECT_EQ(Strings(obj.begin(), obj.begin() + 4),
+            (Strings{"#Object format knot produced by Whirligons", "mtllib my knot.mtl", "g wlg4",
+                     "usemtl wlg4"}));
+  EXPECT_EQ(std::count(obj.begin(), obj.end(), "usemtl wlg16"), 1);
+  EXPECT_EQ(std::count_if(obj.begin(), obj.end(), [](auto& l) { return l.starts_with("usemtl"); }),
+            3);
+  EXPECT_EQ(Lines(MtlText(*solid)),
+            (Strings{"# Whirligons colour groups", "", "newmtl wlg4", "Kd 0.502 0.000 0.000", "",
+                     "# unfilled polygons and colours outside the palette", "newmtl wlg16",
+                     "Kd 0.500 0.500 0.500"}));
+  EXPECT_EQ(MtlPath("/a.b/knot.obj"), "/a.b/knot.mtl");
+  EXPECT_EQ(MtlPath("/a.b/knot"), "/a.b/knot.mtl");
 }
 
 TEST(VrmlExport, CubeMergesIntoEightPointsInsideTheHeaderAndAnimation) {
@@ -240,11 +271,18 @@ QStringList Entries(const QTemporaryDir& dir) {
 
 TEST(SolidExportFiles, WritesReplaceTheFileAndAFailedWriteLeavesItAlone) {
   QTemporaryDir dir;
-  const std::string obj = PathIn(dir, "knot.obj"), wrl = PathIn(dir, "knot.wrl");
+  const std::string obj = PathIn(dir, "knot.obj"), wrl = PathIn(dir, "knot.wrl"),
+                    mtl = PathIn(dir, "knot.mtl");
   std::string error;
-  ASSERT_TRUE(WriteObjFile(*Cube(), obj, &error)) << error;
+  ASSERT_TRUE(WriteObjFile(*Cube(), obj, true, &error)) << error;
   ASSERT_TRUE(WriteVrmlFile(*Cube(), {}, nullptr, wrl, &error)) << error;
-  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Cube()));
+  // Kept materials stay as they were, and the mesh still names them.
+  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, false, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Cube()));
+  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle(), "knot.mtl"));
+  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, true, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Triangle()));
   EXPECT_EQ(ReadAll(wrl).toStdString(), Vrml(Cube()));
   // A folder that cannot be written to (unless the user ignores permissions).
   QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -252,11 +290,15 @@ TEST(SolidExportFiles, WritesReplaceTheFileAndAFailedWriteLeavesItAlone) {
   if (probe.open(QIODevice::WriteOnly)) {
     probe.remove();
   } else {
-    EXPECT_FALSE(WriteObjFile(*Cube(), obj, &error));
+    EXPECT_FALSE(WriteObjFile(*Cube(), obj, true, &error));
+    EXPECT_NE(error.find(mtl + ": permission denied"), std::string::npos) << error;
   }
   QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle()));
-  EXPECT_EQ(Entries(dir), (QStringList{"knot.obj", "knot.wrl"}));
+  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle(), "knot.mtl"));
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Triangle()));
+  // A mesh whose materials would take its own name writes nothing.
+  EXPECT_FALSE(WriteObjFile(*Cube(), mtl, true, &error));
+  EXPECT_EQ(Entries(dir), (QStringList{"knot.mtl", "knot.obj", "knot.wrl"}));
 }
 
 // ---- outside readers
@@ -283,7 +325,7 @@ TEST(SolidExportReaders, AssimpKeepsEachColourGroupWithItsOwnFaces) {
            {{0, 0, 20}, {20, 0, 20}, {30, 10, 20}, {20, 20, 20}, {0, 20, 20}, {-10, 10, 20}});
   QTemporaryDir dir;
   std::string error;
-  ASSERT_TRUE(WriteObjFile(*solid, PathIn(dir, "knot.obj"), &error)) << error;
+  ASSERT_TRUE(WriteObjFile(*solid, PathIn(dir, "knot.obj"), true, &error)) << error;
   const ToolResult r = RunTool(assimp, {"info", dir.filePath("knot.obj")});
   ASSERT_EQ(r.code, 0) << r.err;
   // Per mesh: (name): [vertices / bones / faces after triangulation.
