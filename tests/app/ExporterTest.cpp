@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <map>
-#include <set>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <map>
+#include <set>
 
 #include "app/Exporter.h"
 #include "solids/SolidTables.h"
@@ -21,6 +21,7 @@ namespace wlg {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct RunResult {
   int code;
@@ -49,16 +50,32 @@ const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 TEST(ExporterArgs, UsageErrorsAndModes) {
   // No metafile of a tile, no mesh of the sphere, and no value a number
   // cannot hold or the windows would refuse.
-  for (const QString line :
-       {"a.wlg", "a.wlg b.png c.png", "--tile 5 a.wlg b.png", "--tile x a.wlg b.png",
-        "--size 10x10 a.wlg b.png", "--bogus a.wlg b.png", "a.txt b.png", "--tile 1 a.wlg b.emf",
-        "--sphere a.wlg b.obj", "--zoom nan a.wlg b.png", "--zoom inf a.wlg b.png",
-        "--zoom 0x10 a.wlg b.png", "--theta 1e300 --solid Cube a.wlg b.png",
-        "--psi -1 --solid Cube a.wlg b.png", "--size 99999999999x20 a.wlg b.png",
-        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl",
-        "--cut --plot a.wlg b.svg", "--cut a.wlg b.png", "--page a4 a.wlg b.svg",
-        "--page a5 a.wlg b.pdf", "--width-mm nan a.wlg b.svg", "--width-mm 0 a.wlg b.dxf",
-        "--width-mm 10 --page a4 a.wlg b.pdf", "--solid Cube a.wlg b.pdf"}) {
+  for (const QString line : {"a.wlg",
+                             "a.wlg b.png c.png",
+                             "--tile 5 a.wlg b.png",
+                             "--tile x a.wlg b.png",
+                             "--size 10x10 a.wlg b.png",
+                             "--bogus a.wlg b.png",
+                             "a.txt b.png",
+                             "--tile 1 a.wlg b.emf",
+                             "--sphere a.wlg b.obj",
+                             "--zoom nan a.wlg b.png",
+                             "--zoom inf a.wlg b.png",
+                             "--zoom 0x10 a.wlg b.png",
+                             "--theta 1e300 --solid Cube a.wlg b.png",
+                             "--psi -1 --solid Cube a.wlg b.png",
+                             "--size 99999999999x20 a.wlg b.png",
+                             "--size 20x20x a.wlg b.png",
+                             "--tile 2.5 a.wlg b.png",
+                             "--quality nan --sphere a.wlg b.wrl",
+                             "--cut --plot a.wlg b.svg",
+                             "--cut a.wlg b.png",
+                             "--page a4 a.wlg b.svg",
+                             "--page a5 a.wlg b.pdf",
+                             "--width-mm nan a.wlg b.svg",
+                             "--width-mm 0 a.wlg b.dxf",
+                             "--width-mm 10 --page a4 a.wlg b.pdf",
+                             "--solid Cube a.wlg b.pdf"}) {
     std::vector<std::string> args;
     for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
     EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
@@ -83,6 +100,8 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   auto help = ParseExportArgs({"--help"});
   EXPECT_TRUE(!help.request && help.exitCode == 0);
   EXPECT_THAT(help.out, HasSubstr("--tile N"));
+  EXPECT_THAT(help.out, HasSubstr("OUT.{obj,glb,gltf,wrl,bmp,jpg,png}"));
+  EXPECT_THAT(help.out, HasSubstr("OUT.mtl"));
   EXPECT_EQ(ParseExportArgs({"--version"}).out, "1.14\n");
 }
 
@@ -155,12 +174,18 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
   EXPECT_EQ(Count(svg, "<use"), 0);
   EXPECT_EQ(Count(svg, "transform"), 0);
 
-  ASSERT_EQ(Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o",
-                          dir.filePath("svg.png")}).code, 0);
-  const double svgShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
-  ASSERT_EQ(Launch(pdftoppm, {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"),
-                              dir.filePath("pdf")}).code, 0);
-  const double pdfShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
+  ASSERT_EQ(
+      Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o", dir.filePath("svg.png")})
+          .code,
+      0);
+  const double svgShare =
+      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
+  ASSERT_EQ(Launch(pdftoppm,
+                   {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"), dir.filePath("pdf")})
+                .code,
+            0);
+  const double pdfShare =
+      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
   std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
               100 * pdfShare);
   if (!pdfinfo.isEmpty()) {
@@ -174,7 +199,8 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
       "for e in doc.modelspace():\n"
       "    pts = list(e.get_points('xy'))\n"
       "    ok = all(-1 <= x <= 212.7 and -1 <= y <= 159.8 for x, y in pts)\n"
-      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else 'out')\n";
+      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else "
+      "'out')\n";
   const RunResult dxf = Launch(python, {"-c", script, dir.filePath("s.dxf")});
   if (dxf.err.find("No module named") != std::string::npos) GTEST_SKIP() << "no python3-ezdxf";
   ASSERT_EQ(dxf.code, 0) << dxf.err;
@@ -236,42 +262,91 @@ TEST(ExporterSolid, ACubePictureNeedsYesToTheSetUpQuestion) {
   EXPECT_EQ(QImage(again), img);
 }
 
-// Every solid of the sample as an OBJ mesh and a VRML scene, opened in
-// readers we did not write when they are installed.
+// The triangles an OBJ text's faces split into: n - 2 for each face of n.
+int ObjTriangles(const std::string& obj) {
+  int triangles = 0;
+  for (const QString& line : QString::fromStdString(obj).split("\r\n"))
+    if (line.startsWith("f ")) triangles += line.split(' ', Qt::SkipEmptyParts).size() - 3;
+  return triangles;
+}
+
+// A count in `assimp info` output ("Faces:  96").
+int AssimpCount(const std::string& info, const char* what) {
+  const auto m =
+      QRegularExpression(QString(what) + R"(:\s+(\d+))").match(QString::fromStdString(info));
+  return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// A reader CI installs: missing on a developer's machine it skips the test,
+// in CI it fails it.
+bool Missing(const QString& program, const char* what) {
+  if (!program.isEmpty()) return false;
+  if (!qEnvironmentVariableIsEmpty("CI")) ADD_FAILURE() << what << " is missing in CI";
+  return true;
+}
+
+// Every solid of the sample as an OBJ mesh with its materials, a binary
+// glTF and a VRML scene, opened in readers we did not write.
 TEST(ExporterSolid, EverySolidAsMeshAndScene) {
   const QString assimp = QStandardPaths::findExecutable("assimp");
   const QString tovrml = QStandardPaths::findExecutable("tovrmlx3d");
+  const QString node = QStandardPaths::findExecutable("node");
+  if (Missing(assimp, "assimp") || Missing(tovrml, "tovrmlx3d") || Missing(node, "node"))
+    GTEST_SKIP() << "assimp, tovrmlx3d or node is not installed";
   QTemporaryDir dir;
+  QStringList gltf;
   for (const SolidInfo& solid : Solids()) {
     const QString key = QString::fromStdString(solid.key);
     SCOPED_TRACE(solid.key);
-    const QString obj = dir.filePath(key + ".obj"), wrl = dir.filePath(key + ".wrl");
+    const QString obj = dir.filePath(key + ".obj"), wrl = dir.filePath(key + ".wrl"),
+                  glb = dir.filePath(key + ".glb");
     ASSERT_EQ(Export({"--solid", key, "--yes", kSample, obj}).code, 0);
+    ASSERT_EQ(Export({"--solid", key, "--yes", kSample, glb}).code, 0);
     ASSERT_EQ(Export({"--solid", key, "--yes", "--lines", "--smooth", kSample, wrl}).code, 0);
+    gltf << glb;
     const std::string o = Read(obj), w = Read(wrl);
-    const int ourFaces = Count(o, "\r\nf ");  // tile polygons on every face
-    EXPECT_GE(ourFaces, solid.faceCounts[0]);
+    EXPECT_GE(Count(o, "\r\nf "), solid.faceCounts[0]);  // tile polygons on every face
     // --smooth and --lines reach the scene.
     EXPECT_THAT(w, HasSubstr("creaseAngle 99"));
     EXPECT_THAT(w, HasSubstr("IndexedLineSet"));
+    // tovrmlx3d exits 0 even on warnings, so its stderr must be empty.
+    const RunResult parsed = Launch(tovrml, {"--encoding", "classic", wrl});
+    EXPECT_EQ(parsed.code, 0);
+    EXPECT_EQ(QString::fromStdString(parsed.err).trimmed(), "") << parsed.err;
 
-    if (!assimp.isEmpty()) {
-      const RunResult info = Launch(assimp, {"info", obj});
+    // The mesh and the glTF hold the same triangles and one material per
+    // colour group used: the sample's solids have no polygon of no area.
+    // assimp adds a default material only when a mesh names none.
+    std::set<std::string> groups;
+    for (const QString& line : QString::fromStdString(o).split("\r\n"))
+      if (line.startsWith("usemtl ")) groups.insert(line.toStdString());
+    for (const QString& file : {obj, glb}) {
+      const RunResult info = Launch(assimp, {"info", file});
       ASSERT_EQ(info.code, 0) << info.err;
-      // assimp splits polygons into triangles, so it counts at least our faces.
-      const QRegularExpressionMatch faces =
-          QRegularExpression(R"(Faces:\s+(\d+))").match(QString::fromStdString(info.out));
-      ASSERT_TRUE(faces.hasMatch()) << info.out;
-      EXPECT_GE(faces.captured(1).toInt(), ourFaces);
-    }
-    if (!tovrml.isEmpty()) {
-      // tovrmlx3d exits 0 even on warnings, so its stderr must be empty.
-      const RunResult parsed = Launch(tovrml, {"--encoding", "classic", wrl});
-      EXPECT_EQ(parsed.code, 0);
-      EXPECT_EQ(QString::fromStdString(parsed.err).trimmed(), "") << parsed.err;
+      EXPECT_EQ(AssimpCount(info.out, "Faces"), ObjTriangles(o)) << file.toStdString();
+      EXPECT_EQ(AssimpCount(info.out, "Materials"), static_cast<int>(groups.size()));
+      EXPECT_THAT(info.out, Not(HasSubstr("DefaultMaterial")));
     }
   }
-  if (assimp.isEmpty() || tovrml.isEmpty()) GTEST_SKIP() << "assimp or tovrmlx3d not installed";
+  const QString text = dir.filePath("Cube.gltf"), mtl = dir.filePath("Cube.mtl");
+  ASSERT_EQ(Export({"--solid", "Cube", "--yes", kSample, text}).code, 0);
+  EXPECT_THAT(Read(text), HasSubstr("data:application/octet-stream;base64,"));
+  gltf << text;
+  // The validator's verdict on every file: no error and no warning.
+  const RunResult valid =
+      Launch(node, QStringList{QString(WHIRLIGONS_TESTS_DIR) + "/support/gltf-validate.js"} + gltf);
+  if (valid.code == 3 && Missing({}, "gltf-validator")) GTEST_SKIP() << valid.err;
+  EXPECT_EQ(valid.code, 0) << valid.out << valid.err;
+  EXPECT_EQ(Count(valid.out, ": 0 errors, 0 warnings\n"), gltf.size()) << valid.out;
+
+  // --yes answers the question about an existing materials file too.
+  {
+    QFile f(mtl);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("mine");
+  }
+  ASSERT_EQ(Export({"--solid", "Cube", "--yes", kSample, dir.filePath("Cube.obj")}).code, 0);
+  EXPECT_THAT(Read(mtl), HasSubstr("newmtl wlg"));
 }
 
 }  // namespace
