@@ -115,7 +115,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
         return UsageError("--width-mm takes a width from 1 to 100000 millimetres");
       req.vector.widthMm = n;
     } else if (a == "--page") {
-      if (!value(v) || (v != "a4" && v != "letter")) return UsageError("--page takes a4 or letter");
+      if (!value(v) || (v != "a4" && v != "letter"))
+        return UsageError("--page takes a4 or letter");
       req.vector.page = v == "a4" ? PageSize::A4 : PageSize::Letter;
     } else if (a == "--cut" || a == "--plot") {
       const VectorMode mode = a == "--cut" ? VectorMode::Cut : VectorMode::Plot;

@@ -17,8 +17,8 @@ namespace wlg {
 class ProgressReporter;
 
 struct VrmlOptions {
-  bool lines = false;                // "VRML &Lines": an IndexedLineSet over the same polygons
-  bool smooth = false;               // "VRML &Smooth": creaseAngle 99 instead of 0.5
+  bool lines = false;   // "VRML &Lines": an IndexedLineSet over the same polygons
+  bool smooth = false;  // "VRML &Smooth": creaseAngle 99 instead of 0.5
   Colour background = Palette16[8];  // the palette colour of vsBack3D(1)
 };
 

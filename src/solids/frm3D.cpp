@@ -16,7 +16,8 @@ constexpr double HalfPi = 1.570796326794895;
 double Degrees(double radians) { return radians * 180 / Pi; }
 }  // namespace
 
-frm3D::frm3D(Program& program, frmS& designer) : Form("frm3D"), p_(program), designer_(designer) {
+frm3D::frm3D(Program& program, frmS& designer)
+    : Form("frm3D"), p_(program), designer_(designer) {
   Form::onWindowChanged = [this] { WindowChanged(); };
   SetCaption("3D Whirligons");
   CreateControls();
@@ -224,20 +225,11 @@ void frm3D::Tick() {
 
 void frm3D::Form_KeyDown(int key) {
   switch (key) {
-    case KeyLeft:
-      ThetaRad += KeyStep;
-      break;
-    case KeyRight:
-      ThetaRad -= KeyStep;
-      break;
-    case KeyUp:
-      PhiRad += KeyStep;
-      break;
-    case KeyDown:
-      PhiRad -= KeyStep;
-      break;
-    default:
-      return;
+    case KeyLeft: ThetaRad += KeyStep; break;
+    case KeyRight: ThetaRad -= KeyStep; break;
+    case KeyUp: PhiRad += KeyStep; break;
+    case KeyDown: PhiRad -= KeyStep; break;
+    default: return;
   }
   CheckAngles();
   DrawData();

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <map>
+#include <set>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <map>
-#include <set>
 
 #include "app/Exporter.h"
 #include "solids/SolidTables.h"
@@ -50,32 +50,16 @@ const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 TEST(ExporterArgs, UsageErrorsAndModes) {
   // No metafile of a tile, no mesh of the sphere, and no value a number
   // cannot hold or the windows would refuse.
-  for (const QString line : {"a.wlg",
-                             "a.wlg b.png c.png",
-                             "--tile 5 a.wlg b.png",
-                             "--tile x a.wlg b.png",
-                             "--size 10x10 a.wlg b.png",
-                             "--bogus a.wlg b.png",
-                             "a.txt b.png",
-                             "--tile 1 a.wlg b.emf",
-                             "--sphere a.wlg b.obj",
-                             "--zoom nan a.wlg b.png",
-                             "--zoom inf a.wlg b.png",
-                             "--zoom 0x10 a.wlg b.png",
-                             "--theta 1e300 --solid Cube a.wlg b.png",
-                             "--psi -1 --solid Cube a.wlg b.png",
-                             "--size 99999999999x20 a.wlg b.png",
-                             "--size 20x20x a.wlg b.png",
-                             "--tile 2.5 a.wlg b.png",
-                             "--quality nan --sphere a.wlg b.wrl",
-                             "--cut --plot a.wlg b.svg",
-                             "--cut a.wlg b.png",
-                             "--page a4 a.wlg b.svg",
-                             "--page a5 a.wlg b.pdf",
-                             "--width-mm nan a.wlg b.svg",
-                             "--width-mm 0 a.wlg b.dxf",
-                             "--width-mm 10 --page a4 a.wlg b.pdf",
-                             "--solid Cube a.wlg b.pdf"}) {
+  for (const QString line :
+       {"a.wlg", "a.wlg b.png c.png", "--tile 5 a.wlg b.png", "--tile x a.wlg b.png",
+        "--size 10x10 a.wlg b.png", "--bogus a.wlg b.png", "a.txt b.png", "--tile 1 a.wlg b.emf",
+        "--sphere a.wlg b.obj", "--zoom nan a.wlg b.png", "--zoom inf a.wlg b.png",
+        "--zoom 0x10 a.wlg b.png", "--theta 1e300 --solid Cube a.wlg b.png",
+        "--psi -1 --solid Cube a.wlg b.png", "--size 99999999999x20 a.wlg b.png",
+        "--size 20x20x a.wlg b.png", "--tile 2.5 a.wlg b.png", "--quality nan --sphere a.wlg b.wrl",
+        "--cut --plot a.wlg b.svg", "--cut a.wlg b.png", "--page a4 a.wlg b.svg",
+        "--page a5 a.wlg b.pdf", "--width-mm nan a.wlg b.svg", "--width-mm 0 a.wlg b.dxf",
+        "--width-mm 10 --page a4 a.wlg b.pdf", "--solid Cube a.wlg b.pdf"}) {
     std::vector<std::string> args;
     for (const QString& arg : line.split(' ')) args.push_back(arg.toStdString());
     EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line.toStdString();
@@ -174,18 +158,12 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
   EXPECT_EQ(Count(svg, "<use"), 0);
   EXPECT_EQ(Count(svg, "transform"), 0);
 
-  ASSERT_EQ(
-      Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o", dir.filePath("svg.png")})
-          .code,
-      0);
-  const double svgShare =
-      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
-  ASSERT_EQ(Launch(pdftoppm,
-                   {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"), dir.filePath("pdf")})
-                .code,
-            0);
-  const double pdfShare =
-      testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
+  ASSERT_EQ(Launch(rsvg, {"-d", "96", "-p", "96", dir.filePath("s.svg"), "-o",
+                          dir.filePath("svg.png")}).code, 0);
+  const double svgShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("svg.png")), "svg");
+  ASSERT_EQ(Launch(pdftoppm, {"-r", "96", "-png", "-singlefile", dir.filePath("s.pdf"),
+                              dir.filePath("pdf")}).code, 0);
+  const double pdfShare = testing::ExpectDifferencesOnlyAtEdges(png, QImage(dir.filePath("pdf.png")), "pdf");
   std::printf("edge pixels that differ from the PNG: SVG %.1f%%, PDF %.1f%%\n", 100 * svgShare,
               100 * pdfShare);
   if (!pdfinfo.isEmpty()) {
@@ -199,8 +177,7 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
       "for e in doc.modelspace():\n"
       "    pts = list(e.get_points('xy'))\n"
       "    ok = all(-1 <= x <= 212.7 and -1 <= y <= 159.8 for x, y in pts)\n"
-      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else "
-      "'out')\n";
+      "    print(e.dxftype(), e.dxf.layer, 'closed' if e.closed else 'open', 'in' if ok else 'out')\n";
   const RunResult dxf = Launch(python, {"-c", script, dir.filePath("s.dxf")});
   if (dxf.err.find("No module named") != std::string::npos) GTEST_SKIP() << "no python3-ezdxf";
   ASSERT_EQ(dxf.code, 0) << dxf.err;
