@@ -19,11 +19,12 @@ const char* const kExportUsage =
     "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg,pdf,dxf}  the tessellation canvas\n"
     "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg,pdf,dxf}   designer tile N "
     "(1..4)\n"
-    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,wrl,bmp,jpg,png}   solid KEY (Tetra ... "
-    "TTet)\n"
+    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,bmp,jpg,png}   solid KEY "
+    "(Tetra ... TTet);\n"
+    "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
-    "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup questions),\n"
+    "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
     "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
@@ -165,7 +166,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       ok = allowed({"bmp", "jpg", "png", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Solid:
-      ok = allowed({"obj", "wrl", "bmp", "jpg", "png"});
+      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png"});
       break;
     case ExportRequest::Mode::Sphere:
       ok = allowed({"wrl", "bmp", "jpg", "png"});
@@ -290,6 +291,8 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   bool ok = false;
   if (ext == "obj")
     ok = v.SaveObj(req.output, &error);
+  else if (ext == "glb" || ext == "gltf")
+    ok = v.SaveGltf(req.output, &error);
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
   else

@@ -55,4 +55,12 @@ class Prompts {
   void Tell(const std::string& text) { Message(kAppTitle, text, Buttons::OK, Icon::None); }
 };
 
+// The question asked before a file written beside the one the user chose
+// replaces a file of its name: "NAME already exists.\r\nDo you want to
+// replace it?" with the bare file name.
+inline constexpr const char* kReplaceTitle = "Just checking";
+std::string ReplaceQuestion(const std::string& path);
+// True when 'path' is not an existing file, or the user lets it be replaced.
+bool MayReplace(Prompts& prompts, const std::string& path);
+
 }  // namespace wlg

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 namespace wlg {
@@ -245,6 +247,31 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     ::close(dir);
   }
   return true;
+}
+
+bool WriteWithCompanion(const std::string& companion,
+                        const std::function<bool(std::string*)>& writeCompanion,
+                        const std::string& path, std::string_view bytes, std::string* error) {
+  struct stat info {};
+  const bool existed = ::stat(companion.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  std::string former;
+  bool kept = false;
+  if (existed) {
+    std::ifstream in(companion, std::ios::binary);
+    former.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    kept = !in.bad();
+  }
+  std::string why;
+  if (!writeCompanion(&why)) {
+    if (error) *error = why;
+    return false;
+  }
+  if (WriteFileAtomically(path, bytes, &why)) return true;
+  const bool undone = existed ? kept && WriteFileAtomically(companion, former, nullptr)
+                              : ::unlink(companion.c_str()) == 0;
+  if (!undone) why += "\r\n" + path + " was not saved, but " + companion + " was replaced.";
+  if (error) *error = why;
+  return false;
 }
 
 bool CheckWritable(const std::string& path, std::string* error) {

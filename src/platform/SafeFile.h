@@ -3,6 +3,7 @@
 // where a good one was: every writer builds its file in memory and puts it
 // in place through WriteFileAtomically.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,16 @@ enum class ReplacedTimes {
 // is false with WriteFailedText(path, ...) in 'error'.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          ReplacedTimes times = ReplacedTimes::Fresh);
+
+// A file that names another beside it (a scene and its texture, a mesh and
+// its materials): 'writeCompanion' first puts the named file in place
+// (atomically), then 'bytes' go to 'path'. When 'path' cannot be written the
+// companion's earlier bytes come back, or a companion this call made is
+// removed, so nothing looks like a complete save. False with the reason in
+// 'error'; 'writeCompanion' reports its own failures the same way.
+bool WriteWithCompanion(const std::string& companion,
+                        const std::function<bool(std::string*)>& writeCompanion,
+                        const std::string& path, std::string_view bytes, std::string* error);
 
 // False with WriteFailedText(path, ...) in 'error' when a save to 'path'
 // cannot succeed whatever is written (missing or locked folder, a folder of

@@ -1,5 +1,6 @@
 #include "solids/SolidExport.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,29 +22,8 @@ void Line(std::string& out, std::string_view text) {
   out += "\r\n";
 }
 
-// The polygons 0..PolyCount, each with its vertices' indices into Vert*.
-// Ranges are clamped to the arrays so that a damaged list cannot read past them.
-template <class Visit>
-void ForEachPolygon(const SolidPolyList& s, Visit visit) {
-  const int last = std::min(s.PolyCount, SolidPolyCapacity - 1);
-  std::vector<int> vertices;
-  for (int f = 0; f <= last; ++f) {
-    vertices.clear();
-    for (int k = 0; k <= s.PolyLastPoint[f]; ++k) {
-      const long j = static_cast<long>(s.PolyFirstPoint[f]) + k;
-      if (j < 0 || j >= SolidVertCapacity) break;
-      vertices.push_back(static_cast<int>(j));
-    }
-    visit(f, vertices);
-  }
-}
-
-// A recorded vertex in scene units: mirrored in x, a twentieth of the
-// recorded size, pushed 4 units back.
 std::string PointLine(const SolidPolyList& s, int j) {
-  const float x = -s.VertX[j] / 20;
-  const float y = s.VertY[j] / 20;
-  const float z = s.VertZ[j] / 20 + 4;
+  const auto [x, y, z] = ScenePoint(s, j);
   return Fixed3(x) + " " + Fixed3(y) + " " + Fixed3(z);
 }
 
@@ -62,23 +42,17 @@ Channels ChannelsOf(Colour colour) {
           static_cast<float>(c / 65536) / 255.0f};
 }
 
-std::string ReplaceExtension(const std::string& name, const char* first, const char* second,
+std::string ReplaceExtension(const std::string& name, std::initializer_list<const char*> found,
                              const char* replacement) {
   // Position 2 or more counting from 1: a name that is only an extension stays.
-  for (const char* ext : {first, second}) {
+  for (const char* ext : found) {
     const auto at = name.find(ext);
     if (at != std::string::npos && at >= 1) return name.substr(0, at) + replacement;
   }
   return name;
 }
 
-// ---- OBJ ----
-
-int PaletteGroup(Colour colour) {
-  for (int i = 0; i < 16; ++i)
-    if (Palette16[i] == colour) return i;
-  return 16;
-}
+std::string GroupName(int group) { return "wlg" + std::to_string(group); }
 
 // ---- VRML ----
 
@@ -170,12 +144,33 @@ std::string VrmlBody(const SolidPolyList& solid, const VrmlOptions& options,
 
 }  // namespace
 
-std::string ObjText(const SolidPolyList& solid) {
+int PaletteGroup(Colour colour) {
+  for (int i = 0; i < 16; ++i)
+    if (Palette16[i] == colour) return i;
+  return UnfilledGroup;
+}
+
+std::array<float, 3> ScenePoint(const SolidPolyList& s, int j) {
+  return {-s.VertX[j] / 20, s.VertY[j] / 20, s.VertZ[j] / 20 + SceneCentre[2]};
+}
+
+std::string MtlPath(const std::string& objPath) {
+  const size_t slash = objPath.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = objPath.rfind('.');
+  const size_t end = dot == std::string::npos || dot < nameStart ? objPath.size() : dot;
+  return objPath.substr(0, end) + ".mtl";
+}
+
+std::string ObjText(const SolidPolyList& solid, const std::string& mtlName) {
   std::string out;
   Line(out, "#Object format knot produced by Whirligons");
+  Line(out, "mtllib " + mtlName);
   long n = 1;
   ForEachPolygon(solid, [&](int f, const std::vector<int>& vertices) {
-    Line(out, "g wlg" + std::to_string(PaletteGroup(solid.PolyColour[f])));
+    const std::string group = GroupName(PaletteGroup(solid.PolyColour[f]));
+    Line(out, "g " + group);
+    Line(out, "usemtl " + group);
     std::string face = "f ";
     for (const int j : vertices) {
       face += " " + std::to_string(n++) + " ";
@@ -190,6 +185,29 @@ std::string ObjText(const SolidPolyList& solid) {
   return out;
 }
 
+std::string MtlText(const SolidPolyList& solid) {
+  std::array<bool, UnfilledGroup + 1> used{};
+  ForEachPolygon(solid, [&](int f, const std::vector<int>&) {
+    used[PaletteGroup(solid.PolyColour[f])] = true;
+  });
+  std::string out;
+  Line(out, "# Whirligons colour groups");
+  for (int g = 0; g <= UnfilledGroup; ++g) {
+    if (!used[g]) continue;
+    Line(out, "");
+    if (g == UnfilledGroup) Line(out, "# unfilled polygons and colours outside the palette");
+    Line(out, "newmtl " + GroupName(g));
+    // The unfilled group has no colour of its own: a neutral grey.
+    const Colour c = g == UnfilledGroup ? 0 : Palette16[g];
+    const std::string kd = g == UnfilledGroup
+                               ? "0.500 0.500 0.500"
+                               : Fixed3(RedOf(c) / 255.0) + " " + Fixed3(GreenOf(c) / 255.0) + " " +
+                                     Fixed3(BlueOf(c) / 255.0);
+    Line(out, "Kd " + kd);
+  }
+  return out;
+}
+
 std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
                      ProgressReporter* progress) {
   std::string out = VrmlBody(solid, options, progress);
@@ -199,8 +217,22 @@ std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
 
 // Both files are built whole in memory and put in place in one step, so a
 // failed save never leaves a partial file or spoils an earlier one.
-bool WriteObjFile(const SolidPolyList& solid, const std::string& path, std::string* error) {
-  return WriteFileAtomically(path, ObjText(solid), error);
+bool WriteObjFile(const SolidPolyList& solid, const std::string& path, bool replaceMtl,
+                  std::string* error) {
+  const std::string mtl = MtlPath(path);
+  const std::string mtlName = mtl.substr(mtl.rfind('/') + 1);
+  const std::string obj = ObjText(solid, mtlName);
+  if (QFileInfo(QString::fromStdString(mtl)).absoluteFilePath() ==
+      QFileInfo(QString::fromStdString(path)).absoluteFilePath()) {
+    if (error) *error = path + ": the mesh would overwrite its own materials file";
+    return false;
+  }
+  const bool keepMtl = !replaceMtl && QFileInfo(QString::fromStdString(mtl)).isFile();
+  if (keepMtl) return WriteFileAtomically(path, obj, error);
+  const std::string materials = MtlText(solid);
+  return WriteWithCompanion(
+      mtl, [&](std::string* why) { return WriteFileAtomically(mtl, materials, why); }, path, obj,
+      error);
 }
 
 bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
@@ -212,11 +244,15 @@ bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
 }
 
 std::string VrmlDialogName(const std::string& current) {
-  return ReplaceExtension(current, ".bmp", ".obj", ".wrl");
+  return ReplaceExtension(current, {".bmp", ".obj"}, ".wrl");
 }
 
 std::string ObjDialogName(const std::string& current) {
-  return ReplaceExtension(current, ".bmp", ".wrl", ".obj");
+  return ReplaceExtension(current, {".bmp", ".wrl"}, ".obj");
+}
+
+std::string GltfDialogName(const std::string& current) {
+  return ReplaceExtension(current, {".bmp", ".obj", ".wrl"}, ".glb");
 }
 
 FileDialogRequest VrmlSaveDialog(const std::string& current) {
@@ -225,6 +261,11 @@ FileDialogRequest VrmlSaveDialog(const std::string& current) {
 
 FileDialogRequest ObjSaveDialog(const std::string& current) {
   return {"Saving 3D Whirligon as OBJ", "OBJ files|*.obj", "obj", ObjDialogName(current), true};
+}
+
+FileDialogRequest GltfSaveDialog(const std::string& current) {
+  return {"Saving 3D Whirligon as glTF", "glTF binary|*.glb|glTF text|*.gltf", "glb",
+          GltfDialogName(current), true};
 }
 
 }  // namespace wlg

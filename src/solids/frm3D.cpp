@@ -81,6 +81,7 @@ void frm3D::CreateMenus() {
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveOBJ", "Save &OBJ");
+  item("&File", "mnuFileSaveGLTF", "Save &glTF...");
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
   item("&File", "mnuFileSaveNet", "Save &Net...");
   item("&File", "mnuFileBar", "-");

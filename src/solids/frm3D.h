@@ -41,6 +41,7 @@ class frm3D : public Form {
   static constexpr const char* NetEdgePrompt =
       "Edge length in millimetres (0 makes the net as large as one page allows):";
   static constexpr const char* NetLetterOption = "Letter pages instead of A4";
+  static constexpr const char* GltfFailed = "Sorry, the glTF file could not be saved:";
 
   frm3D(Program& program, frmS& designer);
 
@@ -77,6 +78,7 @@ class frm3D : public Form {
   void mnuFileSave_Click();
   void mnuFileSaveBMP_Click(int index);  // 0 BMP, 1 JPEG
   void mnuFileSaveOBJ_Click();
+  void mnuFileSaveGLTF_Click();
   void mnuFileSaveVRML2_Click();
   void mnuFileSaveNet_Click();
   void mnuFileExit3D_Click();
@@ -86,7 +88,9 @@ class frm3D : public Form {
   // The writers behind them, shared with the exporter: false with *error
   // set on failure, leaving no partial file.
   bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // SaveObj asks before its materials file replaces one of that name.
   bool SaveObj(const std::string& path, std::string* error);
+  bool SaveGltf(const std::string& path, std::string* error);
   bool SaveVrml(const std::string& path, std::string* error);
   bool SaveNet(const std::string& path, const NetOptions& options, std::string* error);
   // The net dialog's choices, kept between saves.
@@ -123,6 +127,10 @@ class frm3D : public Form {
   NavigationDisc nav{static_cast<float>(NavSize)};
 
  private:
+  // A model file through its save dialog, telling 'failed' and the reason
+  // when 'save' fails.
+  void SaveScene(const FileDialogRequest& dialog, const char* failed,
+                 bool (frm3D::*save)(const std::string&, std::string*));
   void CreateControls();
   void CreateMenus();
   void Wire();

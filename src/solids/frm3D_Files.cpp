@@ -1,4 +1,4 @@
-// The 3D window's menus: the pattern save, pictures, OBJ and VRML files,
+// The 3D window's menus: the pattern save, pictures, OBJ, glTF and VRML files,
 // the clipboard, the VRML options and leaving the 3D view.
 
 #include <QImage>
@@ -8,6 +8,7 @@
 #include "designer/frmS.h"
 #include "platform/Numbers.h"
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "solids/SolidNet.h"
 #include "solids/frm3D.h"
 
@@ -21,6 +22,7 @@ void frm3D::WireFiles() {
   Menu("mnuFileSaveBMP", 0).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   wire("mnuFileSaveOBJ", &frm3D::mnuFileSaveOBJ_Click);
+  wire("mnuFileSaveGLTF", &frm3D::mnuFileSaveGLTF_Click);
   wire("mnuFileSaveVRML2", &frm3D::mnuFileSaveVRML2_Click);
   wire("mnuFileSaveNet", &frm3D::mnuFileSaveNet_Click);
   wire("mnuFileExit3D", &frm3D::mnuFileExit3D_Click);
@@ -51,22 +53,26 @@ void frm3D::mnuFileSaveBMP_Click(int index) {
     p_.prompts.Tell(std::string(PictureFailed) + "\r\n" + error);
 }
 
-void frm3D::mnuFileSaveOBJ_Click() {
-  const auto chosen = p_.prompts.SaveFile(ObjSaveDialog(DialogFileName));
+void frm3D::SaveScene(const FileDialogRequest& dialog, const char* failed,
+                      bool (frm3D::*save)(const std::string&, std::string*)) {
+  const auto chosen = p_.prompts.SaveFile(dialog);
   if (!chosen) return;
   DialogFileName = *chosen;
   p_.processEvents();
   std::string error;
-  if (!SaveObj(*chosen, &error)) p_.prompts.Tell(std::string(ObjFailed) + "\r\n" + error);
+  if (!(this->*save)(*chosen, &error)) p_.prompts.Tell(std::string(failed) + "\r\n" + error);
+}
+
+void frm3D::mnuFileSaveOBJ_Click() {
+  SaveScene(ObjSaveDialog(DialogFileName), ObjFailed, &frm3D::SaveObj);
+}
+
+void frm3D::mnuFileSaveGLTF_Click() {
+  SaveScene(GltfSaveDialog(DialogFileName), GltfFailed, &frm3D::SaveGltf);
 }
 
 void frm3D::mnuFileSaveVRML2_Click() {
-  const auto chosen = p_.prompts.SaveFile(VrmlSaveDialog(DialogFileName));
-  if (!chosen) return;
-  DialogFileName = *chosen;
-  p_.processEvents();
-  std::string error;
-  if (!SaveVrml(*chosen, &error)) p_.prompts.Tell(std::string(VrmlFailed) + "\r\n" + error);
+  SaveScene(VrmlSaveDialog(DialogFileName), VrmlFailed, &frm3D::SaveVrml);
 }
 
 void frm3D::mnuFileSaveNet_Click() {
@@ -111,7 +117,14 @@ bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* 
 }
 
 bool frm3D::SaveObj(const std::string& path, std::string* error) {
-  return WriteObjFile(p_.design.solid, path, error);
+  // The save dialog asked about the mesh's own name only. Kept materials
+  // still go with the mesh: its mtllib line names them either way.
+  const bool replaceMtl = MayReplace(p_.prompts, MtlPath(path));
+  return WriteObjFile(p_.design.solid, path, replaceMtl, error);
+}
+
+bool frm3D::SaveGltf(const std::string& path, std::string* error) {
+  return WriteGltfFile(p_.design.solid, path, error);
 }
 
 bool frm3D::SaveVrml(const std::string& path, std::string* error) {

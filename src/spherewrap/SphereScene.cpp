@@ -1,6 +1,5 @@
 #include "spherewrap/SphereScene.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "imaging/DIBSection.h"
@@ -43,11 +42,6 @@ std::optional<std::string> SphereTextureName(const std::string& scenePath) {
   return scenePath.substr(0, dot) + ".jpg";
 }
 
-std::string TextureReplaceQuestion(const std::string& texturePath) {
-  const std::string name = QFileInfo(QString::fromStdString(texturePath)).fileName().toStdString();
-  return name + " already exists.\r\nDo you want to replace it?";
-}
-
 bool WriteSphereScene(const QImage& texture, Colour background, const std::string& copies,
                       const std::string& scenePath, std::string* error) {
   auto fail = [&](const std::string& why) {
@@ -67,29 +61,13 @@ bool WriteSphereScene(const QImage& texture, Colour background, const std::strin
   if (!dib.Create(texture.width(), texture.height()) || !dib.CopyFrom(texture))
     return fail(*textureName + ": the tessellation picture is empty");
   // The picture goes first, so a scene never names a texture that is not
-  // there. If the scene then fails, the picture that was there before comes
-  // back (or the new one goes): nothing looks like a complete save.
-  QFile former(QString::fromStdString(*textureName));
-  const bool textureExisted = textureInfo.exists();
-  QByteArray formerBytes;
-  const bool kept = textureExisted && former.open(QIODevice::ReadOnly);
-  if (kept) formerBytes = former.readAll();
-  former.close();
-  std::string why;
-  if (!SaveJPG(dib, *textureName, CanvasJpgQuality, &why, ReplacedDates::Fresh)) return fail(why);
-
-  if (!WriteFileAtomically(scenePath, SphereSceneText(background, copies, url), &why)) {
-    const bool undone =
-        textureExisted
-            ? kept && WriteFileAtomically(
-                          *textureName,
-                          std::string_view(formerBytes.constData(), formerBytes.size()), nullptr)
-            : QFile::remove(QString::fromStdString(*textureName));
-    if (!undone)
-      why += "\r\nThe scene was not saved, but its picture " + *textureName + " was replaced.";
-    return fail(why);
-  }
-  return true;
+  // there; a scene that then fails puts back the picture that was there.
+  return WriteWithCompanion(
+      *textureName,
+      [&](std::string* why) {
+        return SaveJPG(dib, *textureName, CanvasJpgQuality, why, ReplacedDates::Fresh);
+      },
+      scenePath, SphereSceneText(background, copies, url), error);
 }
 
 }  // namespace wlg

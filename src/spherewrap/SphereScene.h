@@ -20,14 +20,11 @@ std::string SphereSceneText(Colour background, const std::string& copies, const 
 // ".jpg". Nothing when the file name has no "." or starts with it.
 std::optional<std::string> SphereTextureName(const std::string& scenePath);
 
-// The question asked before a scene's texture replaces a file of its name.
-std::string TextureReplaceQuestion(const std::string& texturePath);
-
 // Writes the texture (quality 90) and then the scene, each atomically. A
 // failure leaves neither half-written; a texture made by this call is
 // removed again when the scene cannot be written. False with *error set
 // (naming the file and the reason). An existing texture is replaced without
-// asking: the window asks first (TextureReplaceQuestion).
+// asking: the window asks first (MayReplace).
 bool WriteSphereScene(const QImage& texture, Colour background, const std::string& copies,
                       const std::string& scenePath, std::string* error);
 

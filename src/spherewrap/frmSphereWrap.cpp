@@ -1,6 +1,5 @@
 #include "spherewrap/frmSphereWrap.h"
 
-#include <QFileInfo>
 #include <QPainter>
 
 #include "controls/EntryTable.h"
@@ -270,13 +269,8 @@ bool frmSphereWrap::SaveVrml(const std::string& path, std::string* error) {
   if (error) error->clear();
   // The save dialog asked about the scene's own name only; the picture
   // beside it is the user's to keep.
-  if (const auto texture = SphereTextureName(path)) {
-    const QFileInfo existing(QString::fromStdString(*texture));
-    if (existing.exists() && !existing.isDir() &&
-        p_.prompts.Message(TextureTitle, TextureReplaceQuestion(*texture), Buttons::YesNo,
-                           Icon::Question) != Answer::Yes)
-      return false;
-  }
+  if (const auto texture = SphereTextureName(path); texture && !MayReplace(p_.prompts, *texture))
+    return false;
   // The texture is the flat tessellation, not the sphere; the canvas has no
   // border, so its whole picture is the client area.
   return WriteSphereScene(tess_.picT().canvas.Image(),

@@ -36,7 +36,6 @@ class frmSphereWrap : public Form {
 
   static constexpr const char* BlitError = "Blit Error";
   static constexpr const char* SceneFailed = "Sorry, the VRML file could not be saved:";
-  static constexpr const char* TextureTitle = "Just checking";
 
   frmSphereWrap(Program& program, frmS& designer, frmT& tessellator);
 

@@ -21,6 +21,7 @@ namespace wlg {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct RunResult {
   int code;
@@ -104,6 +105,8 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   auto help = ParseExportArgs({"--help"});
   EXPECT_TRUE(!help.request && help.exitCode == 0);
   EXPECT_THAT(help.out, HasSubstr("--tile N"));
+  EXPECT_THAT(help.out, HasSubstr("OUT.{obj,glb,gltf,wrl,bmp,jpg,png}"));
+  EXPECT_THAT(help.out, HasSubstr("OUT.mtl"));
   EXPECT_THAT(help.out, HasSubstr("--net KEY"));
   EXPECT_THAT(help.out, HasSubstr("--edge-mm E"));
   auto net =
@@ -273,42 +276,91 @@ TEST(ExporterSolid, ACubePictureNeedsYesToTheSetUpQuestion) {
   EXPECT_EQ(QImage(again), img);
 }
 
-// Every solid of the sample as an OBJ mesh and a VRML scene, opened in
-// readers we did not write when they are installed.
+// The triangles an OBJ text's faces split into: n - 2 for each face of n.
+int ObjTriangles(const std::string& obj) {
+  int triangles = 0;
+  for (const QString& line : QString::fromStdString(obj).split("\r\n"))
+    if (line.startsWith("f ")) triangles += line.split(' ', Qt::SkipEmptyParts).size() - 3;
+  return triangles;
+}
+
+// A count in `assimp info` output ("Faces:  96").
+int AssimpCount(const std::string& info, const char* what) {
+  const auto m =
+      QRegularExpression(QString(what) + R"(:\s+(\d+))").match(QString::fromStdString(info));
+  return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// A reader CI installs: missing on a developer's machine it skips the test,
+// in CI it fails it.
+bool Missing(const QString& program, const char* what) {
+  if (!program.isEmpty()) return false;
+  if (!qEnvironmentVariableIsEmpty("CI")) ADD_FAILURE() << what << " is missing in CI";
+  return true;
+}
+
+// Every solid of the sample as an OBJ mesh with its materials, a binary
+// glTF and a VRML scene, opened in readers we did not write.
 TEST(ExporterSolid, EverySolidAsMeshAndScene) {
   const QString assimp = QStandardPaths::findExecutable("assimp");
   const QString tovrml = QStandardPaths::findExecutable("tovrmlx3d");
+  const QString node = QStandardPaths::findExecutable("node");
+  if (Missing(assimp, "assimp") || Missing(tovrml, "tovrmlx3d") || Missing(node, "node"))
+    GTEST_SKIP() << "assimp, tovrmlx3d or node is not installed";
   QTemporaryDir dir;
+  QStringList gltf;
   for (const SolidInfo& solid : Solids()) {
     const QString key = QString::fromStdString(solid.key);
     SCOPED_TRACE(solid.key);
-    const QString obj = dir.filePath(key + ".obj"), wrl = dir.filePath(key + ".wrl");
+    const QString obj = dir.filePath(key + ".obj"), wrl = dir.filePath(key + ".wrl"),
+                  glb = dir.filePath(key + ".glb");
     ASSERT_EQ(Export({"--solid", key, "--yes", kSample, obj}).code, 0);
+    ASSERT_EQ(Export({"--solid", key, "--yes", kSample, glb}).code, 0);
     ASSERT_EQ(Export({"--solid", key, "--yes", "--lines", "--smooth", kSample, wrl}).code, 0);
+    gltf << glb;
     const std::string o = Read(obj), w = Read(wrl);
-    const int ourFaces = Count(o, "\r\nf ");  // tile polygons on every face
-    EXPECT_GE(ourFaces, solid.faceCounts[0]);
+    EXPECT_GE(Count(o, "\r\nf "), solid.faceCounts[0]);  // tile polygons on every face
     // --smooth and --lines reach the scene.
     EXPECT_THAT(w, HasSubstr("creaseAngle 99"));
     EXPECT_THAT(w, HasSubstr("IndexedLineSet"));
+    // tovrmlx3d exits 0 even on warnings, so its stderr must be empty.
+    const RunResult parsed = Launch(tovrml, {"--encoding", "classic", wrl});
+    EXPECT_EQ(parsed.code, 0);
+    EXPECT_EQ(QString::fromStdString(parsed.err).trimmed(), "") << parsed.err;
 
-    if (!assimp.isEmpty()) {
-      const RunResult info = Launch(assimp, {"info", obj});
+    // The mesh and the glTF hold the same triangles and one material per
+    // colour group used: the sample's solids have no polygon of no area.
+    // assimp adds a default material only when a mesh names none.
+    std::set<std::string> groups;
+    for (const QString& line : QString::fromStdString(o).split("\r\n"))
+      if (line.startsWith("usemtl ")) groups.insert(line.toStdString());
+    for (const QString& file : {obj, glb}) {
+      const RunResult info = Launch(assimp, {"info", file});
       ASSERT_EQ(info.code, 0) << info.err;
-      // assimp splits polygons into triangles, so it counts at least our faces.
-      const QRegularExpressionMatch faces =
-          QRegularExpression(R"(Faces:\s+(\d+))").match(QString::fromStdString(info.out));
-      ASSERT_TRUE(faces.hasMatch()) << info.out;
-      EXPECT_GE(faces.captured(1).toInt(), ourFaces);
-    }
-    if (!tovrml.isEmpty()) {
-      // tovrmlx3d exits 0 even on warnings, so its stderr must be empty.
-      const RunResult parsed = Launch(tovrml, {"--encoding", "classic", wrl});
-      EXPECT_EQ(parsed.code, 0);
-      EXPECT_EQ(QString::fromStdString(parsed.err).trimmed(), "") << parsed.err;
+      EXPECT_EQ(AssimpCount(info.out, "Faces"), ObjTriangles(o)) << file.toStdString();
+      EXPECT_EQ(AssimpCount(info.out, "Materials"), static_cast<int>(groups.size()));
+      EXPECT_THAT(info.out, Not(HasSubstr("DefaultMaterial")));
     }
   }
-  if (assimp.isEmpty() || tovrml.isEmpty()) GTEST_SKIP() << "assimp or tovrmlx3d not installed";
+  const QString text = dir.filePath("Cube.gltf"), mtl = dir.filePath("Cube.mtl");
+  ASSERT_EQ(Export({"--solid", "Cube", "--yes", kSample, text}).code, 0);
+  EXPECT_THAT(Read(text), HasSubstr("data:application/octet-stream;base64,"));
+  gltf << text;
+  // The validator's verdict on every file: no error and no warning.
+  const RunResult valid =
+      Launch(node, QStringList{QString(WHIRLIGONS_TESTS_DIR) + "/support/gltf-validate.js"} + gltf);
+  if (valid.code == 3 && Missing({}, "gltf-validator")) GTEST_SKIP() << valid.err;
+  EXPECT_EQ(valid.code, 0) << valid.out << valid.err;
+  EXPECT_EQ(Count(valid.out, ": 0 errors, 0 warnings\n"), gltf.size()) << valid.out;
+
+  // --yes answers the question about an existing materials file too.
+  {
+    QFile f(mtl);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("mine");
+  }
+  ASSERT_EQ(Export({"--solid", "Cube", "--yes", kSample, dir.filePath("Cube.obj")}).code, 0);
+  EXPECT_THAT(Read(mtl), HasSubstr("newmtl wlg"));
 }
 
 // What a person prints: the PDF's pages at A4, one for a net that fits and

@@ -2,9 +2,9 @@
 // File/Open of a started designer, as a user opens file after file, and
 // whatever loads is drawn and written as a user would use it: every tile,
 // the tessellation and its metafile and drawing, the solid the file names
-// (or the cube) as OBJ, VRML and a printable net, and the sphere picture. Questions are
-// answered Yes or OK. A crash, a hang or a sanitizer report is a fault; a
-// message is not.
+// (or the cube) as OBJ with its materials, glTF, VRML and a printable net,
+// and the sphere picture. Questions are answered Yes or OK. A crash, a hang
+// or a sanitizer report is a fault; a message is not.
 
 #include <QFile>
 #include <QGuiApplication>
@@ -20,6 +20,7 @@
 #include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "solids/SolidNet.h"
 
 namespace {
@@ -187,7 +188,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (solid == nullptr) solid = FindSolid("Cube");
   s->w.builder.RunCommand(*solid);
   if (s->w.view3D.IsVisible()) {
-    (void)ObjText(m.solid);
+    (void)ObjText(m.solid, "fuzz.mtl");
+    (void)MtlText(m.solid);
+    (void)GltfBytes(m.solid, size % 2 == 0);
     (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
     // The net, on pages of the size and edge the input picks.
     NetOptions net;

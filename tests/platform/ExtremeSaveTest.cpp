@@ -24,6 +24,7 @@
 
 #include "imaging/PictureFiles.h"
 #include "imaging/VectorDrawing.h"
+#include "solids/SolidExport.h"
 #include "spherewrap/SphereScene.h"
 #include "support/DesignerHarness.h"
 
@@ -134,7 +135,13 @@ class ExtremeSave : public ::testing::Test {
         {"tess.dxf", nullptr, [&t](auto& p, auto* e) { return t.SaveVector(p, {}, e); }},
         {"solid.bmp", nullptr,
          [&v](auto& p, auto* e) { return v.SavePicture(p, PictureKind::BMP, e); }},
-        {"solid.obj", nullptr, [&v](auto& p, auto* e) { return v.SaveObj(p, e); }},
+        {"solid.obj", "solid.mtl",
+         [this, &v](auto& p, auto* e) {
+           if (QFileInfo(QString::fromStdString(MtlPath(p))).isFile())
+             h.prompts.Answer_(Answer::Yes);
+           return v.SaveObj(p, e);
+         }},
+        {"solid.glb", nullptr, [&v](auto& p, auto* e) { return v.SaveGltf(p, e); }},
         {"solid.wrl", nullptr, [&v](auto& p, auto* e) { return v.SaveVrml(p, e); }},
         {"sphere.jpg", nullptr,
          [&s](auto& p, auto* e) { return s.SavePicture(p, PictureKind::JPG, e); }},

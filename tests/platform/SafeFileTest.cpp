@@ -16,6 +16,7 @@
 #include "imaging/PictureFiles.h"
 #include "platform/SafeFile.h"
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "spherewrap/SphereScene.h"
 
 namespace wlg {
@@ -43,7 +44,9 @@ TEST(WriteFailures, EveryWriterNamesTheFileAndTheReason) {
       {"out.bmp", "out.bmp", canvas(PictureKind::BMP)},
       {"out.jpg", "out.jpg", canvas(PictureKind::JPG)},
       {"out.png", "out.png", canvas(PictureKind::PNG)},
-      {"out.obj", "out.obj", [&](auto& p, auto* e) { return WriteObjFile(solid, p, e); }},
+      {"out.obj", "out.mtl",  // the materials go first
+       [&](auto& p, auto* e) { return WriteObjFile(solid, p, true, e); }},
+      {"out.glb", "out.glb", [&](auto& p, auto* e) { return WriteGltfFile(solid, p, e); }},
       {"out.wrl", "out.wrl",
        [&](auto& p, auto* e) { return WriteVrmlFile(solid, {}, nullptr, p, e); }},
       {"ball.wrl", "ball.jpg",  // the texture goes first

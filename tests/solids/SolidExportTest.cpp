@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "solids/SolidKit.h"
 #include "solids/VrmlNumbers.h"
 #include "support/AllPairsMerge.h"
@@ -24,9 +25,15 @@
 namespace wlg {
 namespace {
 
+using testing::Cross;
+using testing::Dot;
+using testing::Length;
 using testing::TestSolid;
+using testing::V3;
 using testing::Vertex;
 using Strings = std::vector<std::string>;
+
+constexpr double kPi = 3.14159265358979;
 
 // Six squares of side 40 round the origin, each listing its own four corners.
 TestSolid Cube() {
@@ -74,8 +81,18 @@ std::string Vrml(const TestSolid& solid, VrmlOptions options = {}) {
   return VrmlText(*solid, options, nullptr);
 }
 
+// The OBJ text without its material lines, which are all it has beyond the
+// plain mesh.
+std::string WithoutMaterials(const std::string& text) {
+  std::string out;
+  for (const std::string& line : Lines(text))
+    if (!line.starts_with("mtllib ") && !line.starts_with("usemtl ")) out += line + "\r\n";
+  return out;
+}
+std::string Obj(const TestSolid& solid) { return WithoutMaterials(ObjText(*solid, "knot.mtl")); }
+
 TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
-  EXPECT_EQ(ObjText(*Triangle()),
+  EXPECT_EQ(Obj(Triangle()),
             "#Object format knot produced by Whirligons\r\n"
             "g wlg4\r\n"
             "v -1.000 2.000 4.000\r\n"
@@ -93,7 +110,7 @@ TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
   solid.Add(Palette16[0], tri).Add(NoFill, ten).Add(Rgb(1, 2, 3), tri).Add(Palette16[15], tri);
   std::string shape;  // each line's first letter, '.' for an empty line
   Strings named;
-  for (const std::string& line : Lines(ObjText(*solid))) {
+  for (const std::string& line : Lines(Obj(solid))) {
     shape += line.empty() ? '.' : line[0];
     if (line.starts_with("g ") || line.starts_with("f ")) named.push_back(line);
   }
@@ -101,6 +118,27 @@ TEST(ObjExport, ExampleTriangleAndEachFaceAfterItsOwnGroup) {
   EXPECT_EQ(named,
             (Strings{"g wlg0", "f  1  2  3 ", "g wlg16", "f  4  5  6  7  8  9  10  11  12  13 ",
                      "g wlg16", "f  14  15  16 ", "g wlg15", "f  17  18  19 "}));
+}
+
+// The materials: named right after the comment, used right after each
+// group, one entry per group used with the palette colour (grey for 16).
+TEST(ObjExport, MaterialsNamedUsedAndListedOncePerGroup) {
+  TestSolid solid = Triangle();
+  solid.Add(NoFill, {{0, 0, 0}, {20, 0, 0}, {0, 20, 0}})
+      .Add(Palette16[4], {{0, 0, 1}, {1, 0, 1}, {0, 1, 1}});
+  const Strings obj = Lines(ObjText(*solid, "my knot.mtl"));
+  EXPECT_EQ(Strings(obj.begin(), obj.begin() + 4),
+            (Strings{"#Object format knot produced by Whirligons", "mtllib my knot.mtl", "g wlg4",
+                     "usemtl wlg4"}));
+  EXPECT_EQ(std::count(obj.begin(), obj.end(), "usemtl wlg16"), 1);
+  EXPECT_EQ(std::count_if(obj.begin(), obj.end(), [](auto& l) { return l.starts_with("usemtl"); }),
+            3);
+  EXPECT_EQ(Lines(MtlText(*solid)),
+            (Strings{"# Whirligons colour groups", "", "newmtl wlg4", "Kd 0.502 0.000 0.000", "",
+                     "# unfilled polygons and colours outside the palette", "newmtl wlg16",
+                     "Kd 0.500 0.500 0.500"}));
+  EXPECT_EQ(MtlPath("/a.b/knot.obj"), "/a.b/knot.mtl");
+  EXPECT_EQ(MtlPath("/a.b/knot"), "/a.b/knot.mtl");
 }
 
 TEST(VrmlExport, CubeMergesIntoEightPointsInsideTheHeaderAndAnimation) {
@@ -225,6 +263,69 @@ TEST(MergedPoints, TheLowestMatchWinsAndWithinMeansCloserThanATenthInEachCoordin
   EXPECT_EQ(t.ByGrid(), (std::vector<long>{0, 1, 0, 2}));
 }
 
+// ---- glTF
+
+// A five-pointed star in front of the centre whose corners, once mirrored,
+// turn clockwise seen from outside; a square with a corner in the middle of
+// one side; a polygon of no area; an unfilled triangle behind the centre.
+TestSolid GltfCases() {
+  std::vector<Vertex> star;
+  for (int k = 0; k < 10; ++k) {
+    const double a = kPi * k / 5 + kPi / 2, r = k % 2 ? 10 : 40;
+    star.push_back({float(r * std::cos(a)), float(r * std::sin(a)), 40});
+  }
+  TestSolid solid;
+  solid.Add(Palette16[4], star)
+      .Add(Palette16[9], {{-20, -20, 60}, {-20, 20, 60}, {20, 20, 60}, {20, 0, 60}, {20, -20, 60}})
+      .Add(Palette16[2], {{0, 0, 0}, {20, 0, 0}, {40, 0, 0}})
+      .Add(NoFill, {{20, 0, -40}, {0, 0, -40}, {0, 20, -40}});
+  return solid;
+}
+
+// Every triangle turns counter-clockwise seen from outside, with that side's
+// unit normal at its corners, and the triangles cover each polygon once.
+TEST(GltfExport, TrianglesCoverThePolygonsAndFaceOutwards) {
+  const std::vector<GltfGroup> groups = GltfGroups(*GltfCases());
+  ASSERT_EQ(groups.size(), 3u);
+  const double starArea = 5 * 2 * 0.5 * std::sin(kPi / 5);
+  const double areas[] = {starArea, 4, 0.5};
+  const int groupOf[] = {4, 9, 16};
+  const size_t triangles[] = {8, 3, 1};
+  const V3 centre = {0, 0, 4};
+  for (size_t i = 0; i < groups.size(); ++i) {
+    const GltfGroup& g = groups[i];
+    SCOPED_TRACE(g.group);
+    EXPECT_EQ(g.group, groupOf[i]);
+    EXPECT_EQ(g.indices.size(), 3 * triangles[i]);
+    auto at = [&](const std::vector<float>& v, uint32_t k) {
+      return V3{v[3 * k], v[3 * k + 1], v[3 * k + 2]};
+    };
+    double area = 0;
+    for (size_t t = 0; t + 2 < g.indices.size(); t += 3) {
+      const V3 a = at(g.positions, g.indices[t]), b = at(g.positions, g.indices[t + 1]),
+               c = at(g.positions, g.indices[t + 2]);
+      const V3 n = Cross(b - a, c - a);
+      area += Length(n) / 2;
+      EXPECT_GT(Dot(n, a - centre), 0);
+      for (size_t k = t; k < t + 3; ++k) {
+        const V3 normal = at(g.normals, g.indices[k]);
+        EXPECT_NEAR(Length(normal), 1, 1e-6);
+        EXPECT_NEAR(Dot(normal, n / Length(n)), 1, 1e-6);
+      }
+    }
+    EXPECT_NEAR(area, areas[i], 1e-5);
+  }
+  // The OBJ's coordinates: x mirrored, a twentieth, 4 back.
+  std::vector<float> corners = groups[2].positions;
+  std::sort(corners.begin(), corners.end());
+  EXPECT_EQ(corners, (std::vector<float>{-1, 0, 0, 0, 0, 1, 2, 2, 2}));
+
+  // Palette colours made linear; the unfilled group is mid grey.
+  EXPECT_EQ(GltfBaseColour(9), (std::array<double, 4>{0, 0, 1, 1}));
+  EXPECT_NEAR(GltfBaseColour(4)[0], 0.2158605, 1e-7);
+  EXPECT_EQ(GltfBaseColour(16)[1], GltfBaseColour(4)[0]);
+}
+
 // ---- files
 
 std::string PathIn(const QTemporaryDir& dir, const char* name) {
@@ -240,11 +341,18 @@ QStringList Entries(const QTemporaryDir& dir) {
 
 TEST(SolidExportFiles, WritesReplaceTheFileAndAFailedWriteLeavesItAlone) {
   QTemporaryDir dir;
-  const std::string obj = PathIn(dir, "knot.obj"), wrl = PathIn(dir, "knot.wrl");
+  const std::string obj = PathIn(dir, "knot.obj"), wrl = PathIn(dir, "knot.wrl"),
+                    mtl = PathIn(dir, "knot.mtl");
   std::string error;
-  ASSERT_TRUE(WriteObjFile(*Cube(), obj, &error)) << error;
+  ASSERT_TRUE(WriteObjFile(*Cube(), obj, true, &error)) << error;
   ASSERT_TRUE(WriteVrmlFile(*Cube(), {}, nullptr, wrl, &error)) << error;
-  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Cube()));
+  // Kept materials stay as they were, and the mesh still names them.
+  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, false, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Cube()));
+  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle(), "knot.mtl"));
+  ASSERT_TRUE(WriteObjFile(*Triangle(), obj, true, &error)) << error;
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Triangle()));
   EXPECT_EQ(ReadAll(wrl).toStdString(), Vrml(Cube()));
   // A folder that cannot be written to (unless the user ignores permissions).
   QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -252,11 +360,15 @@ TEST(SolidExportFiles, WritesReplaceTheFileAndAFailedWriteLeavesItAlone) {
   if (probe.open(QIODevice::WriteOnly)) {
     probe.remove();
   } else {
-    EXPECT_FALSE(WriteObjFile(*Cube(), obj, &error));
+    EXPECT_FALSE(WriteObjFile(*Cube(), obj, true, &error));
+    EXPECT_NE(error.find(mtl + ": permission denied"), std::string::npos) << error;
   }
   QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle()));
-  EXPECT_EQ(Entries(dir), (QStringList{"knot.obj", "knot.wrl"}));
+  EXPECT_EQ(ReadAll(obj).toStdString(), ObjText(*Triangle(), "knot.mtl"));
+  EXPECT_EQ(ReadAll(mtl).toStdString(), MtlText(*Triangle()));
+  // A mesh whose materials would take its own name writes nothing.
+  EXPECT_FALSE(WriteObjFile(*Cube(), mtl, true, &error));
+  EXPECT_EQ(Entries(dir), (QStringList{"knot.mtl", "knot.obj", "knot.wrl"}));
 }
 
 // ---- outside readers
@@ -283,13 +395,32 @@ TEST(SolidExportReaders, AssimpKeepsEachColourGroupWithItsOwnFaces) {
            {{0, 0, 20}, {20, 0, 20}, {30, 10, 20}, {20, 20, 20}, {0, 20, 20}, {-10, 10, 20}});
   QTemporaryDir dir;
   std::string error;
-  ASSERT_TRUE(WriteObjFile(*solid, PathIn(dir, "knot.obj"), &error)) << error;
+  ASSERT_TRUE(WriteObjFile(*solid, PathIn(dir, "knot.obj"), true, &error)) << error;
   const ToolResult r = RunTool(assimp, {"info", dir.filePath("knot.obj")});
   ASSERT_EQ(r.code, 0) << r.err;
   // Per mesh: (name): [vertices / bones / faces after triangulation.
   EXPECT_NE(r.out.find("(wlg4): [3 / 0 / 1 "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("(wlg9): [4 / 0 / 2 "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("(wlg16): [6 / 0 / 4 "), std::string::npos) << r.out;
+}
+
+// The validator accepts the odd cases and a solid with nothing to show.
+TEST(SolidExportReaders, GltfValidatorFindsNothingToReport) {
+  const QString node = QStandardPaths::findExecutable("node");
+  if (node.isEmpty()) GTEST_SKIP() << "node is not installed";
+  QTemporaryDir dir;
+  TestSolid empty;
+  std::string error;
+  for (const char* name : {"cases.glb", "cases.gltf"})
+    ASSERT_TRUE(WriteGltfFile(*GltfCases(), PathIn(dir, name), &error)) << error;
+  ASSERT_TRUE(WriteGltfFile(*empty, PathIn(dir, "empty.glb"), &error)) << error;
+  const ToolResult r = RunTool(
+      node, {QString(WHIRLIGONS_TESTS_DIR) + "/support/gltf-validate.js", dir.filePath("cases.glb"),
+             dir.filePath("cases.gltf"), dir.filePath("empty.glb")});
+  if (r.code == 3 && qEnvironmentVariableIsEmpty("CI")) GTEST_SKIP() << r.err;
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(QByteArray::fromStdString(r.out).count(": 0 errors, 0 warnings\n"), 3) << r.out;
+  EXPECT_TRUE(ReadAll(PathIn(dir, "cases.gltf")).contains("\"generator\": \"Whirligons\""));
 }
 
 TEST(SolidExportReaders, Tovrmlx3dReadsTheSceneWithoutComplaint) {

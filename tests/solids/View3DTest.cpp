@@ -21,6 +21,16 @@ using testing::DesignerHarness;
 
 constexpr double kPi = 3.14159265358979;
 
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void WriteFile(const QString& path, const char* text) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(text);
+}
+
 class View3DTest : public ::testing::Test {
  protected:
   void SetUp() override { h.Start(); }
@@ -98,6 +108,27 @@ TEST_F(View3DTest, FileCommandsSaveWhatIsShownReportFailuresAndExit) {
   EXPECT_EQ(h.prompts.log.back().title, "Saving 3D Whirligon as OBJ");
   EXPECT_EQ(h.prompts.log.back().defaultText, dir.filePath("knot.obj").toStdString());
   EXPECT_TRUE(QFile::exists(dir.filePath("knot.obj")));
+  // Its materials file beside it is the user's to keep: asked about, and
+  // kept on No while the mesh is written.
+  const QString mtl = dir.filePath("knot.mtl");
+  const QByteArray materials = ReadFile(mtl);
+  EXPECT_TRUE(materials.startsWith("# Whirligons colour groups"));
+  for (const Answer answer : {Answer::No, Answer::Yes}) {
+    WriteFile(mtl, "mine");
+    WriteFile(dir.filePath("knot.obj"), "old");
+    h.prompts.File(dir.filePath("knot.obj").toStdString());
+    h.prompts.Answer_(answer);
+    v().Menu("mnuFileSaveOBJ").UserClick();
+    EXPECT_EQ(h.prompts.log.back().text, "knot.mtl already exists.\r\nDo you want to replace it?");
+    EXPECT_EQ(ReadFile(mtl), answer == Answer::Yes ? materials : QByteArray("mine"));
+    EXPECT_TRUE(ReadFile(dir.filePath("knot.obj")).contains("\r\nmtllib knot.mtl\r\n"));
+  }
+
+  h.prompts.File(dir.filePath("knot.glb").toStdString());
+  v().Menu("mnuFileSaveGLTF").UserClick();
+  EXPECT_EQ(h.prompts.log.back().title, "Saving 3D Whirligon as glTF");
+  EXPECT_EQ(h.prompts.log.back().defaultText, dir.filePath("knot.glb").toStdString());
+  EXPECT_TRUE(ReadFile(dir.filePath("knot.glb")).startsWith("glTF"));
 
   std::vector<std::string> captions;
   h.form.ProgressDialog().onRefresh = [&] {
@@ -119,6 +150,10 @@ TEST_F(View3DTest, FileCommandsSaveWhatIsShownReportFailuresAndExit) {
   h.prompts.File(dir.filePath("no/such/knot.obj").toStdString());
   v().Menu("mnuFileSaveOBJ").UserClick();
   EXPECT_TRUE(h.prompts.log.back().text.starts_with("Sorry, the OBJ file could not be saved:"));
+  h.prompts.File(dir.filePath("no/such/knot.glb").toStdString());
+  v().Menu("mnuFileSaveGLTF").UserClick();
+  EXPECT_TRUE(h.prompts.log.back().text.starts_with("Sorry, the glTF file could not be saved:"));
+  EXPECT_NE(h.prompts.log.back().text.find("no/such/knot.glb"), std::string::npos);
   h.prompts.File(dir.filePath("no/such/knot.wrl").toStdString());
   v().Menu("mnuFileSaveVRML2").UserClick();
   EXPECT_TRUE(h.prompts.log.back().text.starts_with("Sorry, the VRML file could not be saved:"));

@@ -3,6 +3,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -55,6 +57,13 @@ class View3DWindowTest : public QObject {
     r.OpenCube();
     QCOMPARE(r.window.windowTitle(), QString("3D Whirligons"));
     QCOMPARE(r.h.model().SolidName, std::string("Cube"));
+    // The mesh formats sit together in the real File menu.
+    QStringList file;
+    for (QAction* menu : r.window.menuBar()->actions())
+      if (menu->text() == "&File")
+        for (QAction* a : menu->menu()->actions()) file << a->text();
+    const qsizetype obj = file.indexOf("Save &OBJ");
+    QVERIFY2(obj >= 0 && file.value(obj + 1) == "Save &glTF...", qPrintable(file.join(", ")));
     // The picture shows the shaded cube: faces and copies give many shades.
     auto* picture = r.window.picture();
     const QImage before = picture->grab().toImage();
