@@ -296,6 +296,18 @@ class Desktop {
   std::unique_ptr<wlg::DesktopSession> session_;
 };
 
+// A person's answer to a save dialog: the name typed over whatever is
+// offered, then Enter. A fault when the dialog has no name box.
+QString TypeFileName(QFileDialog* dialog, const QString& target) {
+  auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+  if (!name) return Dialogs::Dismiss(dialog), QString("no file name box");
+  name->setFocus();
+  name->selectAll();
+  QTest::keyClicks(name, target);
+  QTest::keyClick(name, Qt::Key_Return);
+  return {};
+}
+
 // A menu command of a window's menu bar, found by its captions.
 QAction* MenuAction(QMainWindow* window, const QString& menu, const QString& item) {
   for (QAction* top : window->menuBar()->actions()) {
@@ -569,13 +581,7 @@ class DesktopTest : public QObject {
       QTest::mouseClick(cut, Qt::LeftButton, {}, QPoint(8, cut->height() / 2));
       if (plot->isChecked() || !cut->isChecked())
         return Dialogs::Dismiss(w), QString("the options do not exclude each other");
-      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-      if (!name) return Dialogs::Dismiss(w), QString("no file name box");
-      name->setFocus();
-      name->selectAll();
-      QTest::keyClicks(name, target);
-      QTest::keyClick(name, Qt::Key_Return);
-      return {};
+      return TypeFileName(dialog, target);
     });
     QAction* save = MenuAction(tess, "&File", "Save S&VG...");
     QVERIFY(save);
@@ -610,13 +616,7 @@ class DesktopTest : public QObject {
         if (box->text() == wlg::frm3D::NetLetterOption) letter = box;
       if (!letter || !letter->isVisible()) return Dialogs::Dismiss(w), QString("no page option");
       QTest::mouseClick(letter, Qt::LeftButton, {}, QPoint(8, letter->height() / 2));
-      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-      if (!name) return Dialogs::Dismiss(w), QString("no file name box");
-      name->setFocus();
-      name->selectAll();
-      QTest::keyClicks(name, target);
-      QTest::keyClick(name, Qt::Key_Return);
-      return {};
+      return TypeFileName(dialog, target);
     });
     d.dialogs.Expect([&](QWidget* w) -> QString {
       if (!qobject_cast<QInputDialog*>(w)) return Dialogs::Dismiss(w), QString("not an input box");
