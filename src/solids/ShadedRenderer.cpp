@@ -28,6 +28,24 @@ int Channel(float share, double intensity) {
 
 constexpr int kMaxPolygonPoints = 10;
 
+// The eye of a transform: the one homogeneous point whose picture position
+// is undefined (x, y and the weight all 0), found as the cross product of the
+// transform's columns 1, 2 and 4. Scaled so that w > 0 for a perspective
+// view, and for a parallel one (w = 0) turned towards growing depth.
+std::array<double, 4> EyeOf(const Matrix4& m) {
+  auto det3 = [&](int r0, int r1, int r2) {
+    auto a = [&](int r, int c) { return double(m(r, c)); };
+    return a(r0, 1) * (a(r1, 2) * a(r2, 4) - a(r1, 4) * a(r2, 2)) -
+           a(r0, 2) * (a(r1, 1) * a(r2, 4) - a(r1, 4) * a(r2, 1)) +
+           a(r0, 4) * (a(r1, 1) * a(r2, 2) - a(r1, 2) * a(r2, 1));
+  };
+  std::array<double, 4> e{-det3(2, 3, 4), det3(1, 3, 4), -det3(1, 2, 4), det3(1, 2, 3)};
+  const double towardsDepth = e[0] * m(1, 3) + e[1] * m(2, 3) + e[2] * m(3, 3) + e[3] * m(4, 3);
+  if (e[3] < 0 || (e[3] == 0 && towardsDepth < 0))
+    for (double& v : e) v = -v;
+  return e;
+}
+
 }  // namespace
 
 Colour Background3D(double value) {
@@ -70,6 +88,9 @@ void ShadedRenderer::DrawData(Canvas& pic, const SolidPolyList& solid) {
   M3Ops::MultiplyMatrix(whole, ViewTransform, model);
   for (int i = 0; i <= vertCount; ++i)
     M3Ops::TransformPoint(points_.World[i], whole, points_.Screen[i]);
+  // The roll below turns the picture only: it moves no polygon to the
+  // other side of the eye.
+  eye_ = EyeOf(whole);
 
   if (std::fabs(PsiRad) > kRollThreshold) {
     const double c = std::cos(double(PsiRad));
@@ -95,29 +116,40 @@ bool ShadedRenderer::Drawable(const SolidPolyList& solid, int f) const {
          int64_t{first} + last < points_.Count();
 }
 
+bool ShadedRenderer::FacesEye(const SolidPolyList& solid, int f) const {
+  if (f < 0 || f >= SolidPolyCapacity || !Drawable(solid, f)) return false;
+  const int first = solid.PolyFirstPoint[f];
+  float nx, ny, nz;
+  M3Ops::NormalVector(std::span<const Point4>(points_.World), first, nx, ny, nz);
+  const Point4& p0 = points_.World[first];
+  // From the polygon towards the eye; the inward normal must point away.
+  const double tx = eye_[0] - eye_[3] * p0(1);
+  const double ty = eye_[1] - eye_[3] * p0(2);
+  const double tz = eye_[2] - eye_[3] * p0(3);
+  return nx * tx + ny * ty + nz * tz < 0;
+}
+
 void ShadedRenderer::DrawShaded(Canvas& pic, const SolidPolyList& solid) {
   const int lastPoly = std::min(solid.PolyCount, SolidPolyCapacity - 1);
   if (lastPoly < 0) return;
 
-  depth_.resize(lastPoly + 1);
-  order_.resize(lastPoly + 1);
+  depth_.clear();
+  order_.clear();
   for (int i = 0; i <= lastPoly; ++i) {
-    order_[i] = i;
-    float farthest = 0;
-    if (Drawable(solid, i)) {
-      const int first = solid.PolyFirstPoint[i];
-      farthest = points_.Screen[first](3);
-      for (int k = 1; k <= solid.PolyLastPoint[i]; ++k)
-        farthest = std::min(farthest, points_.Screen[first + k](3));
-    }
-    depth_[i] = farthest;
+    if (!FacesEye(solid, i)) continue;
+    const int first = solid.PolyFirstPoint[i];
+    float farthest = points_.Screen[first](3);
+    for (int k = 1; k <= solid.PolyLastPoint[i]; ++k)
+      farthest = std::min(farthest, points_.Screen[first + k](3));
+    order_.push_back(i);
+    depth_.push_back(farthest);
   }
-  M3Ops::QuickSortTagged(depth_, 0, lastPoly, order_, random ? *random : ownRandom_);
+  const int last = static_cast<int>(order_.size()) - 1;
+  M3Ops::QuickSortTagged(depth_, 0, last, order_, random ? *random : ownRandom_);
 
   IPoint list[kMaxPolygonPoints];
-  for (int n = 0; n <= lastPoly; ++n) {
+  for (int n = 0; n <= last; ++n) {
     const int f = order_[n];
-    if (!Drawable(solid, f)) continue;
     const int first = solid.PolyFirstPoint[f];
     const int count = solid.PolyLastPoint[f] + 1;
     for (int k = 0; k < count; ++k) {

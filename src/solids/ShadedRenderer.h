@@ -1,14 +1,18 @@
 #pragma once
 // The 3D picture: the solid's recorded vertices pushed through the scale,
-// the viewing transform and the roll, then every polygon painted back to
-// front (a painter's algorithm; back faces are painted too), filled with its
-// own colour scaled by an ambient + diffuse + specular light term.
+// the viewing transform and the roll, then every polygon that faces the eye
+// painted back to front, filled with its own colour scaled by an ambient +
+// diffuse + specular light term. The solids are convex, so dropping the
+// polygons turned away from the eye hides all that lies behind them; the
+// painter's order settles what lies over what among the rest (a decoration
+// over its face).
 //
 // The 3D window owns the controls and the viewing angles; it copies them
 // into a ShadedRenderer and calls DrawData. It also writes the angle boxes
 // and redraws the navigation disc before each DrawData, which this code
 // knows nothing about.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -78,12 +82,18 @@ class ShadedRenderer {
   // window's and are not touched.
   void DrawData(Canvas& pic, const SolidPolyList& solid);
 
-  // Paints every polygon from SolidPoints(), farthest first. DrawData calls it.
+  // Paints every polygon from SolidPoints() that faces the eye, farthest
+  // first. DrawData calls it.
   void DrawShaded(Canvas& pic, const SolidPolyList& solid);
 
   // The fill of polygon f from the current SolidPoints() and light
   // intensity: false for a polygon drawn as an outline only.
   bool FaceFill(const SolidPolyList& solid, int f, Colour& fill) const;
+
+  // Whether polygon f's front side is towards the eye of the last DrawData.
+  // Every polygon is wound so that its normal (P1 - P0) x (P2 - P1) points
+  // into the solid; a polygon seen edge-on or with no normal faces nowhere.
+  bool FacesEye(const SolidPolyList& solid, int f) const;
 
   // ---- results of the last DrawData
 
@@ -97,6 +107,10 @@ class ShadedRenderer {
 
   SolidPointTable points_;
   float lightIntensity_ = 0;
+  // The eye in homogeneous world coordinates (x, y, z, w): w > 0 for a
+  // perspective view, w = 0 and (x, y, z) the direction towards the eye for
+  // a parallel one.
+  std::array<double, 4> eye_{0, 0, 1, 0};
   std::vector<float> depth_;
   std::vector<int32_t> order_;
   LcgRandom ownRandom_;

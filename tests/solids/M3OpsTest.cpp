@@ -224,16 +224,16 @@ struct Flat {
 
 TEST(ShadedRendererTest, RollUpToOneDegreeIsNotDrawnBeyondItTurnsAboutTheCentre) {
   TestSolid solid;
-  solid.Add(kRed, {{100, 0, 0}, {0, 50, 0}, {0, 0, 0}});
+  solid.Add(kRed, {{100, 0, 0}, {0, 0, 0}, {0, 50, 0}});
   Flat f;
   for (float psi : {kRollThreshold, -kRollThreshold}) {
     f.r.PsiRad = psi;
-    EXPECT_EQ(f.Draw(solid)[0].points, (Pts{{400, 300}, {300, 350}, {300, 300}})) << psi;
+    EXPECT_EQ(f.Draw(solid)[0].points, (Pts{{400, 300}, {300, 300}, {300, 350}})) << psi;
   }
   f.r.PsiRad = std::nextafter(kRollThreshold, 1.0f);
   EXPECT_NE(f.Draw(solid)[0].points[0], (IPoint{400, 300}));
   f.r.PsiRad = 1.5707964f;  // right of the centre goes below it, below goes left
-  EXPECT_EQ(f.Draw(solid)[0].points, (Pts{{300, 400}, {250, 300}, {300, 300}}));
+  EXPECT_EQ(f.Draw(solid)[0].points, (Pts{{300, 400}, {300, 300}, {250, 300}}));
 }
 
 TEST(ShadedRendererTest, PolygonsArePaintedFarthestVertexFirstAndBlackOnesUnfilled) {
@@ -263,30 +263,56 @@ TEST(ShadedRendererTest, PolygonsArePaintedFarthestVertexFirstAndBlackOnesUnfill
   EXPECT_EQ(drawn[2].fillStyle, FillStyle::Solid);
 }
 
+TEST(ShadedRendererTest, OnlyPolygonsFacingTheEyeAreDrawnUnderEitherProjection) {
+  // Wound with the normal into the solid: the square faces +z, the walls at
+  // x = 100 and x = -100 both face -x.
+  TestSolid solid;
+  Square(solid, 0, 20, kBlue);
+  solid.Add(kRed, {{100, -50, -100}, {100, 50, -100}, {100, 50, 100}});
+  solid.Add(kGreen, {{-100, -50, -100}, {-100, 50, -100}, {-100, 50, 100}});
+  solid.Add(kWhite, {{5, 5, 5}, {5, 5, 5}, {5, 5, 5}});  // no normal: faces nowhere
+  Flat f;
+  f.r.shading.Ka = 1;
+  auto figs = f.Draw(solid);  // looking along -z, the walls edge-on
+  ASSERT_EQ(figs.size(), 1u);
+  EXPECT_EQ(figs[0].fillColour, kBlue);
+  f.r.ViewTransform(3, 3) = -1;  // from -z: the square's back
+  EXPECT_TRUE(f.Draw(solid).empty());
+
+  // From an eye at (0, 0, 500) the inner side of the right wall shows.
+  M3Ops::PerspectiveMatrix(f.r.ViewTransform, 500);
+  figs = f.Draw(solid);
+  ASSERT_EQ(figs.size(), 2u);
+  EXPECT_EQ(figs[0].fillColour, kRed);
+  EXPECT_EQ(figs[1].fillColour, kBlue);
+}
+
 TEST(ShadedRendererTest, AmbientDiffuseClampAndTheZeroAttenuationDistance) {
-  // The square is turned from the light: the ambient term alone, 256 x 0.3.
-  // P0 = (100, 500, 0) lies below the light, d = 1000, no highlight:
-  // LightIntensity = (-2000 + 1000 + 4) 255, I = 0.3 x 256 + 0.5 x 253.98.
-  // (100, 500, -1000) is 2000 from the light: Kdist + d = 0, ambient only.
+  // The triangle above the light is turned from it: the ambient term
+  // alone, 256 x 0.3. P0 = (100, 500, 0) lies below the light, d = 1000, no
+  // highlight: LightIntensity = (-2000 + 1000 + 4) 255, I = 0.3 x 256 + 0.5 x
+  // 253.98. (100, 500, -1000) is 2000 from the light: Kdist + d = 0, ambient only.
   TestSolid solid;
   Facing(solid, 100, 500, -1000, kRed);
-  Square(solid, -500, 20, kRed);
+  Facing(solid, 100, 500, 2000, kRed);
   Facing(solid, 100, 500, 0, kWhite);
   Flat f;
+  f.r.ViewTransform(3, 3) = -1;  // seen from -z, the side these triangles face
   f.r.shading = {.Ka = 0.3f, .Kd = 0.5f, .Ks = 1, .N = 3, .Kdist = -2000};
-  auto figs = f.Draw(solid);
+  auto figs = f.Draw(solid);  // farthest first: z = 2000, 0, -1000
+  ASSERT_EQ(figs.size(), 3u);
+  EXPECT_EQ(figs[2].fillColour, Rgb(77, 0, 0));
   EXPECT_EQ(figs[0].fillColour, Rgb(77, 0, 0));
-  EXPECT_EQ(figs[1].fillColour, Rgb(77, 0, 0));
-  EXPECT_EQ(figs[2].fillColour, Rgb(204, 204, 204));
+  EXPECT_EQ(figs[1].fillColour, Rgb(204, 204, 204));
   EXPECT_EQ(f.r.LightIntensity(), -253980.0f);
   f.r.shading.Kdist = -1999;
-  EXPECT_NE(f.Draw(solid)[0].fillColour, Rgb(77, 0, 0));
+  EXPECT_NE(f.Draw(solid)[2].fillColour, Rgb(77, 0, 0));
 
   f.r.shading.Ka = 1;  // I = 256, clamped to 255
-  EXPECT_EQ(f.Draw(solid)[1].fillColour, kRed);
+  EXPECT_EQ(f.Draw(solid)[0].fillColour, kRed);
   solid->PolyColour[1] = Rgb(100, 200, 50);
   f.r.shading.Ka = 0.5f;  // each channel times 128 / 255
-  EXPECT_EQ(f.Draw(solid)[1].fillColour, Rgb(50, 100, 25));
+  EXPECT_EQ(f.Draw(solid)[0].fillColour, Rgb(50, 100, 25));
 }
 
 }  // namespace
