@@ -36,7 +36,8 @@ void BM_BandedPng20000(benchmark::State& state) {
   const std::string path = QDir::tempPath().toStdString() + "/whirligons-bench-20000.png";
   for (auto _ : state) {
     std::string error;
-    if (!SaveStreamedPicture(p, path, StreamedKind::PNG, &error)) state.SkipWithError(error);
+    if (!SaveStreamedPicture(p, path, StreamedKind::PNG, &error))
+      state.SkipWithError(error.c_str());
   }
   state.counters["figures"] = static_cast<double>(recorder.Drawing().figures.size());
   state.counters["peak_rss_mb"] = PeakRssMb();
