@@ -1,12 +1,17 @@
 #include "app/Exporter.h"
 
+#include <unistd.h>
+
 #include <QFileInfo>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "designer/Windows.h"
+#include "imaging/BandedRaster.h"
 #include "imaging/PictureFiles.h"
+#include "imaging/StreamedImage.h"
 #include "platform/ConsolePrompts.h"
 #include "platform/Numbers.h"
 #include "platform/SafeFile.h"
@@ -16,19 +21,26 @@ namespace wlg {
 
 const char* const kExportUsage =
     "usage: whirligons-export [options] PATTERN.wlg OUT\n"
-    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,emf,svg,pdf,dxf}  the tessellation canvas\n"
-    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,svg,pdf,dxf}   designer tile N "
+    "  whirligons-export PATTERN.wlg OUT.{bmp,jpg,png,tif,emf,svg,pdf,dxf}  the tessellation "
+    "canvas\n"
+    "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,tif,svg,pdf,dxf}   designer tile N "
     "(1..4)\n"
-    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,bmp,jpg,png}   solid KEY "
+    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,bmp,jpg,png,tif}   solid "
+    "KEY "
     "(Tetra ... TTet);\n"
     "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text\n"
-    "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png}     the sphere wrap\n"
+    "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
     "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
     "         --page a4|letter (PDF: fitted to the page)\n"
+    "pictures (png, tif, bmp, jpg): --scale S (0.1..100, any raster view; the tessellation and\n"
+    "         tiles are redrawn, up to 100000 pixels a side, png and tif written in bands),\n"
+    "         --dpi D (10..9600, tessellation and tiles; 96 is --scale 1), --scale-lines\n"
+    "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
+    "         (png and tif of the tessellation and tiles), --quiet (no progress bar)\n"
     "nets: --edge-mm E (1..2000; default: as large as fits one page), --page a4|letter\n"
     "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
@@ -56,6 +68,26 @@ bool ParseNumber(const std::string& text, double lo, double hi, bool whole, doub
 
 std::string Extension(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+}
+
+bool IsRasterExtension(const std::string& ext) {
+  return ext == "png" || ext == "tif" || ext == "tiff" || ext == "bmp" || ext == "jpg";
+}
+
+// Why the raster options cannot go with this export, or empty.
+std::string RasterOptionsProblem(const ExportRequest& req, const std::string& ext) {
+  const bool flat =
+      req.mode == ExportRequest::Mode::Tessellation || req.mode == ExportRequest::Mode::Tile;
+  if ((req.scale || req.scaleLines || req.transparent) && !IsRasterExtension(ext))
+    return "--scale, --dpi, --scale-lines and --transparent are for .png, .tif, .bmp and .jpg "
+           "pictures";
+  if (req.dpiGiven && !flat) return "--dpi is for the tessellation and tiles (use --scale)";
+  if (req.scaleLines && !flat) return "--scale-lines is for the tessellation and tiles";
+  if (req.scaleLines && !req.scale) return "--scale-lines goes with --scale or --dpi";
+  if (req.transparent && !flat) return "--transparent is for the tessellation and tiles";
+  if (req.transparent && ext != "png" && ext != "tif" && ext != "tiff")
+    return "--transparent is for .png and .tif files";
+  return {};
 }
 
 }  // namespace
@@ -133,6 +165,21 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (req.vector.mode != VectorMode::Picture && req.vector.mode != mode)
         return UsageError("choose one of --cut and --plot");
       req.vector.mode = mode;
+    } else if (a == "--scale" || a == "--dpi") {
+      // Raster size and look, kept together.
+      const bool dpi = a == "--dpi";
+      if (req.scale && req.dpiGiven != dpi) return UsageError("choose one of --scale and --dpi");
+      if (!value(v) || !ParseNumber(v, dpi ? 10 : 0.1, dpi ? 9600 : 100, false, n))
+        return UsageError(dpi ? "--dpi takes a resolution from 10 to 9600 dots per inch"
+                              : "--scale takes a number from 0.1 to 100");
+      req.scale = dpi ? n / 96 : n;
+      req.dpiGiven = dpi;
+    } else if (a == "--scale-lines") {
+      req.scaleLines = true;
+    } else if (a == "--transparent") {
+      req.transparent = true;
+    } else if (a == "--quiet") {
+      req.quiet = true;
     } else if (a == "--yes") {
       req.yes = true;
     } else if (a == "--lines") {
@@ -160,22 +207,23 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   bool ok = false;
   switch (req.mode) {
     case ExportRequest::Mode::Tessellation:
-      ok = allowed({"bmp", "jpg", "png", "emf", "svg", "pdf", "dxf"});
+      ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "emf", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Tile:
-      ok = allowed({"bmp", "jpg", "png", "svg", "pdf", "dxf"});
+      ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Solid:
-      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png"});
+      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png", "tif", "tiff"});
       break;
     case ExportRequest::Mode::Sphere:
-      ok = allowed({"wrl", "bmp", "jpg", "png"});
+      ok = allowed({"wrl", "bmp", "jpg", "png", "tif", "tiff"});
       break;
     case ExportRequest::Mode::Net:
       ok = allowed({"pdf", "svg"});
       break;
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
   if (req.net.edgeMm > 0 && req.mode != ExportRequest::Mode::Net)
     return UsageError("--edge-mm is for nets (--net)");
   if (req.mode == ExportRequest::Mode::Net) {
@@ -214,6 +262,103 @@ PictureKind KindOf(const std::string& ext) {
   return PictureKind::PNG;
 }
 
+// Redrawn pictures stream to PNG and TIFF in bands up to this size; BMP,
+// JPEG and the 3D and sphere pictures are made whole in memory, up to the
+// smaller one.
+constexpr int kMaxBandedSide = 100000;
+constexpr int kMaxWholeSide = 16000;
+
+int TooLarge(int width, int height, int limit) {
+  std::fprintf(stderr,
+               "whirligons-export: the picture would be %d x %d pixels; at most %d a side%s\n",
+               width, height, limit, limit < kMaxBandedSide ? " (or use .png or .tif)" : "");
+  return 2;
+}
+
+// A bar on a terminal's stderr once an export has taken a second; gone
+// again when it ends, so a successful export prints nothing that stays.
+class ProgressBar {
+ public:
+  explicit ProgressBar(bool quiet)
+      : on_(!quiet && ::isatty(STDERR_FILENO)), start_(std::chrono::steady_clock::now()) {}
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+  ~ProgressBar() {
+    if (shown_) std::fprintf(stderr, "\r%60s\r", "");
+  }
+  void operator()(double done) {
+    if (!on_) return;
+    if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
+    const int percent = static_cast<int>(std::clamp(done, 0.0, 1.0) * 100);
+    if (shown_ && percent == percent_) return;
+    shown_ = true;
+    percent_ = percent;
+    constexpr int kCells = 40;
+    const int full = percent * kCells / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(full, '#').c_str(),
+                 std::string(kCells - full, ' ').c_str(), percent);
+    std::fflush(stderr);
+  }
+
+ private:
+  bool on_, shown_ = false;
+  int percent_ = -1;
+  std::chrono::steady_clock::time_point start_;
+};
+
+// The picture is redrawn rather than copied from the canvas when it is
+// scaled, see-through or a TIFF.
+bool Redrawn(const ExportRequest& req, const std::string& ext) {
+  StreamedKind kind;
+  return req.scale || req.transparent || (StreamedKindOf(ext, &kind) && ext != "png");
+}
+
+// A recorded redraw drawn at the asked scale: streamed in bands to PNG or
+// TIFF, or whole for BMP and JPEG.
+int SaveRedrawn(const VectorDrawing& drawing, const ExportRequest& req) {
+  RasterOptions o;
+  o.scale = req.scale.value_or(1);
+  o.scaleLines = req.scaleLines;
+  o.transparent = req.transparent;
+  const BandedRaster raster(drawing, o);
+  const std::string ext = Extension(req.output);
+  StreamedKind kind;
+  const bool streamed = StreamedKindOf(ext, &kind);
+  const int limit = streamed ? kMaxBandedSide : kMaxWholeSide;
+  if (raster.Width() > limit || raster.Height() > limit)
+    return TooLarge(raster.Width(), raster.Height(), limit);
+  std::string error;
+  if (streamed) {
+    ProgressBar bar(req.quiet);
+    StreamedPicture p;
+    p.width = raster.Width();
+    p.height = raster.Height();
+    p.alpha = req.transparent;
+    p.bandRows = BandRowsFor(p.width);
+    p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
+    p.progress = [&bar](double done) { bar(done); };
+    if (!SaveStreamedPicture(p, req.output, kind, &error)) return Fail(error);
+    return 0;
+  }
+  const QImage picture = raster.Render();
+  if (picture.isNull())
+    return Fail("not enough memory for a " + std::to_string(raster.Width()) + " x " +
+                std::to_string(raster.Height()) + " picture");
+  if (!SaveCanvasPicture(picture.convertToFormat(QImage::Format_RGB32), req.output, KindOf(ext),
+                         &error))
+    return Fail(error);
+  return 0;
+}
+
+// A picture made whole (the 3D view, the sphere) to PNG, TIFF, BMP or JPEG.
+bool SaveWholePicture(const QImage& picture, const std::string& path, std::string* error) {
+  const std::string ext = Extension(path);
+  StreamedKind kind;
+  if (ext != "png" && StreamedKindOf(ext, &kind))
+    return SaveImageStreamed(picture, path, kind, false, error);
+  return SaveCanvasPicture(picture, path, KindOf(ext), error);
+}
+
 int ExportTile(Windows& w, const ExportRequest& req) {
   frmS& d = w.designer;
   const int t = req.tile - 1;
@@ -227,12 +372,18 @@ int ExportTile(Windows& w, const ExportRequest& req) {
     if (!SaveVectorFile(recorder.Drawing(), req.vector, req.output, &error)) return Fail(error);
     return 0;
   }
+  if (Redrawn(req, ext)) {
+    const Canvas& canvas = d.picS(t).canvas;
+    VectorRecorder recorder(canvas.Width(), canvas.Height(), canvas.backColour);
+    d.RecordCurrentTile(recorder);
+    return SaveRedrawn(recorder.Drawing(), req);
+  }
   if (!SaveCanvasPicture(d.picS(t).canvas.Image(), req.output, KindOf(ext), &error))
     return Fail(error);
   return 0;
 }
 
-int ExportTessellation(Windows& w, const ExportRequest& req) {
+int ExportTessellation(Windows& w, Program& program, const ExportRequest& req) {
   frmT& t = w.tessellator;
   // A pattern with fewer than two tiles leaves the window closed; the
   // picture is still the tessellator's canvas.
@@ -241,6 +392,14 @@ int ExportTessellation(Windows& w, const ExportRequest& req) {
   if (req.zoom) t.Entry("vsZoom").SetValue(FormatSingle(*req.zoom));
   const std::string ext = Extension(req.output);
   std::string error;
+  if (Redrawn(req, ext)) {
+    // Every item in its own colours, as a saved picture shows them.
+    program.tess.TessItems[program.tess.EditItem].Selected = false;
+    const Canvas& canvas = t.picT().canvas;
+    VectorRecorder recorder(canvas.Width(), canvas.Height(), t.TessBackColour());
+    t.RecordRedraw(recorder);
+    return SaveRedrawn(recorder.Drawing(), req);
+  }
   bool ok = false;
   if (ext == "emf")
     ok = t.SaveMetafile(req.output, &error);
@@ -264,7 +423,19 @@ int BuildSolid(Windows& w, const ExportRequest& req) {
   }
   frm3D& v = w.view3D;
   // The recorded solid is centred on the picture, so the size comes first.
-  if (req.width > 0) v.ResizePicture(req.width, req.height);
+  const double scale = req.scale.value_or(1);
+  if (req.width > 0 || req.scale) {
+    const Canvas& c = v.pic3D().canvas;
+    const int width = RasterSide(req.width > 0 ? req.width : c.Width(), scale);
+    const int height = RasterSide(req.width > 0 ? req.height : c.Height(), scale);
+    if (width > kMaxWholeSide || height > kMaxWholeSide)
+      return TooLarge(width, height, kMaxWholeSide);
+    v.ResizePicture(width, height);
+  }
+  // The solid grows with its picture.
+  if (req.scale)
+    v.Entry("vsScale3D")
+        .SetValue(FormatSingle(static_cast<float>(v.Entry("vsScale3D").Number() * scale)));
   v.Menu("mnuEditVRMLLines").SetChecked(req.lines);
   v.Menu("mnuEditVRMLSmooth").SetChecked(req.smooth);
   w.builder.RunCommand(*info);
@@ -295,6 +466,8 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
     ok = v.SaveGltf(req.output, &error);
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
+  else if (ext == "tif" || ext == "tiff")
+    ok = SaveWholePicture(v.pic3D().canvas.Image(), req.output, &error);
   else
     ok = v.SavePicture(req.output, KindOf(ext), &error);
   return ok ? 0 : Fail(error);
@@ -312,9 +485,16 @@ int ExportSphere(Windows& w, const ExportRequest& req) {
   t.Menu("mnuShearWrap").UserClick();
   const std::string ext = Extension(req.output);
   std::string error;
-  const bool ok = ext == "wrl" ? s.SaveVrml(req.output, &error)
-                               : s.SavePicture(req.output, KindOf(ext), &error);
-  return ok ? 0 : Fail(error);
+  if (ext == "wrl") return s.SaveVrml(req.output, &error) ? 0 : Fail(error);
+  if (!req.scale && ext != "tif" && ext != "tiff")
+    return s.SavePicture(req.output, KindOf(ext), &error) ? 0 : Fail(error);
+  // The window's picture, each of its pixels S x S.
+  const auto pic = s.CopyToPic1();
+  if (!pic) return Fail(frmSphereWrap::BlitError);
+  const int side = RasterSide(pic->width(), req.scale.value_or(1));
+  if (side > kMaxWholeSide) return TooLarge(side, side, kMaxWholeSide);
+  const QImage picture = pic->scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  return SaveWholePicture(picture, req.output, &error) ? 0 : Fail(error);
 }
 
 }  // namespace
@@ -337,7 +517,7 @@ int RunExport(const ExportRequest& req) {
       case ExportRequest::Mode::Tile:
         return ExportTile(windows, req);
       case ExportRequest::Mode::Tessellation:
-        return ExportTessellation(windows, req);
+        return ExportTessellation(windows, program, req);
       case ExportRequest::Mode::Solid:
         return ExportSolid(windows, req);
       case ExportRequest::Mode::Net:

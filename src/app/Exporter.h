@@ -25,6 +25,11 @@ struct ExportRequest {
   std::optional<float> theta, phi, psi;
   VectorOptions vector;  // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
   NetOptions net;        // --edge-mm, --page (nets)
+  // Raster pictures: --scale S or --dpi D (D / 96), --scale-lines,
+  // --transparent (.png, .tif), --quiet (no progress bar).
+  std::optional<double> scale;
+  bool dpiGiven = false;
+  bool scaleLines = false, transparent = false, quiet = false;
 };
 
 // Exit codes: 0 success, 1 load or export failure (or an unanswered

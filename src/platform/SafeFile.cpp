@@ -211,8 +211,10 @@ class TempFile {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
-                         ReplacedTimes times) {
+namespace {
+
+bool WriteThroughTemp(const std::string& path, const std::function<bool(int)>& write,
+                      std::string* error, ReplacedTimes times) {
   auto fail = [&](int err) {
     if (error) *error = WriteFailedText(path, err);
     return false;
@@ -227,7 +229,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   errno = 0;
   TempFile temp(folder);
   if (!temp.Open(base)) return fail(errno);
-  if (!WriteAll(temp.fd(), bytes)) return fail(errno);
+  errno = 0;
+  if (!write(temp.fd())) return fail(errno);
   if (replacing) {
     // The replacement keeps what the user had set on the file it replaces.
     (void)::fchmod(temp.fd(), former.st_mode & 07777);
@@ -248,6 +251,21 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   }
   return true;
 }
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         ReplacedTimes times) {
+  return WriteThroughTemp(
+      path, [bytes](int fd) { return WriteAll(fd, bytes); }, error, times);
+}
+
+bool WriteFileStreamed(const std::string& path, const std::function<bool(int fd)>& write,
+                       std::string* error) {
+  return WriteThroughTemp(path, write, error, ReplacedTimes::Fresh);
+}
+
+bool WriteToDescriptor(int fd, std::string_view bytes) { return WriteAll(fd, bytes); }
 
 bool WriteWithCompanion(const std::string& companion,
                         const std::function<bool(std::string*)>& writeCompanion,

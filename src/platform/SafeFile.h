@@ -23,6 +23,15 @@ enum class ReplacedTimes {
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          ReplacedTimes times = ReplacedTimes::Fresh);
 
+// For a file too big to build in memory: 'write' is handed the descriptor
+// of a new file beside the target and writes it whole, returning false with
+// errno set on failure; then it is put in place as WriteFileAtomically does.
+bool WriteFileStreamed(const std::string& path, const std::function<bool(int fd)>& write,
+                       std::string* error);
+// All of 'bytes' to 'fd', through short writes and interruptions; false with
+// errno set otherwise.
+bool WriteToDescriptor(int fd, std::string_view bytes);
+
 // A file that names another beside it (a scene and its texture, a mesh and
 // its materials): 'writeCompanion' first puts the named file in place
 // (atomically), then 'bytes' go to 'path'. When 'path' cannot be written the

@@ -105,7 +105,7 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
   auto help = ParseExportArgs({"--help"});
   EXPECT_TRUE(!help.request && help.exitCode == 0);
   EXPECT_THAT(help.out, HasSubstr("--tile N"));
-  EXPECT_THAT(help.out, HasSubstr("OUT.{obj,glb,gltf,wrl,bmp,jpg,png}"));
+  EXPECT_THAT(help.out, HasSubstr("OUT.{obj,glb,gltf,wrl,bmp,jpg,png,tif}"));
   EXPECT_THAT(help.out, HasSubstr("OUT.mtl"));
   EXPECT_THAT(help.out, HasSubstr("--net KEY"));
   EXPECT_THAT(help.out, HasSubstr("--edge-mm E"));
@@ -149,6 +149,59 @@ TEST(ExporterRun, TileOfASampleAsPictureAndSvg) {
   ASSERT_EQ(Export({"--tile", "1", "--cut", "--width-mm", "50", kSample, dxf}).code, 0);
   EXPECT_THAT(Read(dxf), HasSubstr("\nCut\n"));
   EXPECT_THAT(text, HasSubstr("width=\"127mm\""));  // 480 pixels at 96 dpi
+}
+
+// Pictures at any size: the options' ranges and combinations, then the
+// sample redrawn larger, see-through and as TIFF, and the 3D and sphere
+// pictures grown with --scale.
+TEST(ExporterRaster, OptionsAndScaledPictures) {
+  for (const char* line :
+       {"--scale 0 a.wlg b.png", "--scale nan a.wlg b.png", "--scale inf a.wlg b.png",
+        "--scale 101 a.wlg b.png", "--dpi 5 a.wlg b.png", "--dpi 1e9 a.wlg b.png",
+        "--scale 2 --dpi 300 a.wlg b.png", "--scale 2 a.wlg b.svg", "--scale 2 a.wlg b.emf",
+        "--transparent a.wlg b.jpg", "--transparent a.wlg b.bmp", "--scale-lines a.wlg b.png",
+        "--dpi 300 --solid Cube a.wlg b.png", "--transparent --sphere a.wlg b.png",
+        "--scale 2 --solid Cube a.wlg b.obj", "--scale 2 --sphere a.wlg b.wrl",
+        "--scale 2 --net Cube a.wlg b.pdf", "--tile 1 a.wlg b.gif"}) {
+    std::vector<std::string> args;
+    for (const QString& arg : QString(line).split(' ')) args.push_back(arg.toStdString());
+    EXPECT_EQ(ParseExportArgs(args).exitCode, 2) << line;
+  }
+  auto dpi = ParseExportArgs({"--dpi", "288", "--scale-lines", "--quiet", "a.wlg", "b.TIFF"});
+  ASSERT_TRUE(dpi.request);
+  EXPECT_DOUBLE_EQ(*dpi.request->scale, 3);
+  EXPECT_TRUE(dpi.request->scaleLines && dpi.request->quiet);
+
+  QTemporaryDir dir;
+  const QString big = dir.filePath("big.png"), clear = dir.filePath("clear.tif");
+  RunResult r = Export({"--scale", "2.5", "--size", "400x300", kSample, big});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_THAT(r.err, Not(HasSubstr("%")));  // no progress bar off a terminal
+  EXPECT_EQ(QImage(big).size(), QSize(1000, 750));
+  r = Export({"--tile", "1", "--transparent", kSample, clear});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const QString convert = QStandardPaths::findExecutable("convert");
+  if (!convert.isEmpty()) {
+    const QString back = dir.filePath("clear.png");
+    ASSERT_EQ(Launch(convert, {clear, "PNG32:" + back}).code, 0);
+    const QImage tile(back);
+    ASSERT_EQ(tile.size(), QSize(480, 480));
+    EXPECT_EQ(qAlpha(tile.pixel(0, 0)), 0);
+  }
+  r = Export({"--scale", "100", "--size", "1001x20", kSample, big});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_THAT(r.err, HasSubstr("at most 100000 a side"));
+
+  const QString sphere = dir.filePath("sphere.png"), solid = dir.filePath("solid.png");
+  ASSERT_EQ(Export({"--sphere", "--scale", "2", kSample, sphere}).code, 0);
+  EXPECT_EQ(QImage(sphere).size(), QSize(800, 800));
+  r = Export({"--solid", "Cube", "--yes", "--size", "300x200", "--scale", "2", kSample, solid});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(QImage(solid).size(), QSize(600, 400));
+  r = Export({"--solid", "Cube", "--yes", "--scale", "90", kSample, solid});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_THAT(r.err, HasSubstr("at most 16000 a side"));
 }
 
 // The sample's tessellation as layered SVG, PDF and DXF, read by programs

@@ -1,0 +1,49 @@
+// A print-sized picture of the worst tessellation, redrawn a band at a
+// time into a streamed PNG: its time and the process's peak memory.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QDir>
+#include <cstdio>
+
+#include "BenchSupport.h"
+#include "imaging/BandedRaster.h"
+#include "imaging/StreamedImage.h"
+
+namespace wlg::bench {
+namespace {
+
+double PeakRssMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024.0;  // kilobytes on Linux
+}
+
+// 1000 x 1000 canvas units at scale 20: 20,000 x 20,000 pixels.
+void BM_BandedPng20000(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  s.t.picT().canvas.Resize(1000, 1000);
+  VectorRecorder recorder(1000, 1000, s.t.TessBackColour());
+  s.t.RecordRedraw(recorder);
+  const BandedRaster raster(recorder.Drawing(), {20, false, false});
+  StreamedPicture p;
+  p.width = raster.Width();
+  p.height = raster.Height();
+  p.bandRows = BandRowsFor(p.width);
+  p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
+  const std::string path = QDir::tempPath().toStdString() + "/whirligons-bench-20000.png";
+  for (auto _ : state) {
+    std::string error;
+    if (!SaveStreamedPicture(p, path, StreamedKind::PNG, &error))
+      state.SkipWithError(error.c_str());
+  }
+  state.counters["figures"] = static_cast<double>(recorder.Drawing().figures.size());
+  state.counters["peak_rss_mb"] = PeakRssMb();
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_BandedPng20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace wlg::bench
