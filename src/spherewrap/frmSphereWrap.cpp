@@ -59,6 +59,7 @@ void frmSphereWrap::CreateMenus() {
   item("&File", "mnuSpacer1", "-");
   item("&File", "mnuFileExit", "E&xit SphereWrap");
   item("&Edit", "mnuEditCopy", "&Copy");
+  item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
   // Enabled when it is joined to the help pages.
   item("&Help", "mnuHelp", "&Help").SetEnabled(false);
 }
@@ -170,16 +171,14 @@ bool frmSphereWrap::ShowPalBGR(int plane) {
     return false;
   }
   PictureBox& surface = Surface();
-  QImage& target = surface.canvas.Image();
-  {
-    QPainter painter(&target);
-    if (!painter.isActive()) {
-      BlitFailed();
-      return false;
-    }
-    // No smoothing: a plain stretch, pixel for pixel as the frame holds them.
-    painter.drawImage(QRectF(SphereRect), src, QRectF(sphere.DisplaySource()));
+  ImageCanvas& target = surface.canvas;
+  if (target.Image().isNull()) {
+    BlitFailed();
+    return false;
   }
+  // No smoothing: a plain stretch, pixel for pixel as the frame holds them.
+  target.DrawImage(QRectF(SphereRect), src, QRectF(sphere.DisplaySource()));
+  target.Flush();
   surface.Invalidate();
   return true;
 }

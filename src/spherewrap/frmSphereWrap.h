@@ -87,6 +87,9 @@ class frmSphereWrap : public Form {
   // *error empty when the answer is No (nothing is written then).
   bool SaveVrml(const std::string& path, std::string* error);
 
+  // The sphere turned to its angles and shown again.
+  void Redraw();
+
   SphereWrap sphere;  // the texture, the frame and their tables
   QRect SphereRect;
   int LastQuality = 0;
@@ -110,7 +113,6 @@ class frmSphereWrap : public Form {
   void ApplyWindowColour();
   // A failed blit: no sphere to show until the next rebuild.
   void BlitFailed();
-  void Redraw();
 
   Program& p_;
   frmS& designer_;

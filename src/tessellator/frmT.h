@@ -107,7 +107,9 @@ class frmT : public Form {
     bool valid = false;
     int item = 0, count = 0, width = 0, height = 0;
     float zoom = 0, offsetX = 0, offsetY = 0;
-    QImage below, above;
+    double ratio = 1;
+    bool smooth = false;
+    ImageCanvas::Pictures below, above;
   };
   void DrawItems(Canvas& canvas, int first, int last);
   bool DrawFromLayers(ImageCanvas& canvas);

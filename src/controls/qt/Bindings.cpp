@@ -87,7 +87,8 @@ ValidTextWidget::ValidTextWidget(ValidText& model, QWidget* parent)
 }
 
 void ValidTextWidget::Sync() {
-  if (text() != QString::fromStdString(model_.Value())) setText(QString::fromStdString(model_.Value()));
+  if (text() != QString::fromStdString(model_.Value()))
+    setText(QString::fromStdString(model_.Value()));
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
   setToolTip(QString::fromStdString(model_.ToolTip()));
@@ -162,7 +163,7 @@ CheckBoxWidget::CheckBoxWidget(CheckBox& model, QWidget* parent)
 void CheckBoxWidget::Sync() {
   setText(QString::fromStdString(model_.Caption()));
   setToolTip(QString::fromStdString(model_.ToolTip()));
-  setCheckState(model_.Value() == 1 ? Qt::Checked
+  setCheckState(model_.Value() == 1   ? Qt::Checked
                 : model_.Value() == 2 ? Qt::PartiallyChecked
                                       : Qt::Unchecked);
   setEnabled(model_.Enabled());
@@ -234,6 +235,7 @@ CanvasWidget::CanvasWidget(PictureBox& model, QWidget* parent) : QWidget(parent)
   // the click acts.
   setFocusPolicy(Qt::ClickFocus);
   setFixedSize(model_.canvas.Width(), model_.canvas.Height());
+  model_.canvas.SetDevicePixelRatio(devicePixelRatioF());
   model_.onRefresh = [this] {
     setCursor(model_.Cursor() == CursorShape::Cross ? Qt::CrossCursor : Qt::ArrowCursor);
     if (size() != QSize(model_.canvas.Width(), model_.canvas.Height()))
@@ -245,17 +247,41 @@ CanvasWidget::CanvasWidget(PictureBox& model, QWidget* parent) : QWidget(parent)
 QSize CanvasWidget::sizeHint() const { return {model_.canvas.Width(), model_.canvas.Height()}; }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {
+  SyncRatio();
   QPainter p(this);
-  p.drawImage(0, 0, model_.canvas.Image());
+  p.drawImage(0, 0, model_.canvas.DisplayImage());
+}
+
+bool CanvasWidget::event(QEvent* e) {
+  if (e->type() == QEvent::ScreenChangeInternal || e->type() == QEvent::Show) SyncRatio();
+  return QWidget::event(e);
+}
+
+void CanvasWidget::SyncRatio() {
+  const double ratio = devicePixelRatioF();
+  if (ratio == model_.canvas.DevicePixelRatio() ||
+      (ratio <= 1 && model_.canvas.DevicePixelRatio() == 1))
+    return;
+  model_.canvas.SetDevicePixelRatio(ratio);
+  // Not from inside a paint: the window draws, then this widget repaints.
+  QPointer<CanvasWidget> self(this);
+  QTimer::singleShot(0, this, [self] {
+    if (self && self->model_.onRedraw) self->model_.onRedraw();
+    if (self) self->update();
+  });
 }
 
 namespace {
 MouseButton ButtonOf(Qt::MouseButton b) {
   switch (b) {
-    case Qt::LeftButton: return MouseButton::Left;
-    case Qt::RightButton: return MouseButton::Right;
-    case Qt::MiddleButton: return MouseButton::Middle;
-    default: return MouseButton::None;
+    case Qt::LeftButton:
+      return MouseButton::Left;
+    case Qt::RightButton:
+      return MouseButton::Right;
+    case Qt::MiddleButton:
+      return MouseButton::Middle;
+    default:
+      return MouseButton::None;
   }
 }
 // The buttons held during a move, as the sum of their values: with two held
@@ -288,7 +314,8 @@ void CanvasWidget::mousePressEvent(QMouseEvent* e) {
   if (swallowing_) return;
   if (model_.onMouseDown)
     model_.onMouseDown(model_.Index(), ButtonOf(e->button()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()),
+                       static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -298,7 +325,8 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
   }
   if (model_.onMouseMove)
     model_.onMouseMove(model_.Index(), ButtonsOf(e->buttons()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()),
+                       static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
@@ -367,7 +395,8 @@ void BuildMenuBar(QMenuBar* bar, const Form& form, QObject* parent) {
 
 void BindCaption(Control& model, QWidget* widget) {
   auto sync = [widget, &model] {
-    if (auto* l = qobject_cast<QLabel*>(widget)) l->setText(QString::fromStdString(model.Caption()));
+    if (auto* l = qobject_cast<QLabel*>(widget))
+      l->setText(QString::fromStdString(model.Caption()));
     widget->setVisible(model.Visible());
     widget->setToolTip(QString::fromStdString(model.ToolTip()));
   };
