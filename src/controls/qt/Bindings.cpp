@@ -87,8 +87,7 @@ ValidTextWidget::ValidTextWidget(ValidText& model, QWidget* parent)
 }
 
 void ValidTextWidget::Sync() {
-  if (text() != QString::fromStdString(model_.Value()))
-    setText(QString::fromStdString(model_.Value()));
+  if (text() != QString::fromStdString(model_.Value())) setText(QString::fromStdString(model_.Value()));
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
   setToolTip(QString::fromStdString(model_.ToolTip()));
@@ -163,7 +162,7 @@ CheckBoxWidget::CheckBoxWidget(CheckBox& model, QWidget* parent)
 void CheckBoxWidget::Sync() {
   setText(QString::fromStdString(model_.Caption()));
   setToolTip(QString::fromStdString(model_.ToolTip()));
-  setCheckState(model_.Value() == 1   ? Qt::Checked
+  setCheckState(model_.Value() == 1 ? Qt::Checked
                 : model_.Value() == 2 ? Qt::PartiallyChecked
                                       : Qt::Unchecked);
   setEnabled(model_.Enabled());
@@ -274,14 +273,10 @@ void CanvasWidget::SyncRatio() {
 namespace {
 MouseButton ButtonOf(Qt::MouseButton b) {
   switch (b) {
-    case Qt::LeftButton:
-      return MouseButton::Left;
-    case Qt::RightButton:
-      return MouseButton::Right;
-    case Qt::MiddleButton:
-      return MouseButton::Middle;
-    default:
-      return MouseButton::None;
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return MouseButton::None;
   }
 }
 // The buttons held during a move, as the sum of their values: with two held
@@ -314,8 +309,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* e) {
   if (swallowing_) return;
   if (model_.onMouseDown)
     model_.onMouseDown(model_.Index(), ButtonOf(e->button()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()),
-                       static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -325,8 +319,7 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
   }
   if (model_.onMouseMove)
     model_.onMouseMove(model_.Index(), ButtonsOf(e->buttons()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()),
-                       static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
@@ -395,8 +388,7 @@ void BuildMenuBar(QMenuBar* bar, const Form& form, QObject* parent) {
 
 void BindCaption(Control& model, QWidget* widget) {
   auto sync = [widget, &model] {
-    if (auto* l = qobject_cast<QLabel*>(widget))
-      l->setText(QString::fromStdString(model.Caption()));
+    if (auto* l = qobject_cast<QLabel*>(widget)) l->setText(QString::fromStdString(model.Caption()));
     widget->setVisible(model.Visible());
     widget->setToolTip(QString::fromStdString(model.ToolTip()));
   };
