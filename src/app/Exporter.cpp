@@ -26,6 +26,7 @@ const char* const kExportUsage =
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
+    "pictures (png, bmp, jpg): --antialias (smooth edges)\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
     "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
     "         --page a4|letter (PDF: fitted to the page)\n"
@@ -139,6 +140,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       req.lines = true;
     } else if (a == "--smooth") {
       req.smooth = true;
+    } else if (a == "--antialias") {
+      req.antialias = true;
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return UsageError("unknown option " + a);
     } else {
@@ -194,6 +197,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     return UsageError("--cut, --plot, --width-mm and --page are for .svg, .pdf and .dxf files");
   if (req.vector.page != PageSize::Drawing && ext != "pdf")
     return UsageError("--page is for .pdf files");
+  if (req.antialias && ext != "png" && ext != "bmp" && ext != "jpg")
+    return UsageError("--antialias is for .png, .bmp and .jpg pictures");
   if (req.vector.page != PageSize::Drawing && req.vector.widthMm > 0)
     return UsageError("choose one of --width-mm and --page");
   ParseResult r;
@@ -227,7 +232,9 @@ int ExportTile(Windows& w, const ExportRequest& req) {
     if (!SaveVectorFile(recorder.Drawing(), req.vector, req.output, &error)) return Fail(error);
     return 0;
   }
-  if (!SaveCanvasPicture(d.picS(t).canvas.Image(), req.output, KindOf(ext), &error))
+  const ImageCanvas& c = d.picS(t).canvas;
+  if (!SaveCanvasPicture(req.antialias ? c.DisplayImage() : c.Image(), req.output, KindOf(ext),
+                         &error))
     return Fail(error);
   return 0;
 }
@@ -247,7 +254,7 @@ int ExportTessellation(Windows& w, const ExportRequest& req) {
   else if (IsVectorExtension(ext))
     ok = t.SaveVector(req.output, req.vector, &error);
   else
-    ok = t.SavePicture(req.output, KindOf(ext), &error);
+    ok = t.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
 }
 
@@ -296,7 +303,7 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
   else
-    ok = v.SavePicture(req.output, KindOf(ext), &error);
+    ok = v.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
 }
 
@@ -313,7 +320,7 @@ int ExportSphere(Windows& w, const ExportRequest& req) {
   const std::string ext = Extension(req.output);
   std::string error;
   const bool ok = ext == "wrl" ? s.SaveVrml(req.output, &error)
-                               : s.SavePicture(req.output, KindOf(ext), &error);
+                               : s.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
 }
 
@@ -332,6 +339,8 @@ int RunExport(const ExportRequest& req) {
     windows.designer.Form_Load("\"" + req.pattern + "\"");
     if (const auto& e = windows.designer.LastLoadError())
       return Fail(req.pattern + ": line " + std::to_string(e->line) + ": " + e->reason);
+    // Antialiased pictures: every canvas draws its display picture at ratio 1.
+    if (req.antialias) windows.SetSmoothEdges(true);
 
     switch (req.mode) {
       case ExportRequest::Mode::Tile:

@@ -481,6 +481,12 @@ void ImageCanvas::MirrorFill(const std::vector<IPoint>& spans, Colour surface, C
         }
         if (ss <= 0) continue;
         const double a = std::clamp((qRed(c) * sr + qGreen(c) * sg + qBlue(c) * sb) / ss, 0.0, 1.0);
+        // Only blends of the surface with the black outline; a figure's own
+        // colours stay.
+        if (std::abs(qRed(c) - a * sr) + std::abs(qGreen(c) - a * sg) +
+                std::abs(qBlue(c) - a * sb) >
+            24)
+          continue;
         auto channel = [a](int v, double d) {
           return std::clamp(static_cast<int>(std::lround(v + a * d)), 0, 255);
         };

@@ -255,8 +255,12 @@ void frmSphereWrap::mnuFileSaveVRML2_Click() {
     p_.prompts.Tell(std::string(SceneFailed) + "\r\n" + error);
 }
 
-bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
-  const auto pic = CopyToPic1();
+bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                                bool smooth) {
+  auto pic = CopyToPic1();
+  if (pic && smooth)
+    pic = sphere.Frame().scaled(SphereSide, SphereSide, Qt::IgnoreAspectRatio,
+                                Qt::SmoothTransformation);
   if (!pic) {
     if (error) *error = BlitError;
     return false;

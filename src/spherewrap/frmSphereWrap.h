@@ -82,7 +82,9 @@ class frmSphereWrap : public Form {
   void mnuEditCopy_Click();
   // The writers behind them, shared with the exporter: false with *error
   // set on failure, leaving no partial file.
-  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // 'smooth': the antialiased picture instead of the exact one.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                   bool smooth = false);
   // Asks before the scene's texture replaces an existing file; false with
   // *error empty when the answer is No (nothing is written then).
   bool SaveVrml(const std::string& path, std::string* error);
