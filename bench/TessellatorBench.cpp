@@ -39,6 +39,16 @@ void BM_TessFullRedrawWorst(benchmark::State& state) {
 }
 BENCHMARK(BM_TessFullRedrawWorst)->Unit(benchmark::kMillisecond);
 
+// The same redraw with smooth edges (the exact picture and an antialiased
+// display picture at ratio 1), to set beside the one above.
+void BM_TessFullRedrawWorstSmooth(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  s.windows.SetSmoothEdges(true, false);
+  for (auto _ : state) s.t.UpdateTess();
+}
+BENCHMARK(BM_TessFullRedrawWorstSmooth)->Unit(benchmark::kMillisecond);
+
 void BM_TessFullRedrawTypical(benchmark::State& state) {
   Session s;
   TypicalTessellation(s);
@@ -62,6 +72,28 @@ void BM_TessDragMoveWorst(benchmark::State& state) {
   s.t.picT_MouseUp(MouseButton::Left, 0, p.x + dx, p.y);
 }
 BENCHMARK(BM_TessDragMoveWorst)->Unit(benchmark::kMillisecond);
+
+// The same drag on a screen of two device pixels per canvas unit (and with
+// smooth edges too, as arg 1).
+void BM_TessDragMoveWorstHiDpi(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  s.t.picT().canvas.SetDevicePixelRatio(2);
+  s.windows.SetSmoothEdges(state.range(0) != 0, false);
+  s.t.UpdateTess();
+  const TessItem& it = s.program.tess.TessItems[100];
+  const FPoint p = s.t.ToCanvas(it.X, it.Y);
+  s.t.picT_MouseDown(MouseButton::Left, 0, p.x, p.y);
+  float dx = 0;
+  for (auto _ : state) {
+    dx = dx > 30 ? 0 : dx + 1;
+    s.t.picT_MouseMove(MouseButton::Left, 0, p.x + dx, p.y);
+    // What the window shows: the display picture, finished.
+    benchmark::DoNotOptimize(s.t.picT().canvas.DisplayImage().constBits());
+  }
+  s.t.picT_MouseUp(MouseButton::Left, 0, p.x + dx, p.y);
+}
+BENCHMARK(BM_TessDragMoveWorstHiDpi)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace wlg::bench

@@ -40,7 +40,8 @@ const char* const kExportUsage =
     "         tiles are redrawn, up to 100000 pixels a side, png and tif written in bands),\n"
     "         --dpi D (10..9600, tessellation and tiles; 96 is --scale 1), --scale-lines\n"
     "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
-    "         (png and tif of the tessellation and tiles), --quiet (no progress bar)\n"
+    "         (png and tif of the tessellation and tiles), --quiet (no progress bar),\n"
+    "         --antialias (smooth edges)\n"
     "nets: --edge-mm E (1..2000; default: as large as fits one page), --page a4|letter\n"
     "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
@@ -186,6 +187,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       req.lines = true;
     } else if (a == "--smooth") {
       req.smooth = true;
+    } else if (a == "--antialias") {
+      req.antialias = true;
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return UsageError("unknown option " + a);
     } else {
@@ -242,6 +245,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     return UsageError("--cut, --plot, --width-mm and --page are for .svg, .pdf and .dxf files");
   if (req.vector.page != PageSize::Drawing && ext != "pdf")
     return UsageError("--page is for .pdf files");
+  if (req.antialias && !IsRasterExtension(ext))
+    return UsageError("--antialias is for pictures (.png, .tif, .bmp, .jpg)");
   if (req.vector.page != PageSize::Drawing && req.vector.widthMm > 0)
     return UsageError("choose one of --width-mm and --page");
   ParseResult r;
@@ -320,6 +325,7 @@ int SaveRedrawn(const VectorDrawing& drawing, const ExportRequest& req) {
   o.scale = req.scale.value_or(1);
   o.scaleLines = req.scaleLines;
   o.transparent = req.transparent;
+  o.antialias = req.antialias;
   const BandedRaster raster(drawing, o);
   const std::string ext = Extension(req.output);
   StreamedKind kind;
@@ -378,7 +384,9 @@ int ExportTile(Windows& w, const ExportRequest& req) {
     d.RecordCurrentTile(recorder);
     return SaveRedrawn(recorder.Drawing(), req);
   }
-  if (!SaveCanvasPicture(d.picS(t).canvas.Image(), req.output, KindOf(ext), &error))
+  const ImageCanvas& c = d.picS(t).canvas;
+  if (!SaveCanvasPicture(req.antialias ? c.DisplayImage() : c.Image(), req.output, KindOf(ext),
+                         &error))
     return Fail(error);
   return 0;
 }
@@ -406,7 +414,7 @@ int ExportTessellation(Windows& w, Program& program, const ExportRequest& req) {
   else if (IsVectorExtension(ext))
     ok = t.SaveVector(req.output, req.vector, &error);
   else
-    ok = t.SavePicture(req.output, KindOf(ext), &error);
+    ok = t.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
 }
 
@@ -467,9 +475,10 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
   else if (ext == "tif" || ext == "tiff")
-    ok = SaveWholePicture(v.pic3D().canvas.Image(), req.output, &error);
+    ok = SaveWholePicture(req.antialias ? v.pic3D().canvas.DisplayImage() : v.pic3D().canvas.Image(),
+                          req.output, &error);
   else
-    ok = v.SavePicture(req.output, KindOf(ext), &error);
+    ok = v.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
 }
 
@@ -487,14 +496,12 @@ int ExportSphere(Windows& w, const ExportRequest& req) {
   std::string error;
   if (ext == "wrl") return s.SaveVrml(req.output, &error) ? 0 : Fail(error);
   if (!req.scale && ext != "tif" && ext != "tiff")
-    return s.SavePicture(req.output, KindOf(ext), &error) ? 0 : Fail(error);
-  // The window's picture, each of its pixels S x S.
-  const auto pic = s.CopyToPic1();
-  if (!pic) return Fail(frmSphereWrap::BlitError);
-  const int side = RasterSide(pic->width(), req.scale.value_or(1));
+    return s.SavePicture(req.output, KindOf(ext), &error, req.antialias) ? 0 : Fail(error);
+  const int side = RasterSide(frmSphereWrap::SphereSide, req.scale.value_or(1));
   if (side > kMaxWholeSide) return TooLarge(side, side, kMaxWholeSide);
-  const QImage picture = pic->scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  return SaveWholePicture(picture, req.output, &error) ? 0 : Fail(error);
+  const auto picture = s.Picture(side, req.antialias);
+  if (!picture) return Fail(frmSphereWrap::BlitError);
+  return SaveWholePicture(*picture, req.output, &error) ? 0 : Fail(error);
 }
 
 }  // namespace
@@ -512,6 +519,8 @@ int RunExport(const ExportRequest& req) {
     windows.designer.Form_Load("\"" + req.pattern + "\"");
     if (const auto& e = windows.designer.LastLoadError())
       return Fail(req.pattern + ": line " + std::to_string(e->line) + ": " + e->reason);
+    // Antialiased pictures: every canvas draws its display picture at ratio 1.
+    if (req.antialias) windows.SetSmoothEdges(true);
 
     switch (req.mode) {
       case ExportRequest::Mode::Tile:

@@ -35,6 +35,9 @@ class PictureBox : public Control {
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseDown;
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseMove;
   std::function<void(int index, MouseButton button, int shift, float x, float y)> onMouseUp;
+  // The picture is to be drawn again: the screen it shows on has another
+  // device pixel ratio now.
+  std::function<void()> onRedraw;
   // A left double-click; without a handler its second press is a plain press.
   std::function<void(int index)> onDblClick;
 

@@ -1,5 +1,7 @@
 #include "designer/Windows.h"
 
+#include <initializer_list>
+
 #include "shell/Help.h"
 
 namespace wlg {
@@ -53,6 +55,24 @@ Windows::Windows(Program& program, SettingsStore& settings)
     v.Menu("mnuEditVRMLSmooth").SetChecked(d.VSmooth);
   };
 
+  // Smooth edges: one setting for every picture window, kept with the
+  // designer's settings.
+  for (Form* f : std::initializer_list<Form*>{&d, &t, &v, &sphereWrap})
+    f->Menu("mnuEditSmoothEdges").onClick = [this, &d](int) { SetSmoothEdges(!d.SmoothEdges); };
+  d.startupRestored = [this, &d, restored = std::move(d.startupRestored)] {
+    if (restored) restored();
+    SetSmoothEdges(d.SmoothEdges, false);
+  };
+  // A screen of another pixel ratio: the picture drawn again at it.
+  for (int tile = 0; tile < TileCount; ++tile) d.picS(tile).onRedraw = [&d] { d.RedrawTiles(); };
+  t.picT().onRedraw = [&t] { t.DrawTess(); };
+  v.pic3D().onRedraw = [&v] {
+    if (v.IsVisible()) v.DrawData();
+  };
+  sphereWrap.Surface().onRedraw = [this] {
+    if (sphereWrap.IsVisible() && sphereWrap.sphere.HasPixels()) sphereWrap.Redraw();
+  };
+
   // The sphere wrap, opened from the tessellator.
   frmSphereWrap& sw = sphereWrap;
   t.Menu("mnuShearWrap").SetEnabled(true);
@@ -61,6 +81,24 @@ Windows::Windows(Program& program, SettingsStore& settings)
   // The Help items of the tessellator and the sphere wrap.
   WireHelpItem(program, t, "mnuHelp", "PTessellator");
   WireHelpItem(program, sw, "mnuHelp", "PSphereWrap");
+}
+
+void Windows::SetSmoothEdges(bool on, bool redraw) {
+  designer.SmoothEdges = on;
+  for (Form* f : std::initializer_list<Form*>{&designer, &tessellator, &view3D, &sphereWrap})
+    f->Menu("mnuEditSmoothEdges").SetChecked(on);
+  for (int tile = 0; tile < TileCount; ++tile) designer.picS(tile).canvas.SetSmoothEdges(on);
+  tessellator.picT().canvas.SetSmoothEdges(on);
+  view3D.pic3D().canvas.SetSmoothEdges(on);
+  sphereWrap.Surface().canvas.SetSmoothEdges(on);
+  if (redraw) RedrawPictures();
+}
+
+void Windows::RedrawPictures() {
+  designer.RedrawTiles();
+  tessellator.DrawTess();
+  if (view3D.IsVisible()) view3D.DrawData();
+  if (sphereWrap.IsVisible() && sphereWrap.sphere.HasPixels()) sphereWrap.Redraw();
 }
 
 }  // namespace wlg

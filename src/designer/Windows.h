@@ -19,6 +19,14 @@ struct Windows {
   frm3D view3D;
   SolidBuilder builder;
   frmSphereWrap sphereWrap;
+
+  // Smooth edges in every picture window: the check marks, the canvases,
+  // and the pictures drawn again.
+  // Start-up draws them afterwards itself ('redraw' false).
+  void SetSmoothEdges(bool on, bool redraw = true);
+
+ private:
+  void RedrawPictures();
 };
 
 }  // namespace wlg

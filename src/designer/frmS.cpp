@@ -103,6 +103,7 @@ void frmS::CreateMenus() {
   auto& dis = item("&Edit", "mnuEditDisableTessChecks", "&Disable TessChecks");
   dis.SetCheckable(true);
   dis.SetEnabled(false);
+  item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
   item("&Edit", "mnuEditUndo", "&Undo", "Ctrl+Z").SetEnabled(false);
   item("&Edit", "mnuEditRedo", "&Redo", RedoShortcut).SetEnabled(false);
 

@@ -179,6 +179,8 @@ class frmS : public Form, public TileSettings {
   // after recording a solid the canvas and the constructed polygon are the
   // designer's again.
   void RedrawTileCanvas();
+  // Every tile's canvas drawn again (their look changed, not the design).
+  void RedrawTiles();
 
   // Hooks the later windows fill in: redraw the tessellation, follow the
   // current tile, rebuild the shown solid, read the 3D colour entries.
@@ -208,6 +210,8 @@ class frmS : public Form, public TileSettings {
   // Options kept for the 3D window until it exists.
   bool VLines = false;
   bool VSmooth = false;
+  // Every picture window drawn antialiased.
+  bool SmoothEdges = false;
 
   // ---- Help menu (frmS_Help.cpp)
   void mnuHelpRegister_Click();

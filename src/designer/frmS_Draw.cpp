@@ -59,6 +59,18 @@ void frmS::RedrawTileCanvas() {
   pic.Invalidate();
 }
 
+void frmS::RedrawTiles() {
+  DesignModel& m = p_.design;
+  const int current = m.CurrentTile;
+  for (int t = 0; t < TileCount; ++t) {
+    m.CurrentTile = t;
+    RedrawTileCanvas();
+  }
+  m.CurrentTile = current;
+  // The current tile last: the constructed polygon is its own again.
+  RedrawTileCanvas();
+}
+
 void frmS::RecordCurrentTile(PathRecorder& recorder) {
   DesignModel& m = p_.design;
   struct Recording {

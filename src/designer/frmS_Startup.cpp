@@ -26,6 +26,7 @@ void frmS::Form_Load(const std::string& commandLine) {
   Menu("mnuEditDisableTessChecks").SetChecked(ReadBool(settings_, "DisableTessChecks"));
   VLines = ReadBool(settings_, "VLines");
   VSmooth = ReadBool(settings_, "VSmooth");
+  SmoothEdges = ReadBool(settings_, "SmoothEdges");
   if (auto r = settings_.Get("SnapRadius")) {
     // The radius is 1..10 wherever it is set; an odd stored value falls back.
     const float v = static_cast<float>(Val(*r));
@@ -96,6 +97,7 @@ void frmS::Form_QueryUnload() {
   settings_.Set("DisableTessChecks", BoolText(Menu("mnuEditDisableTessChecks").Checked()));
   settings_.Set("VLines", BoolText(VLines));
   settings_.Set("VSmooth", BoolText(VSmooth));
+  settings_.Set("SmoothEdges", BoolText(SmoothEdges));
   if (!settings_.Flush())
     p_.prompts.Tell("Sorry, your settings could not be saved; the settings folder may not be writable.");
   p_.AppClosing = true;

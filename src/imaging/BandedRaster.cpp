@@ -123,6 +123,7 @@ void Fill(const BandPixels& b, const std::vector<QPoint>& pts, int minY, int max
 
 void BandedRaster::RenderBand(int top, QImage& band) const {
   band.fill(o_.transparent ? QColor(Qt::transparent) : Opaque(d_.background));
+  if (o_.antialias) return RenderSmoothBand(top, band);
   const BandPixels pixels{reinterpret_cast<QRgb*>(band.bits()),
                           band.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)), band.width(),
                           top, band.height()};
@@ -174,6 +175,50 @@ void BandedRaster::RenderBand(int top, QImage& band) const {
       painter->drawPolygon(pts.data(), static_cast<int>(pts.size()));
     else
       painter->drawPolyline(pts.data(), static_cast<int>(pts.size()));
+  }
+}
+
+// Smooth edges: every figure through an antialiasing painter at its exact
+// points. The band is only a translation of the whole picture, so the
+// painter covers each pixel the same whichever band holds it.
+void BandedRaster::RenderSmoothBand(int top, QImage& band) const {
+  QPainter painter(&band);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  // Pixel centres, as the window's smooth picture places figures.
+  painter.translate(0.5, 0.5 - top);
+  const int bottom = top + band.height() - 1;
+  std::vector<QPointF> pts;
+  QPen pen(Opaque(kOutline));
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  const auto StrokePen = [this](QPen& p, const VectorFigure& f) -> const QPen& {
+    p.setWidthF(o_.scaleLines ? std::max(1.0, f.penWidth * o_.scale) : f.penWidth);
+    return p;
+  };
+  for (size_t i = 0; i < d_.figures.size(); ++i) {
+    if (bottom_[i] < top || top_[i] > bottom) continue;
+    const VectorFigure& f = d_.figures[i];
+    if (!f.stroked && !f.filled) continue;
+    pts.resize(f.count);
+    for (uint32_t k = 0; k < f.count; ++k) {
+      const DPoint p = d_.points[f.first + k];
+      pts[k] = QPointF(p.x * o_.scale, p.y * o_.scale);
+    }
+    const int n = static_cast<int>(pts.size());
+    if (f.filled) {
+      painter.setBrush(Opaque(f.fill));
+      // A closed figure is filled and outlined in one go.
+      painter.setPen(f.stroked && f.closed ? StrokePen(pen, f) : QPen(Qt::NoPen));
+      painter.drawPolygon(pts.data(), n, Qt::OddEvenFill);
+      if (f.closed || !f.stroked) continue;
+    }
+    if (!f.stroked) continue;
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(StrokePen(pen, f));
+    if (f.closed)
+      painter.drawPolygon(pts.data(), n);
+    else
+      painter.drawPolyline(pts.data(), n);
   }
 }
 

@@ -15,6 +15,7 @@ struct RasterOptions {
   double scale = 1;
   bool scaleLines = false;   // pens penWidth x scale wide instead of penWidth
   bool transparent = false;  // the background left see-through
+  bool antialias = false;    // smooth edges, from the exact points
 };
 
 // The picture's size in pixels: the drawing's size times the scale.
@@ -43,6 +44,8 @@ class BandedRaster {
   // Each figure's rows in the picture, pen included, so a band skips the
   // figures that cannot reach it.
   std::vector<int> top_, bottom_;
+
+  void RenderSmoothBand(int top, QImage& band) const;
 };
 
 }  // namespace wlg

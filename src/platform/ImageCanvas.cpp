@@ -22,14 +22,41 @@ ImageCanvas::ImageCanvas(int width, int height, TransparentTag)
   image_.fill(Qt::transparent);
 }
 
-void ImageCanvas::DrawImage(const QImage& layer) { Painter().drawImage(0, 0, layer); }
+void ImageCanvas::DrawImage(const QImage& layer) {
+  Painter().drawImage(0, 0, layer);
+  // The layer is canvas-sized: the display painter scales it up.
+  if (hasDisplay_) DisplayPainter().drawImage(QPointF(-0.5, -0.5), layer);
+}
+
+void ImageCanvas::DrawImage(const QRectF& target, const QImage& source, const QRectF& sourceRect) {
+  Painter().drawImage(target, source, sourceRect);
+  if (!hasDisplay_) return;
+  QPainter& d = DisplayPainter();
+  d.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
+  d.drawImage(target.translated(-0.5, -0.5), source, sourceRect);
+  d.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
 
 void ImageCanvas::Flush() const {
+  EndPainter();
+  FlushDisplay();
+}
+
+void ImageCanvas::EndPainter() const {
   if (painter_) {
     penKey_ = PenKey{};
     brushKey_ = BrushKey{};
     painter_->end();
     painter_.reset();
+  }
+}
+
+void ImageCanvas::FlushDisplay() const {
+  if (displayPainter_) {
+    displayPenKey_ = PenKey{};
+    displayBrushKey_ = BrushKey{};
+    displayPainter_->end();
+    displayPainter_.reset();
   }
 }
 
@@ -41,11 +68,103 @@ QPainter& ImageCanvas::Painter() {
   return *painter_;
 }
 
+QPainter& ImageCanvas::DisplayPainter() {
+  if (!displayPainter_) {
+    if (displayStale_) SyncDisplay();
+    displayPainter_ = std::make_unique<QPainter>(&display_);
+    displayPainter_->setRenderHint(QPainter::Antialiasing, smooth_);
+    // The painter works in canvas units (the picture's ratio scales them).
+    // An exact pixel (x, y) is the unit square centred on the point (x, y),
+    // so the display picture puts each figure over the pixels it has there.
+    displayPainter_->translate(0.5, 0.5);
+  }
+  return *displayPainter_;
+}
+
+QImage ImageCanvas::BlankDisplay() const {
+  const int w = static_cast<int>(std::lround(image_.width() * ratio_));
+  const int h = static_cast<int>(std::lround(image_.height() * ratio_));
+  QImage d(w, h, transparent_ ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  d.setDevicePixelRatio(ratio_);
+  if (transparent_)
+    d.fill(Qt::transparent);
+  else
+    d.fill(ToQColor(backColour));
+  return d;
+}
+
+void ImageCanvas::SyncDisplay() const {
+  displayStale_ = false;
+  if (!hasDisplay_) return;
+  FlushDisplay();
+  display_ = BlankDisplay();
+  QPainter p(&display_);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.drawImage(QRectF(0, 0, image_.width(), image_.height()), image_);
+}
+
+void ImageCanvas::SetDisplay(double devicePixelRatio, bool smoothEdges) {
+  if (!(devicePixelRatio >= 1) || devicePixelRatio > 8) devicePixelRatio = 1;
+  const bool want = devicePixelRatio > 1 || smoothEdges;
+  if (want == hasDisplay_ && devicePixelRatio == ratio_ && smoothEdges == smooth_) return;
+  Flush();
+  const bool remake = !hasDisplay_ || devicePixelRatio != ratio_;
+  ratio_ = devicePixelRatio;
+  smooth_ = smoothEdges;
+  hasDisplay_ = want;
+  if (!want) {
+    display_ = QImage();
+    displayStale_ = false;
+    return;
+  }
+  // Until the owner draws again, the display shows the exact picture.
+  if (remake) SyncDisplay();
+}
+
+const QImage& ImageCanvas::DisplayImage() const {
+  Flush();
+  if (!hasDisplay_) return image_;
+  if (displayStale_) SyncDisplay();
+  return display_;
+}
+
+ImageCanvas::Pictures ImageCanvas::Save() const {
+  Flush();
+  if (displayStale_) SyncDisplay();
+  return {image_, hasDisplay_ ? display_ : QImage()};
+}
+
+void ImageCanvas::Restore(const Pictures& pictures) {
+  Flush();
+  image_ = pictures.exact;
+  if (!hasDisplay_) return;
+  if (pictures.display.size() == display_.size() && pictures.display.devicePixelRatio() == ratio_) {
+    display_ = pictures.display;
+    displayStale_ = false;
+  } else {
+    displayStale_ = true;
+  }
+}
+
+void ImageCanvas::DrawLayer(const Pictures& layer) {
+  Painter().drawImage(0, 0, layer.exact);
+  if (!hasDisplay_) return;
+  QPainter& d = DisplayPainter();
+  if (!layer.display.isNull() && layer.display.devicePixelRatio() == ratio_)
+    d.drawImage(QPointF(-0.5, -0.5), layer.display);
+  else
+    d.drawImage(QPointF(-0.5, -0.5), layer.exact);
+}
+
 void ImageCanvas::Resize(int width, int height) {
   if (width == image_.width() && height == image_.height()) return;
   Flush();
   image_ = QImage(width, height, QImage::Format_RGB32);
   image_.fill(ToQColor(backColour));
+  if (hasDisplay_) {
+    display_ = BlankDisplay();
+    displayStale_ = false;
+  }
 }
 
 void ImageCanvas::Clear() {
@@ -54,6 +173,14 @@ void ImageCanvas::Clear() {
     image_.fill(Qt::transparent);
   else
     image_.fill(ToQColor(backColour));
+  if (hasDisplay_) {
+    if (display_.size() != QSize(static_cast<int>(std::lround(image_.width() * ratio_)),
+                                 static_cast<int>(std::lround(image_.height() * ratio_))))
+      display_ = BlankDisplay();
+    else
+      display_.fill(transparent_ ? QColor(Qt::transparent) : ToQColor(backColour));
+    displayStale_ = false;
+  }
 }
 
 namespace {
@@ -91,6 +218,35 @@ void ImageCanvas::UseBrush(bool solid, Colour colour) {
     Painter().setBrush(ToQColor(colour));
   else
     Painter().setBrush(Qt::NoBrush);
+}
+
+void ImageCanvas::DisplayPen(int style, int width, Colour colour) {
+  const PenKey key{style, width, colour};
+  if (displayPainter_ && displayPenKey_ == key) return;
+  QPainter& d = DisplayPainter();
+  displayPenKey_ = key;
+  if (style == static_cast<int>(DrawStyle::Invisible)) {
+    d.setPen(Qt::NoPen);
+    return;
+  }
+  // Widths in canvas units: the picture's ratio widens them.
+  QPen pen(ToQColor(colour));
+  pen.setWidthF(width < 1 ? 1 : width);
+  if (style == static_cast<int>(DrawStyle::Dot) && width <= 1) pen.setStyle(Qt::DotLine);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  d.setPen(pen);
+}
+
+void ImageCanvas::DisplayBrush(bool solid, Colour colour) {
+  const BrushKey key{solid, solid ? colour : 0};
+  if (displayPainter_ && displayBrushKey_ == key) return;
+  QPainter& d = DisplayPainter();
+  displayBrushKey_ = key;
+  if (solid)
+    d.setBrush(ToQColor(colour));
+  else
+    d.setBrush(Qt::NoBrush);
 }
 
 namespace {
@@ -151,7 +307,7 @@ bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
   }
   if (minX < -kRasterReach || minY < -kRasterReach || maxX > kRasterReach || maxY > kRasterReach)
     return false;
-  Flush();
+  EndPainter();
   const int w = image_.width(), h = image_.height();
   if (maxX < 0 || maxY < 0 || minX >= w || minY >= h) return true;
   const QRgb opaque = 0xff000000u;
@@ -196,6 +352,11 @@ bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {
   if (count <= 0) return;
+  if (hasDisplay_) {
+    DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
+    DisplayBrush(fillStyle == FillStyle::Solid, fillColour);
+    displayPainter_->drawPolygon(AsQPoints(pts), count);
+  }
   if (RasterPolygon(pts, count)) return;
   UsePen(static_cast<int>(drawStyle), drawWidth, Palette0());
   UseBrush(fillStyle == FillStyle::Solid, fillColour);
@@ -204,19 +365,39 @@ void ImageCanvas::Polygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polyline(const IPoint* pts, int count) {
   if (count <= 0) return;
+  if (hasDisplay_) {
+    DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
+    DisplayBrush(false, 0);
+    displayPainter_->drawPolyline(AsQPoints(pts), count);
+  }
   UsePen(static_cast<int>(drawStyle), drawWidth, Palette0());
   UseBrush(false, 0);
   painter_->drawPolyline(AsQPoints(pts), count);
 }
 
 void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
+  if (hasDisplay_) {
+    DisplayPen(static_cast<int>(DrawStyle::Solid), drawWidth, colour);
+    displayPainter_->drawLine(x1, y1, x2, y2);
+  }
   UsePen(static_cast<int>(DrawStyle::Solid), drawWidth, colour);
   painter_->drawLine(x1, y1, x2, y2);
 }
 
 void ImageCanvas::Dot(int x, int y, Colour colour) {
+  if (hasDisplay_) {
+    DisplayPen(static_cast<int>(DrawStyle::Invisible), 0, 0);
+    DisplayBrush(true, colour);
+    if (drawWidth <= 1) {
+      // The exact pixel's square.
+      displayPainter_->fillRect(QRectF(x - 0.5, y - 0.5, 1, 1), ToQColor(colour));
+    } else {
+      const double r = drawWidth / 2.0;
+      displayPainter_->drawEllipse(QRectF(x - r, y - r, drawWidth, drawWidth));
+    }
+  }
   if (drawWidth <= 1) {
-    Flush();
+    EndPainter();
     if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
       image_.setPixel(x, y, ToQColor(colour).rgb());
     return;
@@ -246,6 +427,7 @@ void ImageCanvas::FloodFillSurface(int x, int y, Colour surface) {
   if (at(x, y) != target) return;
   // Scan-line fill with an explicit stack: no recursion depth to overflow.
   std::vector<IPoint> stack{{x, y}};
+  std::vector<IPoint> spans;  // first and last pixel of each run filled
   while (!stack.empty()) {
     IPoint s = stack.back();
     stack.pop_back();
@@ -255,6 +437,7 @@ void ImageCanvas::FloodFillSurface(int x, int y, Colour surface) {
     int rx = s.x;
     while (rx < w - 1 && at(rx + 1, s.y) == target) ++rx;
     for (int i = lx; i <= rx; ++i) at(i, s.y) = fill;
+    if (hasDisplay_) spans.push_back({lx, s.y}), spans.push_back({rx, s.y});
     for (int dy : {-1, 1}) {
       const int ny = s.y + dy;
       if (ny < 0 || ny >= h) continue;
@@ -263,6 +446,51 @@ void ImageCanvas::FloodFillSurface(int x, int y, Colour surface) {
         const bool t = at(i, ny) == target;
         if (t && !inRun) stack.push_back({i, ny});
         inRun = t;
+      }
+    }
+  }
+  if (hasDisplay_) MirrorFill(spans, surface, fillColour);
+}
+
+// The display picture cannot be flood filled itself: with smooth edges its
+// borders are blends, and at another ratio its outlines do not fall on the
+// same pixels, so a fill there would stop short or leak. Instead the exact
+// fill's result is copied: each filled pixel's device pixels take the fill
+// colour in proportion to how much surface colour they hold, which keeps
+// the smoothed outline over it.
+void ImageCanvas::MirrorFill(const std::vector<IPoint>& spans, Colour surface, Colour fill) {
+  FlushDisplay();
+  if (displayStale_) SyncDisplay();
+  const int w = display_.width(), h = display_.height();
+  const double sr = RedOf(surface), sg = GreenOf(surface), sb = BlueOf(surface);
+  const double fr = RedOf(fill) - sr, fg = GreenOf(fill) - sg, fb = BlueOf(fill) - sb;
+  const double ss = sr * sr + sg * sg + sb * sb;
+  const QRgb fillRgb = ToQColor(fill).rgb();
+  const QRgb surfaceRgb = ToQColor(surface).rgb();
+  auto edge = [&](int v) { return static_cast<int>(std::lround(v * ratio_)); };
+  for (size_t k = 0; k + 1 < spans.size(); k += 2) {
+    const int y0 = std::max(0, edge(spans[k].y)), y1 = std::min(h, edge(spans[k].y + 1));
+    const int x0 = std::max(0, edge(spans[k].x)), x1 = std::min(w, edge(spans[k + 1].x + 1));
+    for (int y = y0; y < y1; ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(display_.scanLine(y));
+      for (int x = x0; x < x1; ++x) {
+        const QRgb c = row[x];
+        if ((c & 0xffffffu) == (surfaceRgb & 0xffffffu)) {
+          row[x] = fillRgb;
+          continue;
+        }
+        if (ss <= 0) continue;
+        const double a = std::clamp((qRed(c) * sr + qGreen(c) * sg + qBlue(c) * sb) / ss, 0.0, 1.0);
+        // Only blends of the surface with the black outline; a figure's own
+        // colours stay.
+        if (std::abs(qRed(c) - a * sr) + std::abs(qGreen(c) - a * sg) +
+                std::abs(qBlue(c) - a * sb) >
+            24)
+          continue;
+        auto channel = [a](int v, double d) {
+          return std::clamp(static_cast<int>(std::lround(v + a * d)), 0, 255);
+        };
+        row[x] = qRgb(channel(qRed(c), fr), channel(qGreen(c), fg), channel(qBlue(c), fb));
       }
     }
   }

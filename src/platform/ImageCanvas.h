@@ -2,6 +2,12 @@
 // The real canvas: paints with QPainter on a persistent QImage, antialiasing
 // off and pens of exact pixel width, so pictures match pixel for pixel
 // wherever they are drawn (window, exporter, saved pictures).
+//
+// When asked (a screen with more than one device pixel per canvas unit, or
+// smooth edges), every figure is drawn a second time into a display picture
+// at device resolution, antialiased when smooth. Only the windows show that
+// one; the hit test, flood fill, snapping and saved pictures read the exact
+// picture, which stays as it would be without it.
 
 #include <QImage>
 #include <QPainter>
@@ -35,21 +41,57 @@ class ImageCanvas : public Canvas {
   void Resize(int width, int height);
   // Lays a picture (with see-through parts) over this one.
   void DrawImage(const QImage& layer);
-  // The picture, with every figure drawn so far in it.
+  // Stretches part of a picture over part of this one, pixel for pixel in
+  // the exact picture (smoothed in the display picture when smooth).
+  void DrawImage(const QRectF& target, const QImage& source, const QRectF& sourceRect);
+  // The exact picture, with every figure drawn so far in it.
   const QImage& Image() const {
     Flush();
     return image_;
   }
-  QImage& Image() {
+  // The exact picture to change pixel by pixel; the display picture is
+  // then made again from it, scaled, when next used.
+  QImage& EditImage() {
     Flush();
+    displayStale_ = true;
     return image_;
   }
-  // Ends the open painter, if any (figures are drawn through one painter
+  // Ends the open painters, if any (figures are drawn through one painter
   // kept open between calls; opening one per figure costs more than the figure).
   void Flush() const;
 
+  // The display picture: none at ratio 1 without smooth edges.
+  void SetDisplay(double devicePixelRatio, bool smoothEdges);
+  void SetDevicePixelRatio(double ratio) { SetDisplay(ratio, smooth_); }
+  void SetSmoothEdges(bool on) { SetDisplay(ratio_, on); }
+  double DevicePixelRatio() const { return ratio_; }
+  bool SmoothEdges() const { return smooth_; }
+  bool HasDisplay() const { return hasDisplay_; }
+  // What a window shows: the display picture (its device pixel ratio set),
+  // or the exact picture when there is none.
+  const QImage& DisplayImage() const;
+
+  // Both pictures as they are now, to be put back or laid over later
+  // (shared until either side draws again).
+  struct Pictures {
+    QImage exact, display;
+  };
+  Pictures Save() const;
+  void Restore(const Pictures& pictures);
+  // Lays saved pictures (with see-through parts) over these.
+  void DrawLayer(const Pictures& layer);
+
  private:
   QPainter& Painter();
+  QPainter& DisplayPainter();
+  void EndPainter() const;
+  void FlushDisplay() const;
+  // The display picture made again from the exact one, scaled.
+  void SyncDisplay() const;
+  QImage BlankDisplay() const;
+  void DisplayPen(int style, int width, Colour colour);
+  void DisplayBrush(bool solid, Colour colour);
+  void MirrorFill(const std::vector<IPoint>& spans, Colour surface, Colour fill);
   // Draws a polygon with a 1-pixel (or no) outline straight into the
   // picture's pixels; false when it has to go through QPainter instead.
   bool RasterPolygon(const IPoint* pts, int count);
@@ -74,6 +116,15 @@ class ImageCanvas : public Canvas {
   bool transparent_ = false;
   mutable std::unique_ptr<QPainter> painter_;
   std::vector<double> crossings_;
+
+  double ratio_ = 1;
+  bool smooth_ = false;
+  bool hasDisplay_ = false;
+  mutable bool displayStale_ = false;
+  mutable QImage display_;
+  mutable std::unique_ptr<QPainter> displayPainter_;
+  mutable PenKey displayPenKey_;
+  mutable BrushKey displayBrushKey_;
 };
 
 QColor ToQColor(Colour c);

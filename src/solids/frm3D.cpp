@@ -89,6 +89,7 @@ void frm3D::CreateMenus() {
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");
   item("&Edit", "mnuEditVRMLLines", "VRML &Lines").SetCheckable(true);
   item("&Edit", "mnuEditVRMLSmooth", "VRML &Smooth").SetCheckable(true);
+  item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
   item("&Help", "mnuHelp", "&Help");
 }
 

@@ -87,7 +87,9 @@ class frm3D : public Form {
   void mnuEditVRMLSmooth_Click();
   // The writers behind them, shared with the exporter: false with *error
   // set on failure, leaving no partial file.
-  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // 'smooth': the antialiased picture instead of the exact one.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                   bool smooth = false);
   // SaveObj asks before its materials file replaces one of that name.
   bool SaveObj(const std::string& path, std::string* error);
   bool SaveGltf(const std::string& path, std::string* error);

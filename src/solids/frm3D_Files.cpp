@@ -112,8 +112,10 @@ void frm3D::mnuFileSaveNet_Click() {
   if (!SaveNet(name, o, &error)) p_.prompts.Tell(std::string(NetFailed) + "\r\n" + error);
 }
 
-bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
-  return SaveCanvasPicture(pic3D().canvas.Image(), path, kind, error);
+bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                        bool smooth) {
+  const ImageCanvas& c = pic3D().canvas;
+  return SaveCanvasPicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
 }
 
 bool frm3D::SaveObj(const std::string& path, std::string* error) {

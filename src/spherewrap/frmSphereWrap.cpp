@@ -59,6 +59,7 @@ void frmSphereWrap::CreateMenus() {
   item("&File", "mnuSpacer1", "-");
   item("&File", "mnuFileExit", "E&xit SphereWrap");
   item("&Edit", "mnuEditCopy", "&Copy");
+  item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
   // Enabled when it is joined to the help pages.
   item("&Help", "mnuHelp", "&Help").SetEnabled(false);
 }
@@ -170,16 +171,14 @@ bool frmSphereWrap::ShowPalBGR(int plane) {
     return false;
   }
   PictureBox& surface = Surface();
-  QImage& target = surface.canvas.Image();
-  {
-    QPainter painter(&target);
-    if (!painter.isActive()) {
-      BlitFailed();
-      return false;
-    }
-    // No smoothing: a plain stretch, pixel for pixel as the frame holds them.
-    painter.drawImage(QRectF(SphereRect), src, QRectF(sphere.DisplaySource()));
+  ImageCanvas& target = surface.canvas;
+  if (target.Image().isNull()) {
+    BlitFailed();
+    return false;
   }
+  // No smoothing: a plain stretch, pixel for pixel as the frame holds them.
+  target.DrawImage(QRectF(SphereRect), src, QRectF(sphere.DisplaySource()));
+  target.Flush();
   surface.Invalidate();
   return true;
 }
@@ -194,6 +193,15 @@ std::optional<QImage> frmSphereWrap::CopyToPic1() {
     return std::nullopt;
   }
   return pic;
+}
+
+std::optional<QImage> frmSphereWrap::Picture(int side, bool smooth) {
+  auto pic = CopyToPic1();
+  if (!pic) return pic;
+  if (smooth)
+    return sphere.Frame().scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  if (side == pic->width()) return pic;
+  return pic->scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 void frmSphereWrap::chkRotate_Click() { SetTimer(Check("chkRotate").Checked()); }
@@ -256,8 +264,9 @@ void frmSphereWrap::mnuFileSaveVRML2_Click() {
     p_.prompts.Tell(std::string(SceneFailed) + "\r\n" + error);
 }
 
-bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
-  const auto pic = CopyToPic1();
+bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                                bool smooth) {
+  const auto pic = Picture(SphereSide, smooth);
   if (!pic) {
     if (error) *error = BlitError;
     return false;

@@ -69,6 +69,10 @@ class frmSphereWrap : public Form {
   // The sphere at 400 x 400 pixels, for the clipboard and the pictures;
   // nothing (after the "Blit Error" message) when there is no sphere.
   std::optional<QImage> CopyToPic1();
+  // The sphere's picture 'side' pixels square: each of the window's pixels
+  // copied, or with 'smooth' the frame smoothly resampled. Nothing (after
+  // the "Blit Error" message) when there is no sphere.
+  std::optional<QImage> Picture(int side, bool smooth);
 
   void chkRotate_Click();
   void HScroll1_Change();
@@ -82,10 +86,15 @@ class frmSphereWrap : public Form {
   void mnuEditCopy_Click();
   // The writers behind them, shared with the exporter: false with *error
   // set on failure, leaving no partial file.
-  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // 'smooth': the antialiased picture instead of the exact one.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                   bool smooth = false);
   // Asks before the scene's texture replaces an existing file; false with
   // *error empty when the answer is No (nothing is written then).
   bool SaveVrml(const std::string& path, std::string* error);
+
+  // The sphere turned to its angles and shown again.
+  void Redraw();
 
   SphereWrap sphere;  // the texture, the frame and their tables
   QRect SphereRect;
@@ -110,7 +119,6 @@ class frmSphereWrap : public Form {
   void ApplyWindowColour();
   // A failed blit: no sphere to show until the next rebuild.
   void BlitFailed();
-  void Redraw();
 
   Program& p_;
   frmS& designer_;

@@ -72,6 +72,7 @@ void frmT::CreateMenus() {
   item("&File", "mnuFileExit", "E&xit Tessellator");
   item("&Edit", "mnuEditSnap", "&Snap to vertices").SetCheckable(true);
   item("&Edit", "mnuEditSnapRadius", "Select Snap &Radius");
+  item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");
   item("&Edit", "mnuEditUndo", "&Undo", 0, "Ctrl+Z");
   item("&Edit", "mnuEditRedo", "&Redo", 0, frmS::RedoShortcut).onClick = [this](int) {

@@ -67,7 +67,9 @@ class frmT : public Form {
   // failure; no partial file is then left and an earlier file stays as it
   // was. SaveMetafile sets *notCreated when the file could not even be
   // started.
-  bool SavePicture(const std::string& path, PictureKind kind, std::string* error);
+  // 'smooth': the antialiased picture instead of the exact one.
+  bool SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                   bool smooth = false);
   bool SaveMetafile(const std::string& path, std::string* error, bool* notCreated = nullptr);
   // SVG, PDF or DXF by the extension of 'path'.
   bool SaveVector(const std::string& path, const VectorOptions& options, std::string* error);
@@ -107,7 +109,9 @@ class frmT : public Form {
     bool valid = false;
     int item = 0, count = 0, width = 0, height = 0;
     float zoom = 0, offsetX = 0, offsetY = 0;
-    QImage below, above;
+    double ratio = 1;
+    bool smooth = false;
+    ImageCanvas::Pictures below, above;
   };
   void DrawItems(Canvas& canvas, int first, int last);
   bool DrawFromLayers(ImageCanvas& canvas);

@@ -97,15 +97,17 @@ bool frmT::DrawFromLayers(ImageCanvas& canvas) {
   if (!dragging_ || item <= 0 || item > count || m.MetafileMode || m.hit.HitTestMode) return false;
   const bool same = L.valid && L.item == item && L.count == count && L.width == canvas.Width() &&
                     L.height == canvas.Height() && L.zoom == m.DrawZoom &&
-                    L.offsetX == m.DrawOffsetX && L.offsetY == m.DrawOffsetY;
+                    L.offsetX == m.DrawOffsetX && L.offsetY == m.DrawOffsetY &&
+                    L.ratio == canvas.DevicePixelRatio() && L.smooth == canvas.SmoothEdges();
   if (!same) {
     L = DragLayers{};
     canvas.Clear();
     DrawItems(canvas, 1, item - 1);
-    L.below = canvas.Image().copy();
+    L.below = canvas.Save();
     ImageCanvas above(canvas.Width(), canvas.Height(), ImageCanvas::Transparent);
+    above.SetDisplay(canvas.DevicePixelRatio(), canvas.SmoothEdges());
     DrawItems(above, item + 1, count);
-    L.above = above.Image();
+    L.above = above.Save();
     L.valid = true;
     L.item = item;
     L.count = count;
@@ -114,10 +116,12 @@ bool frmT::DrawFromLayers(ImageCanvas& canvas) {
     L.zoom = m.DrawZoom;
     L.offsetX = m.DrawOffsetX;
     L.offsetY = m.DrawOffsetY;
+    L.ratio = canvas.DevicePixelRatio();
+    L.smooth = canvas.SmoothEdges();
   }
-  canvas.Image() = L.below;
+  canvas.Restore(L.below);
   DrawItems(canvas, item, item);
-  canvas.DrawImage(L.above);
+  canvas.DrawLayer(L.above);
   return true;
 }
 

@@ -105,10 +105,12 @@ void frmT::mnuFileSaveVector_Click(const std::string& ext) {
     p_.prompts.Tell(std::string(SaveFailedMessage) + "\r\n" + error);
 }
 
-bool frmT::SavePicture(const std::string& path, PictureKind kind, std::string* error) {
+bool frmT::SavePicture(const std::string& path, PictureKind kind, std::string* error,
+                       bool smooth) {
   // A fresh redraw: no highlight, and no paint left by a Ctrl+Alt fill.
   ClearHighlight();
-  return SaveCanvasPicture(picT().canvas.Image(), path, kind, error);
+  const ImageCanvas& c = picT().canvas;
+  return SaveCanvasPicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
 }
 
 void frmT::RecordRedraw(PathRecorder& recorder) {

@@ -204,6 +204,41 @@ TEST(ExporterRaster, OptionsAndScaledPictures) {
   EXPECT_THAT(r.err, HasSubstr("at most 16000 a side"));
 }
 
+// Antialiased pictures differ from the exact ones only along edges: every
+// pixel inside a polygon (its 5 x 5 neighbourhood of one colour in the
+// exact picture) keeps its palette colour, centroids included.
+TEST(ExporterRun, AntialiasedPicturesKeepThePaletteColoursInside) {
+  QTemporaryDir dir;
+  const QString exact = dir.filePath("exact.png"), smooth = dir.filePath("smooth.png");
+  for (const QStringList& mode : {QStringList{}, QStringList{"--tile", "1"},
+                                  QStringList{"--solid", "Cube", "--yes"},
+                                  QStringList{"--tile", "2", "--scale", "1.5"}}) {
+    ASSERT_EQ(Export(mode + QStringList{kSample, exact}).code, 0);
+    const RunResult r = Export(mode + QStringList{"--antialias", kSample, smooth});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QImage a(exact), b(smooth);
+    ASSERT_EQ(a.size(), b.size());
+    int inside = 0, changed = 0, blends = 0;
+    for (int y = 2; y < a.height() - 2; ++y)
+      for (int x = 2; x < a.width() - 2; ++x) {
+        const QRgb c = a.pixel(x, y);
+        blends += b.pixel(x, y) != c;
+        bool flat = true;
+        for (int dy = -2; dy <= 2 && flat; ++dy)
+          for (int dx = -2; dx <= 2 && flat; ++dx) flat = a.pixel(x + dx, y + dy) == c;
+        if (!flat) continue;
+        ++inside;
+        changed += b.pixel(x, y) != c;
+      }
+    EXPECT_GT(inside, a.width() * a.height() / 4) << mode.join(' ').toStdString();
+    EXPECT_EQ(changed, 0) << mode.join(' ').toStdString();
+    EXPECT_GT(blends, 100) << mode.join(' ').toStdString();
+  }
+  const RunResult svg = Export({"--antialias", kSample, dir.filePath("a.svg")});
+  EXPECT_EQ(svg.code, 2);
+  EXPECT_THAT(svg.err, HasSubstr("--antialias is for pictures"));
+}
+
 // The sample's tessellation as layered SVG, PDF and DXF, read by programs
 // we did not write: Inkscape finds a layer per colour the picture shows,
 // librsvg and poppler draw what the PNG shows, ezdxf finds the layers and

@@ -114,7 +114,7 @@ TEST(ImageCanvasPolygon, APictureOfAnotherLayoutIsStillDrawnRight) {
   ImageCanvas pic = GreenCanvas(20, 20);
   QImage packed(20, 20, QImage::Format_RGB888);  // three bytes a pixel
   packed.fill(Qt::white);
-  pic.Image() = packed;
+  pic.EditImage() = packed;
   pic.Polygon({{5, 5}, {15, 5}, {15, 15}, {5, 15}});
   EXPECT_EQ(pic.PointColour(10, 10), kGreen);
   EXPECT_EQ(pic.PointColour(5, 10), kBlack);

@@ -384,24 +384,32 @@ TEST_F(Tessellator, DragLayersGiveTheFullRedrawsPicture) {
   SquareRank();
   f.vs("vsNCols", 0).CommitEnter("3");
   for (int i = 0; i < 5; ++i) Click(200.0f + 40 * i, 200.0f + 10 * i);  // overlapping tiles
-  const FPoint p = t.ToCanvas(Item(3).X, Item(3).Y);
-  Down(p.x, p.y);
-  ASSERT_EQ(t.DragItem, 3);
-  Move(p.x + 7, p.y + 3);
-  Move(p.x + 15, p.y + 9);
-  const QImage during = pic().canvas.Image().copy();
+  // The exact picture, and on a screen of ratio 2 the display picture too.
+  for (double ratio : {1.0, 2.0}) {
+    pic().canvas.SetDevicePixelRatio(ratio);
+    t.UpdateTess();
+    const FPoint p = t.ToCanvas(Item(3).X, Item(3).Y);
+    Down(p.x, p.y);
+    ASSERT_EQ(t.DragItem, 3);
+    Move(p.x + 7, p.y + 3);
+    Move(p.x + 15, p.y + 9);
+    const QImage during = pic().canvas.Image().copy();
+    const QImage shown = pic().canvas.DisplayImage().copy();
 
-  // The same state drawn in full, the dragged tile still highlighted.
-  Up(p.x + 15, p.y + 9);
-  const QImage released = pic().canvas.Image().copy();
-  t.UpdateTess();
-  EXPECT_EQ(pic().canvas.Image(), released);
-  Item(3).Selected = true;
-  t.UpdateTess();
-  EXPECT_EQ(pic().canvas.Image(), during);
-  Item(3).X -= 15;  // the tile did move
-  t.UpdateTess();
-  EXPECT_NE(pic().canvas.Image(), during);
+    // The same state drawn in full, the dragged tile still highlighted.
+    Up(p.x + 15, p.y + 9);
+    const QImage released = pic().canvas.Image().copy();
+    t.UpdateTess();
+    EXPECT_EQ(pic().canvas.Image(), released);
+    Item(3).Selected = true;
+    t.UpdateTess();
+    EXPECT_EQ(pic().canvas.Image(), during);
+    EXPECT_EQ(pic().canvas.DisplayImage(), shown) << ratio;
+    Item(3).X -= 15;  // the tile did move
+    t.UpdateTess();
+    EXPECT_NE(pic().canvas.Image(), during);
+    Item(3).Selected = false;
+  }
 }
 
 }  // namespace

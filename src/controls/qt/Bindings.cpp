@@ -234,6 +234,7 @@ CanvasWidget::CanvasWidget(PictureBox& model, QWidget* parent) : QWidget(parent)
   // the click acts.
   setFocusPolicy(Qt::ClickFocus);
   setFixedSize(model_.canvas.Width(), model_.canvas.Height());
+  model_.canvas.SetDevicePixelRatio(devicePixelRatioF());
   model_.onRefresh = [this] {
     setCursor(model_.Cursor() == CursorShape::Cross ? Qt::CrossCursor : Qt::ArrowCursor);
     if (size() != QSize(model_.canvas.Width(), model_.canvas.Height()))
@@ -245,8 +246,28 @@ CanvasWidget::CanvasWidget(PictureBox& model, QWidget* parent) : QWidget(parent)
 QSize CanvasWidget::sizeHint() const { return {model_.canvas.Width(), model_.canvas.Height()}; }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {
+  SyncRatio();
   QPainter p(this);
-  p.drawImage(0, 0, model_.canvas.Image());
+  p.drawImage(0, 0, model_.canvas.DisplayImage());
+}
+
+bool CanvasWidget::event(QEvent* e) {
+  if (e->type() == QEvent::ScreenChangeInternal || e->type() == QEvent::Show) SyncRatio();
+  return QWidget::event(e);
+}
+
+void CanvasWidget::SyncRatio() {
+  const double ratio = devicePixelRatioF();
+  if (ratio == model_.canvas.DevicePixelRatio() ||
+      (ratio <= 1 && model_.canvas.DevicePixelRatio() == 1))
+    return;
+  model_.canvas.SetDevicePixelRatio(ratio);
+  // Not from inside a paint: the window draws, then this widget repaints.
+  QPointer<CanvasWidget> self(this);
+  QTimer::singleShot(0, this, [self] {
+    if (self && self->model_.onRedraw) self->model_.onRedraw();
+    if (self) self->update();
+  });
 }
 
 namespace {

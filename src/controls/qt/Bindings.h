@@ -80,8 +80,9 @@ class ScrollBarWidget : public QScrollBar {
   ScrollBar& model_;
 };
 
-// Shows a picture control's canvas at its own pixel size and forwards the
-// pointer to the control's handlers.
+// Shows a picture control's canvas at its own size in canvas units (its
+// display picture, at the screen's device pixel ratio, when it has one)
+// and forwards the pointer to the control's handlers.
 class CanvasWidget : public QWidget {
   Q_OBJECT
  public:
@@ -94,12 +95,17 @@ class CanvasWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  bool event(QEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
+  // Tells the canvas the screen's device pixel ratio; a change has the
+  // picture drawn again.
+  void SyncRatio();
+
   PictureBox& model_;
   bool dropPress_ = false;
   bool swallowing_ = false;
