@@ -350,9 +350,28 @@ bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
   return true;
 }
 
+namespace {
+
+// Whether a figure with these corners, outlined 'pen' pixels wide, lies
+// wholly outside a w x h picture. The display painter would clip it too,
+// but only after transforming and rasterising its outline.
+bool OffPicture(const IPoint* pts, int count, int pen, int w, int h) {
+  int minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
+  for (int i = 1; i < count; ++i) {
+    minX = std::min(minX, pts[i].x);
+    maxX = std::max(maxX, pts[i].x);
+    minY = std::min(minY, pts[i].y);
+    maxY = std::max(maxY, pts[i].y);
+  }
+  const int reach = pen / 2 + 2;
+  return maxX < -reach || maxY < -reach || minX >= w + reach || minY >= h + reach;
+}
+
+}  // namespace
+
 void ImageCanvas::Polygon(const IPoint* pts, int count) {
   if (count <= 0) return;
-  if (hasDisplay_) {
+  if (hasDisplay_ && !OffPicture(pts, count, drawWidth, image_.width(), image_.height())) {
     DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
     DisplayBrush(fillStyle == FillStyle::Solid, fillColour);
     displayPainter_->drawPolygon(AsQPoints(pts), count);
@@ -365,7 +384,7 @@ void ImageCanvas::Polygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polyline(const IPoint* pts, int count) {
   if (count <= 0) return;
-  if (hasDisplay_) {
+  if (hasDisplay_ && !OffPicture(pts, count, drawWidth, image_.width(), image_.height())) {
     DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
     DisplayBrush(false, 0);
     displayPainter_->drawPolyline(AsQPoints(pts), count);
