@@ -340,6 +340,7 @@ int SaveRedrawn(const VectorDrawing& drawing, const ExportRequest& req) {
     p.width = raster.Width();
     p.height = raster.Height();
     p.alpha = req.transparent;
+    p.dpi = 96 * o.scale;  // a --dpi export says its dpi
     p.bandRows = BandRowsFor(p.width);
     p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
     p.progress = [&bar](double done) { bar(done); };
@@ -475,8 +476,9 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
   else if (ext == "tif" || ext == "tiff")
-    ok = SaveWholePicture(req.antialias ? v.pic3D().canvas.DisplayImage() : v.pic3D().canvas.Image(),
-                          req.output, &error);
+    ok =
+        SaveWholePicture(req.antialias ? v.pic3D().canvas.DisplayImage() : v.pic3D().canvas.Image(),
+                         req.output, &error);
   else
     ok = v.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <vector>
 
@@ -76,10 +77,15 @@ bool PngRows(png_structp png, png_infop info, const StreamedPicture& p, QImage* 
   png_set_IHDR(png, info, static_cast<png_uint_32>(p.width), static_cast<png_uint_32>(p.height), 8,
                p.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  // Flat colours repeat from row to row; a fast level keeps a big export
-  // from spending most of its time in zlib.
+  const auto dpm = static_cast<png_uint_32>(std::lround(p.dpi / 0.0254));
+  png_set_pHYs(png, info, dpm, dpm, PNG_RESOLUTION_METER);
+  // Flat colours repeat from row to row, so only the cheap filters pay.
+  // Window-sized pictures compress well at zlib's usual level for little
+  // time; a fast level keeps a print-sized one from spending most of its
+  // time in zlib.
   png_set_filter(png, 0, PNG_FILTER_NONE | PNG_FILTER_UP);
-  png_set_compression_level(png, 3);
+  const bool big = static_cast<double>(p.width) * p.height > 16e6;
+  png_set_compression_level(png, big ? 3 : 6);
   png_write_info(png, info);
   for (int top = 0; top < p.height; top += band->height()) {
     const int rows = std::min(band->height(), p.height - top);
@@ -158,6 +164,9 @@ bool WriteTiff(const StreamedPicture& p, Sink& sink, QImage& band) {
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
   TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(p.dpi));
+  TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(p.dpi));
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
   std::vector<uchar> row(static_cast<size_t>(p.width) * channels);
   bool ok = true;

@@ -14,6 +14,7 @@ struct StreamedPicture {
   int width = 0, height = 0;
   bool alpha = false;  // an alpha channel is written (a see-through background)
   int bandRows = 512;
+  double dpi = 96;  // written in the file, so print programs know its size
   // Fills 'band' (width x up to bandRows rows, Format_ARGB32_Premultiplied
   // holding opaque or fully clear pixels) with the rows from 'top' down.
   std::function<void(int top, QImage& band)> render;

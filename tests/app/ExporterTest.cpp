@@ -179,6 +179,7 @@ TEST(ExporterRaster, OptionsAndScaledPictures) {
   EXPECT_EQ(r.out, "");
   EXPECT_THAT(r.err, Not(HasSubstr("%")));  // no progress bar off a terminal
   EXPECT_EQ(QImage(big).size(), QSize(1000, 750));
+  EXPECT_EQ(QImage(big).dotsPerMeterX(), 9449);  // 240 dpi, for print programs
   r = Export({"--tile", "1", "--transparent", kSample, clear});
   ASSERT_EQ(r.code, 0) << r.err;
   const QString convert = QStandardPaths::findExecutable("convert");
@@ -210,9 +211,9 @@ TEST(ExporterRaster, OptionsAndScaledPictures) {
 TEST(ExporterRun, AntialiasedPicturesKeepThePaletteColoursInside) {
   QTemporaryDir dir;
   const QString exact = dir.filePath("exact.png"), smooth = dir.filePath("smooth.png");
-  for (const QStringList& mode : {QStringList{}, QStringList{"--tile", "1"},
-                                  QStringList{"--solid", "Cube", "--yes"},
-                                  QStringList{"--tile", "2", "--scale", "1.5"}}) {
+  for (const QStringList& mode :
+       {QStringList{}, QStringList{"--tile", "1"}, QStringList{"--solid", "Cube", "--yes"},
+        QStringList{"--tile", "2", "--scale", "1.5"}}) {
     ASSERT_EQ(Export(mode + QStringList{kSample, exact}).code, 0);
     const RunResult r = Export(mode + QStringList{"--antialias", kSample, smooth});
     ASSERT_EQ(r.code, 0) << r.err;
