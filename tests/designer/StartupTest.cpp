@@ -42,6 +42,7 @@ TEST(Startup, AFreshStoreGivesTheDefaultsAndARestartRestoresTheKeysWritten) {
     h.form.Menu("mnuEditSnap").SetChecked(true);
     h.form.Menu("mnuEditDisableTessChecks").UserClick();
     h.form.VLines = true;
+    h.form.SmoothEdges = true;
     h.model().SnapRadius = 7;
     h.model().CreatorName = "Grace";
     h.form.Form_QueryUnload();
@@ -51,7 +52,8 @@ TEST(Startup, AFreshStoreGivesTheDefaultsAndARestartRestoresTheKeysWritten) {
       {"vsPolyBig3", "2.5"},  {"vsN63", "9"},        {"chkT17", "1"},
       {"chkT16", "0"},        {"vsLineWidth7", "1"}, {"chkHideLine11", "0"},
       {"CreatedBy", "Grace"}, {"Snap", "True"},      {"DisableTessChecks", "True"},
-      {"VLines", "True"},     {"VSmooth", "False"},  {"SnapRadius", "7"}};
+      {"VLines", "True"},     {"VSmooth", "False"},  {"SnapRadius", "7"},
+      {"SmoothEdges", "True"}};
   for (auto [key, value] : written) {
     EXPECT_EQ(s->Get(key).value_or("(none)"), value) << key;
   }
@@ -73,6 +75,7 @@ TEST(Startup, AFreshStoreGivesTheDefaultsAndARestartRestoresTheKeysWritten) {
   EXPECT_EQ(f.Menu("mnuEditSnapRadius").Caption(), "Select Snap &Radius (7)");
   EXPECT_TRUE(f.Menu("mnuEditDisableTessChecks").Checked());
   EXPECT_TRUE(f.VLines);
+  EXPECT_TRUE(f.SmoothEdges);
   EXPECT_EQ(again.model().CreatorName, "Grace");
 }
 

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -849,6 +850,43 @@ class DesktopTest : public QObject {
     QVERIFY2(!restored.isEmpty(),
              qPrintable("after Yes the designer's caption shows no unsaved mark; windows: " +
                         windowList()));
+  }
+  // Smooth Edges chosen by keyboard from the designer's real Edit menu: every
+  // window's item is ticked and the canvases on screen are antialiased,
+  // while the exact picture the clicks and fills read is unchanged.
+  void smoothEdgesFromTheEditMenu() {
+    Desktop d(SamplePath());
+    QVERIFY(OpenTessellator(d));
+    QVERIFY(Activate(d.designerWindow()));
+    const QImage exact = d.designer().picS(0).canvas.Image().copy();
+    auto blends = [&exact](const QImage& shown) {
+      // Colours on screen that the exact picture does not have anywhere.
+      QSet<QRgb> own;
+      for (int y = 0; y < exact.height(); ++y)
+        for (int x = 0; x < exact.width(); ++x) own.insert(exact.pixel(x, y) | 0xff000000u);
+      const QImage s = shown.convertToFormat(QImage::Format_RGB32);
+      int n = 0;
+      for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x) n += !own.contains(s.pixel(x, y));
+      return n;
+    };
+    wlg::CanvasWidget* tile = d.TileCanvas(0);
+    QVERIFY(tile);
+    QCOMPARE(blends(tile->grab().toImage()), 0);
+
+    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
+    Run("xdotool", {"key", "e"});
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), kWait);
+    for (QMainWindow* w :
+         std::initializer_list<QMainWindow*>{d.designerWindow(), d.tessellatorWindow()}) {
+      QAction* item = MenuAction(w, "&Edit", "Smooth &Edges");
+      QVERIFY2(item && item->isChecked(), qPrintable(w->windowTitle() + ": not ticked"));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(blends(tile->grab().toImage()) > 100, kWait);
+    QVERIFY2(d.designer().picS(0).canvas.Image() == exact,
+             "smooth edges changed the exact picture");
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
   }
 };
 

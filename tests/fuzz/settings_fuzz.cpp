@@ -26,8 +26,8 @@ const std::vector<std::string>& KnownKeys() {
     DesignerHarness h;
     h.prompts.autoOk = true;
     h.Start();
-    std::vector<std::string> out = {"Snap",    "DisableTessChecks", "VLines",
-                                    "VSmooth", "SnapRadius",        "CreatedBy"};
+    std::vector<std::string> out = {"Snap",       "DisableTessChecks", "VLines",     "VSmooth",
+                                    "SnapRadius", "CreatedBy",         "SmoothEdges"};
     for (int i = 1; i <= 4; ++i) out.push_back("RecentFile" + std::to_string(i));
     for (const auto& w : h.program.persisted.Windows())
       for (const auto& c : w.form->Controls())
