@@ -888,6 +888,34 @@ class DesktopTest : public QObject {
              "smooth edges changed the exact picture");
     QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
   }
+  // On a scale-2 screen (the hidpi run sets QT_SCALE_FACTOR=2) the tile is
+  // drawn at the screen's resolution: edges step within each canvas pixel,
+  // in the exact picture's own colours only (not a blown-up or blurred
+  // copy), while the exact picture stays at canvas size.
+  void hidpiCanvasIsDrawnAtScreenResolution() {
+    Desktop d(SamplePath());
+    wlg::CanvasWidget* tile = d.TileCanvas(0);
+    QVERIFY(tile);
+    if (tile->devicePixelRatioF() < 2) QSKIP("needs QT_SCALE_FACTOR=2 (the hidpi run)");
+    const QImage& exact = d.designer().picS(0).canvas.Image();
+    QCOMPARE(exact.size(), QSize(wlg::frmS::TileCanvasSize, wlg::frmS::TileCanvasSize));
+    QSet<QRgb> own;
+    for (int y = 0; y < exact.height(); ++y)
+      for (int x = 0; x < exact.width(); ++x) own.insert(exact.pixel(x, y) | 0xff000000u);
+    const QImage shown = tile->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(shown.width() >= 2 * exact.width() - 2,
+             qPrintable(QString("the canvas shows %1 pixels across").arg(shown.width())));
+    int foreign = 0, split = 0;
+    for (int y = 0; y + 1 < shown.height(); y += 2)
+      for (int x = 0; x + 1 < shown.width(); x += 2) {
+        const QRgb c = shown.pixel(x, y);
+        for (QRgb o : {c, shown.pixel(x + 1, y), shown.pixel(x, y + 1), shown.pixel(x + 1, y + 1)})
+          foreign += !own.contains(o);
+        split += shown.pixel(x + 1, y + 1) != c || shown.pixel(x + 1, y) != c;
+      }
+    QCOMPARE(foreign, 0);
+    QVERIFY2(split > 200, qPrintable(QString("only %1 canvas pixels hold an edge").arg(split)));
+  }
 };
 
 QTEST_MAIN(DesktopTest)
