@@ -16,7 +16,9 @@
 #include <string>
 
 #include "designer/Windows.h"
+#include "imaging/BandedRaster.h"
 #include "imaging/EmfRecorder.h"
+#include "imaging/StreamedImage.h"
 #include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
@@ -157,6 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   frmS& d = s->w.designer;
   frmT& t = s->w.tessellator;
   s->prompts.file = path;
+  // Every window also draws its smooth display picture for some inputs.
+  s->w.SetSmoothEdges(size % 4 == 1, false);
   d.mnuFileLoad_Click();
   if (d.LastLoadError()) return 0;
 
@@ -183,6 +187,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   t.RecordRedraw(tee);
   if (emf) emf->Close(&error);
   WriteVectors(vectors.Drawing(), size / 9);
+  // The recording redrawn at a scale the input picks, in thin bands so that
+  // every band join is crossed, to PNG or TIFF.
+  {
+    RasterOptions o;
+    o.scale = 0.25 + static_cast<double>(size % 8) / 4;
+    o.scaleLines = size % 2 == 0;
+    o.transparent = size % 3 == 0;
+    o.antialias = size % 4 == 1;
+    const BandedRaster raster(vectors.Drawing(), o);
+    StreamedPicture p;
+    p.width = raster.Width();
+    p.height = raster.Height();
+    p.alpha = o.transparent;
+    p.bandRows = 1 + static_cast<int>(size % 23);
+    p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
+    const bool tiff = size % 5 == 2;
+    const std::string out = dir.filePath(tiff ? "fuzz.tif" : "fuzz.png").toStdString();
+    if (!SaveStreamedPicture(p, out, tiff ? StreamedKind::TIFF : StreamedKind::PNG, &error))
+      abort();
+  }
 
   const SolidInfo* solid = FindSolid(m.SolidName);
   if (solid == nullptr) solid = FindSolid("Cube");
