@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "platform/SmoothRaster.h"
 
 namespace wlg {
 
@@ -91,6 +92,13 @@ class ImageCanvas : public Canvas {
   QImage BlankDisplay() const;
   void DisplayPen(int style, int width, Colour colour);
   void DisplayBrush(bool solid, Colour colour);
+  // The display picture's pixels, its painter ended, when figures can be
+  // drawn there without one (smooth edges at ratio 1, 32-bit pixels).
+  bool DirectDisplay(PixelRows& px);
+  // A thin solid (or no) outline, drawn straight into the display picture;
+  // false when the figure has to go through the display painter.
+  bool SmoothPolygon(const IPoint* pts, int count);
+  bool SmoothPolyline(const IPoint* pts, int count, DrawStyle style, Colour colour);
   void MirrorFill(const std::vector<IPoint>& spans, Colour surface, Colour fill);
   // Draws a polygon with a 1-pixel (or no) outline straight into the
   // picture's pixels; false when it has to go through QPainter instead.
@@ -125,6 +133,7 @@ class ImageCanvas : public Canvas {
   mutable std::unique_ptr<QPainter> displayPainter_;
   mutable PenKey displayPenKey_;
   mutable BrushKey displayBrushKey_;
+  SmoothRaster smoothRaster_;
 };
 
 QColor ToQColor(Colour c);

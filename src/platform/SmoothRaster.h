@@ -1,0 +1,71 @@
+#pragma once
+// Antialiased figures drawn straight into a picture's 32-bit pixels, for the
+// display picture with smooth edges at one device pixel per canvas unit.
+// A painter spends far longer setting up each small polygon than covering
+// its few pixels; this draws the common figures (convex polygons, thin
+// solid outlines) with none of that.
+//
+// Points are canvas units; the point (x, y) lies at the centre of pixel
+// (x, y). Fills take each pixel's exact covered area; outlines are one
+// pixel wide, each step along the line shared between the two pixels
+// beside it, as a painter's thin antialiased pen draws them.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/Canvas.h"
+
+namespace wlg {
+
+// Pixels 0xAARRGGBB, alpha premultiplied (or always opaque).
+struct PixelRows {
+  uint32_t* bits = nullptr;
+  std::ptrdiff_t stride = 0;  // in pixels
+  int width = 0, height = 0;
+};
+
+class SmoothRaster {
+ public:
+  // Points farther out than this are not drawn here.
+  static constexpr int kReach = 1 << 20;
+
+  // Whether the closed polygon is convex and goes round once (repeated and
+  // collinear corners allowed, turning back not), so that its even-odd fill
+  // is its inside; false also for points beyond kReach.
+  static bool IsConvex(const IPoint* pts, int count);
+
+  // A convex polygon, filled when 'fill', outlined when 'outline' (the
+  // outline over the fill). Colours are opaque 0xffRRGGBB.
+  void Polygon(const PixelRows& px, const IPoint* pts, int count, bool fill, uint32_t fillColour,
+               bool outline, uint32_t penColour);
+  // An open outline from corner to corner; false (nothing drawn) for points
+  // beyond kReach.
+  bool Polyline(const PixelRows& px, const IPoint* pts, int count, uint32_t penColour);
+
+ private:
+  struct Window {
+    int x0 = 0, y0 = 0, w = 0, h = 0;
+  };
+  struct DPt {
+    double x, y;
+  };
+  // The pixels a figure's fill can touch, or an empty window.
+  static Window WindowFor(const PixelRows& px, const IPoint* pts, int count);
+  void Fill(const PixelRows& px, const Window& win, const IPoint* pts, int count, uint32_t colour);
+  void AreaEdge(DPt a, DPt b);
+  void BlendFill(const PixelRows& px, const Window& win, uint32_t colour);
+  static void Stroke(const PixelRows& px, IPoint a, IPoint b, uint32_t colour);
+  static void Ink(const PixelRows& px, IPoint p, uint32_t alpha, uint32_t colour);
+
+  // Summed along a row, each pixel's covered area. Kept all zero between
+  // figures: blending clears what it reads.
+  std::vector<float> area_;
+  int areaStride_ = 0, rows_ = 0;
+  // Per row, the cells touched by downward and by upward edges: a convex
+  // polygon's row is these two runs with its fully covered inside between.
+  std::vector<int> lo_, hi_;
+  std::vector<DPt> clip_, clipNext_;
+};
+
+}  // namespace wlg
