@@ -15,6 +15,21 @@ struct IPoint {
   bool operator==(const IPoint&) const = default;
 };
 
+// The smallest box holding 'count' (at least one) points.
+struct IBounds {
+  int minX, maxX, minY, maxY;
+};
+inline IBounds BoundsOf(const IPoint* pts, int count) {
+  IBounds b{pts[0].x, pts[0].x, pts[0].y, pts[0].y};
+  for (int i = 1; i < count; ++i) {
+    b.minX = pts[i].x < b.minX ? pts[i].x : b.minX;
+    b.maxX = pts[i].x > b.maxX ? pts[i].x : b.maxX;
+    b.minY = pts[i].y < b.minY ? pts[i].y : b.minY;
+    b.maxY = pts[i].y > b.maxY ? pts[i].y : b.maxY;
+  }
+  return b;
+}
+
 // A point in canvas units before rounding to whole pixels: what vector
 // files are written from.
 struct DPoint {
@@ -52,8 +67,12 @@ class Canvas {
   Colour fillColour = 0;
   Colour backColour = Rgb(255, 255, 255);
 
-  void Polygon(const std::vector<IPoint>& pts) { Polygon(pts.data(), static_cast<int>(pts.size())); }
-  void Polyline(const std::vector<IPoint>& pts) { Polyline(pts.data(), static_cast<int>(pts.size())); }
+  void Polygon(const std::vector<IPoint>& pts) {
+    Polygon(pts.data(), static_cast<int>(pts.size()));
+  }
+  void Polyline(const std::vector<IPoint>& pts) {
+    Polyline(pts.data(), static_cast<int>(pts.size()));
+  }
 };
 
 }  // namespace wlg

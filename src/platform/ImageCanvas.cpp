@@ -193,6 +193,21 @@ const QPoint* AsQPoints(const IPoint* pts) { return reinterpret_cast<const QPoin
 
 // Pens and brushes are set only when they change: making one per figure
 // costs more than drawing a small figure.
+namespace {
+
+// The canvas pen of a visible style, for either picture.
+QPen CanvasPen(int style, int width, Colour colour) {
+  QPen pen(ToQColor(colour));
+  pen.setWidth(width < 1 ? 1 : width);
+  // GDI draws dotted lines only at width 1; wider pens stay solid.
+  if (style == static_cast<int>(DrawStyle::Dot) && width <= 1) pen.setStyle(Qt::DotLine);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  return pen;
+}
+
+}  // namespace
+
 void ImageCanvas::UsePen(int style, int width, Colour colour) {
   const PenKey key{style, width, colour};
   if (painter_ && penKey_ == key) return;
@@ -201,13 +216,7 @@ void ImageCanvas::UsePen(int style, int width, Colour colour) {
     Painter().setPen(Qt::NoPen);
     return;
   }
-  QPen pen(ToQColor(colour));
-  pen.setWidth(width < 1 ? 1 : width);
-  // GDI draws dotted lines only at width 1; wider pens stay solid.
-  if (style == static_cast<int>(DrawStyle::Dot) && width <= 1) pen.setStyle(Qt::DotLine);
-  pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
-  Painter().setPen(pen);
+  Painter().setPen(CanvasPen(style, width, colour));
 }
 
 void ImageCanvas::UseBrush(bool solid, Colour colour) {
@@ -230,12 +239,7 @@ void ImageCanvas::DisplayPen(int style, int width, Colour colour) {
     return;
   }
   // Widths in canvas units: the picture's ratio widens them.
-  QPen pen(ToQColor(colour));
-  pen.setWidthF(width < 1 ? 1 : width);
-  if (style == static_cast<int>(DrawStyle::Dot) && width <= 1) pen.setStyle(Qt::DotLine);
-  pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
-  d.setPen(pen);
+  d.setPen(CanvasPen(style, width, colour));
 }
 
 void ImageCanvas::DisplayBrush(bool solid, Colour colour) {
@@ -298,13 +302,7 @@ bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
   if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied &&
       format != QImage::Format_ARGB32)
     return false;
-  int minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
-  for (int i = 1; i < count; ++i) {
-    minX = std::min(minX, pts[i].x);
-    maxX = std::max(maxX, pts[i].x);
-    minY = std::min(minY, pts[i].y);
-    maxY = std::max(maxY, pts[i].y);
-  }
+  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
   if (minX < -kRasterReach || minY < -kRasterReach || maxX > kRasterReach || maxY > kRasterReach)
     return false;
   EndPainter();
@@ -356,13 +354,7 @@ namespace {
 // wholly outside a w x h picture. The display painter would clip it too,
 // but only after transforming and rasterising its outline.
 bool OffPicture(const IPoint* pts, int count, int pen, int w, int h) {
-  int minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
-  for (int i = 1; i < count; ++i) {
-    minX = std::min(minX, pts[i].x);
-    maxX = std::max(maxX, pts[i].x);
-    minY = std::min(minY, pts[i].y);
-    maxY = std::max(maxY, pts[i].y);
-  }
+  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
   const int reach = pen / 2 + 2;
   return maxX < -reach || maxY < -reach || minX >= w + reach || minY >= h + reach;
 }

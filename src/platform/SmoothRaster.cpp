@@ -74,13 +74,7 @@ bool SmoothRaster::IsConvex(const IPoint* pts, int count) {
 }
 
 SmoothRaster::Window SmoothRaster::WindowFor(const PixelRows& px, const IPoint* pts, int count) {
-  int minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
-  for (int i = 1; i < count; ++i) {
-    minX = std::min(minX, pts[i].x);
-    maxX = std::max(maxX, pts[i].x);
-    minY = std::min(minY, pts[i].y);
-    maxY = std::max(maxY, pts[i].y);
-  }
+  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
   // Corners at pixel centres: the fill reaches no pixel beyond them.
   Window w;
   w.x0 = std::max(minX, 0);

@@ -55,7 +55,7 @@ struct DepthRender {
 // which (unlike the view depth) varies linearly across a projected plane.
 DepthRender RenderWithDepthBuffer(const ShadedRenderer& r, const SolidPolyList& s, V3 eye,
                                   int width, int height) {
-  DepthRender out{width, height, std::vector<int>(size_t(width) * height, -1)};
+  DepthRender out{width, height, std::vector<int>(size_t(width) * height, -1), {}, true};
   std::vector<double> depth(out.nearest.size(), -std::numeric_limits<double>::infinity());
   const SolidPointTable& pts = r.SolidPoints();
   const Matrix4& v = r.ViewTransform;
@@ -134,7 +134,9 @@ int WrongPixels(const QImage& shown, const DepthRender& ref, const ShadedRendere
           boundary = boundary || ref.nearest[size_t(y + dy) * ref.width + x + dx] != id;
       if (boundary) continue;
       Colour expected = r.BackColour;
-      if (id >= 0) EXPECT_TRUE(r.FaceFill(s, id, expected));
+      if (id >= 0) {
+        EXPECT_TRUE(r.FaceFill(s, id, expected));
+      }
       if (Shows(shown, x, y, expected)) continue;
       // The painter's order among the polygons facing the eye may differ
       // from the depths (a decoration's overhang, a lower rank drawn later),
