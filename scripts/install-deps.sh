@@ -9,7 +9,7 @@ packages=(
   libturbojpeg0-dev libpng-dev libtiff-dev libemf-dev libdxflib-dev libpolyclipping-dev libtinygltf-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs libtiff-tools pngcheck emf2svg assimp-utils view3dscene
+  xvfb xauth imagemagick libjpeg-turbo-progs libtiff-tools pngcheck bash-completion man-db emf2svg assimp-utils view3dscene
   librsvg2-bin inkscape poppler-utils python3-ezdxf
   openbox xdotool wmctrl x11-utils
   desktop-file-utils shared-mime-info
