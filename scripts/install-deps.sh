@@ -12,7 +12,7 @@ packages=(
   xvfb xauth imagemagick libjpeg-turbo-progs libtiff-tools pngcheck bash-completion man-db emf2svg assimp-utils view3dscene
   librsvg2-bin inkscape poppler-utils python3-ezdxf
   openbox xdotool wmctrl x11-utils
-  desktop-file-utils shared-mime-info
+  desktop-file-utils shared-mime-info appstream lintian gzip
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes the Debian package from a built tree and checks it: the desktop entry
-# validates, the MIME package gives *.wlg its type, the package holds the
-# programs, data and desktop files, and the exporter runs from the unpacked
+# Makes the Debian package from a built tree and checks it: lintian finds no
+# error or warning, the desktop entry and the software-centre entry validate,
+# the manual pages format without warnings, the MIME package gives *.wlg its
+# type, the package holds the programs, data, desktop files and the pictures
+# the software-centre entry names, and the exporter runs from the unpacked
 # files, finding its data beside it.
 # Usage: scripts/package-check.sh [build folder]   (default ./build, as made by scripts/build.sh)
 set -euo pipefail
@@ -16,7 +18,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build"
 
-desktop-file-validate "$root/data/desktop/whirligons.desktop"
+id=io.github.whirligons.Whirligons
+desktop-file-validate "$root/data/desktop/$id.desktop"
 
 rm -f "$build"/whirligons_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -29,7 +32,11 @@ trap 'rm -rf "$work"' EXIT
 dpkg-deb -x "$deb" "$work/root"
 files=(
   usr/bin/whirligons usr/bin/whirligons-export
-  usr/share/applications/whirligons.desktop
+  usr/share/applications/$id.desktop
+  usr/share/metainfo/$id.metainfo.xml
+  usr/share/man/man1/whirligons.1.gz usr/share/man/man1/whirligons-export.1.gz
+  usr/share/bash-completion/completions/whirligons-export
+  usr/share/doc/whirligons/copyright usr/share/doc/whirligons/changelog.gz
   usr/share/mime/packages/whirligons.xml
   usr/share/icons/hicolor/scalable/apps/whirligons.svg
   usr/share/icons/hicolor/48x48/apps/whirligons.png
@@ -40,7 +47,28 @@ files=(
 for f in "${files[@]}"; do
   [ -e "$work/root/$f" ] || fail "$f is missing from $deb"
 done
-desktop-file-validate "$work/root/usr/share/applications/whirligons.desktop"
+desktop-file-validate "$work/root/usr/share/applications/$id.desktop"
+
+# Warnings count as failures, in the software-centre entry as in the package.
+metainfo="$work/root/usr/share/metainfo/$id.metainfo.xml"
+appstreamcli validate --no-net --strict --explain "$metainfo" \
+  || fail "the software-centre entry does not validate"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
+  || fail "the software-centre entry does not launch $id.desktop"
+for shot in $(grep -o 'screenshots/[0-9.]*/[a-z]*\.png' "$metainfo" | sed 's#.*/##'); do
+  [ -s "$work/root/usr/share/whirligons/screenshots/$shot" ] \
+    || fail "the screenshot $shot is not in the package"
+done
+for page in "$work"/root/usr/share/man/man1/*.1.gz; do
+  warnings="$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null || true)"
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+# Its notes (I:) are shown but do not fail; as root it says it would rather
+# not be, which is no finding either.
+status=0
+lint="$(lintian --fail-on error,warning -I "$deb" 2>&1)" || status=$?
+grep -v '^running with root privileges' <<<"$lint" || true
+[ "$status" -eq 0 ] || fail "lintian finds errors or warnings in $deb"
 
 [ "$(dpkg-deb -f "$deb" Package)" = whirligons ] || fail "the package is not called whirligons"
 depends="$(dpkg-deb -f "$deb" Depends)"

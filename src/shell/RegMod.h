@@ -32,11 +32,13 @@ class KeyStore {
   virtual std::string Refresh() { return {}; }
 };
 
+inline constexpr const char* kAssociationTitle = "Whirligons";
+
 // What is registered: the extension, the title key naming the file type's
 // opener, the program that opens the files and its icon.
 struct FileAssociation {
   std::string extension = ".wlg";
-  std::string title = "Whirligons";
+  std::string title = kAssociationTitle;
   std::string programPath;
   std::string iconPath;
 };

@@ -172,7 +172,18 @@ std::string XdgKeyStore::PackageFile(const std::string& extension) const {
   return dataHome_ + "/mime/packages/whirligons-" + Lower(extension.substr(1)) + ".xml";
 }
 
+std::string XdgKeyStore::DesktopName(const std::string& title) {
+  // The program's own entry takes the installed entry's name, so that it
+  // stands in for that one instead of showing twice in the menus.
+  const std::string lower = Lower(title);
+  return (lower == Lower(kAssociationTitle) ? std::string(WHIRLIGONS_APP_ID) : lower) + ".desktop";
+}
+
 std::string XdgKeyStore::DesktopFile(const std::string& title) const {
+  return dataHome_ + "/applications/" + DesktopName(title);
+}
+
+std::string XdgKeyStore::OldDesktopFile(const std::string& title) const {
   return dataHome_ + "/applications/" + Lower(title) + ".desktop";
 }
 
@@ -204,7 +215,8 @@ void XdgKeyStore::Load(const std::string& root) {
     }
     return;
   }
-  const auto text = ReadWhole(DesktopFile(root));
+  auto text = ReadWhole(DesktopFile(root));
+  if (!text) text = ReadWhole(OldDesktopFile(root));
   if (!text) return;
   keys_[root].name = DesktopValue(*text, "Name").value_or(root);
   if (const auto exec = DesktopValue(*text, "Exec")) {
@@ -243,6 +255,8 @@ bool XdgKeyStore::Save(const std::string& root) {
   }
 
   auto removeIcons = [&] { return RemoveFile(IconFile(root, ".svg")) && RemoveFile(IconFile(root, ".png")); };
+  // An entry written under its earlier name gives way to the current one.
+  if (OldDesktopFile(root) != DesktopFile(root) && !RemoveFile(OldDesktopFile(root))) return false;
   if (found == keys_.end()) return RemoveFile(DesktopFile(root)) && removeIcons();
 
   std::string entry =
@@ -366,7 +380,7 @@ std::string XdgKeyStore::Refresh() {
     if (title == key.values.end() || title->second.empty()) continue;
     const std::string root = Lower(title->second);
     if (!keys_.count(root + kCommand)) continue;
-    run("xdg-mime", {"default", root + ".desktop", kTypePrefix + root});
+    run("xdg-mime", {"default", DesktopName(root), kTypePrefix + root});
   }
   return failed;
 }

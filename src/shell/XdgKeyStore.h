@@ -5,7 +5,10 @@
 //                                   shared-mime-info package giving *.wlg the
 //                                   type application/x-<title>; its default
 //                                   value is the title
-//   "<Title>"                       applications/<title>.desktop
+//   "<Title>"                       applications/<title>.desktop, and for
+//                                   the program's own title its desktop id
+//                                   (io.github.whirligons.Whirligons.desktop),
+//                                   replacing a whirligons.desktop from before
 //   "<Title>\shell\open\command"    that entry's Exec line
 //   "<Title>\DefaultIcon"           its Icon line; set to an icon file, the
 //                                   file is copied into icons/hicolor
@@ -39,6 +42,8 @@ class XdgKeyStore : public KeyStore {
   // Where a root key's file lives.
   std::string PackageFile(const std::string& extension) const;
   std::string DesktopFile(const std::string& title) const;
+  // The entry's file name: the title in lower case, the desktop id for ours.
+  static std::string DesktopName(const std::string& title);
   std::string IconFile(const std::string& title, const std::string& iconExtension) const;
 
  private:
@@ -51,6 +56,8 @@ class XdgKeyStore : public KeyStore {
   // Rewrites a root key's file from the keys; false when that failed.
   bool Save(const std::string& root);
   static bool Representable(const std::string& lowerKey);
+  // Where the entry was kept before it took the desktop id.
+  std::string OldDesktopFile(const std::string& title) const;
 
   std::string dataHome_;
   std::map<std::string, Key> keys_;  // by lower-case path

@@ -3,6 +3,7 @@
 # (openbox), with HOME and the XDG folders in a scratch folder, and removes
 # both servers and the folder whatever the outcome.
 #   run-under-openbox.sh PROGRAM [ARGS...]
+# WHIRLIGONS_SCREEN sets the screen (default 1280x1024x24).
 # The command's exit status is this script's.
 set -euo pipefail
 
@@ -41,7 +42,7 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # Xvfb picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+Xvfb -displayfd 3 -screen 0 "${WHIRLIGONS_SCREEN:-1280x1024x24}" -nolisten tcp -noreset \
   3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do

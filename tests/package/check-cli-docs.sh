@@ -1,29 +1,33 @@
 #!/usr/bin/env bash
-# The exporter's manual page and shell completion against its own --help:
-# every option in one is in the others, the pages format without warnings,
-# and completion offers the solid keys after --solid.
-#   check-cli-docs.sh EXPORTER SOURCE_DIR
+# The manual pages against the programs' own --help, and the exporter's shell
+# completion too: every option in one is in the others, the pages format
+# without warnings, and completion offers the solid keys after --solid.
+#   check-cli-docs.sh PROGRAM EXPORTER SOURCE_DIR
 set -euo pipefail
-exporter="$1"
-src="$2"
+program="$1"
+exporter="$2"
+src="$3"
 fail=0
 
 options_of() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
-help_options="$("$exporter" --help 2>&1 | options_of)"
-man_options="$(sed 's/\\-/-/g' "$src/data/man/whirligons-export.1" | options_of)"
+page_options() { sed 's/\\-/-/g' "$src/data/man/$1.1" | options_of; }
 completion="$src/data/completion/whirligons-export"
-completion_options="$(sed -n '/compgen -W "--/,/"/p' "$completion" | options_of)"
 
 compare() {
-  local what="$1" theirs="$2"
-  if [ "$help_options" != "$theirs" ]; then
+  local what="$1" help="$2" theirs="$3"
+  if [ "$help" != "$theirs" ]; then
     echo "check-cli-docs: $what and --help list different options:" >&2
-    diff <(echo "$help_options") <(echo "$theirs") >&2 || true
+    diff <(echo "$help") <(echo "$theirs") >&2 || true
     fail=1
   fi
 }
-compare "whirligons-export(1)" "$man_options"
-compare "the bash completion" "$completion_options"
+export_options="$("$exporter" --help 2>&1 | options_of)"
+compare "whirligons-export(1)" "$export_options" "$(page_options whirligons-export)"
+compare "the bash completion" "$export_options" \
+  "$(sed -n '/compgen -W "--/,/"/p' "$completion" | options_of)"
+# The designer answers --help without a display.
+compare "whirligons(1)" "$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help | options_of)" \
+  "$(page_options whirligons)"
 
 for page in "$src"/data/man/*.1; do
   warnings="$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null || true)"

@@ -90,7 +90,9 @@ class RegisterTest : public ::testing::Test {
   }
 
   std::string Package() const { return dataHome + "/mime/packages/whirligons-wlg.xml"; }
-  std::string Desktop() const { return dataHome + "/applications/whirligons.desktop"; }
+  std::string Desktop() const {
+    return dataHome + "/applications/io.github.whirligons.Whirligons.desktop";
+  }
   std::string Icon() const { return dataHome + "/icons/hicolor/scalable/apps/whirligons.svg"; }
 
   QTemporaryDir tmp;
@@ -121,7 +123,7 @@ TEST_F(RegisterTest, FreshRegistrationWritesTheDesktopFiles) {
   }
   if (ToolInstalled("update-desktop-database")) {
     EXPECT_THAT(Slurp(dataHome + "/applications/mimeinfo.cache"),
-                HasSubstr("application/x-whirligons=whirligons.desktop;"));
+                HasSubstr("application/x-whirligons=io.github.whirligons.Whirligons.desktop;"));
   }
 }
 
@@ -152,6 +154,19 @@ TEST_F(RegisterTest, RegisteringOverAnOldAssociationAsksNoKeepsYesReplaces) {
   EXPECT_FALSE(std::filesystem::exists(Package()));
   EXPECT_EQ(Register({Answer::Yes}), (Texts{titleQuestion, kSuccess}));
   EXPECT_TRUE(std::filesystem::exists(Package()));
+}
+
+TEST_F(RegisterTest, AnEntryUnderTheEarlierNameIsFoundAndReplaced) {
+  Register();
+  const std::string earlier = dataHome + "/applications/whirligons.desktop";
+  std::filesystem::rename(Desktop(), earlier);
+  std::filesystem::remove(Package());
+
+  const std::string titleQuestion =
+      "Title Ref already in existence in the registery.\r\nProceed still?";
+  EXPECT_EQ(Register({Answer::Yes}), (Texts{titleQuestion, kSuccess}));
+  EXPECT_FALSE(std::filesystem::exists(earlier));
+  EXPECT_THAT(Slurp(Desktop()), HasSubstr("\nMimeType=application/x-whirligons;\n"));
 }
 
 TEST_F(RegisterTest, MissingPiecesOrCancelStopBeforeAnythingIsWritten) {
