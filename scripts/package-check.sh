@@ -55,10 +55,17 @@ appstreamcli validate --no-net --strict --explain "$metainfo" \
   || fail "the software-centre entry does not validate"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
   || fail "the software-centre entry does not launch $id.desktop"
-for shot in $(grep -o 'screenshots/[0-9.]*/[a-z]*\.png' "$metainfo" | sed 's#.*/##'); do
-  [ -s "$work/root/usr/share/whirligons/screenshots/$shot" ] \
-    || fail "the screenshot $shot is not in the package"
-done
+version="$(dpkg-deb -f "$deb" Version)"
+grep -q "<release version=\"$version\"" "$metainfo" \
+  || fail "the software-centre entry has no release $version"
+# Each screenshot is shipped, at the size the entry gives.
+while read -r w h shot; do
+  file="$work/root/usr/share/whirligons/screenshots/$shot"
+  [ -s "$file" ] || fail "the screenshot $shot is not in the package"
+  [ "$(identify -format '%w %h' "$file")" = "$w $h" ] \
+    || fail "the screenshot $shot is not $w x $h as the entry says"
+done < <(sed -n 's#.*width="\([0-9]*\)" height="\([0-9]*\)">https://[^<]*/\([a-z]*\.png\)</image>.*#\1 \2 \3#p' "$metainfo")
+[ "$(grep -cE '<screenshot( |>)' "$metainfo")" -eq 4 ] || fail "the entry should show four screenshots"
 for page in "$work"/root/usr/share/man/man1/*.1.gz; do
   warnings="$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null || true)"
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"

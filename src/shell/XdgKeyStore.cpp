@@ -285,8 +285,10 @@ bool XdgKeyStore::Save(const std::string& root) {
   } else if (!removeIcons()) {
     return false;
   }
-  entry += "Terminal=false\n"
-           "MimeType=" + std::string(kTypePrefix) + root + ";\n"
+  entry += "Terminal=false\n";
+  // Our windows' X11 class, so that docks group them under this entry.
+  if (DesktopName(root) != root + ".desktop") entry += "StartupWMClass=Whirligons\n";
+  entry += "MimeType=" + std::string(kTypePrefix) + root + ";\n"
            "Categories=Graphics;\n";
   return WriteFile(DesktopFile(root), entry);
 }

@@ -114,6 +114,7 @@ TEST_F(RegisterTest, FreshRegistrationWritesTheDesktopFiles) {
   EXPECT_THAT(entry, HasSubstr("\nExec=" + association.programPath + " %f\n"));
   EXPECT_THAT(entry, HasSubstr("\nIcon=whirligons\n"));
   EXPECT_THAT(entry, HasSubstr("\nMimeType=application/x-whirligons;\n"));
+  EXPECT_THAT(entry, HasSubstr("\nStartupWMClass=Whirligons\n"));
   EXPECT_EQ(Slurp(Icon()), Slurp(kIcon));
   ExpectValidDesktopEntry(Desktop());
 
