@@ -288,8 +288,7 @@ bool XdgKeyStore::Save(const std::string& root) {
   entry += "Terminal=false\n";
   // Our windows' X11 class, so that docks group them under this entry.
   if (DesktopName(root) != root + ".desktop") entry += "StartupWMClass=Whirligons\n";
-  entry += "MimeType=" + std::string(kTypePrefix) + root + ";\n"
-           "Categories=Graphics;\n";
+  entry += "MimeType=" + std::string(kTypePrefix) + root + ";\nCategories=Graphics;\n";
   return WriteFile(DesktopFile(root), entry);
 }
 
