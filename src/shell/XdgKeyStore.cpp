@@ -56,11 +56,6 @@ std::optional<std::string> ReadWhole(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(path, ec);
-}
-
 bool RemoveFile(const std::string& path) {
   std::error_code ec;
   fs::remove(path, ec);
@@ -172,11 +167,14 @@ std::string XdgKeyStore::PackageFile(const std::string& extension) const {
   return dataHome_ + "/mime/packages/whirligons-" + Lower(extension.substr(1)) + ".xml";
 }
 
+namespace {
+bool IsOurs(const std::string& title) { return Lower(title) == Lower(kAssociationTitle); }
+}  // namespace
+
 std::string XdgKeyStore::DesktopName(const std::string& title) {
   // The program's own entry takes the installed entry's name, so that it
   // stands in for that one instead of showing twice in the menus.
-  const std::string lower = Lower(title);
-  return (lower == Lower(kAssociationTitle) ? std::string(WHIRLIGONS_APP_ID) : lower) + ".desktop";
+  return (IsOurs(title) ? std::string(WHIRLIGONS_APP_ID) : Lower(title)) + ".desktop";
 }
 
 std::string XdgKeyStore::DesktopFile(const std::string& title) const {
@@ -287,7 +285,7 @@ bool XdgKeyStore::Save(const std::string& root) {
   }
   entry += "Terminal=false\n";
   // Our windows' X11 class, so that docks group them under this entry.
-  if (DesktopName(root) != root + ".desktop") entry += "StartupWMClass=Whirligons\n";
+  if (IsOurs(root)) entry += "StartupWMClass=Whirligons\n";
   entry += "MimeType=" + std::string(kTypePrefix) + root + ";\nCategories=Graphics;\n";
   return WriteFile(DesktopFile(root), entry);
 }
