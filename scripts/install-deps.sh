@@ -13,7 +13,12 @@ packages=(
   librsvg2-bin inkscape poppler-utils python3-ezdxf
   openbox xdotool wmctrl x11-utils
   desktop-file-utils shared-mime-info appstream lintian gzip
+  fonts-dejavu-core fonts-noto-core
 )
+# Node.js runs the glTF validator; a machine may have its own build of it.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,12 +27,19 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "Installing: ${missing[*]}"
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The Khronos glTF validator checks the 3D window's glTF files. It is a
+# Node.js library, kept beside the sources in .node-tools (git ignores it).
+validator=2.0.0-dev.3.10
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+if ! grep -qs "\"version\": \"$validator\"" "$root/.node-tools/node_modules/gltf-validator/package.json"; then
+  timeout 5m npm install --no-save --no-audit --no-fund --prefix "$root/.node-tools" \
+    "gltf-validator@$validator"
+fi

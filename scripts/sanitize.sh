@@ -16,7 +16,7 @@ cmake -S "$root" -B "$root/build-fuzz" -G Ninja "${launcher[@]}" \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize-coverage=inline-8bit-counters,indirect-calls,pc-table -fno-sanitize-recover=undefined" \
   -DWHIRLIGONS_BUILD_TESTS=ON -DWHIRLIGONS_BUILD_BENCHMARKS=OFF \
-  -DWHIRLIGONS_BUILD_FUZZER=ON >/dev/null
+  -DWHIRLIGONS_BUILD_FUZZER=ON -DWHIRLIGONS_TEST_TIME_SCALE=5 >/dev/null
 cmake --build "$root/build-fuzz"
 
 export QT_QPA_PLATFORM=offscreen
