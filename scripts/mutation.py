@@ -19,6 +19,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
@@ -166,6 +167,8 @@ class Worker:
         self.tmp = work / f"tmp{index}"
         self.jobs = jobs
         self.log = work / f"worker{index}.log"
+        self.exclude = []  # tests that fail without any mutant
+        self.stop_early = False
 
     def env(self):
         env = dict(os.environ)
@@ -196,14 +199,20 @@ class Worker:
             if not src.is_file():
                 continue
             if dst.exists() and dst.read_bytes() == src.read_bytes():
+                shutil.copymode(src, dst)
                 continue
             dst.parent.mkdir(parents=True, exist_ok=True)
             # A fresh time stamp, so that the build sees the change.
             shutil.copyfile(src, dst)
+            shutil.copymode(src, dst)
         if self.tree.exists():
-            for old in list(self.tree.rglob("*")):
-                if old.is_file() and not (source / old.relative_to(self.tree)).exists():
+            for old in [p for p in self.tree.rglob("*") if ".node-tools" not in p.parts]:
+                if old.is_file() and not old.is_symlink() and not (source / old.relative_to(self.tree)).exists():
                     old.unlink()
+        # The tools the tests run that live beside the sources (the glTF validator).
+        tools = self.tree / ".node-tools"
+        if (ROOT / ".node-tools").is_dir() and not tools.exists():
+            tools.symlink_to(ROOT / ".node-tools")
         cmd = ["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
                "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1",
                "-DWHIRLIGONS_BUILD_BENCHMARKS=OFF"]
@@ -212,12 +221,19 @@ class Worker:
         if self.run(cmd, 600) != 0 or self.run(["cmake", "--build", str(self.build)], 3600) != 0:
             sys.exit(f"mutation: the unmutated tree does not build; see {self.log}")
 
-    def test(self, timeout):
+    def test(self, timeout, only=()):
         """Names of the failing tests, or None when the suite timed out."""
         for f in (self.build / "Testing" / "Temporary").glob("LastTestsFailed*.log"):
             f.unlink()
-        status = self.run(["ctest", "--test-dir", str(self.build), "--timeout", "120",
-                           "--parallel", str(self.jobs)], timeout)
+        cmd = ["ctest", "--test-dir", str(self.build), "--timeout", "120",
+               "--parallel", str(self.jobs)]
+        if self.stop_early:
+            cmd.append("--stop-on-failure")
+        if only:
+            cmd += ["-R", "^(" + "|".join(re.escape(t) for t in only) + ")$"]
+        if self.exclude:
+            cmd += ["-E", "^(" + "|".join(re.escape(t) for t in self.exclude) + ")$"]
+        status = self.run(cmd, timeout)
         if status is None:
             return None
         failed = []
@@ -227,20 +243,26 @@ class Worker:
                     failed.append(line.split(":", 1)[1])
         return sorted(set(failed))
 
-    def try_mutant(self, mutant):
+    def try_mutant(self, mutant, first=(), seen=None):
+        """first: tests that killed this mutant before, tried before the
+        rest; seen: the line as it was then, to find it again if lines moved."""
         rel, number, col, old, new = mutant
         path = self.tree / rel
         original = path.read_text()
+        if seen:
+            number = find_line(original, number, seen)
         try:
             mutated, before, after = apply(original, number, col, old, new)
         except ValueError:
-            return "stale", before_after_unknown(mutant), []
+            return "stale", ("?", "?"), []
         try:
             path.write_text(mutated)
             built = self.run(["cmake", "--build", str(self.build)], 900)
             if built != 0:
                 return "not-compiling", (before, after), []
-            failed = self.test(1200)
+            failed = self.test(600, only=first) if first else []
+            if not failed:
+                failed = self.test(1200)
             if failed is None:
                 return "killed", (before, after), ["(suite timed out)"]
             if failed:
@@ -256,8 +278,13 @@ class Worker:
             path.write_text(original)
 
 
-def before_after_unknown(mutant):
-    return ("?", "?")
+def find_line(text, number, seen):
+    """The number of the line that reads 'seen', nearest to where it was."""
+    lines = [l.strip() for l in text.split("\n")]
+    if 0 < number <= len(lines) and lines[number - 1] == seen:
+        return number
+    hits = [i + 1 for i, l in enumerate(lines) if l == seen]
+    return min(hits, key=lambda n: abs(n - number)) if hits else number
 
 
 def fmt(mutant):
@@ -273,7 +300,8 @@ def parse_results(path):
         f = line.split("\t")
         status, rel, number, col, old, new = f[0], f[1], int(f[2]), int(f[3]), f[4], f[5]
         failed = f[8].split(",") if len(f) > 8 and f[8] else []
-        rows.append((status, (rel, number, col, restore(old), restore(new)), failed))
+        failed = [t for t in failed if not t.startswith("(")]
+        rows.append((status, (rel, number, col, restore(old), restore(new)), failed, f[6]))
     return rows
 
 
@@ -289,7 +317,7 @@ def test_files(tests_root):
     """Test name (as ctest lists it) -> the file that defines it."""
     owner = {}
     for path in sorted(tests_root.rglob("*.cpp")):
-        rel = str(path.relative_to(ROOT))
+        rel = "tests/" + str(path.relative_to(tests_root))
         if "/qt/" in rel or "/desktop/" in rel:
             owner[path.stem] = rel
         for m in re.finditer(r"\bTEST(?:_F|_P)?\(\s*(\w+)\s*,\s*(\w+)", path.read_text()):
@@ -315,12 +343,42 @@ def owner_of(name, owner):
     return "?" + name
 
 
+def summary(rows):
+    counts = {}
+    for status, _, _, _ in rows:
+        counts[status] = counts.get(status, 0) + 1
+    killed, survived = counts.get("killed", 0), counts.get("survived", 0)
+    total = killed + survived
+    print(f"killed {killed}, survived {survived}, not compiling {counts.get('not-compiling', 0)}: "
+          f"kill rate {100.0 * killed / total if total else 0:.1f}% of {total} compiling mutants")
+    print("survivors:")
+    for status, m, _, _ in rows:
+        if status == "survived":
+            print(f"  {m[0]}:{m[1]}  {m[3].strip()} -> {m[4].strip() or '(dropped)'}")
+
+
+def tests_of(path):
+    """The tests the run used: those of the commit it names, else today's."""
+    header = Path(path).read_text().split("\n", 1)[0]
+    m = re.search(r", rev (\S+)", header)
+    if not m:
+        return ROOT / "tests"
+    dest = Path(tempfile.mkdtemp(prefix="mutation-tests-"))
+    archive = subprocess.run(["git", "-C", str(ROOT), "archive", m.group(1), "tests"], check=True,
+                             capture_output=True).stdout
+    subprocess.run(["tar", "-x", "-C", str(dest)], input=archive, check=True)
+    return dest / "tests"
+
+
 def report(path):
     rows = parse_results(path)
-    owner = test_files(ROOT / "tests")
+    summary(rows)
+    print()
+    tests = tests_of(path)
+    owner = test_files(tests)
     alone = {}
     kills = {}
-    for status, mutant, failed in rows:
+    for status, mutant, failed, _ in rows:
         if status != "killed":
             continue
         files = sorted({owner_of(t, owner) for t in failed})
@@ -346,6 +404,9 @@ def main():
     ap.add_argument("--report", metavar="RESULTS", help="per test file: mutants killed, and killed alone")
     ap.add_argument("--out", metavar="FILE", help="results file (default build-mutation/results-SEED.tsv)")
     ap.add_argument("--work", default=str(ROOT / "build-mutation"), help="private copies and builds")
+    ap.add_argument("--stop-on-failure", action="store_true",
+                    help="stop a mutant's run at its first failing test (faster; --report then "
+                         "knows only that test)")
     ap.add_argument("--rev", help="plant the mutants in this commit (default: the working tree)")
     ap.add_argument("--workers", type=int, default=2, help="mutants tried at once (2)")
     args = ap.parse_args()
@@ -362,10 +423,11 @@ def main():
 
     source = snapshot(work, args.rev)
     if args.replay:
-        queue = [m for status, m, _ in parse_results(args.replay) if status != "not-compiling"]
+        queue = [(m, failed, seen) for status, m, failed, seen in parse_results(args.replay)
+                 if status in ("killed", "survived")]
         target = len(queue)
     else:
-        queue = sample(source, args.seed)
+        queue = [(m, (), None) for m in sample(source, args.seed)]
         target = args.count
 
     workers = [Worker(work, i, 2) for i in range(args.workers)]
@@ -373,21 +435,35 @@ def main():
     # One after the other: the second build then comes from the compiler cache.
     for w in workers:
         w.prepare(source)
+    # A test that fails without any mutant says nothing about them: it is
+    # left out, and said so.
+    excluded = set()
     for w in workers:
         failed = w.test(1800)
-        if failed:
-            sys.exit(f"mutation: the unmutated suite fails ({', '.join(failed)}); fix that first")
+        if failed is None:
+            sys.exit("mutation: the unmutated suite timed out; fix that first")
+        excluded |= set(failed)
+    if excluded:
+        print(f"mutation: left out, failing without any mutant: {', '.join(sorted(excluded))}",
+              flush=True)
+    for w in workers:
+        w.exclude = sorted(excluded)
+        w.stop_early = args.stop_on_failure
 
     counts = {"killed": 0, "survived": 0, "not-compiling": 0, "stale": 0}
     survivors = []
     started = time.time()
     queue_iter = iter(queue)
     with open(out, "w") as results:
-        results.write(f"# seed {args.seed}, count {args.count}{', replay ' + args.replay if args.replay else ''}\n")
+        results.write(f"# seed {args.seed}, count {args.count}{', replay ' + args.replay if args.replay else ''}"
+                      f"{', rev ' + args.rev if args.rev else ''}\n")
+        if excluded:
+            results.write(f"# left out (failing without mutants): {','.join(sorted(excluded))}\n")
         results.write("# status\tfile\tline\tcolumn\tfrom\tto\tbefore\tafter\tfailing tests\n")
 
-        def run_one(worker, mutant):
-            return mutant, worker.try_mutant(mutant)
+        def run_one(worker, item):
+            mutant, first, seen = item
+            return mutant, worker.try_mutant(mutant, first, seen)
 
         with ThreadPoolExecutor(len(workers)) as pool:
             running = {}

@@ -14,9 +14,14 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <QStyle>
+#include <QApplication>
+#include <QFontInfo>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QWidget>
 #include <vector>
+
+#include "controls/qt/Bindings.h"
 
 namespace wlg::testing {
 
@@ -26,6 +31,39 @@ inline QString Describe(const QWidget* w) {
   if (auto* l = qobject_cast<const QLabel*>(w); l && !l->text().isEmpty()) return l->text();
   if (auto* e = qobject_cast<const QLineEdit*>(w)) return "entry \"" + e->text() + "\"";
   return w->objectName().isEmpty() ? QString(w->metaObject()->className()) : w->objectName();
+}
+
+// A button without a caption (the rank rows' clear buttons) has nothing to cut.
+inline bool Blank(QWidget* w) {
+  auto* button = qobject_cast<QAbstractButton*>(w);
+  return button && button->text().isEmpty() && button->icon().isNull();
+}
+
+// An entry is cut short only when the widest value it takes (or the text it
+// shows) does not fit the room its frame leaves for text; its size hint
+// asks for more than that and says nothing a person would see.
+inline QString EntryCut(QLineEdit* e) {
+  QStringList texts{e->text()};
+  if (auto* v = qobject_cast<wlg::ValidTextWidget*>(e))
+    texts << QString::fromStdString(v->model().ValMin) << QString::fromStdString(v->model().ValMax);
+  QStyleOptionFrame opt;
+  opt.initFrom(e);
+  opt.rect = e->rect();
+  opt.lineWidth = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e) : 0;
+  // QLineEdit keeps two pixels free on each side of its text.
+  const QRect room = e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e)
+                         .marginsRemoved(e->textMargins())
+                         .adjusted(2, 0, -2, 0);
+  const QFontMetrics fm = e->fontMetrics();
+  for (const QString& t : texts)
+    if (fm.horizontalAdvance(t) > room.width() || fm.ascent() + fm.descent() > room.height())
+      return QString("entry \"%1\" is cut short (%2 needs %3x%4, has %5x%6)")
+          .arg(e->text(), t)
+          .arg(fm.horizontalAdvance(t))
+          .arg(fm.ascent() + fm.descent())
+          .arg(room.width())
+          .arg(room.height());
+  return {};
 }
 
 inline QStringList LayoutFaults(QWidget* window) {
@@ -38,17 +76,17 @@ inline QStringList LayoutFaults(QWidget* window) {
     if (!control) continue;
     const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
     if (!window->rect().contains(r)) faults << Describe(w) + " is outside the window";
-    // A button without a caption (the rank rows' clear buttons) has nothing to cut.
-    auto* button = qobject_cast<QAbstractButton*>(w);
-    const bool blank = button && button->text().isEmpty() && button->icon().isNull();
-    if (!blank &&
-        (w->width() < w->minimumSizeHint().width() || w->height() < w->minimumSizeHint().height()))
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      if (const QString cut = EntryCut(e); !cut.isEmpty()) faults << cut;
+    } else if (!Blank(w) && (w->width() < w->minimumSizeHint().width() ||
+                             w->height() < w->minimumSizeHint().height())) {
       faults << Describe(w) + " is cut short" +
                     QString(" (%1x%2 < %3x%4)")
                         .arg(w->width())
                         .arg(w->height())
                         .arg(w->minimumSizeHint().width())
                         .arg(w->minimumSizeHint().height());
+    }
     leaves.emplace_back(w, r);
   }
   for (size_t i = 0; i < leaves.size(); ++i)
@@ -141,6 +179,30 @@ inline QStringList LayoutFaultsAtAnySize(QWidget* window) {
   window->resize(usual * 2.5);
   faults += at("when stretched: ");
   window->resize(usual);
+  QCoreApplication::processEvents();
+  return faults;
+}
+
+// The same faults with the common desktop fonts, DejaVu Sans and Noto Sans,
+// at the usual size and at a large one. The window is laid out afresh for
+// each; a font that is not installed is a fault, not a pass.
+inline QStringList LayoutFaultsInEveryFont(QWidget* window) {
+  const QFont usual = QApplication::font();
+  QStringList faults;
+  for (const char* family : {"DejaVu Sans", "Noto Sans"})
+    for (const int points : {usual.pointSize() > 0 ? usual.pointSize() : 9, 14}) {
+      QFont font(family, points);
+      QApplication::setFont(font);
+      QCoreApplication::processEvents();
+      if (QFontInfo(font).family() != family) {
+        faults << QString("%1 is not installed").arg(family);
+        continue;
+      }
+      window->resize(window->sizeHint().expandedTo(window->minimumSizeHint()));
+      for (const QString& f : LayoutFaultsAtAnySize(window))
+        faults << QString("%1 %2 pt: %3").arg(family).arg(points).arg(f);
+    }
+  QApplication::setFont(usual);
   QCoreApplication::processEvents();
   return faults;
 }

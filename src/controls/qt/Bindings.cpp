@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOptionFrame>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 
 #include "controls/Form.h"
@@ -29,6 +32,35 @@ void ApplyColours(QWidget* w, const Control& model, const Colour* fore) {
     w->setAutoFillBackground(false);
   }
 }
+
+namespace {
+
+class FontWatch : public QObject {
+ public:
+  FontWatch(QWidget* w, std::function<void()> refit) : QObject(w), refit_(std::move(refit)) {
+    w->installEventFilter(this);
+  }
+
+ protected:
+  // Seen once the children have taken the new font. Their layouts still
+  // hold the old hints until the posted layout requests arrive, so they are
+  // told to work them out afresh.
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() != QEvent::FontChange && e->type() != QEvent::StyleChange) return false;
+    auto* w = static_cast<QWidget*>(watched);
+    if (w->layout()) w->layout()->invalidate();
+    for (QLayout* l : w->findChildren<QLayout*>()) l->invalidate();
+    refit_();
+    return false;
+  }
+
+ private:
+  std::function<void()> refit_;
+};
+
+}  // namespace
+
+void OnFontChange(QWidget* w, std::function<void()> refit) { new FontWatch(w, std::move(refit)); }
 
 // --- ValidTextWidget
 
@@ -87,11 +119,39 @@ ValidTextWidget::ValidTextWidget(ValidText& model, QWidget* parent)
 }
 
 void ValidTextWidget::Sync() {
-  if (text() != QString::fromStdString(model_.Value())) setText(QString::fromStdString(model_.Value()));
+  if (text() != QString::fromStdString(model_.Value())) {
+    setText(QString::fromStdString(model_.Value()));
+    FitWidth();
+  }
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
   setToolTip(QString::fromStdString(model_.ToolTip()));
   ApplyColours(this, model_, model_.hasColours ? &model_.foreColour : nullptr);
+}
+
+void ValidTextWidget::SetLeastWidth(int least) {
+  leastWidth_ = least;
+  FitWidth();
+}
+
+void ValidTextWidget::FitWidth() {
+  if (leastWidth_ <= 0) return;
+  const QFontMetrics fm = fontMetrics();
+  int widest = 0;
+  for (const std::string& t : {model_.ValMin, model_.ValMax, model_.Value()})
+    widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(t)));
+  QStyleOptionFrame opt;
+  initStyleOption(&opt);
+  const QMargins margins = textMargins();
+  // QLineEdit keeps two pixels clear on each side of its text.
+  const QSize text(widest + 4 + margins.left() + margins.right(), fm.height());
+  const int needed = style()->sizeFromContents(QStyle::CT_LineEdit, &opt, text, this).width();
+  setFixedWidth(std::max(leastWidth_, needed));
+}
+
+void ValidTextWidget::changeEvent(QEvent* e) {
+  QLineEdit::changeEvent(e);
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) FitWidth();
 }
 
 bool ValidTextWidget::event(QEvent* e) {
@@ -162,7 +222,7 @@ CheckBoxWidget::CheckBoxWidget(CheckBox& model, QWidget* parent)
 void CheckBoxWidget::Sync() {
   setText(QString::fromStdString(model_.Caption()));
   setToolTip(QString::fromStdString(model_.ToolTip()));
-  setCheckState(model_.Value() == 1 ? Qt::Checked
+  setCheckState(model_.Value() == 1   ? Qt::Checked
                 : model_.Value() == 2 ? Qt::PartiallyChecked
                                       : Qt::Unchecked);
   setEnabled(model_.Enabled());
@@ -273,10 +333,14 @@ void CanvasWidget::SyncRatio() {
 namespace {
 MouseButton ButtonOf(Qt::MouseButton b) {
   switch (b) {
-    case Qt::LeftButton: return MouseButton::Left;
-    case Qt::RightButton: return MouseButton::Right;
-    case Qt::MiddleButton: return MouseButton::Middle;
-    default: return MouseButton::None;
+    case Qt::LeftButton:
+      return MouseButton::Left;
+    case Qt::RightButton:
+      return MouseButton::Right;
+    case Qt::MiddleButton:
+      return MouseButton::Middle;
+    default:
+      return MouseButton::None;
   }
 }
 // The buttons held during a move, as the sum of their values: with two held
@@ -309,7 +373,8 @@ void CanvasWidget::mousePressEvent(QMouseEvent* e) {
   if (swallowing_) return;
   if (model_.onMouseDown)
     model_.onMouseDown(model_.Index(), ButtonOf(e->button()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()),
+                       static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -319,7 +384,8 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
   }
   if (model_.onMouseMove)
     model_.onMouseMove(model_.Index(), ButtonsOf(e->buttons()), ShiftOf(e->modifiers()),
-                       static_cast<float>(e->position().x()), static_cast<float>(e->position().y()));
+                       static_cast<float>(e->position().x()),
+                       static_cast<float>(e->position().y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
@@ -388,7 +454,8 @@ void BuildMenuBar(QMenuBar* bar, const Form& form, QObject* parent) {
 
 void BindCaption(Control& model, QWidget* widget) {
   auto sync = [widget, &model] {
-    if (auto* l = qobject_cast<QLabel*>(widget)) l->setText(QString::fromStdString(model.Caption()));
+    if (auto* l = qobject_cast<QLabel*>(widget))
+      l->setText(QString::fromStdString(model.Caption()));
     widget->setVisible(model.Visible());
     widget->setToolTip(QString::fromStdString(model.ToolTip()));
   };

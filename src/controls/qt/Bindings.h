@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QWidget>
+#include <functional>
 
 #include "controls/Controls.h"
 #include "controls/PictureBox.h"
@@ -23,15 +24,23 @@ class ValidTextWidget : public QLineEdit {
   ValidTextWidget(ValidText& model, QWidget* parent = nullptr);
   ValidText& model() { return model_; }
   void Sync();
+  // Fixed at 'least' pixels wide, or wider where the widget's font needs
+  // more room for the widest value the model takes (or shows); it follows
+  // the font when that changes.
+  void SetLeastWidth(int least);
 
  protected:
   bool event(QEvent* e) override;
+  void changeEvent(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void FitWidth();
+
   ValidText& model_;
+  int leastWidth_ = 0;
 };
 
 class CheckBoxWidget : public QCheckBox {
@@ -118,6 +127,10 @@ QAction* MakeAction(MenuItem& model, QObject* parent);
 void BuildMenuBar(QMenuBar* bar, const class Form& form, QObject* parent);
 // A label's or frame's caption as a QLabel / for a caption-only control.
 void BindCaption(Control& model, QWidget* widget);
+
+// Runs 'refit' whenever the widget's font or style changes, for sizes
+// worked out from the font (a window's fixed or least size).
+void OnFontChange(QWidget* w, std::function<void()> refit);
 
 // The model's colour as the widget's background, or the style's own.
 void ApplyColours(QWidget* w, const Control& model, const Colour* fore = nullptr);

@@ -26,7 +26,7 @@ QLabel* Heading(const char* text, QWidget* parent) {
 }
 ValidTextWidget* Entry(ValidText& m, QWidget* parent, int width = 48) {
   auto* w = new ValidTextWidget(m, parent);
-  w->setFixedWidth(width);
+  w->SetLeastWidth(width);
   return w;
 }
 // The first local pattern file among dropped ones; empty when there is none.

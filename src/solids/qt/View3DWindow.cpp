@@ -20,7 +20,7 @@ namespace {
 
 ValidTextWidget* Entry(ValidText& m, QWidget* parent, int width = 56) {
   auto* w = new ValidTextWidget(m, parent);
-  w->setFixedWidth(width);
+  w->SetLeastWidth(width);
   w->setToolTip(QString::fromStdString(m.ToolTip()));
   return w;
 }
@@ -123,11 +123,20 @@ void View3DWindow::SyncWindow() {
 bool View3DWindow::ArrowKey(QKeyEvent* e) {
   int key = 0;
   switch (e->key()) {
-    case Qt::Key_Left: key = frm3D::KeyLeft; break;
-    case Qt::Key_Right: key = frm3D::KeyRight; break;
-    case Qt::Key_Up: key = frm3D::KeyUp; break;
-    case Qt::Key_Down: key = frm3D::KeyDown; break;
-    default: return false;
+    case Qt::Key_Left:
+      key = frm3D::KeyLeft;
+      break;
+    case Qt::Key_Right:
+      key = frm3D::KeyRight;
+      break;
+    case Qt::Key_Up:
+      key = frm3D::KeyUp;
+      break;
+    case Qt::Key_Down:
+      key = frm3D::KeyDown;
+      break;
+    default:
+      return false;
   }
   form_.Form_KeyDown(key);
   return true;

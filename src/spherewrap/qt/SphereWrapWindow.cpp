@@ -6,8 +6,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <map>
 
 #include "controls/qt/Bindings.h"
@@ -15,19 +15,47 @@
 
 namespace wlg {
 
+namespace {
+// Paints the surface's back colour behind it.
+class Backdrop : public QWidget {
+ public:
+  Backdrop(PictureBox& surface, QWidget* parent) : QWidget(parent), surface_(surface) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter(this).fillRect(rect(), ToQColor(surface_.canvas.backColour));
+  }
+
+ private:
+  PictureBox& surface_;
+};
+}  // namespace
+
 SphereWrapWindow::SphereWrapWindow(frmSphereWrap& form, Program& program, QWidget* parent)
     : QMainWindow(parent), form_(form), program_(program) {
-  surface_ = new CanvasWidget(form_.Surface(), this);
-  auto* column = new QVBoxLayout(surface_);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->addStretch(1);
+  // The strip lies over the bottom of the surface; where a large font needs
+  // more room than the surface has, the window grows beyond it in the
+  // surface's colour.
+  auto* backdrop = new Backdrop(form_.Surface(), this);
+  auto* layers = new QGridLayout(backdrop);
+  layers->setContentsMargins(0, 0, 0, 0);
+  layers->setSpacing(0);
+  surface_ = new CanvasWidget(form_.Surface(), backdrop);
+  layers->addWidget(surface_, 0, 0, 2, 1, Qt::AlignTop | Qt::AlignLeft);
+  layers->setRowMinimumHeight(0, frmSphereWrap::SurfaceHeight - frmSphereWrap::Shape1Height);
+  auto& surfaceModel = form_.Surface();
+  surfaceModel.onRefresh = [this, backdrop, shown = std::move(surfaceModel.onRefresh)] {
+    shown();
+    backdrop->update(QRegion(backdrop->rect()) - surface_->geometry());
+  };
 
   // Shape1: the strip under the sphere, in the style's own colours so that
   // the controls read well on any background.
-  auto* strip = new QFrame(surface_);
+  auto* strip = new QFrame(backdrop);
   strip->setFrameShape(QFrame::StyledPanel);
   strip->setAutoFillBackground(true);
-  strip->setFixedSize(frmSphereWrap::SurfaceWidth, frmSphereWrap::Shape1Height);
+  strip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  strip->setMinimumHeight(frmSphereWrap::Shape1Height);
   auto* grid = new QGridLayout(strip);
   grid->setContentsMargins(6, 2, 6, 2);
   grid->setHorizontalSpacing(10);
@@ -38,7 +66,7 @@ SphereWrapWindow::SphereWrapWindow(frmSphereWrap& form, Program& program, QWidge
     BindCaption(form_.Get<StaticControl>(label), l);
     grid->addWidget(l, 0, col);
     auto* e = new ValidTextWidget(form_.Entry(name), strip);
-    e->setFixedWidth(44);
+    e->SetLeastWidth(44);
     grid->addWidget(e, 1, col++, Qt::AlignLeft);
   };
   entry("lblWidth", "vtWidth");
@@ -49,8 +77,8 @@ SphereWrapWindow::SphereWrapWindow(frmSphereWrap& form, Program& program, QWidge
   speed->setToolTip("Speed");
   grid->addWidget(speed, 1, col);
   grid->setColumnStretch(col, 1);
-  column->addWidget(strip);
-  setCentralWidget(surface_);
+  layers->addWidget(strip, 1, 0);
+  setCentralWidget(backdrop);
 
   BuildMenuBar(menuBar(), form_, this);
 
@@ -69,9 +97,16 @@ SphereWrapWindow::SphereWrapWindow(frmSphereWrap& form, Program& program, QWidge
     activateWindow();
   };
   SyncWindow();
-  // The window keeps the size it has after loading.
-  adjustSize();
-  setFixedSize(size());
+  // The window keeps the size it has after loading, until a new font sizes
+  // it afresh.
+  auto fix = [this] {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    adjustSize();
+    setFixedSize(size());
+  };
+  fix();
+  OnFontChange(this, fix);
 }
 
 void SphereWrapWindow::TimerTick() { form_.Tick(); }

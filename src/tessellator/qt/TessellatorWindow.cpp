@@ -17,7 +17,7 @@ namespace wlg {
 namespace {
 ValidTextWidget* Entry(ValidText& m, QWidget* parent, int width = 44) {
   auto* w = new ValidTextWidget(m, parent);
-  w->setFixedWidth(width);
+  w->SetLeastWidth(width);
   return w;
 }
 }  // namespace
@@ -118,6 +118,7 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
     canvas_->setFocus();
   };
   KeepControlsUnsqueezed();
+  OnFontChange(this, [this] { KeepControlsUnsqueezed(); });
   resize(DefaultWidth(), DefaultHeight());
   SyncWindow();
 }
