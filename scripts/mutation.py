@@ -257,11 +257,19 @@ class Worker:
             return "stale", ("?", "?"), []
         try:
             path.write_text(mutated)
-            built = self.run(["cmake", "--build", str(self.build)], 900)
-            if built != 0:
-                return "not-compiling", (before, after), []
-            failed = self.test(600, only=first) if first else []
+            failed = []
+            if first:
+                # Only the programs the earlier killers are in: most mutants
+                # die there, and the rest of the build is not needed for it.
+                targets = sorted({program_of(t) for t in first} | {"whirligons"})
+                built = self.run(["cmake", "--build", str(self.build), "--target", *targets], 900)
+                if built != 0:
+                    return "not-compiling", (before, after), []
+                failed = self.test(600, only=first)
             if not failed:
+                built = self.run(["cmake", "--build", str(self.build)], 900)
+                if built != 0:
+                    return "not-compiling", (before, after), []
                 failed = self.test(1200)
             if failed is None:
                 return "killed", (before, after), ["(suite timed out)"]
@@ -276,6 +284,17 @@ class Worker:
             return "survived", (before, after), []
         finally:
             path.write_text(original)
+
+
+def program_of(test):
+    """The program a ctest test runs."""
+    if test.startswith("desktop_qtest"):
+        return "desktop_qtest"
+    if test == "cli_docs":
+        return "whirligons"
+    if "." not in test and test.endswith("_qtest"):
+        return test
+    return "whirligons_tests"
 
 
 def find_line(text, number, seen):
@@ -404,6 +423,10 @@ def main():
     ap.add_argument("--report", metavar="RESULTS", help="per test file: mutants killed, and killed alone")
     ap.add_argument("--out", metavar="FILE", help="results file (default build-mutation/results-SEED.tsv)")
     ap.add_argument("--work", default=str(ROOT / "build-mutation"), help="private copies and builds")
+    ap.add_argument("--killed-only", action="store_true",
+                    help="with --replay: only the mutants the earlier run killed (are they still?)")
+    ap.add_argument("--follow", action="store_true",
+                    help="with --replay: wait for the earlier run's further mutants, up to COUNT")
     ap.add_argument("--stop-on-failure", action="store_true",
                     help="stop a mutant's run at its first failing test (faster; --report then "
                          "knows only that test)")
@@ -422,10 +445,15 @@ def main():
     out = Path(args.out or work / f"results-{args.seed}.tsv")
 
     source = snapshot(work, args.rev)
+    def replayable():
+        kept = ("killed",) if args.killed_only else ("killed", "survived")
+        return [(m, failed, seen) for status, m, failed, seen in parse_results(args.replay)
+                if status in kept]
+
     if args.replay:
-        queue = [(m, failed, seen) for status, m, failed, seen in parse_results(args.replay)
-                 if status in ("killed", "survived")]
-        target = len(queue)
+        queue = replayable()
+        # Following a run still going: as many as it will have.
+        target = args.count if args.follow else len(queue)
     else:
         queue = [(m, (), None) for m in sample(source, args.seed)]
         target = args.count
@@ -453,7 +481,18 @@ def main():
     counts = {"killed": 0, "survived": 0, "not-compiling": 0, "stale": 0}
     survivors = []
     started = time.time()
-    queue_iter = iter(queue)
+    taken = 0
+
+    def next_item():
+        nonlocal taken, queue
+        while True:
+            if taken < len(queue):
+                taken += 1
+                return queue[taken - 1]
+            if not (args.replay and args.follow):
+                return None
+            time.sleep(20)
+            queue = replayable()
     with open(out, "w") as results:
         results.write(f"# seed {args.seed}, count {args.count}{', replay ' + args.replay if args.replay else ''}"
                       f"{', rev ' + args.rev if args.rev else ''}\n")
@@ -474,7 +513,7 @@ def main():
 
             while True:
                 while free and compiling() + len(running) < target:
-                    mutant = next(queue_iter, None)
+                    mutant = next_item()
                     if mutant is None:
                         break
                     w = free.pop()

@@ -1,134 +1,142 @@
-// Thin-outline polygons are drawn straight into the picture's pixels; these
-// check that the pixels are the ones QPainter and GDI would give.
+// The picture canvas. Thin-outline polygons are drawn straight into the
+// pixels, as QPainter and GDI would give them; the display picture beside
+// the exact one is smoothed by our own rasteriser, set against QPainter's.
+// The exact picture never changes for the display, and the display keeps
+// the palette colours inside figures.
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/ImageCanvas.h"
 
 namespace wlg {
 namespace {
 
-const Colour kWhite = Rgb(255, 255, 255);
-const Colour kBlack = Rgb(0, 0, 0);
-const Colour kGreen = Rgb(0, 255, 0);
+using Points = std::vector<IPoint>;
+const Colour kWhite = Rgb(255, 255, 255), kBlack = Rgb(0, 0, 0), kGreen = Rgb(0, 255, 0),
+             kBlue = Rgb(0, 0, 255), kRed = Rgb(220, 30, 30), kYellow = Rgb(255, 255, 0);
+QRgb Pixel(Colour c) { return ToQColor(c).rgb(); }
 
 int CountColour(const ImageCanvas& pic, Colour c) {
   int n = 0;
-  for (int y = 0; y < pic.Height(); ++y)
-    for (int x = 0; x < pic.Width(); ++x) n += pic.PointColour(x, y) == c;
+  for (int i = 0; i < pic.Width() * pic.Height(); ++i)
+    n += pic.PointColour(i % pic.Width(), i / pic.Width()) == c;
   return n;
 }
-
-ImageCanvas GreenCanvas(int w, int h) {
+ImageCanvas Filled(int w, int h, bool outline = true, Colour fill = kGreen) {
   ImageCanvas pic(w, h);
   pic.fillStyle = FillStyle::Solid;
-  pic.fillColour = kGreen;
+  pic.fillColour = fill;
+  if (!outline) pic.drawStyle = DrawStyle::Invisible;
   return pic;
 }
 
-TEST(ImageCanvasPolygon, SquareHasItsEdgesInBlackAndItsInsideFilled) {
-  ImageCanvas pic = GreenCanvas(40, 40);
+TEST(ImageCanvasPolygon, PixelExactFillsClippingAndLayers) {
+  // A picture of three bytes a pixel is drawn right too.
+  ImageCanvas pic = Filled(40, 40);
+  pic.EditImage() = QImage(40, 40, QImage::Format_RGB888);
+  pic.EditImage().fill(Qt::white);
   pic.Polygon({{10, 10}, {20, 10}, {20, 20}, {10, 20}});
-  for (int i = 10; i <= 20; ++i) {
-    EXPECT_EQ(pic.PointColour(i, 10), kBlack) << i;
-    EXPECT_EQ(pic.PointColour(i, 20), kBlack) << i;
-    EXPECT_EQ(pic.PointColour(10, i), kBlack) << i;
-    EXPECT_EQ(pic.PointColour(20, i), kBlack) << i;
-  }
   EXPECT_EQ(CountColour(pic, kGreen), 9 * 9);
   EXPECT_EQ(CountColour(pic, kBlack), 40);
-  EXPECT_EQ(pic.PointColour(9, 15), kWhite);
   EXPECT_EQ(pic.PointColour(21, 15), kWhite);
-}
-
-TEST(ImageCanvasPolygon, WithoutOutlineTheFillTakesThePixelCentresInside) {
-  ImageCanvas pic = GreenCanvas(40, 40);
-  pic.drawStyle = DrawStyle::Invisible;
-  pic.Polygon({{10, 10}, {20, 10}, {20, 20}, {10, 20}});
-  EXPECT_EQ(CountColour(pic, kBlack), 0);
-  // Top and left edges in, bottom and right out: neighbours share no pixel.
-  EXPECT_EQ(CountColour(pic, kGreen), 10 * 10);
-  EXPECT_EQ(pic.PointColour(10, 10), kGreen);
-  EXPECT_EQ(pic.PointColour(20, 15), kWhite);
-
-  pic.fillColour = Rgb(0, 0, 255);
-  pic.Polygon({{20, 10}, {30, 10}, {30, 20}, {20, 20}});
-  EXPECT_EQ(CountColour(pic, kGreen), 10 * 10);
-}
-
-TEST(ImageCanvasPolygon, CrossingOutlinesFillEvenOdd) {
-  ImageCanvas pic = GreenCanvas(100, 100);
-  pic.drawStyle = DrawStyle::Invisible;
-  // A five-pointed star drawn in one stroke: the middle is crossed twice.
-  pic.Polygon({{50, 5}, {77, 90}, {5, 37}, {95, 37}, {23, 90}});
-  EXPECT_EQ(pic.PointColour(50, 50), kWhite);
-  EXPECT_EQ(pic.PointColour(50, 20), kGreen);
-  EXPECT_EQ(pic.PointColour(20, 40), kGreen);
-  EXPECT_EQ(pic.PointColour(30, 80), kGreen);
-}
-
-TEST(ImageCanvasPolygon, TransparentFillDrawsOnlyTheOutline) {
-  ImageCanvas pic(30, 30);
-  pic.Polygon({{5, 5}, {25, 5}, {15, 25}});
-  EXPECT_EQ(pic.PointColour(15, 12), kWhite);
-  EXPECT_EQ(pic.PointColour(5, 5), kBlack);
-  EXPECT_EQ(pic.PointColour(15, 25), kBlack);
-  EXPECT_EQ(pic.PointColour(10, 15), kBlack);  // on the left edge
-}
-
-TEST(ImageCanvasPolygon, PartlyOutsideOrFarOffPolygonsAreClipped) {
-  ImageCanvas pic = GreenCanvas(20, 20);
-  pic.drawStyle = DrawStyle::Invisible;
-  pic.Polygon({{-10, -10}, {10, -10}, {10, 10}, {-10, 10}});
-  EXPECT_EQ(CountColour(pic, kGreen), 10 * 10);
+  // Without an outline, top and left edges in, bottom and right out:
+  // neighbours share no pixel.
+  ImageCanvas bare = Filled(40, 40, false);
+  bare.Polygon({{10, 10}, {20, 10}, {20, 20}, {10, 20}});
+  bare.fillColour = kBlue;
+  bare.Polygon({{20, 10}, {30, 10}, {30, 20}, {20, 20}});
+  EXPECT_EQ(CountColour(bare, kGreen), 10 * 10);
+  EXPECT_EQ(CountColour(bare, kBlue), 10 * 10);
+  // A five-pointed star in one stroke fills even-odd: the middle stays white.
+  ImageCanvas star = Filled(100, 100, false);
+  star.Polygon({{50, 5}, {77, 90}, {5, 37}, {95, 37}, {23, 90}});
+  EXPECT_EQ(star.PointColour(50, 50), kWhite);
+  EXPECT_EQ(star.PointColour(50, 20), kGreen);
 
   // A point thrown far off (a vertex close behind the eye) must neither
-  // hang nor wrap round; the part on the picture is still drawn.
-  ImageCanvas far = GreenCanvas(20, 20);
+  // hang nor wrap round, in the exact picture or the smooth display; the
+  // part on the picture is still drawn.
+  ImageCanvas far = Filled(80, 60);
+  far.SetDisplay(1, true);
   far.Polygon({{10, 10}, {2000000000, 10}, {10, 2000000000}});
-  EXPECT_EQ(far.PointColour(15, 15), kGreen);
-  EXPECT_EQ(far.PointColour(9, 15), kWhite);
-  EXPECT_EQ(far.PointColour(10, 15), kBlack);
+  far.Polygon({{-(1 << 19), 58}, {1 << 19, 58}, {0, 1 << 19}});
+  far.Polygon({{-(1 << 30), -(1 << 30)}, {1 << 30, -(1 << 30)}, {70, 10}});
+  far.Polyline({{-(1 << 30), 40}, {1 << 30, 42}});
+  for (const QImage& d : {far.Image(), far.DisplayImage()}) {
+    EXPECT_EQ(d.pixel(15, 15), Pixel(kGreen));
+    EXPECT_EQ(d.pixel(9, 15), Pixel(kWhite));
+    EXPECT_EQ(d.pixel(10, 15), Pixel(kBlack));
+    EXPECT_EQ(d.pixel(5, 59), Pixel(kGreen));
+    EXPECT_EQ(d.pixel(70, 1), Pixel(kGreen));
+    EXPECT_NE(d.pixel(60, 41), Pixel(kWhite));
+  }
 
-  ImageCanvas gone = GreenCanvas(20, 20);
-  gone.Polygon({{30, 30}, {40, 30}, {40, 40}});
-  EXPECT_EQ(CountColour(gone, kWhite), 400);
-}
-
-TEST(ImageCanvasPolygon, ThinAndWideOutlinesKeepTheirDrawingOrder) {
-  ImageCanvas pic = GreenCanvas(40, 40);
-  pic.drawWidth = 5;  // QPainter draws this one
-  pic.Polygon({{5, 5}, {35, 5}, {35, 35}, {5, 35}});
-  pic.drawWidth = 1;
-  pic.fillColour = Rgb(0, 0, 255);
-  pic.Polygon({{10, 10}, {30, 10}, {30, 30}, {10, 30}});
-  EXPECT_EQ(pic.PointColour(20, 20), Rgb(0, 0, 255));
-  pic.drawWidth = 5;
-  pic.fillColour = kGreen;
-  pic.Polygon({{15, 15}, {25, 15}, {25, 25}, {15, 25}});
-  EXPECT_EQ(pic.PointColour(20, 20), kGreen);
-  EXPECT_EQ(pic.PointColour(12, 12), Rgb(0, 0, 255));
-}
-
-TEST(ImageCanvasPolygon, APictureOfAnotherLayoutIsStillDrawnRight) {
-  ImageCanvas pic = GreenCanvas(20, 20);
-  QImage packed(20, 20, QImage::Format_RGB888);  // three bytes a pixel
-  packed.fill(Qt::white);
-  pic.EditImage() = packed;
-  pic.Polygon({{5, 5}, {15, 5}, {15, 15}, {5, 15}});
-  EXPECT_EQ(pic.PointColour(10, 10), kGreen);
-  EXPECT_EQ(pic.PointColour(5, 10), kBlack);
-  EXPECT_EQ(pic.PointColour(17, 17), kWhite);
-}
-
-TEST(ImageCanvasPolygon, LayerPixelsAreOpaque) {
+  // A layer's figures are opaque, the rest see-through.
   ImageCanvas layer(20, 20, ImageCanvas::Transparent);
   layer.fillStyle = FillStyle::Solid;
-  layer.fillColour = kGreen;
   layer.Polygon({{5, 5}, {15, 5}, {15, 15}, {5, 15}});
-  EXPECT_EQ(qAlpha(layer.Image().pixel(10, 10)), 255);
   EXPECT_EQ(qAlpha(layer.Image().pixel(5, 5)), 255);
   EXPECT_EQ(qAlpha(layer.Image().pixel(2, 2)), 0);
+}
+
+// At every ratio the exact picture is the same. At a whole ratio k each
+// exact pixel amid a 3 x 3 patch of one colour is a k x k block of that
+// colour, smooth or not: figures and the flood fill sit where the exact
+// picture has them, not half a pixel off; outlines are there, and smooth
+// ones have blends (our own rasteriser at ratio 1).
+TEST(DisplayPicture, ExactPictureKeptAndDisplayInStep) {
+  auto draw = [](ImageCanvas& c) {
+    c.fillStyle = FillStyle::Solid;
+    c.fillColour = kRed;
+    c.Polygon({{10, 10}, {50, 14}, {30, 45}});  // a thin outline: the direct fill
+    c.drawWidth = 3;
+    c.fillColour = kBlue;
+    c.Polygon({{60, 10}, {90, 10}, {90, 40}, {60, 40}});  // through QPainter
+    c.drawWidth = 1;
+    c.drawStyle = DrawStyle::Dot;
+    c.Polyline({{5, 55}, {95, 58}});
+    c.drawStyle = DrawStyle::Solid;
+    c.Line(5, 62, 90, 70, kBlue);
+    c.Dot(20, 52, kRed);
+    c.fillColour = kYellow;
+    c.FloodFillSurface(2, 2, kWhite);
+  };
+  ImageCanvas plain(100, 80);
+  draw(plain);
+  ASSERT_EQ(plain.PointColour(2, 2), kYellow);
+  for (auto [ratio, smooth] :
+       {std::pair{2.0, false}, {2.0, true}, {1.0, true}, {1.5, true}, {1.0, false}}) {
+    SCOPED_TRACE(::testing::Message() << ratio << " " << smooth);
+    ImageCanvas c(100, 80);
+    c.SetDisplay(ratio, smooth);
+    draw(c);
+    EXPECT_EQ(c.Image(), plain.Image());
+    const QImage& d = c.DisplayImage();
+    EXPECT_EQ(d.size(), QSize(qRound(100 * ratio), qRound(80 * ratio)));
+    const int n = static_cast<int>(ratio);
+    if (n != ratio) continue;
+    int differ = 0, inside = 0, black = 0, blends = 0;
+    for (int y = 1; y < 79; ++y)
+      for (int x = 1; x < 99; ++x) {
+        const Colour e = c.PointColour(x, y);
+        bool flat = true;
+        for (int k = 0; k < 9 && flat; ++k) flat = c.PointColour(x + k % 3 - 1, y + k / 3 - 1) == e;
+        inside += flat;
+        for (int k = 0; k < n * n; ++k) {
+          const QRgb p = d.pixel(n * x + k % n, n * y + k / n);
+          differ += flat && p != Pixel(e);
+          black += p == Pixel(kBlack);
+          blends += p != Pixel(kBlack) && p != Pixel(kRed) && p != Pixel(kBlue) &&
+                    p != Pixel(kYellow) && p != Pixel(kWhite);
+        }
+      }
+    EXPECT_GT(inside, 5000);
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(black, 75 * n * n);
+    EXPECT_EQ(blends > 0, smooth);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers the solid tests share: 3D vectors in doubles, a polygon list built
-// polygon by polygon, and a regular rank drawn in the designer.
+// Helpers the solid tests share: 3D vectors, a polygon list, a regular rank
+// drawn in the designer, and a solid built.
 
 #include <array>
 #include <cmath>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "designer/DesignModel.h"
 #include "solids/SolidTables.h"
 #include "support/DesignerHarness.h"
 
@@ -19,12 +18,10 @@ struct V3 {
 };
 inline V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline V3 operator/(V3 a, double d) { return {a.x / d, a.y / d, a.z / d}; }
 inline double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline V3 Cross(V3 a, V3 b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
 using Vertex = std::array<float, 3>;
 
@@ -65,8 +62,7 @@ inline void DrawRank(DesignerHarness& h, int slot, int points, float cx, float c
   h.form.DrawPolygon();
 }
 
-// Runs a solid's menu command, answering Yes when the tiles need setting up;
-// false when a question was left unasked.
+// Runs a solid's menu command, answering Yes when the tiles need setting up.
 inline bool BuildSolid(DesignerHarness& h, const char* key) {
   const SolidInfo& info = *FindSolid(key);
   bool fits = !info.platonic || h.model().CurrentTile == 0;

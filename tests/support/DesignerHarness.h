@@ -1,6 +1,5 @@
 #pragma once
-// The program's windows without a display: scripted prompts and a settings
-// store in memory (or any store the test hands in).
+// The program's windows without a display, prompts scripted, settings in memory.
 
 #include <memory>
 

@@ -13,8 +13,7 @@ struct Figure {
   int drawWidth;
   DrawStyle drawStyle;
   FillStyle fillStyle;
-  Colour fillColour;
-  Colour colour;  // lines and dots
+  Colour fillColour, colour;  // colour: of lines and dots
 };
 
 class RecordingCanvas : public Canvas {
@@ -23,16 +22,12 @@ class RecordingCanvas : public Canvas {
   int Width() const override { return w_; }
   int Height() const override { return h_; }
   void Clear() override { figures.clear(); }
-  void Polygon(const IPoint* pts, int n) override { Add(Figure::Polygon, pts, n, 0); }
-  void Polyline(const IPoint* pts, int n) override { Add(Figure::Polyline, pts, n, 0); }
+  void Polygon(const IPoint* pts, int n) override { Add(Figure::Polygon, {pts, pts + n}, 0); }
+  void Polyline(const IPoint* pts, int n) override { Add(Figure::Polyline, {pts, pts + n}, 0); }
   void Line(int x1, int y1, int x2, int y2, Colour c) override {
-    IPoint p[2] = {{x1, y1}, {x2, y2}};
-    Add(Figure::Line, p, 2, c);
+    Add(Figure::Line, {{x1, y1}, {x2, y2}}, c);
   }
-  void Dot(int x, int y, Colour c) override {
-    IPoint p{x, y};
-    Add(Figure::Dot, &p, 1, c);
-  }
+  void Dot(int x, int y, Colour c) override { Add(Figure::Dot, {{x, y}}, c); }
   Colour PointColour(int, int) const override { return backColour; }
   void FloodFillSurface(int, int, Colour) override {}
 
@@ -42,9 +37,8 @@ class RecordingCanvas : public Canvas {
   std::vector<Figure> figures;
 
  private:
-  void Add(Figure::Kind k, const IPoint* pts, int n, Colour c) {
-    figures.push_back({k, std::vector<IPoint>(pts, pts + n), drawWidth, drawStyle, fillStyle,
-                       fillColour, c});
+  void Add(Figure::Kind k, std::vector<IPoint> pts, Colour c) {
+    figures.push_back({k, std::move(pts), drawWidth, drawStyle, fillStyle, fillColour, c});
   }
   int w_, h_;
 };

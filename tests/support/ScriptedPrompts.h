@@ -17,13 +17,12 @@ struct PromptRecord {
   std::string title;
   std::string text;  // message text, input prompt, or file filter
   Buttons buttons = Buttons::OK;
-  std::string defaultText;  // input default, file dialog initial name
+  std::string defaultText;           // input default, file dialog initial name
   std::vector<std::string> options;  // a save dialog's check boxes
 };
 
 class ScriptedPrompts : public Prompts {
  public:
-  // Queue answers.
   void Answer_(Answer a) { answers_.push_back(a); }
   void Input(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
   void File(std::optional<std::string> path) { files_.push_back(std::move(path)); }
@@ -34,12 +33,43 @@ class ScriptedPrompts : public Prompts {
   bool autoOk = false;
 
   Answer Message(const std::string& title, const std::string& text, Buttons buttons,
-                 Icon icon) override;
+                 Icon) override {
+    log.push_back({"message", title, text, buttons, {}, {}});
+    if (answers_.empty() && autoOk && buttons == Buttons::OK) return Answer::OK;
+    const Answer a = Next(answers_);
+    // Save and Discard answer only the save-changes question, and it takes
+    // nothing else: a script that mixes them up is wrong, not lucky.
+    const bool saveAnswer = a == Answer::Save || a == Answer::Discard;
+    if (buttons == Buttons::SaveDiscardCancel ? !(saveAnswer || a == Answer::Cancel) : saveAnswer)
+      throw std::logic_error("scripted answer does not fit the buttons of: [" + title + "] " +
+                             text);
+    return a;
+  }
   std::optional<std::string> InputBox(const std::string& title, const std::string& prompt,
-                                      const std::string& defaultText) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
-  std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
-  std::optional<Colour> ChooseColour(Colour initial) override;
+                                      const std::string& defaultText) override {
+    log.push_back({"input", title, prompt, Buttons::OKCancel, defaultText, {}});
+    return Next(inputs_);
+  }
+  std::optional<std::string> OpenFile(const FileDialogRequest& r) override {
+    log.push_back({"open", r.title, r.filter, Buttons::OKCancel, r.initialName, {}});
+    return Next(files_);
+  }
+  std::optional<std::string> SaveFile(const FileDialogRequest& r) override {
+    log.push_back({"save", r.title, r.filter, Buttons::OKCancel, r.initialName, {}});
+    if (r.options)
+      for (const FileDialogOption& o : *r.options) log.back().options.push_back(o.label);
+    auto a = Next(files_);
+    if (a && r.options && !options_.empty()) {
+      const std::vector<bool> checked = Next(options_);
+      for (size_t i = 0; i < checked.size() && i < r.options->size(); ++i)
+        (*r.options)[i].checked = checked[i];
+    }
+    return a;
+  }
+  std::optional<Colour> ChooseColour(Colour) override {
+    log.push_back({"colour", "", "", Buttons::OKCancel, {}, {}});
+    return Next(colours_);
+  }
 
   std::vector<PromptRecord> log;
   bool AllAnswered() const {
@@ -48,9 +78,17 @@ class ScriptedPrompts : public Prompts {
   }
 
  private:
+  // The next queued answer to the prompt just logged.
+  template <class T>
+  T Next(std::deque<T>& queue) {
+    if (queue.empty())
+      throw std::logic_error("unexpected prompt: [" + log.back().title + "] " + log.back().text);
+    T a = std::move(queue.front());
+    queue.pop_front();
+    return a;
+  }
   std::deque<Answer> answers_;
-  std::deque<std::optional<std::string>> inputs_;
-  std::deque<std::optional<std::string>> files_;
+  std::deque<std::optional<std::string>> inputs_, files_;
   std::deque<std::optional<Colour>> colours_;
   std::deque<std::vector<bool>> options_;
 };

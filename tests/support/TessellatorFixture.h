@@ -1,12 +1,9 @@
 #pragma once
-// A started designer with the tessellator shown, for tests of the
-// tessellator's commands and drawings.
+// A started designer with the tessellator shown.
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <string>
-#include <utility>
 
 #include "support/DesignerHarness.h"
 

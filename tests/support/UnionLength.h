@@ -1,7 +1,6 @@
 #pragma once
-// The length of the union of segments, the slow way and independently of
-// the merging under test: each segment counts only where no earlier one on
-// the same line (within 'tol') covers it.
+// The length of the union of segments, the slow way: each counts only where
+// no earlier one on the same line (within 'tol') covers it.
 
 #include <algorithm>
 #include <cmath>
@@ -29,10 +28,7 @@ inline double UnionLength(const std::vector<Segment>& segs, double tol) {
     }
     std::sort(covered.begin(), covered.end());
     double reach = 0, shown = 0;
-    for (auto [s, e] : covered) {
-      if (s > reach) shown += s - reach;
-      reach = std::max(reach, e);
-    }
+    for (auto [s, e] : covered) shown += std::max(0.0, s - reach), reach = std::max(reach, e);
     total += shown + std::max(0.0, len - reach);
   }
   return total;

