@@ -8,6 +8,7 @@
 #include <optional>
 #include <tuple>
 
+#include "controls/Progress.h"
 #include "document/PatternFile.h"
 #include "support/DesignerHarness.h"
 
