@@ -6,9 +6,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +44,19 @@ void Write(const std::string& path, const std::string& bytes) {
 }
 
 using SaveFn = std::function<bool(const std::string& path, std::string* error)>;
+
+// Makes a folder refuse new files: by its mode, or for root (whom modes do
+// not stop) by the immutable flag. False when neither can be done here.
+bool LockFolder(const std::string& path, bool locked) {
+  if (::geteuid() != 0) return ::chmod(path.c_str(), locked ? 0555 : 0755) == 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+  int flags = 0;
+  bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return done;
+}
 
 // Every save of the program's windows, each saving to a given path; a scene
 // writes its texture (the second name) first, beside it. Each save is tried
@@ -93,7 +109,7 @@ TEST(ExtremeSave, EveryWriterKeepsWhatWasThereAndSaysWhy) {
       {"solid.glb", nullptr, [&v](auto& p, auto* e) { return v.SaveGltf(p, e); }},
       {"ball.wrl", "ball.jpg", [&sw](auto& p, auto* e) { return sw.SaveVrml(p, e); }},
   };
-  for (const char* sub : {"folders", "links"}) ASSERT_TRUE(QDir(dir.path()).mkpath(sub));
+  for (const char* sub : {"folders", "links", "locked"}) ASSERT_TRUE(QDir(dir.path()).mkpath(sub));
   Write(at("file"), "a file");
   // A file-size limit stands in for the full disk: writes past it fail with
   // EFBIG instead of raising SIGXFSZ.
@@ -134,6 +150,13 @@ TEST(ExtremeSave, EveryWriterKeepsWhatWasThereAndSaysWhy) {
 
     fails("missing/", "no such folder");
     fails("file/", "a part of the path is not a folder");
+    // A folder that refuses new files keeps the earlier one.
+    Write(at("locked/" + name), "earlier");
+    if (LockFolder(at("locked"), true)) {
+      fails("locked/", "permission denied");
+      LockFolder(at("locked"), false);
+      EXPECT_EQ(Read(at("locked/" + name)), "earlier");
+    }
     // The scene's name is taken by a folder: the texture written before it
     // is put back as it was.
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(at("folders/" + name + "/inside"))));
