@@ -139,11 +139,11 @@ TEST(ExporterRun, TileAndScaledPictures) {
     ASSERT_EQ(tile.size(), QSize(480, 480));
     EXPECT_EQ(qAlpha(tile.pixel(0, 0)), 0);
   }
-  ASSERT_EQ(at.Run("--sphere --scale 2 SAMPLE @sphere.png").code, 0);
-  EXPECT_EQ(QImage(at("sphere.png")).size(), QSize(800, 800));
-  // The solid's name in any case.
-  ASSERT_EQ(at.Run("--solid cube --yes --size 300x200 --scale 2 SAMPLE @solid.png").code, 0);
-  EXPECT_EQ(QImage(at("solid.png")).size(), QSize(600, 400));
+  // Every picture kind takes a scale; the solid's name in any case.
+  ASSERT_EQ(at.Run("--sphere --scale 2 SAMPLE @sphere.jpg").code, 0);
+  EXPECT_EQ(QImage(at("sphere.jpg")).size(), QSize(800, 800));
+  ASSERT_EQ(at.Run("--solid cube --yes --size 300x200 --scale 2 SAMPLE @solid.bmp").code, 0);
+  EXPECT_EQ(QImage(at("solid.bmp")).size(), QSize(600, 400));
 }
 
 // Antialiased pictures keep every pixel amid a 5 x 5 patch of one colour in
