@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "controls/Progress.h"
+#include "solids/NavigationDisc.h"
 #include "support/DesignerHarness.h"
 
 namespace wlg {
@@ -161,6 +162,23 @@ TEST(View3DTabs, EveryRouteThatHidesThe3DWindowFreesTheTabs) {
     leave(h);
     EXPECT_FALSE(h.windows.view3D.IsVisible());
     for (int t = 0; t < TileCount; ++t) EXPECT_TRUE(h.form.TabEnabled(t)) << t;
+  }
+}
+
+// Dragging along an axis keeps the eye dot under the pointer, over the pole
+// (an offset of -90 gives phi > pi/2) and behind (theta > pi) too, so the
+// dot never jumps to the mirrored side.
+TEST(NavigationDiscTest, DraggingAlongAnAxisKeepsTheEyeDotUnderThePointer) {
+  const NavigationDisc disc(225);  // R = 100, centre (111.25, 111.25)
+  const float c = 111.25f;
+  NavAngles a;
+  for (float off : {-90.f, -25.f, 30.f, 75.f}) {
+    disc.Pick(kNavLeftButton, c, c + off, a);
+    FPoint dot = disc.EyeDot(a.ThetaRad, a.PhiRad);
+    EXPECT_NEAR(dot.y, c + off, 0.05) << off;
+    disc.Pick(kNavLeftButton, c + off, c, a);
+    dot = disc.EyeDot(a.ThetaRad, a.PhiRad);
+    EXPECT_NEAR(dot.x, c + off, 0.05) << off;
   }
 }
 
