@@ -51,6 +51,21 @@ TEST(SphereMapping, FramesShowTheTurnedLongitudes) {
   }
 }
 
+// A picture up to one and a half times as wide as high goes round the
+// sphere twice; a wider one once.
+TEST(SphereMapping, WidePicturesGoRoundOnce) {
+  for (const auto [width, copies] : {std::pair{384, 2}, std::pair{386, 1}}) {
+    QImage halves(width, 256, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    for (int y = 0; y < 256; ++y)
+      for (int x = width / 2; x < width; ++x) halves.setPixel(x, y, qRgb(0, 0, 255));
+    SphereWrap s;
+    s.SqueezePIC(halves, 5, Grey);
+    const QImage& t = s.Texture();
+    EXPECT_EQ(qBlue(t.pixel(t.width() * 3 / 8, 0)), copies == 2 ? 255 : 0) << width;
+  }
+}
+
 const std::string kSample = std::string(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 
 class SphereWindow : public ::testing::Test {
