@@ -16,6 +16,16 @@ namespace {
 
 using namespace testing;
 
+// The tile check's code names each face kind's sides, one digit a kind (9
+// for ten): a wrong digit would set a tile up with the wrong polygon.
+TEST(SolidTableParseTest, EveryCheckCodeNamesItsFaceKinds) {
+  for (const SolidInfo& s : Solids()) {
+    int code = 0;
+    for (int k = 0; k < s.kindCount; ++k) code = code * 10 + (s.sides[k] == 10 ? 9 : s.sides[k]);
+    EXPECT_EQ(s.checkCode, code) << s.key;
+  }
+}
+
 TEST(SolidTableParseTest, DamageIsReportedWithItsLineAndAMissingFileOrSolidToo) {
   const std::string tetra =
       "1 1 1,\r\n1 -1 -1,\r\n-1 1 -1,\r\n-1 -1 1\r\ncoord\r\n"
