@@ -14,7 +14,7 @@ constexpr int RanksPerTile = 16;
 constexpr int LastTile = 3;
 constexpr int TileCount = LastTile + 1;
 constexpr int LastSlot = (LastTile + 1) * RanksPerTile - 1;  // 63
-constexpr int LastRankInTile = RanksPerTile - 1;              // 15
+constexpr int LastRankInTile = RanksPerTile - 1;             // 15
 constexpr int SlotCapacity = 65;  // index 64 exists but is never addressed
 constexpr int MaxRankPoints = 10;
 constexpr int ViewCount = 10;       // 0 designer, t + 1 tessellator tile t
@@ -103,6 +103,8 @@ struct ColourOverrides {
   int OverrideCount = 0;
 };
 
+// The polygon a click recolours: the topmost one drawn that holds the probe
+// (inside), else the one with the nearest vertex (best).
 struct HitTest {
   bool HitTestMode = false;
   FPoint probe;
@@ -110,6 +112,8 @@ struct HitTest {
   int copy = 0;
   int item = 0;
   int slot = 0;
+  bool inside = false;
+  int insideCopy = 0, insideItem = 0, insideSlot = 0;
 };
 
 struct DesignModel {

@@ -7,6 +7,18 @@
 
 namespace wlg {
 
+namespace {
+// Whether q lies inside the polygon, by the even-odd rule the canvas fills with.
+bool Holds(const FPoint* v, int n, FPoint q) {
+  bool in = false;
+  for (int i = 0, j = n - 1; i < n; j = i++)
+    if ((v[i].y > q.y) != (v[j].y > q.y) &&
+        q.x < v[j].x + (q.y - v[j].y) / (v[i].y - v[j].y) * (v[i].x - v[j].x))
+      in = !in;
+  return in;
+}
+}  // namespace
+
 IPoint TileRenderer::ToCanvas(FPoint p) const {
   const DesignModel& m = p_.design;
   return {RoundHalfEvenToInt(p.x * m.DrawZoom + m.DrawOffsetX),
@@ -214,6 +226,16 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
           m.hit.copy = c;
           m.hit.item = item;
           m.hit.slot = k;
+        }
+        // Later polygons are drawn over earlier ones, so the last that holds
+        // the probe is the one under the pointer. Skipped star copies and
+        // open lines show no face to click into.
+        const bool face = !(m.poly.StarMode && c % 2 == 1) && !m.NoPolygon[k];
+        if (face && Holds(pts.data(), last + 1, m.hit.probe)) {
+          m.hit.inside = true;
+          m.hit.insideCopy = c;
+          m.hit.insideItem = item;
+          m.hit.insideSlot = k;
         }
         continue;
       }

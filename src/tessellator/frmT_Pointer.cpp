@@ -105,18 +105,15 @@ void frmT::RecolourAt(FPoint w) {
   m.hit = HitTest{};
   m.hit.HitTestMode = true;
   m.hit.probe = w;
-  bool found = false;
-  TileRenderer& r = designer_.renderer();
-  Canvas& canvas = picT().canvas;
-  for (int i = 1; i <= t.TessCount; ++i) {
-    TessItem& it = t.TessItems[i];
-    if (it.X == 0 || it.Shape < 1 || it.Shape > TileCount) continue;
-    r.DRP(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, it.Selected, i);
-    r.CopyPolygon(canvas, it.Shape, it.X, it.Y, it.Angle, it.Shape - 1, i);
-  }
-  found = m.hit.best < 1e29f;
+  DrawItems(picT().canvas, 1, t.TessCount);  // draws nothing in hit-test mode
   m.hit.HitTestMode = false;
-  if (!found) return;  // no polygon under the pointer: nothing to recolour
+  if (m.hit.inside) {
+    m.hit.copy = m.hit.insideCopy;
+    m.hit.item = m.hit.insideItem;
+    m.hit.slot = m.hit.insideSlot;
+  }
+  const bool found = m.hit.inside || m.hit.best < 1e29f;
+  if (!found) return;  // no polygon anywhere: nothing to recolour
 
   const int colour = Entry("vsFillColour").Integer();
   ColourOverrides& ov = m.overrides;

@@ -9,6 +9,7 @@
 #include <QtEndian>
 #include <cmath>
 #include <fstream>
+#include <map>
 
 #include "imaging/EmfRecorder.h"
 #include "imaging/VectorDrawing.h"
@@ -153,6 +154,47 @@ TEST_F(Tessellator, AltOrMiddleClickRecoloursOnePolygonUntilTheListsAreFull) {
   Click(600, 500);
   EXPECT_EQ(Count(), MaxTessItems);
   EXPECT_EQ(h.prompts.log.back().text, frmT::TooManyItems);
+}
+
+// A click recolours the topmost polygon drawn under it, even where another
+// polygon's vertex lies nearer; the nearest vertex decides only outside them all.
+TEST_F(Tessellator, RecolourPicksThePolygonUnderThePointer) {
+  auto rank = [&](int slot, std::initializer_list<std::pair<int, int>> points) {
+    f.optRank(slot).UserClick();
+    for (auto [x, y] : points) {
+      f.picS(0).onMouseDown(0, MouseButton::Left, 0, x, y);
+      f.picS(0).onMouseUp(0, MouseButton::Left, 0, x, y);
+    }
+  };
+  rank(0, {{100, 100}, {160, 100}, {160, 106}, {100, 106}});  // a long bar
+  rank(1, {{128, 107}, {132, 107}, {132, 111}, {128, 111}});  // a dot under its middle
+  rank(2, {{150, 98}, {158, 98}, {158, 108}, {150, 108}});    // over the bar's right end
+  Click(300, 300);
+  // Where the copies of the bar and the square over it lie in the canvas.
+  std::map<int, std::vector<DPoint>> copy0;
+  const VectorDrawing d = Record();
+  for (const VectorFigure& fig : d.figures)
+    if (fig.rank >= 0 && fig.copy == 0)
+      copy0[fig.rank].assign(&d.points[fig.first], &d.points[fig.first + fig.count]);
+  ASSERT_EQ(copy0.size(), 3u);
+  auto mid = [&](int r, int a, int b) {
+    return FPoint{float((copy0[r][a].x + copy0[r][b].x) / 2),
+                  float((copy0[r][a].y + copy0[r][b].y) / 2)};
+  };
+  auto& ov = h.model().overrides;
+  // The bar's middle, a pixel in from the edge by the dot; the square's middle;
+  // and beyond the bar's short side, inside nothing.
+  const FPoint bar = mid(0, 0, 2),
+               nearDot = {(bar.x + mid(0, 2, 3).x * 3) / 4, (bar.y + mid(0, 2, 3).y * 3) / 4};
+  const FPoint outside = {2 * mid(0, 0, 3).x - bar.x, 2 * mid(0, 0, 3).y - bar.y};
+  const std::tuple<FPoint, int> clicks[] = {{nearDot, 0}, {mid(2, 0, 2), 2}, {outside, 0}};
+  for (const auto& [at, slot] : clicks) {
+    ov.OverrideCount = 0;
+    Click(at.x, at.y, AltKey);
+    ASSERT_EQ(ov.OverrideCount, 1);
+    EXPECT_EQ(ov.entries[0].slot, slot) << at.x << "," << at.y;
+    EXPECT_EQ(ov.entries[0].copy, 0);
+  }
 }
 
 // The metafile strokes no hidden outline and holds each tile once, as an
