@@ -154,7 +154,17 @@ void ValidTextWidget::changeEvent(QEvent* e) {
   if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) FitWidth();
 }
 
+// Ctrl+Z over typing not yet committed throws the typing away, as a box's
+// own undo does; only then is it the window's Undo.
+bool ValidTextWidget::DropsTyping(const QKeyEvent* e) const {
+  return e->matches(QKeySequence::Undo) && text() != QString::fromStdString(model_.Value());
+}
+
 bool ValidTextWidget::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride && DropsTyping(static_cast<QKeyEvent*>(e))) {
+    e->accept();
+    return true;
+  }
   if (e->type() == QEvent::ShortcutOverride && IsWindowShortcut(this, static_cast<QKeyEvent*>(e))) {
     // Not taken here, so the window's command gets it.
     e->ignore();
@@ -168,6 +178,12 @@ void ValidTextWidget::keyPressEvent(QKeyEvent* e) {
     // Consumed: it commits and goes no further (no default button, no beep).
     e->accept();
     model_.CommitEnter(text().toStdString());
+    selectAll();
+    return;
+  }
+  if (DropsTyping(e)) {
+    e->accept();
+    setText(QString::fromStdString(model_.Value()));
     selectAll();
     return;
   }

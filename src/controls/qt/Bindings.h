@@ -38,6 +38,7 @@ class ValidTextWidget : public QLineEdit {
 
  private:
   void FitWidth();
+  bool DropsTyping(const QKeyEvent* e) const;
 
   ValidText& model_;
   int leastWidth_ = 0;
