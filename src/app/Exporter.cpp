@@ -42,7 +42,7 @@ const char* const kExportUsage =
     "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
     "         (png and tif of the tessellation and tiles), --quiet (no progress bar),\n"
     "         --antialias (smooth edges)\n"
-    "nets: --edge-mm E (1..2000; default: as large as fits one page), --page a4|letter\n"
+    "nets: --edge-mm E (1..2000, or 0: as large as fits one page, the default), --page a4|letter\n"
     "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
 
@@ -96,6 +96,7 @@ std::string RasterOptionsProblem(const ExportRequest& req, const std::string& ex
 ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   ExportRequest req;
   std::vector<std::string> positional;
+  bool edgeGiven = false;  // --edge-mm 0 is a choice too
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
@@ -127,9 +128,12 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       req.mode = ExportRequest::Mode::Net;
       req.solid = v;
     } else if (a == "--edge-mm") {
-      if (!value(v) || !ParseNumber(v, kMinNetEdgeMm, kMaxNetEdgeMm, false, n))
-        return UsageError("--edge-mm takes an edge length from 1 to 2000 millimetres");
+      if (!value(v) || !ParseNumber(v, 0, kMaxNetEdgeMm, false, n) || !ValidNetEdge(n))
+        return UsageError(
+            "--edge-mm takes 0 (as large as fits one page) or an edge length "
+            "from 1 to 2000 millimetres");
       req.net.edgeMm = n;
+      edgeGiven = true;
     } else if (a == "--sphere") {
       req.mode = ExportRequest::Mode::Sphere;
     } else if (a == "--size") {
@@ -227,7 +231,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
   if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
-  if (req.net.edgeMm > 0 && req.mode != ExportRequest::Mode::Net)
+  if (edgeGiven && req.mode != ExportRequest::Mode::Net)
     return UsageError("--edge-mm is for nets (--net)");
   if (req.mode == ExportRequest::Mode::Net) {
     // A net's pages are A4 unless Letter is asked for.
@@ -519,8 +523,8 @@ int RunExport(const ExportRequest& req) {
     if (!QFileInfo::exists(QString::fromStdString(req.pattern)))
       return Fail(req.pattern + ": no such file");
     windows.designer.Form_Load("\"" + req.pattern + "\"");
-    if (const auto& e = windows.designer.LastLoadError())
-      return Fail(req.pattern + ": line " + std::to_string(e->line) + ": " + e->reason);
+    // The load message has said what and where already.
+    if (windows.designer.LastLoadError()) return 1;
     // Antialiased pictures: every canvas draws its display picture at ratio 1.
     if (req.antialias) windows.SetSmoothEdges(true);
 

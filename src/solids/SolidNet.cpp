@@ -519,8 +519,7 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   std::vector<Face3> faces;
   std::vector<std::vector<Side>> across;
   if (!ReadFaces(solid, faces, why) || !MatchEdges(faces, across, net.edges, why)) return false;
-  if (!(options.edgeMm == 0 ||
-        (options.edgeMm >= kMinNetEdgeMm && options.edgeMm <= kMaxNetEdgeMm)))
+  if (!ValidNetEdge(options.edgeMm))
     return Fail(why, "the edge length must be between 1 and 2000 mm");
 
   // Every face as the first, the one giving the most compact net kept.

@@ -20,8 +20,12 @@ struct NetOptions {
   PageSize page = PageSize::A4;
 };
 
-// Edge lengths the exporter and the dialog accept.
+// Edge lengths the exporter and the dialog accept: 0 (as large as fits one
+// page) or kMinNetEdgeMm..kMaxNetEdgeMm.
 inline constexpr double kMinNetEdgeMm = 1, kMaxNetEdgeMm = 2000;
+inline bool ValidNetEdge(double mm) {
+  return mm == 0 || (mm >= kMinNetEdgeMm && mm <= kMaxNetEdgeMm);
+}
 // The blank border of every page.
 inline constexpr double kNetMarginMm = 10;
 

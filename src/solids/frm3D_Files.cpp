@@ -95,8 +95,7 @@ void frm3D::mnuFileSaveNet_Click() {
   const std::string text = TrimSpaces(*edge);
   char* end = nullptr;
   const double mm = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() ||
-      !(mm == 0 || (mm >= kMinNetEdgeMm && mm <= kMaxNetEdgeMm))) {
+  if (text.empty() || end != text.c_str() + text.size() || !ValidNetEdge(mm)) {
     p_.prompts.Tell(std::string(NetFailed) + "\r\n" + "The edge length must be 0, or from 1 to " +
                     "2000 millimetres.");
     return;
