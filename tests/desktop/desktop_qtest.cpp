@@ -801,6 +801,49 @@ class DesktopTest : public QObject {
                  shown.pixel(x + 1, y) != shown.pixel(x, y);
     QVERIFY2(split > 200, qPrintable(QString("only %1 canvas pixels hold an edge").arg(split)));
   }
+
+  // Files dragged from another program's window onto the designer: the
+  // first pattern among them opens (an upper-case extension too); over
+  // unsaved changes it asks first, and Cancel opens nothing.
+  void filesDraggedFromAnotherProgramOpen() {
+    Desktop d;
+    QTemporaryDir dir;
+    const QString upper = dir.filePath("SQUARES.WLG");
+    QVERIFY(QFile::copy(QString(WHIRLIGONS_SAMPLES_DIR) + "/octagons-and-squares.wlg", upper));
+    auto drag = [&](const QStringList& files) {
+      QProcess source;
+      source.start(WHIRLIGONS_DRAG_SOURCE, files);
+      QString id;
+      for (QDeadlineTimer t(kWait); id.isEmpty() && !t.hasExpired(); QTest::qWait(50))
+        id = Run("xdotool", {"search", "--onlyvisible", "--pid",
+                             QString::number(source.processId()), "--name", "^Drag source$"})
+                 .section('\n', 0, 0);
+      if (id.isEmpty()) return false;
+      Run("xdotool", {"mousemove", "--sync", "--window", id, "80", "50", "mousedown", "1"});
+      const QPoint from = QCursor::pos(), to = d.designerWindow()->geometry().center();
+      for (int i = 1; i <= 12; ++i) {  // the drop target answers between moves
+        const QPoint at = from + (to - from) * i / 12;
+        Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(40);
+      }
+      Run("xdotool", {"mouseup", "1"});
+      QTest::qWait(200);
+      source.kill();
+      return source.waitForFinished(kWait);
+    };
+    QVERIFY(drag({dir.filePath("notes.txt"), upper, SamplePath()}));
+    QTRY_COMPARE_WITH_TIMEOUT(d.program().tess.TessCount, 18, kWait);
+    QCOMPARE(d.designerWindow()->windowTitle(), "SQUARES.WLG - " + kDesignerTitle);
+
+    d.model().CustomColours[2] = 0x010203;
+    QVERIFY(Activate(d.designerWindow()));  // the opened pattern showed the tessellator
+    d.dialogs.Expect(Dialogs::Cancel());
+    QVERIFY(drag({SamplePath()}));
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() == 1, kWait);
+    QCOMPARE(d.dialogs.at(0).text, "Save changes to SQUARES.WLG?");
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QCOMPARE(d.model().CustomColours[2], wlg::Colour(0x010203));
+  }
 };
 
 QTEST_MAIN(DesktopTest)
