@@ -89,7 +89,8 @@ void Settle() {
 // A real pointer click through the server (and so through the window
 // manager, which keeps Alt+click for itself) at a point of widget w.
 void RealClick(QWidget* w, QPoint at, int button) {
-  const QPoint g = w->mapToGlobal(at);
+  // The server counts device pixels; a scaled screen has more than Qt's points.
+  const QPoint g = w->mapToGlobal(at) * w->devicePixelRatioF();
   Run("xdotool", {"mousemove", "--sync", QString::number(g.x()), QString::number(g.y()), "click",
                   QString::number(button)});
 }
@@ -820,7 +821,9 @@ class DesktopTest : public QObject {
                  .section('\n', 0, 0);
       if (id.isEmpty()) return false;
       Run("xdotool", {"mousemove", "--sync", "--window", id, "80", "50", "mousedown", "1"});
-      const QPoint from = QCursor::pos(), to = d.designerWindow()->geometry().center();
+      const qreal ratio = d.designerWindow()->devicePixelRatioF();  // device pixels
+      const QPoint from = QCursor::pos() * ratio,
+                   to = d.designerWindow()->geometry().center() * ratio;
       for (int i = 1; i <= 12; ++i) {  // the drop target answers between moves
         const QPoint at = from + (to - from) * i / 12;
         Run("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
