@@ -17,9 +17,9 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -426,7 +426,7 @@ class DesktopTest : public QObject {
     const int excess = std::max(0, tessLeast.width() - (panel.left() - area.left()));
     QVERIFY2(tessFramed.intersected(panel).width() <= excess, "the tessellator covers the panel");
     if (area.width() - framed.width() >= tessLeast.width() ||
-        area.height() - framed.height() >= tessLeast.height())
+        area.height() - framed.height() >= tessFramed.height())
       QVERIFY2(!tessFramed.intersects(framed), "there was room beside the designer");
 
     auto* scroll = qobject_cast<QScrollArea*>(QApplication::widgetAt(panel.center()));
@@ -447,9 +447,11 @@ class DesktopTest : public QObject {
     Settle();
     wlg::CanvasWidget* canvas = d.TileCanvas(0);
     QCOMPARE(canvas->size(), QSize(wlg::frmS::TileCanvasSize, wlg::frmS::TileCanvasSize));
-    const int left = canvas->x(), right = canvas->parentWidget()->width() - canvas->geometry().right();
-    QVERIFY2(std::abs(left - right) <= 2,
-             qPrintable(QString("the canvas is not centred: %1 and %2 spare").arg(left).arg(right)));
+    const int left = canvas->x(),
+              right = canvas->parentWidget()->width() - canvas->geometry().right();
+    QVERIFY2(
+        std::abs(left - right) <= 2,
+        qPrintable(QString("the canvas is not centred: %1 and %2 spare").arg(left).arg(right)));
     if (designer->width() >= designer->sizeHint().width())
       QVERIFY2(scroll->horizontalScrollBar()->maximum() == 0 &&
                    scroll->verticalScrollBar()->maximum() == 0,
@@ -517,8 +519,9 @@ class DesktopTest : public QObject {
         const QString id = Run("xdotool", {"search", "--all", "--onlyvisible", "--pid",
                                            QString::number(program.processId()), "--name", name})
                                .section('\n', 0, 0);
-        static const QRegularExpression geometry(R"(Position: (-?\d+),(-?\d+).*Geometry: (\d+)x(\d+))",
-                                                 QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression geometry(
+            R"(Position: (-?\d+),(-?\d+).*Geometry: (\d+)x(\d+))",
+            QRegularExpression::DotMatchesEverythingOption);
         const auto m = geometry.match(Run("xdotool", {"getwindowgeometry", id}));
         if (!id.isEmpty() && m.hasMatch())
           return std::make_pair(id, QRect(m.captured(1).toInt(), m.captured(2).toInt(),
@@ -532,12 +535,13 @@ class DesktopTest : public QObject {
     QTest::qWait(300);  // where the window manager leaves the designer
     const QRect designer = window("Whirligons v1\\.14$").second;
     const QPoint off = asked.center() - designer.center();
-    QVERIFY2(std::abs(off.x()) <= 30 && std::abs(off.y()) <= 60,
-             qPrintable(QString("the question is %1,%2 off the designer's centre")
-                            .arg(off.x())
-                            .arg(off.y())));
+    QVERIFY2(
+        std::abs(off.x()) <= 30 && std::abs(off.y()) <= 60,
+        qPrintable(
+            QString("the question is %1,%2 off the designer's centre").arg(off.x()).arg(off.y())));
     Run("xdotool", {"windowactivate", "--sync", question, "key", "y"});
-    QVERIFY2(!window("^Tessellator$").first.isEmpty(), "the restored tessellation shows no tessellator");
+    QVERIFY2(!window("^Tessellator$").first.isEmpty(),
+             "the restored tessellation shows no tessellator");
     QTest::qWait(300);  // the two arranged
     const QRect tess = window("^Tessellator$").second;
     const QRect now = window("Whirligons v1\\.14$").second;

@@ -61,8 +61,12 @@ QRect PlaceBeside(QSize size, QSize minimum, const QMargins& frame, const QRect&
   const QRect below(QPoint(area.left(), companion.bottom() + 1), area.bottomRight());
   const QRect above(area.topLeft(), QPoint(area.right(), companion.top() - 1));
   QRect best;
+  // Above or below only at the full height: a canvas cut short hides the
+  // bottom of its picture, which is not drawn from its centre.
   auto consider = [&](const QRect& strip, bool rightAligned, bool bottomAligned) {
     if (!fits(strip)) return;
+    if (strip.width() == area.width() && strip.height() - frameSize.height() < size.height())
+      return;
     const QRect r = at(strip, rightAligned, bottomAligned);
     if (best.isNull() || r.width() * r.height() > best.width() * best.height()) best = r;
   };

@@ -28,8 +28,8 @@ void WaitUntilPlaced(QWidget* window, int timeoutMs = 3000);
 
 // Where a window of inner size 'size' (never below 'minimum') with frame
 // 'frame' opens next to the framed rectangle 'companion' inside 'area': in
-// the free strip beside, below or above it that shows the most of the
-// window; where none holds it, over the companion but clear of 'keepClear'
+// the free strip beside it (or below or above it, at its full height) that
+// shows the most of the window; where none holds it, over the companion but clear of 'keepClear'
 // as far as the area allows. Returns the inner geometry; 'beside' tells
 // which of the two it is.
 QRect PlaceBeside(QSize size, QSize minimum, const QMargins& frame, const QRect& area,
