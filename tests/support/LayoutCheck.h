@@ -5,7 +5,6 @@
 
 #include <QtWidgets>
 #include <algorithm>
-#include <tuple>
 #include <vector>
 
 #include "controls/qt/Bindings.h"
@@ -59,14 +58,12 @@ inline QRect ItemRect(QLayoutItem* item, QWidget* window) {
   return r.translated(w->mapTo(window, QPoint(0, 0)));
 }
 
-// The room a control has to lie in: the panel of a scroll area it is in
-// (the rest is reached by scrolling), else the window.
+// A control in a scroll area's panel lies in that panel (the rest of it is
+// reached by scrolling), any other in the window.
 inline QWidget* Room(QWidget* w, QWidget* window) {
-  for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
-    if (auto* s = qobject_cast<QScrollArea*>(p->parentWidget() ? p->parentWidget()->parentWidget()
-                                                               : nullptr);
-        s && s->widget() == p)
-      return p;
+  for (QWidget* p = w; p && p != window; p = p->parentWidget())
+    if (auto* s = qobject_cast<QScrollArea*>(p); s && s->widget()->isAncestorOf(w))
+      return s->widget();
   return window;
 }
 
