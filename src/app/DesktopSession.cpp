@@ -9,6 +9,7 @@
 #include "controls/Progress.h"
 #include "controls/qt/ProgressDialog.h"
 #include "designer/qt/DesignerWindow.h"
+#include "platform/qt/ScreenFit.h"
 #include "shell/qt/HelpWindow.h"
 #include "solids/qt/View3DWindow.h"
 #include "spherewrap/qt/SphereWrapWindow.h"
@@ -70,6 +71,11 @@ DesktopSession::DesktopSession(std::unique_ptr<SettingsStore> settings, std::str
   view3DWindow_ = std::make_unique<View3DWindow>(windows_->view3D, program_);
   sphereWrapWindow_ = std::make_unique<SphereWrapWindow>(windows_->sphereWrap, program_);
   prompts_.SetParent(designerWindow_.get());
+  // Opened beside the designer, or over its canvas, never over its panel.
+  // At start the two are arranged together.
+  OpenBeside(
+      tessellatorWindow_.get(), designerWindow_.get(),
+      [d = designerWindow_.get()] { return d->PanelGeometry(); }, [this] { return starting_; });
 
   auto toClipboard = [](const QImage& image) {
     QGuiApplication::clipboard()->clear();
@@ -83,8 +89,8 @@ DesktopSession::DesktopSession(std::unique_ptr<SettingsStore> settings, std::str
   helpWindow_ = std::make_unique<HelpWindow>();
   program_.help.viewer = helpWindow_.get();
 
-  progress_ = std::make_unique<ProgressDialog>(windows_->designer.ProgressDialog(),
-                                               designerWindow_.get());
+  progress_ =
+      std::make_unique<ProgressDialog>(windows_->designer.ProgressDialog(), designerWindow_.get());
   progress_->ownerWidget = [this](const void* owner) -> QWidget* {
     if (owner == &windows_->view3D) return view3DWindow_.get();
     return designerWindow_.get();
@@ -112,9 +118,15 @@ void DesktopSession::Start(const std::string& commandLine) {
   // The slot is claimed before anything could write a copy into it. A folder
   // that cannot be used only means that no copy is kept.
   designer.document().recovery().Open(recoveryFolder_);
+  starting_ = true;
   designer.Show();
   designer.Form_Load(commandLine);
+  // The question is about the designer, so it waits until the window
+  // manager has put the designer where it stays, and opens over it.
+  const RecoveryCopy& copy = designer.document().recovery();
+  if (copy.Exists() && !copy.Owned()) WaitUntilPlaced(designerWindow_.get());
   designer.OfferRecovery();
+  starting_ = false;
   documentWatch_ = std::make_unique<DocumentWatch>(designer);
 }
 

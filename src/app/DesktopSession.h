@@ -56,6 +56,7 @@ class DesktopSession {
   std::unique_ptr<HelpWindow> helpWindow_;
   std::unique_ptr<ProgressDialog> progress_;
   std::string recoveryFolder_;
+  bool starting_ = false;
   // Keeps the document in step with the design: after each handled user
   // event and on a short timer.
   std::unique_ptr<QObject> documentWatch_;

@@ -117,6 +117,12 @@ class OptionButton : public Control {
   // Switching on raises the click (only when it was off); switching off is silent.
   void SetValue(bool on);
   void UserClick() { SetValue(true); }
+  // A coloured row's back colour and the text colour that reads on it.
+  void SetRowColours(Colour back, Colour text) {
+    textColour_ = text;
+    SetBackColour(back);
+  }
+  Colour TextColour() const { return textColour_; }
   // Switches on without raising the click.
   void SetValueQuietly(bool on) {
     auto handler = std::move(onClick);
@@ -129,6 +135,7 @@ class OptionButton : public Control {
 
  private:
   bool value_ = false;
+  Colour textColour_ = 0;
   std::vector<OptionButton*>* group_;
 };
 

@@ -17,4 +17,8 @@ int ReduceColourIndex(long index) {
 
 Colour PaletteColour(long index) { return Palette16[ReduceColourIndex(index)]; }
 
+Colour TextColourOn(long index) {
+  return ReduceColourIndex(index) >= 9 ? Palette16[0] : Palette16[15];
+}
+
 }  // namespace wlg

@@ -29,6 +29,9 @@ extern const std::array<Colour, 16> Palette16;
 // negatives moved up by 16), then looked up.
 int ReduceColourIndex(long index);
 Colour PaletteColour(long index);
+// The text colour that reads on palette colour 'index': black on the bright
+// half (9..15), white on the dark half.
+Colour TextColourOn(long index);
 
 struct FPoint {
   float x = 0;

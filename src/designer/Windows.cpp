@@ -46,7 +46,7 @@ Windows::Windows(Program& program, SettingsStore& settings)
   d.markSolidUnbuilt = [&b] { b.SolidBuilt = false; };
   d.read3DColours = [&d, &v] {
     d.SetFaceColour(PaletteColour(v.Entry("vsBack3D", 0).Integer()));
-    v.pic3D().canvas.backColour = Background3D(v.Entry("vsBack3D", 1).Number());
+    v.pic3D().canvas.backColour = v.BackColour();
   };
   // The VRML options are kept with the designer's settings.
   d.startupRestored = [&d, &v, tessRestored = std::move(d.startupRestored)] {

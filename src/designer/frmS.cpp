@@ -154,7 +154,7 @@ void frmS::UpdateSnapRadiusCaptions() {
 
 void frmS::ColourEntry(ValidText& entry) {
   const int value = entry.Integer();
-  entry.SetColours(PaletteColour(value), value >= 9 ? Palette16[0] : Palette16[15]);
+  entry.SetColours(PaletteColour(value), TextColourOn(value));
 }
 
 }  // namespace wlg

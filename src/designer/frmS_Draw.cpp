@@ -35,7 +35,7 @@ void frmS::DrawPolygon() {
   for (int r = 0; r < RanksPerTile; ++r) {
     OptionButton& opt = optRank(RanksPerTile * t + r);
     if (Sequential(t))
-      opt.SetBackColour(PaletteColour(r + first));
+      opt.SetRowColours(PaletteColour(r + first), TextColourOn(r + first));
     else
       opt.ResetBackColour();
   }

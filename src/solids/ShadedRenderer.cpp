@@ -48,10 +48,15 @@ std::array<double, 4> EyeOf(const Matrix4& m) {
 
 }  // namespace
 
-Colour Background3D(double value) {
+Colour Background3D(double value, Colour face) {
   const int64_t index = RoundHalfEven(value);
-  if (index == 7) return ButtonFaceColour();
-  return PaletteColour(static_cast<long>(index));
+  const Colour back = index == 7 ? ButtonFaceColour() : PaletteColour(static_cast<long>(index));
+  if (back != face) return back;
+  auto shade = [&](int (*channel)(Colour)) {
+    const int c = channel(back);
+    return back == Rgb(255, 255, 255) ? c - 48 : c + (255 - c) / 3;
+  };
+  return Rgb(shade(RedOf), shade(GreenOf), shade(BlueOf));
 }
 
 void ShadedRenderer::DrawData(Canvas& pic, const SolidPolyList& solid) {

@@ -32,8 +32,11 @@ inline constexpr float kViewerPointX = 0, kViewerPointY = 0, kViewerPointZ = 0;
 
 // The 3D picture's background for a "Back colour" value: the palette colour
 // of the value rounded halves to even, except that 7 stands for the
-// desktop's button-face colour.
-Colour Background3D(double value);
+// desktop's button-face colour. Faces of colour 'face' are lit at most to
+// that colour, so a background of the same colour would hide a face turned
+// straight at the eye: it is drawn a shade lighter instead (darker when it
+// is white), which no face reaches.
+Colour Background3D(double value, Colour face);
 
 struct Point3D {
   Point4 World;   // (s x, s y, s z, 1)

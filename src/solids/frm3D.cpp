@@ -106,10 +106,7 @@ void frm3D::Wire() {
   angles("vtPsi", [this](double v) { PsiRad = static_cast<float>(-v); });
   for (const char* name : {"vtKa", "vtKd", "vtKs", "vtN", "vtKdist", "vsScale3D"})
     Entry(name).Changed = [this](int) { DrawData(); };
-  Entry("vsBack3D", 1).Changed = [this](int) {
-    pic3D().canvas.backColour = Background3D(Entry("vsBack3D", 1).Number());
-    DrawData();
-  };
+  Entry("vsBack3D", 1).Changed = [this](int) { DrawData(); };
   // The face colour is read when the solid is built, which the designer's
   // redraw does.
   Entry("vsBack3D", 0).Changed = [this](int) { designer_.DrawPolygon(); };
@@ -138,7 +135,7 @@ void frm3D::Form_Load() {
   // The eye at (0, 0, -500), looking at the origin.
   m3_.BuildViewFromAngles(ViewTransform, 1, EyeDistance, PhiRad, -ThetaRad, 0, 0, 0, 0, 1, 0);
   pic3D().canvas.drawWidth = 1;
-  pic3D().canvas.backColour = Background3D(Entry("vsBack3D", 1).Number());
+  pic3D().canvas.backColour = BackColour();
   p_.design.SolidCentre = {pic3D().canvas.Width() / 2.0f, pic3D().canvas.Height() / 2.0f};
   picNav().SetVisible(true);
   ShowViewingParameters();
@@ -184,6 +181,11 @@ void frm3D::ShowViewingParameters() {
   picNav().Invalidate();
 }
 
+Colour frm3D::BackColour() {
+  return Background3D(Entry("vsBack3D", 1).Number(),
+                      PaletteColour(Entry("vsBack3D", 0).Integer()));
+}
+
 void frm3D::DrawData() {
   ShadingParameters& k = shaded.shading;
   k.Kd = Entry("vtKd").Single();
@@ -195,7 +197,8 @@ void frm3D::DrawData() {
   shaded.ViewTransform = ViewTransform;
   shaded.PsiRad = PsiRad;
   shaded.SolidCentre = p_.design.SolidCentre;
-  shaded.BackColour = pic3D().canvas.backColour;
+  // The face colour may have changed since the last picture.
+  pic3D().canvas.backColour = shaded.BackColour = BackColour();
   ShowViewingParameters();
   shaded.DrawData(pic3D().canvas, p_.design.solid);
   pic3D().Invalidate();

@@ -56,6 +56,8 @@ class frm3D : public Form {
   void ShowViewingParameters();
   // Full redraw of the solid from the recorded list.
   void DrawData();
+  // The picture's background, a shade apart from the solid's faces.
+  Colour BackColour();
   // Undo or Redo put a value back: the view redraws from it.
   void EntryRestored(ValidText& entry) override;
 

@@ -14,7 +14,10 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -400,6 +403,68 @@ class DesktopTest : public QObject {
     QCOMPARE(sides->text(), before);
   }
 
+  // The designer fits the screen with every panel control reachable (the
+  // panel scrolls on a small screen); the tessellator a pattern opens goes
+  // beside it where there is room (not on these screens), else leaves the
+  // panel clear as far as its least width allows. Maximised, the canvas
+  // keeps its size, centred.
+  void designerFitsAndTheTessellatorLeavesItsPanelClear() {
+    Desktop d(SamplePath());
+    wlg::DesignerWindow* designer = d.designerWindow();
+    wlg::TessellatorWindow* tess = d.tessellatorWindow();
+    const QRect area = designer->screen()->availableGeometry(), panel = designer->PanelGeometry();
+    const QRect framed = designer->frameGeometry(), tessFramed = tess->frameGeometry();
+    QVERIFY2(area.contains(framed), "the designer does not fit the screen");
+    const QSize tessLeast = tess->minimumSize() + tessFramed.size() - tess->size();
+    const int excess = std::max(0, tessLeast.width() - (panel.left() - area.left()));
+    QVERIFY2(tess->isVisible() && tessFramed.intersected(panel).width() <= excess,
+             "the tessellator covers the panel");
+    auto* scroll = designer->tabs()->currentWidget()->findChild<QScrollArea*>();
+    QVERIFY(scroll);
+    for (QWidget* w : scroll->widget()->findChildren<QWidget*>()) {
+      if (!w->isVisibleTo(designer) || !w->findChildren<QWidget*>().isEmpty()) continue;
+      scroll->ensureWidgetVisible(w, 0, 0);
+      QVERIFY2(panel.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())),
+               qPrintable(w->property("text").toString() + " is out of reach"));
+    }
+    designer->showMaximized();
+    QTRY_VERIFY_WITH_TIMEOUT(designer->isMaximized(), kWait);
+    Settle();
+    wlg::CanvasWidget* canvas = d.TileCanvas(0);
+    QCOMPARE(canvas->size(), QSize(wlg::frmS::TileCanvasSize, wlg::frmS::TileCanvasSize));
+    const int spare = canvas->parentWidget()->width() - canvas->geometry().right();
+    QVERIFY2(std::abs(canvas->x() - spare) <= 2, "the canvas is not centred in its room");
+  }
+
+  // With sequential colours every rank row's caption reads on its colour,
+  // and its option mark shows.
+  void rankLabelsReadOnTheirRowColours() {
+    Desktop d(QStringLiteral(WHIRLIGONS_SAMPLES_DIR "/star-sequential.wlg"));
+    const auto rows =
+        d.designerWindow()->tabs()->widget(0)->findChildren<wlg::OptionButtonWidget*>();
+    QCOMPARE(rows.size(), wlg::RanksPerTile);
+    for (wlg::OptionButtonWidget* row : rows) {
+      const QImage shot = row->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      const QColor back = row->palette().color(QPalette::Window);
+      QStyleOptionButton opt;
+      opt.initFrom(row);
+      for (const auto part : {QStyle::SE_RadioButtonContents, QStyle::SE_RadioButtonIndicator}) {
+        const QRect r = row->style()->subElementRect(part, &opt, row);
+        const qreal k = shot.devicePixelRatio();
+        const QImage seen = shot.copy(QRect(r.topLeft() * k, r.size() * k));
+        int n = 0;
+        for (int i = 0; i < seen.width() * seen.height(); ++i) {
+          const QRgb c = seen.pixel(i % seen.width(), i / seen.width());
+          n += std::abs(qRed(c) - back.red()) + std::abs(qGreen(c) - back.green()) +
+                   std::abs(qBlue(c) - back.blue()) >
+               150;
+        }
+        QVERIFY2(row->autoFillBackground() && n >= 10,
+                 qPrintable(row->text() + QString(": the %1 is lost on ").arg(part) + back.name()));
+      }
+    }
+  }
+
   // Undo and Redo by their keys wherever the focus is. Going to another
   // window and back with text typed in an entry commits nothing; the first
   // Ctrl+Z there throws the typing away, the next is the program's Undo.
@@ -747,6 +812,15 @@ class DesktopTest : public QObject {
     QVERIFY2(!offer.isEmpty(),
              qPrintable("no \"Restore unsaved design\" question after the kill; windows: " +
                         windowList()));
+    // Centred on the designer it is about, once the window manager placed it.
+    auto centre = [](const QString& id) {  // WINDOW, X, Y, WIDTH, HEIGHT
+      const QStringList v = Run("xdotool", {"getwindowgeometry", "--shell", id}).split('\n');
+      auto n = [&v](int i) { return v.value(i).section('=', 1).toInt(); };
+      return QPoint(n(1) + n(3) / 2, n(2) + n(4) / 2);
+    };
+    const QPoint off = centre(offer.first()) - centre(windows(second, "v1\\.14$").first());
+    QVERIFY2(std::abs(off.x()) <= 30 && std::abs(off.y()) <= 60,
+             "the question is off the designer");
     Run("xdotool", {"windowactivate", "--sync", offer.first(), "key", "y"});
     const QStringList restored = windows(second, "^\\*.*Whirligons v1\\.14$");
     QVERIFY2(!restored.isEmpty(),

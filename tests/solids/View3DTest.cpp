@@ -67,6 +67,13 @@ TEST_F(View3DTest, PhiIsNudgedAndOverThePoleTheUpVectorTurnsDown) {
 
 TEST_F(View3DTest, FileCommandsSaveWhatIsShownAndReportFailures) {
   BuildCube();
+  // A background of the faces' own colour (8 by default) is drawn apart.
+  for (const char* colour : {"8", "12"}) {
+    for (const int i : {1, 0}) v().Entry("vsBack3D", i).CommitEnter(colour);
+    const QImage& pic = v().pic3D().canvas.Image();
+    const QImage middle = pic.copy(pic.width() / 2 - 20, pic.height() / 2 - 20, 40, 40);
+    for (int i = 0; i < 40 * 40; ++i) ASSERT_NE(middle.pixel(i % 40, i / 40), pic.pixel(0, 0));
+  }
   // Pictures take their kind's extension, whatever was typed.
   Save("mnuFileSaveBMP", "knot.png", 0);
   const QImage bmp(dir.filePath("knot.bmp"));

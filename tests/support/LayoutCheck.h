@@ -58,26 +58,37 @@ inline QRect ItemRect(QLayoutItem* item, QWidget* window) {
   return r.translated(w->mapTo(window, QPoint(0, 0)));
 }
 
+// A control in a scroll area's panel lies in that panel (the rest of it is
+// reached by scrolling), any other in the window.
+inline QWidget* Room(QWidget* w, QWidget* window) {
+  for (QWidget* p = w; p && p != window; p = p->parentWidget())
+    if (auto* s = qobject_cast<QScrollArea*>(p); s && s->widget()->isAncestorOf(w))
+      return s->widget();
+  return window;
+}
+
 inline QStringList LayoutFaults(QWidget* window) {
   QStringList faults;
-  std::vector<std::pair<QWidget*, QRect>> leaves;
+  std::vector<std::tuple<QWidget*, QRect, QWidget*>> leaves;
   for (QWidget* w : window->findChildren<QWidget*>()) {
     auto* button = qobject_cast<QAbstractButton*>(w);
     auto* entry = qobject_cast<QLineEdit*>(w);
     if (!w->isVisibleTo(window) || !w->findChildren<QWidget*>().isEmpty() ||
         (!button && !entry && !qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractSlider*>(w)))
       continue;
-    const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
-    if (!window->rect().contains(r)) faults << Describe(w) + " is outside the window";
+    QWidget* room = Room(w, window);
+    const QRect r(w->mapTo(room, QPoint(0, 0)), w->size());
+    if (!room->rect().contains(r)) faults << Describe(w) + " is outside the window";
     // A button without a caption (the rank rows' clear buttons) has nothing to cut.
     const bool blank = button && button->text().isEmpty() && button->icon().isNull();
     const QSize least = w->minimumSizeHint();
     if (entry ? EntryCut(entry)
               : !blank && (w->width() < least.width() || w->height() < least.height()))
       faults << Describe(w) + " is cut short";
-    for (const auto& [other, seen] : leaves)
-      if (seen.intersects(r)) faults << Describe(other) + " overlaps " + Describe(w);
-    leaves.emplace_back(w, r);
+    for (const auto& [other, seen, itsRoom] : leaves)
+      if (itsRoom == room && seen.intersects(r))
+        faults << Describe(other) + " overlaps " + Describe(w);
+    leaves.emplace_back(w, r, room);
   }
   // A heading is a label centred in its grid cell; its centre must lie over
   // the controls of the first row below it that has any in its columns.

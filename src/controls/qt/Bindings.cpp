@@ -262,7 +262,15 @@ void OptionButtonWidget::Sync() {
   setChecked(model_.Value());
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
-  ApplyColours(this, model_);
+  // The row colour behind the caption, in a text colour that reads on it;
+  // the mark keeps the style's own colours, so it shows on every row.
+  QPalette pal;
+  if (model_.HasBackColour()) {
+    pal.setColor(QPalette::Window, ToQColor(model_.BackColour()));
+    pal.setColor(QPalette::WindowText, ToQColor(model_.TextColour()));
+  }
+  setPalette(pal);
+  setAutoFillBackground(model_.HasBackColour());
 }
 
 void OptionButtonWidget::nextCheckState() {

@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "controls/qt/Bindings.h"
@@ -37,6 +40,26 @@ QString DroppedPattern(const QMimeData* data) {
       return url.toLocalFile();
   return {};
 }
+// A scroll area that asks for room to show all of its panel, and shrinks
+// to nothing but its scroll bars when the window is made smaller.
+class PanelScroll : public QScrollArea {
+ public:
+  PanelScroll(QWidget* panel, QWidget* parent) : QScrollArea(parent) {
+    setWidget(panel);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  }
+  QSize sizeHint() const override {
+    const QMargins m = contentsMargins();
+    return widget()->sizeHint() + QSize(m.left() + m.right(), m.top() + m.bottom());
+  }
+  QSize minimumSizeHint() const override {
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return QSize(4 * bar, 4 * bar);
+  }
+};
 }  // namespace
 
 DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent), form_(form) {
@@ -54,6 +77,9 @@ DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent
     if (tabs_->currentIndex() != form_.TabIndex()) tabs_->setCurrentIndex(form_.TabIndex());
   };
   form_.onWindowChanged = [this] { SyncWindow(); };
+  // Opens showing everything where the screen has room for it (a window's
+  // own default is two thirds of the screen); the screen fitting trims it.
+  resize(sizeHint());
   SyncWindow();
 }
 
@@ -70,7 +96,13 @@ QWidget* DesignerWindow::BuildTile(int t) {
   auto* page = new QWidget(tabs_);
   auto* row = new QHBoxLayout(page);
 
-  auto* canvas = new CanvasWidget(form_.picS(t), page);
+  // The canvas keeps its exact pixels: spare room goes round it, never into it.
+  auto* canvasArea = new QWidget(page);
+  canvasArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  auto* canvasBox = new QVBoxLayout(canvasArea);
+  canvasBox->setContentsMargins(0, 0, 0, 0);
+  auto* canvas = new CanvasWidget(form_.picS(t), canvasArea);
+  canvasBox->addWidget(canvas, 0, Qt::AlignCenter);
   auto* drag = new QLabel(canvas);
   drag->setFrameShape(QFrame::Box);
   drag->setAutoFillBackground(true);
@@ -82,17 +114,26 @@ QWidget* DesignerWindow::BuildTile(int t) {
     drag->setVisible(dragModel.Visible());
   };
   dragModel.Refresh();
+  row->addWidget(canvasArea, 1);
 
-  row->addWidget(canvas, 0, Qt::AlignTop);
+  auto* panel = new QWidget;
+  auto* frames = new QHBoxLayout(panel);
+  frames->setContentsMargins(0, 0, 0, 0);
   auto* side = new QVBoxLayout;
   side->addWidget(BuildParameterFrame(t));
   side->addStretch(1);
-  row->addLayout(side);
-  row->addWidget(BuildRankFrame(t), 0, Qt::AlignTop);
-  // Room to spare goes beside the frames, never between a heading and its
-  // column.
-  row->addStretch(1);
+  frames->addLayout(side);
+  frames->addWidget(BuildRankFrame(t), 0, Qt::AlignTop);
+  // On a small screen the panel scrolls rather than pushing the window
+  // off it; at the usual size it shows whole, without scroll bars.
+  panels_[t] = new PanelScroll(panel, page);
+  row->addWidget(panels_[t], 0);
   return page;
+}
+
+QRect DesignerWindow::PanelGeometry() const {
+  const QWidget* panel = panels_[std::clamp(tabs_->currentIndex(), 0, TileCount - 1)];
+  return QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
 }
 
 QWidget* DesignerWindow::BuildRankFrame(int t) {

