@@ -270,7 +270,13 @@ void OptionButtonWidget::Sync() {
     pal.setColor(QPalette::WindowText, ToQColor(model_.TextColour()));
   }
   setPalette(pal);
-  setAutoFillBackground(model_.HasBackColour());
+}
+
+void OptionButtonWidget::paintEvent(QPaintEvent* e) {
+  // Painted here: on screen the style leaves a radio button's background to
+  // its parent, whatever the palette says.
+  if (model_.HasBackColour()) QPainter(this).fillRect(rect(), ToQColor(model_.BackColour()));
+  QRadioButton::paintEvent(e);
 }
 
 void OptionButtonWidget::nextCheckState() {

@@ -65,6 +65,7 @@ class OptionButtonWidget : public QRadioButton {
 
  protected:
   void nextCheckState() override;
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   OptionButton& model_;
