@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -87,6 +88,44 @@ TEST_F(DocumentTest, EveryKindOfEditMarksTheDesignAndASaveOrLoadClearsTheMark) {
   EXPECT_EQ(d.Caption(), "star-sequential.wlg - " + kApp);
   d.h.form.mnuFileExit_Click();  // nothing to save: nothing is asked
   EXPECT_TRUE(d.h.prompts.log.empty() && d.h.program.AppClosing);
+}
+
+// A design with a file saves to it at once from every window's Save; Save
+// As asks, offering that file. Save dialogs of pictures and models open in
+// the folder their kind was saved to last, offering the design's name, or
+// the window's last one while the design has none.
+TEST_F(DocumentTest, SaveGoesToTheFileSaveAsAndOtherSavesOfferNameAndFolder) {
+  Designer d;
+  auto& p = d.h.prompts;
+  p.autoOk = true;  // pictures of hidden windows may fail to save
+  frmT& tess = d.h.tess;
+  auto offer = [&](Form& w, const char* menu, int index = 0,
+                   std::optional<std::string> answer = {}) {
+    p.File(answer);
+    w.Menu(menu, index).UserClick();
+    const auto at = std::find_if(p.log.rbegin(), p.log.rend(),
+                                 [](const testing::PromptRecord& r) { return r.kind == "save"; });
+    return at == p.log.rend() ? std::string("no dialog") : at->defaultText;
+  };
+  fs::create_directories(Path("a"));
+  fs::create_directories(Path("b"));
+  EXPECT_EQ(offer(tess, "mnuFileSaveBMP", 0, Path("a/one.png")), "");
+  EXPECT_EQ(offer(tess, "mnuFileSaveBMP", 1), Path("a/one.jpg"));
+  d.Draw();
+  EXPECT_EQ(offer(d.h.windows.view3D, "mnuFileSave", 0, Path("b/pat.wlg")), "");
+  d.Draw(220, 280);
+  p.log.clear();
+  tess.Menu("mnuFileSave").UserClick();
+  EXPECT_TRUE(p.log.empty());
+  EXPECT_NE(ReadBytes(Path("b/pat.wlg")).find("220,280,"), std::string::npos);
+  EXPECT_EQ(d.Caption(), "pat.wlg - " + kApp);
+  for (Form* w : std::initializer_list<Form*>{&d.h.form, &tess, &d.h.windows.view3D})
+    EXPECT_EQ(offer(*w, "mnuFileSaveAs"), Path("b/pat.wlg"));
+  EXPECT_EQ(p.log.back().title, "Saving Whirligon configuration");
+  EXPECT_EQ(offer(tess, "mnuFileSaveBMP"), Path("a/pat.bmp"));
+  EXPECT_EQ(offer(tess, "mnuFileSaveWMF"), Path("a/pat.emf"));
+  EXPECT_EQ(offer(d.h.windows.sphereWrap, "mnuFileSaveBMP", 1), Path("b/pat.jpg"));
+  EXPECT_EQ(offer(d.h.windows.view3D, "mnuFileSaveOBJ"), Path("b/pat.obj"));
 }
 
 // Each way a design is replaced or ended, and each answer, once (the desktop

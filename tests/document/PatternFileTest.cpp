@@ -62,7 +62,7 @@ class PatternFile : public ::testing::Test {
   }
   std::string Save(Session& s, const std::string& name = "saved.wlg") {
     s.h.prompts.File(Path(name));
-    s.h.form.Menu("mnuFileSave").UserClick();
+    s.h.form.Menu("mnuFileSaveAs").UserClick();
     return ReadBytes(Path(name));
   }
   void Load(Session& s, const std::string& text) {

@@ -92,7 +92,7 @@ TEST(ExtremeSave, EveryWriterKeepsWhatWasThereAndSaysWhy) {
        [&h](const std::string& p, std::string* e) {
          h.prompts.log.clear();
          h.prompts.File(p);
-         h.form.mnuFileSave_Click();
+         h.form.mnuFileSaveAs_Click();
          // The dialog, then a failure message if any.
          if (h.prompts.log.size() < 2) return true;
          *e = h.prompts.log.back().text;
