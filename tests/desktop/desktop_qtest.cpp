@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -609,6 +610,129 @@ class DesktopTest : public QObject {
     // Letter, upright or on its side.
     QVERIFY(QString::fromLatin1(pdf.readAll())
                 .contains(QRegularExpression(R"(/MediaBox \[0 0 (612|792)\.0* (792|612)\.0*\])")));
+  }
+
+  // A design with a file: Ctrl+S saves it there at once, with no dialog,
+  // and the caption loses its "*"; Ctrl+Shift+S, from the tessellator too,
+  // asks for a name.
+  void ctrlSSavesToTheFileAndCtrlShiftSAsks() {
+    Desktop d(SamplePath());
+    auto* designer = d.designerWindow();
+    const QString file = QString::fromStdString(d.designer().document().FileName());
+    QVERIFY(file.endsWith("/sample.wlg") && !file.startsWith(WHIRLIGONS_SAMPLES_DIR));
+    QVERIFY(Activate(designer));
+    TYPE_INTO(d.DesignerEntry("vsNCols", 0), "5");
+    Key(Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(designer->windowTitle().startsWith('*'), kWait);
+    Run("xdotool", {"key", "--clearmodifiers", "ctrl+s"});
+    QTRY_VERIFY_WITH_TIMEOUT(!designer->windowTitle().startsWith('*'), kWait);
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("\r\nvsNCols,0,5\r\n"));
+    QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+    QVERIFY(Activate(d.tessellatorWindow()));
+    d.dialogs.Expect(Dialogs::Cancel());
+    Run("xdotool", {"key", "--clearmodifiers", "ctrl+shift+s"});
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() == 1, kWait);
+    QCOMPARE(d.dialogs.at(0).title, QString("Saving Whirligon configuration"));
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+  }
+
+  // The save-changes question answers to its access keys, pressed on the
+  // real dialog: Escape keeps the work, Alt+W closes without saving.
+  void saveChangesQuestionTakesItsAccessKeys() {
+    Desktop d;
+    auto* designer = d.designerWindow();
+    QVERIFY(Activate(designer));
+    TYPE_INTO(d.DesignerEntry("vsNCols", 0), "5");
+    Key(Qt::Key_Return);
+    QStringList buttons;
+    auto press = [&buttons](const char* key) -> Dialogs::Answer {
+      return [&buttons, key](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+          for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        Run("xdotool", {"key", "--clearmodifiers", key});
+        return QString();
+      };
+    };
+    auto close = [&] { Run("wmctrl", {"-i", "-c", QString::number(designer->winId())}); };
+    d.dialogs.Expect(press("Escape"));
+    close();
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() == 1, kWait);
+    Settle();
+    QVERIFY2(designer->isVisible() && !d.program().AppClosing, "Escape did not keep the window");
+    d.dialogs.Expect(press("alt+w"));
+    close();
+    QTRY_VERIFY2_WITH_TIMEOUT(!designer->isVisible(), qPrintable(d.dialogs.Log()), kWait);
+    QVERIFY(d.program().AppClosing);
+    QVERIFY2(d.dialogs.count() == 2 && d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    for (const char* b : {"&Save", "Close &without Saving", "&Cancel"})
+      QVERIFY2(buttons.contains(b), qPrintable(buttons.join(", ")));
+  }
+
+  // A save dialog opens where the design is, offering its name with the
+  // kind's extension; a name too long for the file system is refused with
+  // the reason shown, until it is shortened. Every message box on the way
+  // shows its whole title beside the title bar's buttons.
+  void saveDialogsOfferTheNameRefuseLongOnesAndShowWholeTitles() {
+    Desktop d(SamplePath());
+    const QFileInfo pattern(QString::fromStdString(d.designer().document().FileName()));
+    const QString obj = pattern.dir().filePath("sample.obj");
+    QFile(obj).open(QIODevice::WriteOnly);  // asked about before it is replaced
+    auto wholeTitle = [](QWidget* w, QMessageBox::StandardButton answer) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box) return Dialogs::Dismiss(w), QString("not a message box");
+      QFont bold = box->font();
+      bold.setBold(true);
+      const int bar = box->frameGeometry().height() - box->geometry().height();
+      const int needs = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 4 * bar;
+      const int width = box->frameGeometry().width();
+      box->button(answer)->click();
+      if (width >= needs) return QString();
+      return QString("[%1] is %2 pixels wide, its title needs %3")
+          .arg(box->windowTitle())
+          .arg(width)
+          .arg(needs);
+    };
+    d.dialogs.Expect([&](QWidget* w) { return wholeTitle(w, QMessageBox::Yes); });
+    QAction* cube = MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)");
+    QVERIFY(cube);
+    cube->trigger();
+    auto* view = d.view3DWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
+    QVERIFY(Activate(view));
+    d.dialogs.Expect([&](QWidget* w) -> QString {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+      auto* box = dialog ? dialog->findChild<QDialogButtonBox*>() : nullptr;
+      QPushButton* save = box ? box->button(QDialogButtonBox::Save) : nullptr;
+      if (!name || !save) return Dialogs::Dismiss(w), QString("not Qt's save dialog");
+      if (dialog->directory() != pattern.dir() || name->text() != "sample.obj")
+        return Dialogs::Dismiss(w), "offered " + dialog->directory().filePath(name->text());
+      auto reason = [dialog] {
+        for (QLabel* l : dialog->findChildren<QLabel*>())
+          if (l->isVisible() && l->text().startsWith("The name is too long")) return l->text();
+        return QString();
+      };
+      name->selectAll();
+      QTest::keyClicks(name, QString(260, 'a'));
+      if (save->isEnabled() || reason().isEmpty())
+        return Dialogs::Dismiss(w), "a 260-byte name: Save enabled or no reason: " + reason();
+      QTest::keyClick(name, Qt::Key_Return);  // refused: the dialog stays
+      name->selectAll();
+      QTest::keyClicks(name, "sample");
+      if (!reason().isEmpty()) return Dialogs::Dismiss(w), QString("the reason stayed");
+      // Later: the question it leads to is answered once this answer ends.
+      QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+      return QString();
+    });
+    d.dialogs.Expect([&](QWidget* w) { return wholeTitle(w, QMessageBox::Yes); });
+    QAction* saveObj = MenuAction(view, "&File", "Save &OBJ");
+    QVERIFY(saveObj);
+    saveObj->trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(obj).size() > 0, qPrintable(d.dialogs.Log()), kWait);
+    QVERIFY2(d.dialogs.count() == 3 && d.dialogs.clean(), qPrintable(d.dialogs.Log()));
+    QCOMPARE(d.dialogs.at(2).title, QString("Saving 3D Whirligon as OBJ"));
   }
 
   // Closing with unsaved work asks whether to save it: Cancel keeps the
