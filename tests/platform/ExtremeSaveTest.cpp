@@ -93,10 +93,9 @@ TEST(ExtremeSave, EveryWriterKeepsWhatWasThereAndSaysWhy) {
          h.prompts.log.clear();
          h.prompts.File(p);
          h.form.mnuFileSaveAs_Click();
-         // The dialog, then a failure message if any.
-         if (h.prompts.log.size() < 2) return true;
-         *e = h.prompts.log.back().text;
-         return false;
+         const bool saved = h.prompts.log.size() < 2;  // the dialog, then a failure message
+         if (!saved) *e = h.prompts.log.back().text;
+         return saved;
        }},
       {"tess.bmp", nullptr,
        [&t](auto& p, auto* e) { return t.SavePicture(p, PictureKind::BMP, e); }},

@@ -160,8 +160,7 @@ TEST_F(SphereWindow, SceneFollowsTheSettingsAndOutsideReadersTakeIt) {
   SaveScene("none/ball.wrl");  // no such folder
   EXPECT_TRUE(
       h.prompts.log.back().text.starts_with("Sorry, the VRML file could not be saved:\r\n"));
-  // A picture named like the texture is asked about, and left after No:
-  // no scene then, and the user is told.
+  // A picture named like the texture is asked about, kept after No, and so said.
   if (QFile f(dir.filePath("ball.jpg")); f.open(QIODevice::WriteOnly)) f.write("mine");
   h.prompts.log.clear();
   h.prompts.File(dir.filePath("ball.wrl").toStdString());
