@@ -90,6 +90,7 @@ void frmS::CreateMenus() {
   };
   item("&File", "mnuFileLoad", "&Open .wlg", "Ctrl+O").SetEnabled(false);
   item("&File", "mnuFileSave", "&Save .wlg", "Ctrl+S").SetEnabled(false);
+  item("&File", "mnuFileSaveAs", "Save &As...", SaveAsShortcut).SetEnabled(false);
   CreateRecentFileItems();
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit", "E&xit").onClick = [this](int) { mnuFileExit_Click(); };

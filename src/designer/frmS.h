@@ -31,6 +31,7 @@ class frmS : public Form, public TileSettings {
   // Redo's key in the designer and the tessellator (Ctrl+Y wants a second
   // shortcut per menu item, which the menu views do not offer yet).
   static constexpr const char* RedoShortcut = "Ctrl+Shift+Z; Ctrl+Y";
+  static constexpr const char* SaveAsShortcut = "Ctrl+Shift+S";
 
   frmS(Program& program, SettingsStore& settings);
 
@@ -129,7 +130,10 @@ class frmS : public Form, public TileSettings {
   // ---- end of undo and redo
 
   // ---- pattern files (frmS_File.cpp)
+  // "&Save .wlg" saves to the design's file at once (asking for a name only
+  // for a design never saved); "Save &As..." always asks.
   void mnuFileSave_Click();
+  void mnuFileSaveAs_Click();
   // Opens the file chosen in the dialog, or CommandLineFile() while
   // CommandLineLoad is set.
   void mnuFileLoad_Click();
@@ -245,6 +249,10 @@ class frmS : public Form, public TileSettings {
   // none or 'ask' is set (the dialog then offers the current name). False
   // when cancelled or failed.
   bool SaveDesign(bool ask);
+  // A window's save dialog for its kind of file (request.defaultExt),
+  // offering what Document::SaveOffer proposes. 'lastName' is the window's
+  // own memory of the name chosen last; it takes the answer.
+  std::optional<std::string> AskSaveName(FileDialogRequest request, std::string& lastName);
   // Start-up: offers back the recovery copy a run that did not end properly
   // left behind; Yes loads it as an unsaved design, No deletes it.
   void OfferRecovery();

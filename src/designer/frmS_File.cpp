@@ -30,6 +30,7 @@ void frmS::WireFileHandlers() {
 
   WireMenu("mnuFileLoad", &frmS::mnuFileLoad_Click);
   WireMenu("mnuFileSave", &frmS::mnuFileSave_Click);
+  WireMenu("mnuFileSaveAs", &frmS::mnuFileSaveAs_Click);
 
   openCommandLineFile = [this] { mnuFileLoad_Click(); };
 }
@@ -74,7 +75,18 @@ bool frmS::SaveChangesFirst() {
 
 bool frmS::QueryClose() { return p_.AppClosing || SaveChangesFirst(); }
 
-void frmS::mnuFileSave_Click() { SaveDesign(true); }
+void frmS::mnuFileSave_Click() { SaveDesign(false); }
+
+void frmS::mnuFileSaveAs_Click() { SaveDesign(true); }
+
+std::optional<std::string> frmS::AskSaveName(FileDialogRequest request, std::string& lastName) {
+  request.initialName = document().SaveOffer(request.defaultExt, lastName);
+  const auto chosen = p_.prompts.SaveFile(request);
+  if (!chosen) return chosen;
+  document().SaveChosen(request.defaultExt, *chosen);
+  lastName = *chosen;
+  return chosen;
+}
 
 bool frmS::SaveDesign(bool ask) {
   std::string path = document().FileName();

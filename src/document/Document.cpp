@@ -174,6 +174,22 @@ void Document::MarkClean(const std::string& path) {
   RemoveOwnCopy();
 }
 
+std::string Document::SaveOffer(const std::string& ext, const std::string& lastName) const {
+  const fs::path design(fileName_), last(lastName);
+  fs::path folder;
+  if (const auto kind = saveFolders_.find(ext); kind != saveFolders_.end())
+    folder = kind->second;
+  else
+    folder = last.has_parent_path() ? last.parent_path() : design.parent_path();
+  const fs::path stem = !fileName_.empty() ? design.stem() : last.stem();
+  if (stem.empty()) return folder.string();
+  return (folder / stem).string() + "." + ext;
+}
+
+void Document::SaveChosen(const std::string& ext, const std::string& path) {
+  saveFolders_[ext] = fs::path(path).parent_path().string();
+}
+
 void Document::MarkRecovered(const std::string& originalPath) {
   fileName_ = originalPath;
   cleanText_.reset();

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,6 +97,15 @@ class Document {
   // belongs to 'originalPath' (empty when it had no file).
   void MarkRecovered(const std::string& originalPath);
 
+  // What a window's save dialog for files of extension 'ext' ("bmp") offers:
+  // the design's name, else the window's own last name ('lastName'), with
+  // 'ext' in place of its extension, in the folder last chosen for that
+  // kind, else the folder of 'lastName', else the design's. Just the folder
+  // when there is no name; empty when there is nothing to go by.
+  std::string SaveOffer(const std::string& ext, const std::string& lastName = {}) const;
+  // A save dialog for 'ext' chose 'path': the next one opens in its folder.
+  void SaveChosen(const std::string& ext, const std::string& path);
+
   RecoveryCopy& recovery() { return recovery_; }
   // Refresh, then keep the recovery copy in step with the design: written
   // when it changed (no more often than WriteInterval), removed once the
@@ -118,6 +128,8 @@ class Document {
   std::optional<std::string> cleanText_;  // none after a recovery: unsaved until saved
   std::string currentText_;
   bool modified_ = false;
+
+  std::map<std::string, std::string> saveFolders_;  // by extension
 
   RecoveryCopy recovery_;
   std::string copiedText_;  // the design part the copy holds

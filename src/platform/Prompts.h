@@ -29,9 +29,9 @@ struct FileDialogOption {
 
 struct FileDialogRequest {
   std::string title;
-  std::string filter;         // "Whirligon files|*.wlg"
-  std::string defaultExt;     // "wlg", without the dot
-  std::string initialName;    // file name offered in the dialog
+  std::string filter;       // "Whirligon files|*.wlg"
+  std::string defaultExt;   // "wlg", without the dot
+  std::string initialName;  // file name offered in the dialog, or only the folder it opens in
   bool confirmOverwrite = true;
   // Save dialogs only: shown with their 'checked' states, which are set to
   // the user's choice when a file is chosen.

@@ -42,16 +42,6 @@ Channels ChannelsOf(Colour colour) {
           static_cast<float>(c / 65536) / 255.0f};
 }
 
-std::string ReplaceExtension(const std::string& name, std::initializer_list<const char*> found,
-                             const char* replacement) {
-  // Position 2 or more counting from 1: a name that is only an extension stays.
-  for (const char* ext : found) {
-    const auto at = name.find(ext);
-    if (at != std::string::npos && at >= 1) return name.substr(0, at) + replacement;
-  }
-  return name;
-}
-
 std::string GroupName(int group) { return "wlg" + std::to_string(group); }
 
 // ---- VRML ----
@@ -243,29 +233,16 @@ bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
   return written;
 }
 
-std::string VrmlDialogName(const std::string& current) {
-  return ReplaceExtension(current, {".bmp", ".obj"}, ".wrl");
+FileDialogRequest VrmlSaveDialog() {
+  return {"Saving 3D Whirligon as VRML", "VRML files|*.wrl", "wrl", {}, true};
 }
 
-std::string ObjDialogName(const std::string& current) {
-  return ReplaceExtension(current, {".bmp", ".wrl"}, ".obj");
+FileDialogRequest ObjSaveDialog() {
+  return {"Saving 3D Whirligon as OBJ", "OBJ files|*.obj", "obj", {}, true};
 }
 
-std::string GltfDialogName(const std::string& current) {
-  return ReplaceExtension(current, {".bmp", ".obj", ".wrl"}, ".glb");
-}
-
-FileDialogRequest VrmlSaveDialog(const std::string& current) {
-  return {"Saving 3D Whirligon as VRML", "VRML files|*.wrl", "wrl", VrmlDialogName(current), true};
-}
-
-FileDialogRequest ObjSaveDialog(const std::string& current) {
-  return {"Saving 3D Whirligon as OBJ", "OBJ files|*.obj", "obj", ObjDialogName(current), true};
-}
-
-FileDialogRequest GltfSaveDialog(const std::string& current) {
-  return {"Saving 3D Whirligon as glTF", "glTF binary|*.glb|glTF text|*.gltf", "glb",
-          GltfDialogName(current), true};
+FileDialogRequest GltfSaveDialog() {
+  return {"Saving 3D Whirligon as glTF", "glTF binary|*.glb|glTF text|*.gltf", "glb", {}, true};
 }
 
 }  // namespace wlg

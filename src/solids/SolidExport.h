@@ -75,17 +75,9 @@ bool WriteObjFile(const SolidPolyList& solid, const std::string& path, bool repl
 bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
                    ProgressReporter* progress, const std::string& path, std::string* error);
 
-// The name the save dialog offers, from the name it kept from an earlier
-// save in the 3D window: a ".bmp" (or else another scene format's
-// extension) found after the first character, and everything after it, is
-// replaced by the format's own extension. "knot.bmp" -> "knot.wrl".
-std::string VrmlDialogName(const std::string& current);
-std::string ObjDialogName(const std::string& current);
-std::string GltfDialogName(const std::string& current);  // ".glb"
-
-// The save dialogs of the commands, offering the names above.
-FileDialogRequest VrmlSaveDialog(const std::string& current);
-FileDialogRequest ObjSaveDialog(const std::string& current);
-FileDialogRequest GltfSaveDialog(const std::string& current);
+// The save dialogs of the commands; the window fills in the name offered.
+FileDialogRequest VrmlSaveDialog();
+FileDialogRequest ObjSaveDialog();
+FileDialogRequest GltfSaveDialog();
 
 }  // namespace wlg

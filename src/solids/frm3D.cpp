@@ -78,6 +78,7 @@ void frm3D::CreateMenus() {
     return Add<MenuItem>(name, index, caption, menu, shortcut);
   };
   item("&File", "mnuFileSave", "&Save .wlg", 0, "Ctrl+S");
+  item("&File", "mnuFileSaveAs", "Save &As...", 0, frmS::SaveAsShortcut);
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveOBJ", "Save &OBJ");

@@ -99,7 +99,8 @@ class frm3D : public Form {
   bool SaveNet(const std::string& path, const NetOptions& options, std::string* error);
   // The net dialog's choices, kept between saves.
   NetOptions LastNetOptions;
-  // The file dialog's name, kept between saves in this window.
+  // The name last chosen in a save dialog of this window: what the next one
+  // offers while the design has no file name.
   std::string DialogFileName;
   std::function<void(const QImage&)> copyToClipboard;
   // ---- end of menus and files

@@ -19,6 +19,7 @@ void frm3D::WireFiles() {
     Menu(name).onClick = [this, handler](int) { (this->*handler)(); };
   };
   wire("mnuFileSave", &frm3D::mnuFileSave_Click);
+  Menu("mnuFileSaveAs").onClick = [this](int) { designer_.mnuFileSaveAs_Click(); };
   Menu("mnuFileSaveBMP", 0).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   wire("mnuFileSaveOBJ", &frm3D::mnuFileSaveOBJ_Click);
@@ -39,11 +40,9 @@ void frm3D::mnuFileSaveBMP_Click(int index) {
   r.title = jpg ? "Saving 3D Whirligon jpg" : "Saving 3D Whirligon bmp";
   r.filter = jpg ? "JPG files|*.jpg" : "BMP files|*.bmp";
   r.defaultExt = jpg ? "jpg" : "bmp";
-  r.initialName = DialogFileName;
   r.confirmOverwrite = true;
-  const auto chosen = p_.prompts.SaveFile(r);
+  const auto chosen = designer_.AskSaveName(r, DialogFileName);
   if (!chosen) return;
-  DialogFileName = *chosen;
   // Whatever extension was typed, the file gets the kind's own; a name
   // without a usable one writes nothing.
   const auto name = PictureOutputName(*chosen, jpg ? "jpg" : "bmp");
@@ -55,38 +54,27 @@ void frm3D::mnuFileSaveBMP_Click(int index) {
 
 void frm3D::SaveScene(const FileDialogRequest& dialog, const char* failed,
                       bool (frm3D::*save)(const std::string&, std::string*)) {
-  const auto chosen = p_.prompts.SaveFile(dialog);
+  const auto chosen = designer_.AskSaveName(dialog, DialogFileName);
   if (!chosen) return;
-  DialogFileName = *chosen;
   p_.processEvents();
   std::string error;
   if (!(this->*save)(*chosen, &error)) p_.prompts.Tell(std::string(failed) + "\r\n" + error);
 }
 
-void frm3D::mnuFileSaveOBJ_Click() {
-  SaveScene(ObjSaveDialog(DialogFileName), ObjFailed, &frm3D::SaveObj);
-}
+void frm3D::mnuFileSaveOBJ_Click() { SaveScene(ObjSaveDialog(), ObjFailed, &frm3D::SaveObj); }
 
-void frm3D::mnuFileSaveGLTF_Click() {
-  SaveScene(GltfSaveDialog(DialogFileName), GltfFailed, &frm3D::SaveGltf);
-}
+void frm3D::mnuFileSaveGLTF_Click() { SaveScene(GltfSaveDialog(), GltfFailed, &frm3D::SaveGltf); }
 
-void frm3D::mnuFileSaveVRML2_Click() {
-  SaveScene(VrmlSaveDialog(DialogFileName), VrmlFailed, &frm3D::SaveVrml);
-}
+void frm3D::mnuFileSaveVRML2_Click() { SaveScene(VrmlSaveDialog(), VrmlFailed, &frm3D::SaveVrml); }
 
 void frm3D::mnuFileSaveNet_Click() {
-  // The name kept from an earlier save, as a PDF.
-  std::string initial = DialogFileName;
-  if (!initial.empty()) initial = PictureOutputName(initial, "pdf").value_or(initial + ".pdf");
-  FileDialogRequest request{"Saving 3D Whirligon as a net", "PDF files|*.pdf|SVG files|*.svg",
-                            "pdf", initial, true};
+  FileDialogRequest request{
+      "Saving 3D Whirligon as a net", "PDF files|*.pdf|SVG files|*.svg", "pdf", {}, true};
   std::vector<FileDialogOption> options = {
       {NetLetterOption, LastNetOptions.page == PageSize::Letter, 0}};
   request.options = &options;
-  const auto chosen = p_.prompts.SaveFile(request);
+  const auto chosen = designer_.AskSaveName(request, DialogFileName);
   if (!chosen) return;
-  DialogFileName = *chosen;
   NetOptions o;
   o.page = options[0].checked ? PageSize::Letter : PageSize::A4;
   const auto edge = p_.prompts.InputBox(NetEdgeTitle, NetEdgePrompt,

@@ -240,8 +240,9 @@ void frmSphereWrap::mnuEditCopy_Click() {
 void frmSphereWrap::mnuFileSaveBMP_Click(int index) {
   const bool jpg = index == 1;
   const auto chosen =
-      p_.prompts.SaveFile(jpg ? SaveDialog("Saving SphereWrap jpg", "JPG files|*.jpg", "jpg")
-                              : SaveDialog("Saving SphereWrap bmp", "BMP files|*.bmp", "bmp"));
+      designer_.AskSaveName(jpg ? SaveDialog("Saving SphereWrap jpg", "JPG files|*.jpg", "jpg")
+                                : SaveDialog("Saving SphereWrap bmp", "BMP files|*.bmp", "bmp"),
+                            SaveName);
   if (!chosen) return;
   // Whatever extension was typed, the file gets the kind's own.
   const auto name = PictureOutputName(*chosen, jpg ? "jpg" : "bmp");
@@ -253,15 +254,23 @@ void frmSphereWrap::mnuFileSaveBMP_Click(int index) {
 }
 
 void frmSphereWrap::mnuFileSaveVRML2_Click() {
-  const auto chosen =
-      p_.prompts.SaveFile(SaveDialog("Saving SphereWrap as VRML", "VRML files|*.wrl", "wrl"));
+  const auto chosen = designer_.AskSaveName(
+      SaveDialog("Saving SphereWrap as VRML", "VRML files|*.wrl", "wrl"), SaveName);
   if (!chosen) return;
   // A name without an extension has no texture name to go with it.
-  if (!SphereTextureName(*chosen)) return;
+  const auto texture = SphereTextureName(*chosen);
+  if (!texture) return;
   std::string error;
-  // No reason means the user chose to keep the texture file: nothing to say.
-  if (!SaveVrml(*chosen, &error) && !error.empty())
-    p_.prompts.Tell(std::string(SceneFailed) + "\r\n" + error);
+  if (SaveVrml(*chosen, &error)) return;
+  // No reason: the user kept the picture the texture would have replaced,
+  // and a scene naming it would show that picture instead.
+  p_.prompts.Tell(error.empty() ? KeptTextureText(*chosen, *texture)
+                                : std::string(SceneFailed) + "\r\n" + error);
+}
+
+std::string frmSphereWrap::KeptTextureText(const std::string& scene, const std::string& texture) {
+  auto name = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
+  return name(scene) + " was not saved: its texture " + name(texture) + " was kept";
 }
 
 bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::string* error,

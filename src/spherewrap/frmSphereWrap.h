@@ -36,6 +36,10 @@ class frmSphereWrap : public Form {
 
   static constexpr const char* BlitError = "Blit Error";
   static constexpr const char* SceneFailed = "Sorry, the VRML file could not be saved:";
+  // Said when the scene is not written because the user kept the picture
+  // its texture would have replaced: "ball.wrl was not saved: its texture
+  // ball.jpg was kept".
+  static std::string KeptTextureText(const std::string& scene, const std::string& texture);
 
   frmSphereWrap(Program& program, frmS& designer, frmT& tessellator);
 
@@ -92,6 +96,9 @@ class frmSphereWrap : public Form {
   // Asks before the scene's texture replaces an existing file; false with
   // *error empty when the answer is No (nothing is written then).
   bool SaveVrml(const std::string& path, std::string* error);
+  // The name last chosen in a save dialog of this window: what the next one
+  // offers while the design has no file name.
+  std::string SaveName;
 
   // The sphere turned to its angles and shown again.
   void Redraw();

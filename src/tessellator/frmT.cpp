@@ -62,6 +62,7 @@ void frmT::CreateMenus() {
   };
   item("&File", "mnuFileLoad", "&Open .wlg", 0, "Ctrl+O");
   item("&File", "mnuFileSave", "&Save .wlg", 0, "Ctrl+S");
+  item("&File", "mnuFileSaveAs", "Save &As...", 0, frmS::SaveAsShortcut);
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveWMF", "Save &EMF");

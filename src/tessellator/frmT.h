@@ -76,6 +76,9 @@ class frmT : public Form {
   // One redraw recorded into 'recorder', then the normal redraw.
   void RecordRedraw(PathRecorder& recorder);
   static constexpr const char* SaveFailedMessage = "Sorry, the picture could not be saved:";
+  // The name last chosen in a save dialog of this window: what the next one
+  // offers while the design has no file name.
+  std::string SaveName;
   // ---- end of picture exports
 
   // The canvas background: palette colour vsTBackground, 7 standing for the

@@ -125,6 +125,7 @@ void frmT::Wire() {
   Menu("mnuEditUndo").onClick = [this](int) { designer_.UndoIt(); };
   Menu("mnuFileLoad").onClick = [this](int) { designer_.mnuFileLoad_Click(); };
   Menu("mnuFileSave").onClick = [this](int) { designer_.mnuFileSave_Click(); };
+  Menu("mnuFileSaveAs").onClick = [this](int) { designer_.mnuFileSaveAs_Click(); };
   Menu("mnuCopy").onClick = [this, &t](int) {
     t.TessItems[t.EditItem].Selected = false;
     UpdateTess();

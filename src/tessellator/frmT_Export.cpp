@@ -49,8 +49,9 @@ void frmT::mnuFileSaveBMP_Click(int index) {
   // The highlight goes before the dialog, so the user sees what is saved.
   ClearHighlight();
   const auto chosen =
-      p_.prompts.SaveFile(jpg ? SaveDialog("Saving Whirligon jpg", "JPG files|*.jpg", "jpg")
-                              : SaveDialog("Saving Whirligon bmp", "BMP files|*.bmp", "bmp"));
+      designer_.AskSaveName(jpg ? SaveDialog("Saving Whirligon jpg", "JPG files|*.jpg", "jpg")
+                                : SaveDialog("Saving Whirligon bmp", "BMP files|*.bmp", "bmp"),
+                            SaveName);
   if (!chosen) return;
   // Whatever extension was typed, the file gets the kind's own.
   const auto name = PictureOutputName(*chosen, jpg ? "jpg" : "bmp");
@@ -62,7 +63,7 @@ void frmT::mnuFileSaveBMP_Click(int index) {
 
 void frmT::mnuFileSaveWMF_Click() {
   const auto chosen =
-      p_.prompts.SaveFile(SaveDialog("Saving Whirligon emf", "EMF files|*.emf", "emf"));
+      designer_.AskSaveName(SaveDialog("Saving Whirligon emf", "EMF files|*.emf", "emf"), SaveName);
   if (!chosen) return;
   std::string error;
   bool notCreated = false;
@@ -89,7 +90,7 @@ void frmT::mnuFileSaveVector_Click(const std::string& ext) {
   request.options = &options;
   // The highlight goes before the dialog, so the user sees what is saved.
   ClearHighlight();
-  const auto chosen = p_.prompts.SaveFile(request);
+  const auto chosen = designer_.AskSaveName(request, SaveName);
   if (!chosen) return;
   // Whatever extension was typed, the file gets the kind's own.
   const std::string name = PictureOutputName(*chosen, ext).value_or(*chosen + "." + ext);

@@ -47,7 +47,7 @@ TEST_F(RecentFilesTest, OpenedAndSavedFilesComeFirstFourAtMostAndOutliveTheRun) 
   h.form.OpenPatternFile(a);
   const std::string saved = dir + "/saved.wlg";
   h.prompts.File(saved);
-  h.form.mnuFileSave_Click();
+  h.form.mnuFileSaveAs_Click();
   h.form.OpenPatternFile(Copy("d.wlg"));
   h.form.OpenPatternFile(Copy("e.wlg"));
   EXPECT_EQ(h.form.RecentFiles(),

@@ -319,7 +319,8 @@ QString TypeFileName(QFileDialog* dialog, const QString& target) {
   name->setFocus();
   name->selectAll();
   QTest::keyClicks(name, target);
-  QTest::keyClick(name, Qt::Key_Return);
+  // Once this answer is over, so that a question Enter leads to gets its own.
+  QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
   return {};
 }
 
@@ -611,10 +612,12 @@ class DesktopTest : public QObject {
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
   }
 
-  // Save dialogs take their options by a click on the box. A vector file's
+  // Save dialogs offer the pattern's name beside it, say why a name too long
+  // is refused, and take their options by a click on the box. A vector file's
   // offers the cutter's and the plotter's lines, which exclude each other,
   // and the one ticked is written under the name typed; the net's takes its
-  // page, and the edge box that follows has the keyboard.
+  // page, its replace question shows its whole title, and the edge box that
+  // follows has the keyboard.
   void saveDialogsTakeTheirOptions() {
     Desktop d(SamplePath());
     QVERIFY(OpenTessellator(d));
@@ -622,9 +625,20 @@ class DesktopTest : public QObject {
     QVERIFY(Activate(tess));
     QTemporaryDir out;
     const QString target = out.filePath("for the cutter");
+    const QDir folder = QFileInfo(QString::fromStdString(d.designer().document().FileName())).dir();
     d.dialogs.Expect([&](QWidget* w) -> QString {
       auto* dialog = qobject_cast<QFileDialog*>(w);
-      if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
+      auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+      if (!name || dialog->directory() != folder || name->text() != "sample.svg")
+        return Dialogs::Dismiss(w), QString("not a file dialog offering sample.svg");
+      auto refused = [dialog] {
+        for (QWidget* l : dialog->findChildren<QWidget*>())
+          if (l->isVisible() && l->property("text").toString().startsWith("The name is too long"))
+            return true;
+        return false;
+      };
+      QTest::keyClicks(name, QString(260, 'a'));
+      if (!refused()) return Dialogs::Dismiss(w), QString("a 260-byte name: no reason shown");
       QCheckBox *cut = nullptr, *plot = nullptr;
       for (auto* box : dialog->findChildren<QCheckBox*>()) {
         if (box->text().startsWith("Cut lines only")) cut = box;
@@ -636,7 +650,8 @@ class DesktopTest : public QObject {
       QTest::mouseClick(cut, Qt::LeftButton, {}, QPoint(8, cut->height() / 2));
       if (plot->isChecked() || !cut->isChecked())
         return Dialogs::Dismiss(w), QString("the options do not exclude each other");
-      return TypeFileName(dialog, target);
+      const QString fault = TypeFileName(dialog, target);
+      return refused() ? "the reason stayed" : fault;
     });
     QAction* save = MenuAction(tess, "&File", "Save S&VG...");
     QVERIFY(save);
@@ -656,6 +671,7 @@ class DesktopTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
     QVERIFY(Activate(view));
     const QString netTarget = out.filePath("cube net");
+    QFile(netTarget + ".pdf").open(QIODevice::WriteOnly);
     d.dialogs.Expect([&](QWidget* w) -> QString {
       auto* dialog = qobject_cast<QFileDialog*>(w);
       if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
@@ -665,6 +681,15 @@ class DesktopTest : public QObject {
       if (!letter || !letter->isVisible()) return Dialogs::Dismiss(w), QString("no page option");
       QTest::mouseClick(letter, Qt::LeftButton, {}, QPoint(8, letter->height() / 2));
       return TypeFileName(dialog, netTarget);
+    });
+    d.dialogs.Expect([](QWidget* w) {
+      QFont bold = w->font();
+      bold.setBold(true);  // beside some four buttons as wide as the title bar is high
+      const int needs = QFontMetrics(bold).horizontalAdvance(w->windowTitle()) +
+                        4 * (w->frameGeometry().height() - w->geometry().height());
+      const int width = w->frameGeometry().width();
+      const QString fault = Dialogs::Press(QMessageBox::Yes, "Yes")(w);
+      return width >= needs ? fault : QString("%1 pixels wide, not %2").arg(width).arg(needs);
     });
     d.dialogs.Expect([&](QWidget* w) -> QString {
       if (!qobject_cast<QInputDialog*>(w)) return Dialogs::Dismiss(w), QString("not an input box");
@@ -679,7 +704,7 @@ class DesktopTest : public QObject {
     QAction* saveNet = MenuAction(view, "&File", "Save &Net...");
     QVERIFY(saveNet);
     saveNet->trigger();
-    QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(netTarget + ".pdf"), qPrintable(d.dialogs.Log()),
+    QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(netTarget + ".pdf").size() > 0, qPrintable(d.dialogs.Log()),
                               kWait);
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
     QCOMPARE(d.dialogs.at(d.dialogs.count() - 1).transientParent, view->windowHandle());
@@ -690,8 +715,9 @@ class DesktopTest : public QObject {
                 .contains(QRegularExpression(R"(/MediaBox \[0 0 (612|792)\.0* (792|612)\.0*\])")));
   }
 
-  // Closing with unsaved work asks whether to save it: Cancel keeps the
-  // window and the design, Discard closes.
+  // Closing with unsaved work asks whether to save it; Escape keeps the
+  // window and the design, Alt+W closes without saving. Ctrl+S saves a design
+  // with a file at once, with no dialog; Ctrl+Shift+S asks for a name.
   void closingWithUnsavedChangesAsks_data() {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("name");
@@ -703,30 +729,36 @@ class DesktopTest : public QObject {
     QFETCH(QString, name);
     Desktop d(pattern);
     auto* designer = d.designerWindow();
+    auto keys = [](const char* k) { Run("xdotool", {"key", "--clearmodifiers", k}); };
+    auto close = [&](const char* answer) {
+      d.dialogs.Expect([&keys, answer](QWidget*) { return keys(answer), QString(); });
+      Run("wmctrl", {"-i", "-c", QString::number(designer->winId())});
+    };
     QVERIFY(Activate(designer));
     TYPE_INTO(d.DesignerEntry("vsNCols", 0), "5");
     Key(Qt::Key_Return);
-    QCOMPARE(d.designer().vs("vsNCols", 0).Value(), std::string("5"));
-    const QString question = "Save changes to " + name + "?";
-    auto close = [&] { Run("wmctrl", {"-i", "-c", QString::number(designer->winId())}); };
-
-    d.dialogs.Expect(Dialogs::Press(QMessageBox::Cancel, "Cancel"));
-    close();
+    close("Escape");
     QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() >= 1 || !designer->isVisible(), kWait);
-    QVERIFY2(d.dialogs.count() == 1 && d.dialogs.at(0).text == question && d.dialogs.clean(),
-             qPrintable("closing should ask \"" + question + "\": " + d.dialogs.Log()));
     Settle();
-    QVERIFY2(designer->isVisible() && !d.program().AppClosing,
-             "Cancel did not keep the window open");
-    QCOMPARE(d.designer().vs("vsNCols", 0).Value(), std::string("5"));
-    QCOMPARE(designer->windowTitle(), "*" + name + " - " + kDesignerTitle);
-
-    d.dialogs.Expect(Dialogs::Press(QMessageBox::Discard, "Discard"));
-    close();
-    QTRY_VERIFY_WITH_TIMEOUT(!designer->isVisible(), kWait);
-    QVERIFY2(d.dialogs.count() == 2 && d.dialogs.at(1).text == question && d.dialogs.clean(),
+    QVERIFY2(d.dialogs.count() == 1 && d.dialogs.at(0).text == "Save changes to " + name + "?" &&
+                 designer->isVisible() && designer->windowTitle().startsWith("*" + name),
+             qPrintable("closing should ask and stay: " + d.dialogs.Log()));
+    if (pattern.isEmpty()) {
+      close("alt+w");
+      QTRY_VERIFY2_WITH_TIMEOUT(!designer->isVisible(), qPrintable(d.dialogs.Log()), kWait);
+      QVERIFY2(d.dialogs.count() == 2 && d.dialogs.clean() && d.program().AppClosing,
+               qPrintable(d.dialogs.Log()));
+      return;
+    }
+    keys("ctrl+s");
+    QTRY_COMPARE_WITH_TIMEOUT(designer->windowTitle(), name + " - " + kDesignerTitle, kWait);
+    QFile saved(QString::fromStdString(d.designer().document().FileName()));
+    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll().contains("\r\nvsNCols,0,5\r\n"));
+    d.dialogs.Expect(Dialogs::Cancel());
+    keys("ctrl+shift+s");
+    QTRY_VERIFY_WITH_TIMEOUT(d.dialogs.count() == 2, kWait);
+    QVERIFY2(d.dialogs.at(1).title == "Saving Whirligon configuration" && d.dialogs.clean(),
              qPrintable(d.dialogs.Log()));
-    QVERIFY(d.program().AppClosing);
   }
 
   // A middle click on a placed tile's polygon recolours it with the fill

@@ -68,12 +68,26 @@ TEST_F(DocumentTest, EveryKindOfEditMarksTheDesignAndASaveOrLoadClearsTheMark) {
   for (const auto& edit : edits) {
     SCOPED_TRACE(&edit - edits);
     Designer d;
+    Form& window = *std::vector<Form*>{&d.h.form, &d.h.tess, &d.h.windows.view3D}[&edit - edits];
     d.m.CreatorName = "Ada";  // not the design, nor is the time
     edit(d);
     EXPECT_EQ(d.Caption(), "*Untitled - " + kApp);
     d.h.prompts.File(Path("mine.wlg"));
-    d.h.form.mnuFileSave_Click();
+    window.Menu("mnuFileSave").UserClick();  // the edit's window; no file yet: asks
     EXPECT_EQ(d.Caption(), "mine.wlg - " + kApp);
+    d.Draw(220, 280);
+    window.Menu("mnuFileSave").UserClick();  // now to the file at once
+    EXPECT_NE(ReadBytes(Path("mine.wlg")).find("220,280,"), std::string::npos);
+    d.h.prompts.File({});
+    window.Menu("mnuFileSaveAs").UserClick();
+    EXPECT_EQ(d.h.prompts.log.back().defaultText, Path("mine.wlg"));
+    // The kind's folder: "out" is none, so the save fails, yet it was chosen.
+    d.h.prompts.File(Path("out/x.jpg"));
+    d.h.prompts.File({});
+    d.h.prompts.autoOk = true;
+    d.h.windows.sphereWrap.Menu("mnuFileSaveBMP", 1).UserClick();
+    d.h.tess.Menu("mnuFileSaveBMP", 1).UserClick();
+    EXPECT_EQ(d.h.prompts.log.back().defaultText, Path("out/mine.jpg"));
   }
   // A sample loads as an unchanged design named after its file; a change
   // made and taken back leaves nothing unsaved.
@@ -121,9 +135,8 @@ TEST_F(DocumentTest, ClosingOrOpeningAnotherFileAsksOnceAndCancelKeepsEverything
     EXPECT_TRUE(d.h.prompts.AllAnswered());  // a second question would find no answer
     EXPECT_EQ(d.h.prompts.log.at(0).text,
               named ? "Save changes to mine.wlg?" : "Save changes to Untitled?");
-    if (answer == Answer::Save && goesOn) {  // to its own file without a dialog
+    if (answer == Answer::Save && goesOn)  // to its own file without a dialog
       EXPECT_NE(ReadBytes(named ? Path("mine.wlg") : *saveAs).find("210,290,"), std::string::npos);
-    }
     EXPECT_EQ(d.h.program.AppClosing, way == 0 && goesOn);
     EXPECT_EQ(d.h.program.tess.TessCount == 18, way != 0 && goesOn);
     EXPECT_EQ(d.Caption()[0] == '*', !goesOn);

@@ -92,11 +92,10 @@ TEST(ExtremeSave, EveryWriterKeepsWhatWasThereAndSaysWhy) {
        [&h](const std::string& p, std::string* e) {
          h.prompts.log.clear();
          h.prompts.File(p);
-         h.form.mnuFileSave_Click();
-         // The dialog, then a failure message if any.
-         if (h.prompts.log.size() < 2) return true;
-         *e = h.prompts.log.back().text;
-         return false;
+         h.form.mnuFileSaveAs_Click();
+         const bool saved = h.prompts.log.size() < 2;  // the dialog, then a failure message
+         if (!saved) *e = h.prompts.log.back().text;
+         return saved;
        }},
       {"tess.bmp", nullptr,
        [&t](auto& p, auto* e) { return t.SavePicture(p, PictureKind::BMP, e); }},

@@ -160,14 +160,15 @@ TEST_F(SphereWindow, SceneFollowsTheSettingsAndOutsideReadersTakeIt) {
   SaveScene("none/ball.wrl");  // no such folder
   EXPECT_TRUE(
       h.prompts.log.back().text.starts_with("Sorry, the VRML file could not be saved:\r\n"));
-  // A picture named like the texture is asked about, and left after No.
+  // A picture named like the texture is asked about, kept after No, and so said.
   if (QFile f(dir.filePath("ball.jpg")); f.open(QIODevice::WriteOnly)) f.write("mine");
   h.prompts.log.clear();
   h.prompts.File(dir.filePath("ball.wrl").toStdString());
   h.prompts.Answer_(Answer::No);
   s.Menu("mnuFileSaveVRML2").UserClick();
-  ASSERT_EQ(h.prompts.log.size(), 2u);  // the dialog, the question, and nothing more
+  ASSERT_EQ(h.prompts.log.size(), 3u);
   EXPECT_EQ(h.prompts.log[1].text, "ball.jpg already exists.\r\nDo you want to replace it?");
+  EXPECT_EQ(h.prompts.log[2].text, "ball.wrl was not saved: its texture ball.jpg was kept");
   EXPECT_FALSE(QFile::exists(dir.filePath("ball.wrl")));
   EXPECT_TRUE(QImage(dir.filePath("ball.jpg")).isNull());
 }

@@ -1,5 +1,7 @@
 #include "platform/qt/QtPrompts.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -7,11 +9,109 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpacerItem>
 
 #include "platform/ImageCanvas.h"
 
 namespace wlg {
+
+namespace {
+
+// Fits every message box to its title as it is shown: Qt's own boxes too,
+// such as a save dialog's question before it replaces a file.
+class TitleFitter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show)
+      if (auto* box = qobject_cast<QMessageBox*>(watched)) FitTitle(*box);
+    return false;
+  }
+};
+
+// Qt's save dialog, saying why it will not take a name that is too long.
+class SaveDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    AddNameCheck();
+    QFileDialog::showEvent(event);
+  }
+  void accept() override {
+    // Enter on a name the file system cannot take does nothing, as the
+    // greyed-out Save says; the line under the list says why.
+    if (tooLong_ && !tooLong_->isHidden()) return;
+    QFileDialog::accept();
+  }
+
+ private:
+  void AddNameCheck() {
+    auto* name = findChild<QLineEdit*>("fileNameEdit");
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    // A desktop's own dialog has neither, and speaks for itself.
+    if (tooLong_ || !name || !grid) return;
+    tooLong_ = new QLabel(this);
+    tooLong_->setWordWrap(true);
+    grid->addWidget(tooLong_, grid->rowCount(), 0, 1, -1);
+    auto check = [this, name] { CheckName(name->text()); };
+    connect(name, &QLineEdit::textChanged, this, check);
+    connect(this, &QFileDialog::directoryEntered, this, check);
+    check();
+  }
+  // The name as it will be written: its last component, with the default
+  // extension added as the dialog adds it, in the file system's encoding.
+  void CheckName(const QString& typed) {
+    QString file = typed.section('/', -1);
+    if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty() && !defaultSuffix().isEmpty())
+      file += '.' + defaultSuffix();
+    long max = pathconf(QFile::encodeName(directory().absolutePath()).constData(), _PC_NAME_MAX);
+    if (max <= 0) max = 255;
+    tooLong_->setText(NameTooLongText(max));
+    tooLong_->setVisible(QFile::encodeName(file).size() > max);
+  }
+  QLabel* tooLong_ = nullptr;
+};
+
+}  // namespace
+
+QString NameTooLongText(long maxBytes) {
+  return QString("The name is too long for the file system (at most %1 bytes).").arg(maxBytes);
+}
+
+void FitTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  // Once per layout: the box builds a new one when its parts change.
+  const QVariant fitted = QVariant::fromValue(reinterpret_cast<quintptr>(grid));
+  if (!grid || box.property("wlgTitleFitted") == fitted) return;
+  box.setProperty("wlgTitleFitted", fitted);
+  QFont bold = box.font();
+  bold.setBold(true);
+  const QFontMetrics title(bold);
+  // The window's icon and its minimise, maximise and close buttons, each
+  // about a line high, with the title bar's margins.
+  const int room = 6 * (title.height() + 4);
+  grid->addItem(new QSpacerItem(title.horizontalAdvance(box.windowTitle()) + room, 0,
+                                QSizePolicy::Fixed, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+QtPrompts::QtPrompts() {
+  // One filter for the whole program, however many prompt objects exist.
+  static QPointer<TitleFitter> fitter;
+  if (!fitter && qApp) {
+    fitter = new TitleFitter(qApp);
+    qApp->installEventFilter(fitter);
+  }
+}
 
 QString QtFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split('|');
@@ -55,6 +155,11 @@ Answer QtPrompts::Message(const std::string& title, const std::string& text, But
       break;
     case Buttons::SaveDiscardCancel:
       box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+      // GNOME's words, each with its access key; the buttons keep their
+      // standard roles.
+      box.button(QMessageBox::Save)->setText("&Save");
+      box.button(QMessageBox::Discard)->setText("Close &without Saving");
+      box.button(QMessageBox::Cancel)->setText("&Cancel");
       box.setDefaultButton(QMessageBox::Save);
       box.setEscapeButton(QMessageBox::Cancel);
       break;
@@ -91,10 +196,14 @@ std::optional<std::string> QtPrompts::OpenFile(const FileDialogRequest& r) {
 
 std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
   QWidget* parent = DialogParent();
-  QFileDialog dialog(parent, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
+  SaveDialog dialog(parent, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
-  if (!r.initialName.empty()) dialog.selectFile(QString::fromStdString(r.initialName));
+  const QString initial = QString::fromStdString(r.initialName);
+  if (QFileInfo(initial).isDir())
+    dialog.setDirectory(initial);
+  else if (!initial.isEmpty())
+    dialog.selectFile(initial);
   if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   std::vector<QCheckBox*> boxes;
   if (r.options && !r.options->empty()) {
