@@ -62,6 +62,36 @@ class FontWatch : public QObject {
 
 void OnFontChange(QWidget* w, std::function<void()> refit) { new FontWatch(w, std::move(refit)); }
 
+// --- PanelScroll
+
+PanelScroll::PanelScroll(QWidget* panel, QWidget* parent, bool sidewaysOnly)
+    : QScrollArea(parent), sidewaysOnly_(sidewaysOnly) {
+  setWidget(panel);
+  setWidgetResizable(true);
+  setFrameShape(QFrame::NoFrame);
+  setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  setSizePolicy(QSizePolicy::Preferred, sidewaysOnly ? QSizePolicy::Fixed : QSizePolicy::Preferred);
+  if (!sidewaysOnly) return;
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Taller by the scroll bar while it shows.
+  connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this] { updateGeometry(); });
+}
+
+int PanelScroll::Bar() const {
+  return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+QSize PanelScroll::sizeHint() const {
+  const QMargins m = contentsMargins();
+  const bool scrolls = sidewaysOnly_ && horizontalScrollBar()->maximum() > 0;
+  return widget()->sizeHint() +
+         QSize(m.left() + m.right(), m.top() + m.bottom() + (scrolls ? Bar() : 0));
+}
+
+QSize PanelScroll::minimumSizeHint() const {
+  return QSize(4 * Bar(), sidewaysOnly_ ? sizeHint().height() : 4 * Bar());
+}
+
 // --- ValidTextWidget
 
 namespace {

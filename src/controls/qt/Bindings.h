@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QWidget>
 #include <functional>
@@ -129,6 +130,20 @@ QAction* MakeAction(MenuItem& model, QObject* parent);
 void BuildMenuBar(QMenuBar* bar, const class Form& form, QObject* parent);
 // A label's or frame's caption as a QLabel / for a caption-only control.
 void BindCaption(Control& model, QWidget* widget);
+
+// A scroll area that asks for room to show all of its panel, and shrinks to
+// its scroll bars when the window is made smaller: in both directions, or
+// (a strip of controls) sideways only, as high as the panel.
+class PanelScroll : public QScrollArea {
+ public:
+  PanelScroll(QWidget* panel, QWidget* parent, bool sidewaysOnly = false);
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ private:
+  int Bar() const;
+  bool sidewaysOnly_;
+};
 
 // Runs 'refit' whenever the widget's font or style changes, for sizes
 // worked out from the font (a window's fixed or least size).

@@ -40,26 +40,6 @@ QString DroppedPattern(const QMimeData* data) {
       return url.toLocalFile();
   return {};
 }
-// A scroll area that asks for room to show all of its panel, and shrinks
-// to nothing but its scroll bars when the window is made smaller.
-class PanelScroll : public QScrollArea {
- public:
-  PanelScroll(QWidget* panel, QWidget* parent) : QScrollArea(parent) {
-    setWidget(panel);
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  }
-  QSize sizeHint() const override {
-    const QMargins m = contentsMargins();
-    return widget()->sizeHint() + QSize(m.left() + m.right(), m.top() + m.bottom());
-  }
-  QSize minimumSizeHint() const override {
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    return QSize(4 * bar, 4 * bar);
-  }
-};
 }  // namespace
 
 DesignerWindow::DesignerWindow(frmS& form, QWidget* parent) : QMainWindow(parent), form_(form) {

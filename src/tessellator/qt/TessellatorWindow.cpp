@@ -28,7 +28,11 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   auto* column = new QVBoxLayout(central);
 
   // Top strip: the tile to place, per-shape scale and mirror, view settings.
-  auto* strip = new QGridLayout;
+  // It scrolls sideways in a window narrower than itself, so the window fits
+  // beside the designer's panel on a small screen.
+  auto* stripPanel = new QWidget(central);
+  auto* strip = new QGridLayout(stripPanel);
+  strip->setContentsMargins(0, 0, 0, 0);
   for (int i = 0; i < TileCount; ++i) {
     strip->addWidget(new OptionButtonWidget(form_.Get<OptionButton>("optWhichOne", i), central), 0,
                      i);
@@ -51,7 +55,13 @@ TessellatorWindow::TessellatorWindow(frmT& form, Program& program, QWidget* pare
   strip->addWidget(new ButtonWidget(form_.Get<Button>("cmdClearAll"), central), 1, col);
   strip->addWidget(new CheckBoxWidget(form_.Check("chkShowEditor"), central), 2, col++);
   strip->setColumnStretch(col, 1);
-  column->addLayout(strip);
+  auto* stripScroll = new PanelScroll(stripPanel, central, true);
+  column->addWidget(stripScroll);
+  // While the strip scrolls it is taller by its scroll bar, and so is the
+  // window's least size.
+  connect(
+      stripScroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+      [this] { KeepControlsUnsqueezed(); }, Qt::QueuedConnection);
 
   // The picFill swatch shows its back colour rather than a canvas.
   auto& fillModel = form_.Get<PictureBox>("picFill");
