@@ -159,16 +159,17 @@ TEST_F(Tessellator, AltOrMiddleClickRecoloursOnePolygonUntilTheListsAreFull) {
 // A click recolours the topmost polygon drawn under it, even where another
 // polygon's vertex lies nearer; the nearest vertex decides only outside them all.
 TEST_F(Tessellator, RecolourPicksThePolygonUnderThePointer) {
-  auto rank = [&](int slot, std::initializer_list<std::pair<int, int>> points) {
-    f.optRank(slot).UserClick();
-    for (auto [x, y] : points) {
+  // A long bar, a dot under its middle, a square over its right end.
+  const int ranks[3][4][2] = {{{100, 100}, {160, 100}, {160, 106}, {100, 106}},
+                              {{128, 107}, {132, 107}, {132, 111}, {128, 111}},
+                              {{150, 98}, {158, 98}, {158, 108}, {150, 108}}};
+  for (int r = 0; r < 3; ++r) {
+    f.optRank(r).UserClick();
+    for (auto [x, y] : ranks[r]) {
       f.picS(0).onMouseDown(0, MouseButton::Left, 0, x, y);
       f.picS(0).onMouseUp(0, MouseButton::Left, 0, x, y);
     }
-  };
-  rank(0, {{100, 100}, {160, 100}, {160, 106}, {100, 106}});  // a long bar
-  rank(1, {{128, 107}, {132, 107}, {132, 111}, {128, 111}});  // a dot under its middle
-  rank(2, {{150, 98}, {158, 98}, {158, 108}, {150, 108}});    // over the bar's right end
+  }
   Click(300, 300);
   // Where the copies of the bar and the square over it lie in the canvas.
   std::map<int, std::vector<DPoint>> copy0;
