@@ -281,6 +281,34 @@ void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
 
 }  // namespace
 
+namespace {
+// A stroke with no length prints as a dot, a fill with no area as nothing.
+bool Featureless(const PlanPath& p, PlanLayer::Kind kind) {
+  constexpr double least = 1e-3;  // millimetres: below what any file holds or prints
+  const size_t n = p.points.size();
+  if (kind == PlanLayer::Kind::Stroke) {
+    double length = 0;
+    for (size_t i = 0; i + 1 < n || (p.closed && i < n); ++i) {
+      const DPoint a = p.points[i], b = p.points[(i + 1) % n];
+      length += std::hypot(b.x - a.x, b.y - a.y);
+    }
+    return length < least;
+  }
+  double area = 0;  // of every ring, holes too
+  for (size_t r = 0; r <= p.ringStarts.size(); ++r) {
+    const size_t begin = r == 0 ? 0 : p.ringStarts[r - 1];
+    const size_t end = r < p.ringStarts.size() ? p.ringStarts[r] : n;
+    double twice = 0;
+    for (size_t i = begin; i < end; ++i) {
+      const DPoint a = p.points[i], b = p.points[i + 1 < end ? i + 1 : begin];
+      twice += a.x * b.y - b.x * a.y;
+    }
+    area += std::abs(twice) / 2;
+  }
+  return area < least * least;
+}
+}  // namespace
+
 VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& options) {
   VectorPlan plan;
   const PageMap map = PlacePage(drawing, options, plan);
@@ -295,6 +323,10 @@ VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& op
       PenLayers(drawing, map, plan);
       break;
   }
+  for (PlanLayer& layer : plan.layers)
+    if (layer.kind != PlanLayer::Kind::Background)
+      std::erase_if(layer.paths,
+                    [&layer](const PlanPath& p) { return Featureless(p, layer.kind); });
   return plan;
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainterPath>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -133,6 +134,37 @@ const VectorDrawing kSquare{.width = 40,
                             .points = {{10, 10}, {30, 10}, {30, 30}, {10, 30}, {5, 35}, {35, 35}},
                             .figures = {{.count = 4, .filled = true, .fill = 0x0000ff},
                                         {.first = 4, .count = 2, .closed = false}}};
+
+// A figure of one point (a printed dot) and a fill without area are in no
+// vector file, in any mode; the square and the line are.
+TEST(VectorPlan, FiguresWithoutLengthOrAreaAreLeftOut) {
+  VectorDrawing d = kSquare;
+  d.points.insert(d.points.end(), {{20, 20}, {20, 20}, {20, 20.0001}, {0, 0}, {10, 10}, {20, 20}});
+  d.figures.push_back({.first = 6, .count = 3});
+  d.figures.push_back({.first = 9, .count = 3, .stroked = false, .filled = true, .fill = 0xff});
+  for (VectorMode mode : {VectorMode::Picture, VectorMode::Cut, VectorMode::Plot}) {
+    double least = HUGE_VAL, drawn = 0;
+    for (const PlanLayer& layer : BuildVectorPlan(d, {.mode = mode}).layers) {
+      if (layer.kind == PlanLayer::Kind::Background) continue;
+      for (const PlanPath& p : layer.paths) {
+        // A fill's size is its area, a stroke's its length.
+        QPainterPath path(p.points.empty() ? QPointF() : QPointF(p.points[0].x, p.points[0].y));
+        for (const DPoint& v : p.points) path.lineTo(v.x, v.y);
+        if (p.closed) path.closeSubpath();
+        double size = path.length(), twice = 0;
+        for (size_t i = 0; i < p.points.size(); ++i) {
+          const DPoint a = p.points[i], b = p.points[(i + 1) % p.points.size()];
+          twice += a.x * b.y - b.x * a.y;
+        }
+        if (layer.kind == PlanLayer::Kind::Fill) size = std::abs(twice) / 2;
+        least = std::min(least, size);
+        drawn += size;
+      }
+    }
+    EXPECT_GT(least, 1e-3) << int(mode);
+    EXPECT_GT(drawn, 20) << int(mode);
+  }
+}
 
 // Scaled three times: flat colours stay flat, lines keep or scale their width.
 TEST(BandedRaster, ScaledFlatColoursAndLineWidths) {
