@@ -132,15 +132,20 @@ Stroke AsStroke(const VectorDrawing& d, const VectorFigure& f) {
   return s;
 }
 
-// One layer of lines: the figures' edges merged and ordered. Its travel,
-// before and after, is added to the plan's.
-PlanLayer LineLayer(const VectorDrawing& d, const std::vector<uint32_t>& figures,
-                    const PageMap& map, double strokeMm, VectorPlan& plan) {
+// One layer of lines: the edges of the figures that the picture shows,
+// merged and ordered; what a later fill hides is neither cut nor drawn. Its
+// travel, before and after, is added to the plan's.
+PlanLayer LineLayer(const VectorDrawing& d, const VisibleDrawing& visible,
+                    const std::vector<uint32_t>& figures, const PageMap& map, double strokeMm,
+                    VectorPlan& plan) {
   std::vector<Segment> edges;
   std::vector<Stroke> drawn;
   drawn.reserve(figures.size());
   for (uint32_t i : figures) {
-    AddEdges(d, d.figures[i], edges);
+    const VisibleFigure& v = visible.figures[i];
+    if (v.outlineWhole) AddEdges(d, d.figures[i], edges);
+    for (const auto& piece : v.outlinePieces)
+      for (size_t k = 0; k + 1 < piece.size(); ++k) edges.push_back({piece[k], piece[k + 1]});
     drawn.push_back(AsStroke(d, d.figures[i]));
   }
   const DPoint origin{0, 0};
@@ -236,7 +241,7 @@ void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
   std::vector<uint32_t> visible;
   for (uint32_t i = 0; i < d.figures.size(); ++i)
     if (d.figures[i].stroked || d.figures[i].filled) visible.push_back(i);
-  PlanLayer layer = LineLayer(d, visible, map, kHairlineMm, plan);
+  PlanLayer layer = LineLayer(d, VisibleParts(d, true), visible, map, kHairlineMm, plan);
   layer.id = "cut";
   layer.label = "Cut";
   layer.colour = 0;
@@ -246,6 +251,7 @@ void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
 // A filled figure is drawn with the pen of its colour, an unfilled one with
 // the black pen of the outlines.
 void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+  const VisibleDrawing visible = VisibleParts(d, true);
   std::vector<std::vector<uint32_t>> pens;
   std::vector<const VectorFigure*> firstOf;
   std::unordered_map<Colour, size_t> penOf;
@@ -264,14 +270,14 @@ void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
     }
   }
   for (size_t k = 0; k < pens.size(); ++k) {
-    PlanLayer layer = LineLayer(d, pens[k], map, kPlotPenMm, plan);
+    PlanLayer layer = LineLayer(d, visible, pens[k], map, kPlotPenMm, plan);
     layer.id = "pen-" + FillId(*firstOf[k]);
     layer.label = "Pen " + FillLabel(*firstOf[k]);
     layer.colour = firstOf[k]->fill;
     plan.layers.push_back(std::move(layer));
   }
   if (!black.empty()) {
-    PlanLayer layer = LineLayer(d, black, map, kPlotPenMm, plan);
+    PlanLayer layer = LineLayer(d, visible, black, map, kPlotPenMm, plan);
     layer.id = "pen-outlines";
     layer.label = "Pen Outlines #000000";
     layer.colour = 0;

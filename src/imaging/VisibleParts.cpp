@@ -327,7 +327,7 @@ std::vector<Colour> LayerOrder(const VectorDrawing& d, const FillGrid& grid) {
 
 }  // namespace
 
-VisibleDrawing VisibleParts(const VectorDrawing& d) {
+VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills) {
   const size_t n = d.figures.size();
   VisibleDrawing result;
   std::vector<VisibleFigure>& out = result.figures;
@@ -381,7 +381,7 @@ VisibleDrawing VisibleParts(const VectorDrawing& d) {
           out[i].fillRings = FromPaths(shown);
         }
       }
-      if (f.stroked) OutlineShown(d, f, later, boxes, out[i]);
+      if (f.stroked || (edgesOfFills && f.filled)) OutlineShown(d, f, later, boxes, out[i]);
     }
   });
   return result;

@@ -25,6 +25,8 @@ struct VisibleDrawing {
   std::vector<Colour> fillOrder;       // the colour layers, bottom first
 };
 
-VisibleDrawing VisibleParts(const VectorDrawing& drawing);
+// With 'edgesOfFills', a filled figure's outline pieces are found too, stroked
+// or not: where two colours meet is a line for a cutter or a plotter.
+VisibleDrawing VisibleParts(const VectorDrawing& drawing, bool edgesOfFills = false);
 
 }  // namespace wlg
