@@ -237,14 +237,63 @@ void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan)
   if (!outlines.paths.empty()) plan.layers.push_back(std::move(outlines));
 }
 
+// Whether q lies inside the closed stroke s, by the even-odd rule.
+bool Encloses(const Stroke& s, DPoint q) {
+  bool in = false;
+  const size_t n = s.points.size();
+  for (size_t i = 0, j = n - 1; i < n; j = i++) {
+    const DPoint a = s.points[i], b = s.points[j];
+    if ((a.y > q.y) != (b.y > q.y) && q.x < b.x + (q.y - b.y) / (a.y - b.y) * (a.x - b.x)) in = !in;
+  }
+  return in;
+}
+
+// A laser cuts inner lines before the contour around them, so that no piece
+// falls out, or shifts, before its holes are cut. The travel order is kept
+// among lines equally deep.
+void InnerLinesFirst(std::vector<PlanPath>& paths) {
+  struct Box {
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+  };
+  std::vector<Box> boxes(paths.size());
+  std::vector<size_t> closed;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    for (const DPoint& p : paths[i].points)
+      boxes[i] = {std::min(boxes[i].x0, p.x), std::min(boxes[i].y0, p.y),
+                  std::max(boxes[i].x1, p.x), std::max(boxes[i].y1, p.y)};
+    if (paths[i].closed) closed.push_back(i);
+  }
+  std::vector<int> depth(paths.size(), 0);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const auto& pts = paths[i].points;
+    const DPoint probe{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
+    for (size_t c : closed) {
+      const Box& b = boxes[c];
+      if (c == i || boxes[i].x0 < b.x0 || boxes[i].x1 > b.x1 || boxes[i].y0 < b.y0 ||
+          boxes[i].y1 > b.y1)
+        continue;
+      depth[i] += Encloses({paths[c].points, true}, probe);
+    }
+  }
+  std::vector<size_t> order(paths.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&depth](size_t a, size_t b) { return depth[a] > depth[b]; });
+  std::vector<PlanPath> sorted;
+  sorted.reserve(paths.size());
+  for (size_t i : order) sorted.push_back(std::move(paths[i]));
+  paths.swap(sorted);
+}
+
 void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
   std::vector<uint32_t> visible;
   for (uint32_t i = 0; i < d.figures.size(); ++i)
     if (d.figures[i].stroked || d.figures[i].filled) visible.push_back(i);
   PlanLayer layer = LineLayer(d, VisibleParts(d, true), visible, map, kHairlineMm, plan);
+  InnerLinesFirst(layer.paths);
   layer.id = "cut";
   layer.label = "Cut";
-  layer.colour = 0;
+  layer.colour = 0x0000ff;  // red, which laser software takes for "cut through"
   if (!layer.paths.empty()) plan.layers.push_back(std::move(layer));
 }
 

@@ -166,6 +166,22 @@ TEST(VectorPlan, FiguresWithoutLengthOrAreaAreLeftOut) {
   }
 }
 
+// A laser file: red hairlines, and the island inside a piece is cut before
+// the piece's own contour, though the contour starts nearer the origin.
+TEST(VectorPlan, CutLinesAreRedHairlinesInnerFirst) {
+  const VectorDrawing d{.width = 40,
+                        .height = 40,
+                        .points = {{1, 1}, {39, 1}, {39, 39}, {1, 39}, {15, 15}, {25, 15}, {25, 25}},
+                        .figures = {{.count = 4, .filled = true, .fill = 0xff},
+                                    {.first = 4, .count = 3, .filled = true, .fill = 0xff00}}};
+  const VectorPlan plan = BuildVectorPlan(d, {.mode = VectorMode::Cut});
+  ASSERT_EQ(plan.layers.size(), 1u);
+  EXPECT_EQ(HexColour(plan.layers[0].colour), "#ff0000");
+  ASSERT_EQ(plan.layers[0].paths.size(), 2u);
+  EXPECT_EQ(plan.layers[0].paths[0].points.size(), 3u) << "the island comes first";
+  EXPECT_EQ(plan.layers[0].paths[1].strokeMm, kHairlineMm);
+}
+
 // Scaled three times: flat colours stay flat, lines keep or scale their width.
 TEST(BandedRaster, ScaledFlatColoursAndLineWidths) {
   for (bool scaleLines : {false, true}) {
