@@ -33,8 +33,9 @@ const char* const kExportUsage =
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
-    "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, hairlines),\n"
-    "         --plot (strokes by pen colour, short travel), --width-mm W (default 96 dpi),\n"
+    "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, red hairlines),\n"
+    "         --plot (strokes by pen colour, short travel), --hatch MM (with --plot: fills\n"
+    "         hatched, lines 0.1..100 mm apart), --width-mm W (default 96 dpi),\n"
     "         --page a4|letter (PDF: fitted to the page)\n"
     "pictures (png, tif, bmp, jpg): --scale S (0.1..100, any raster view; the tessellation and\n"
     "         tiles are redrawn, up to 100000 pixels a side, png and tif written in bands),\n"
@@ -162,6 +163,10 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (!value(v) || !ParseNumber(v, 1, 100000, false, n))
         return UsageError("--width-mm takes a width from 1 to 100000 millimetres");
       req.vector.widthMm = n;
+    } else if (a == "--hatch") {
+      if (!value(v) || !ParseNumber(v, 0.1, 100, false, n))
+        return UsageError("--hatch takes a line spacing from 0.1 to 100 millimetres");
+      req.vector.hatchMm = n;
     } else if (a == "--page") {
       if (!value(v) || (v != "a4" && v != "letter")) return UsageError("--page takes a4 or letter");
       req.vector.page = v == "a4" ? PageSize::A4 : PageSize::Letter;
@@ -242,6 +247,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     r.request = req;
     return r;
   }
+  if (req.vector.hatchMm > 0 && req.vector.mode != VectorMode::Plot)
+    return UsageError("--hatch is for plotter files (--plot)");
   const VectorOptions plain;
   const bool vectorOptions = req.vector.mode != plain.mode || req.vector.widthMm != plain.widthMm ||
                              req.vector.page != plain.page;

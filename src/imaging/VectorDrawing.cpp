@@ -132,17 +132,58 @@ Stroke AsStroke(const VectorDrawing& d, const VectorFigure& f) {
   return s;
 }
 
+// Parallel lines 'spacing' apart at 'angle' (radians) over the rings
+// (even-odd), cut at their edges: a plotter's fill. The lines lie on one grid
+// for the whole drawing, so those of neighbouring regions join up.
+void AddHatch(const std::vector<std::vector<DPoint>>& rings, double angle, double spacing,
+              std::vector<Segment>& out) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  // Turned so that the lines run along x.
+  auto turn = [c, s](DPoint p) { return DPoint{c * p.x + s * p.y, -s * p.x + c * p.y}; };
+  auto back = [c, s](DPoint p) { return DPoint{c * p.x - s * p.y, s * p.x + c * p.y}; };
+  std::vector<std::vector<DPoint>> turned;
+  double y0 = HUGE_VAL, y1 = -HUGE_VAL;
+  for (const auto& ring : rings) {
+    auto& t = turned.emplace_back();
+    for (const DPoint& p : ring) {
+      t.push_back(turn(p));
+      y0 = std::min(y0, t.back().y);
+      y1 = std::max(y1, t.back().y);
+    }
+  }
+  if (!(y1 - y0 < 1e6 * spacing)) return;  // no region, or lines past counting
+  std::vector<double> xs;
+  for (double y = std::ceil(y0 / spacing) * spacing; y <= y1; y += spacing) {
+    xs.clear();
+    for (const auto& t : turned)
+      for (size_t i = 0, j = t.size() - 1; i < t.size(); j = i++)
+        if ((t[i].y > y) != (t[j].y > y))
+          xs.push_back(t[j].x + (y - t[j].y) / (t[i].y - t[j].y) * (t[i].x - t[j].x));
+    std::sort(xs.begin(), xs.end());
+    for (size_t k = 0; k + 1 < xs.size(); k += 2)
+      out.push_back({back({xs[k], y}), back({xs[k + 1], y})});
+  }
+}
+
 // One layer of lines: the edges of the figures that the picture shows,
 // merged and ordered; what a later fill hides is neither cut nor drawn. Its
 // travel, before and after, is added to the plan's.
 PlanLayer LineLayer(const VectorDrawing& d, const VisibleDrawing& visible,
                     const std::vector<uint32_t>& figures, const PageMap& map, double strokeMm,
-                    VectorPlan& plan) {
+                    VectorPlan& plan, double hatchAngle = 0, double hatchSpacing = 0) {
   std::vector<Segment> edges;
   std::vector<Stroke> drawn;
   drawn.reserve(figures.size());
   for (uint32_t i : figures) {
     const VisibleFigure& v = visible.figures[i];
+    if (hatchSpacing > 0 && d.figures[i].filled) {
+      const VectorFigure& f = d.figures[i];
+      if (v.fillWhole)
+        AddHatch({{d.points.begin() + f.first, d.points.begin() + f.first + f.count}}, hatchAngle,
+                 hatchSpacing, edges);
+      else
+        AddHatch(v.fillRings, hatchAngle, hatchSpacing, edges);
+    }
     if (v.outlineWhole) AddEdges(d, d.figures[i], edges);
     for (const auto& piece : v.outlinePieces)
       for (size_t k = 0; k + 1 < piece.size(); ++k) edges.push_back({piece[k], piece[k + 1]});
@@ -299,7 +340,7 @@ void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
 
 // A filled figure is drawn with the pen of its colour, an unfilled one with
 // the black pen of the outlines.
-void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+void PenLayers(const VectorDrawing& d, const PageMap& map, double hatchMm, VectorPlan& plan) {
   const VisibleDrawing visible = VisibleParts(d, true);
   std::vector<std::vector<uint32_t>> pens;
   std::vector<const VectorFigure*> firstOf;
@@ -319,7 +360,10 @@ void PenLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
     }
   }
   for (size_t k = 0; k < pens.size(); ++k) {
-    PlanLayer layer = LineLayer(d, visible, pens[k], map, kPlotPenMm, plan);
+    // Each pen hatches at its own angle, so that overprinted colours cross.
+    const double angle = (45 + 36 * static_cast<double>(k % 5)) * M_PI / 180;
+    PlanLayer layer =
+        LineLayer(d, visible, pens[k], map, kPlotPenMm, plan, angle, hatchMm / map.scale);
     layer.id = "pen-" + FillId(*firstOf[k]);
     layer.label = "Pen " + FillLabel(*firstOf[k]);
     layer.colour = firstOf[k]->fill;
@@ -375,7 +419,7 @@ VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& op
       CutLayer(drawing, map, plan);
       break;
     case VectorMode::Plot:
-      PenLayers(drawing, map, plan);
+      PenLayers(drawing, map, options.hatchMm, plan);
       break;
   }
   for (PlanLayer& layer : plan.layers)

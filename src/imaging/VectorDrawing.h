@@ -56,6 +56,7 @@ struct VectorOptions {
   VectorMode mode = VectorMode::Picture;
   double widthMm = 0;  // 0: 96 canvas units to the inch
   PageSize page = PageSize::Drawing;
+  double hatchMm = 0;  // plot mode: fills hatched with lines this far apart (0: none)
 };
 
 // A path on the page, in millimetres from the page's top left corner.

@@ -169,17 +169,35 @@ TEST(VectorPlan, FiguresWithoutLengthOrAreaAreLeftOut) {
 // A laser file: red hairlines, and the island inside a piece is cut before
 // the piece's own contour, though the contour starts nearer the origin.
 TEST(VectorPlan, CutLinesAreRedHairlinesInnerFirst) {
-  const VectorDrawing d{.width = 40,
-                        .height = 40,
-                        .points = {{1, 1}, {39, 1}, {39, 39}, {1, 39}, {15, 15}, {25, 15}, {25, 25}},
-                        .figures = {{.count = 4, .filled = true, .fill = 0xff},
-                                    {.first = 4, .count = 3, .filled = true, .fill = 0xff00}}};
+  const VectorDrawing d{
+      .width = 40,
+      .height = 40,
+      .points = {{1, 1}, {39, 1}, {39, 39}, {1, 39}, {15, 15}, {25, 15}, {25, 25}},
+      .figures = {{.count = 4, .filled = true, .fill = 0xff},
+                  {.first = 4, .count = 3, .filled = true, .fill = 0xff00}}};
   const VectorPlan plan = BuildVectorPlan(d, {.mode = VectorMode::Cut});
   ASSERT_EQ(plan.layers.size(), 1u);
   EXPECT_EQ(HexColour(plan.layers[0].colour), "#ff0000");
   ASSERT_EQ(plan.layers[0].paths.size(), 2u);
   EXPECT_EQ(plan.layers[0].paths[0].points.size(), 3u) << "the island comes first";
   EXPECT_EQ(plan.layers[0].paths[1].strokeMm, kHairlineMm);
+}
+
+// Hatched at 1 mm, the square's pen draws its outline and lines whose length
+// is its area over the spacing, all inside it.
+TEST(VectorPlan, PlotterHatchFillsTheRegion) {
+  const VectorPlan plan = BuildVectorPlan(kSquare, {.mode = VectorMode::Plot, .hatchMm = 1});
+  const double mm = 25.4 / 96, side = 20 * mm, left = 10 * mm;  // the square, on the page
+  double length = 0;
+  for (const PlanPath& p : plan.layers.at(0).paths)
+    for (size_t i = 0; i < p.points.size(); ++i) {
+      const DPoint a = p.points[i], b = p.points[(i + 1) % p.points.size()];
+      if (i + 1 < p.points.size() || p.closed) length += std::hypot(b.x - a.x, b.y - a.y);
+      EXPECT_TRUE(a.x > left - 1e-6 && a.x < left + side + 1e-6 && a.y > left - 1e-6 &&
+                  a.y < left + side + 1e-6);
+    }
+  EXPECT_EQ(plan.layers.at(0).colour, Colour(0x0000ff));
+  EXPECT_NEAR(length, 4 * side + side * side / 1, side);
 }
 
 // Scaled three times: flat colours stay flat, lines keep or scale their width.
