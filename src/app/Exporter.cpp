@@ -34,6 +34,7 @@ const char* const kExportUsage =
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, red hairlines),\n"
+    "         --kerf MM (with --cut: pieces' outlines out and holes in by half of it, 0.01..5),\n"
     "         --plot (strokes by pen colour, short travel), --hatch MM (with --plot: fills\n"
     "         hatched, lines 0.1..100 mm apart), --width-mm W (default 96 dpi),\n"
     "         --page a4|letter (PDF: fitted to the page)\n"
@@ -163,6 +164,10 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (!value(v) || !ParseNumber(v, 1, 100000, false, n))
         return UsageError("--width-mm takes a width from 1 to 100000 millimetres");
       req.vector.widthMm = n;
+    } else if (a == "--kerf") {
+      if (!value(v) || !ParseNumber(v, 0.01, 5, false, n))
+        return UsageError("--kerf takes a kerf width from 0.01 to 5 millimetres");
+      req.vector.kerfMm = n;
     } else if (a == "--hatch") {
       if (!value(v) || !ParseNumber(v, 0.1, 100, false, n))
         return UsageError("--hatch takes a line spacing from 0.1 to 100 millimetres");
@@ -249,6 +254,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   }
   if (req.vector.hatchMm > 0 && req.vector.mode != VectorMode::Plot)
     return UsageError("--hatch is for plotter files (--plot)");
+  if (req.vector.kerfMm > 0 && req.vector.mode != VectorMode::Cut)
+    return UsageError("--kerf is for cut files (--cut)");
   const VectorOptions plain;
   const bool vectorOptions = req.vector.mode != plain.mode || req.vector.widthMm != plain.widthMm ||
                              req.vector.page != plain.page;

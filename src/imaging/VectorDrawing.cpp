@@ -1,6 +1,7 @@
 #include "imaging/VectorDrawing.h"
 
 #include <algorithm>
+#include <clipper.hpp>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
@@ -289,10 +290,30 @@ bool Encloses(const Stroke& s, DPoint q) {
   return in;
 }
 
+// The beam's path beside a closed contour, half the kerf away: outside a
+// piece's outline (an even depth), inside a hole (an odd one), so that the
+// cut pieces keep their drawn size.
+void AllowForKerf(PlanPath& p, int depth, double kerfMm) {
+  constexpr double units = 1e4;  // Clipper's integers: a tenth of a micrometre
+  ClipperLib::Path ring;
+  for (const DPoint& q : p.points)
+    ring.push_back({static_cast<ClipperLib::cInt>(std::llround(q.x * units)),
+                    static_cast<ClipperLib::cInt>(std::llround(q.y * units))});
+  // Outward from a ring of either turn.
+  if (!ClipperLib::Orientation(ring)) ClipperLib::ReversePath(ring);
+  ClipperLib::ClipperOffset offset;
+  offset.AddPath(ring, ClipperLib::jtMiter, ClipperLib::etClosedPolygon);
+  ClipperLib::Paths out;
+  offset.Execute(out, (depth % 2 ? -kerfMm : kerfMm) / 2 * units);
+  if (out.size() != 1) return;  // a hole narrower than the kerf keeps its line
+  p.points.clear();
+  for (const ClipperLib::IntPoint& q : out[0]) p.points.push_back({q.X / units, q.Y / units});
+}
+
 // A laser cuts inner lines before the contour around them, so that no piece
 // falls out, or shifts, before its holes are cut. The travel order is kept
 // among lines equally deep.
-void InnerLinesFirst(std::vector<PlanPath>& paths) {
+void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm) {
   struct Box {
     double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
   };
@@ -316,6 +337,8 @@ void InnerLinesFirst(std::vector<PlanPath>& paths) {
       depth[i] += Encloses({paths[c].points, true}, probe);
     }
   }
+  for (size_t c : closed)
+    if (kerfMm > 0) AllowForKerf(paths[c], depth[c], kerfMm);
   std::vector<size_t> order(paths.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
@@ -326,12 +349,12 @@ void InnerLinesFirst(std::vector<PlanPath>& paths) {
   paths.swap(sorted);
 }
 
-void CutLayer(const VectorDrawing& d, const PageMap& map, VectorPlan& plan) {
+void CutLayer(const VectorDrawing& d, const PageMap& map, double kerfMm, VectorPlan& plan) {
   std::vector<uint32_t> visible;
   for (uint32_t i = 0; i < d.figures.size(); ++i)
     if (d.figures[i].stroked || d.figures[i].filled) visible.push_back(i);
   PlanLayer layer = LineLayer(d, VisibleParts(d, true), visible, map, kHairlineMm, plan);
-  InnerLinesFirst(layer.paths);
+  InnerLinesFirst(layer.paths, kerfMm);
   layer.id = "cut";
   layer.label = "Cut";
   layer.colour = 0x0000ff;  // red, which laser software takes for "cut through"
@@ -416,7 +439,7 @@ VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& op
       PictureLayers(drawing, map, plan);
       break;
     case VectorMode::Cut:
-      CutLayer(drawing, map, plan);
+      CutLayer(drawing, map, options.kerfMm, plan);
       break;
     case VectorMode::Plot:
       PenLayers(drawing, map, options.hatchMm, plan);

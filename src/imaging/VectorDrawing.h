@@ -57,6 +57,7 @@ struct VectorOptions {
   double widthMm = 0;  // 0: 96 canvas units to the inch
   PageSize page = PageSize::Drawing;
   double hatchMm = 0;  // plot mode: fills hatched with lines this far apart (0: none)
+  double kerfMm = 0;   // cut mode: closed contours moved by half this, pieces out, holes in
 };
 
 // A path on the page, in millimetres from the page's top left corner.

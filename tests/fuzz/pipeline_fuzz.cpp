@@ -72,6 +72,7 @@ void WriteVectors(const VectorDrawing& drawing, size_t pick) {
   o.mode = static_cast<VectorMode>(pick % 3);
   o.page = static_cast<PageSize>(pick / 3 % 3);
   if (o.mode == VectorMode::Plot && pick / 9 % 2) o.hatchMm = 0.1 + pick % 50;
+  if (o.mode == VectorMode::Cut && pick / 9 % 2) o.kerfMm = 0.01 + pick % 5;
   const VectorPlan plan = BuildVectorPlan(drawing, o);
   std::string bytes, why;
   if (!PdfBytes(plan, bytes)) abort();

@@ -181,6 +181,18 @@ TEST(VectorPlan, CutLinesAreRedHairlinesInnerFirst) {
   ASSERT_EQ(plan.layers[0].paths.size(), 2u);
   EXPECT_EQ(plan.layers[0].paths[0].points.size(), 3u) << "the island comes first";
   EXPECT_EQ(plan.layers[0].paths[1].strokeMm, kHairlineMm);
+  // With a 0.2 mm kerf the beam runs 0.1 mm outside the piece, inside the island.
+  const VectorPlan kerf = BuildVectorPlan(d, {.mode = VectorMode::Cut, .kerfMm = 0.2});
+  auto box = [&kerf](int i) {
+    QPolygonF q;
+    for (const DPoint& v : kerf.layers.at(0).paths.at(i).points) q << QPointF(v.x, v.y);
+    return q.boundingRect();
+  };
+  const double mm = 25.4 / 96;
+  EXPECT_NEAR(box(1).left(), 1 * mm - 0.1, 1e-3);
+  EXPECT_NEAR(box(1).width(), 38 * mm + 0.2, 1e-3);
+  EXPECT_GT(box(0).top(), 15 * mm + 0.05);
+  EXPECT_LT(box(0).right(), 25 * mm - 0.05);
 }
 
 // Hatched at 1 mm, the square's pen draws its outline and lines whose length
