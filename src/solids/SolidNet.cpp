@@ -544,11 +544,14 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   }
   if (bestScale == 0) return Fail(why, "the solid could not be unfolded without overlaps");
 
-  double edgeMm = options.edgeMm > 0 ? options.edgeMm : std::floor(bestScale * 10) / 10;
+  // By default as large as fits one page, but never so small that the net
+  // cannot be cut and glued: then it goes over several pages.
+  const double onePage = std::floor(bestScale * 10) / 10;
+  double edgeMm = options.edgeMm > 0 ? options.edgeMm : std::max(onePage, kLeastDefaultEdgeMm);
   double tab = std::min(kMaxTabEdges, kMaxTabMm / edgeMm);
   int pageCount = 1;
   std::vector<int> page(faces.size(), 0);
-  if (options.edgeMm > 0) {
+  if (options.edgeMm > 0 || edgeMm > onePage) {
     // The longest edge that lets every face and its tabs onto a page.
     auto longest = [&](double reach) {
       double most = HUGE_VAL;

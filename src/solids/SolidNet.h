@@ -26,6 +26,8 @@ inline constexpr double kMinNetEdgeMm = 1, kMaxNetEdgeMm = 2000;
 inline bool ValidNetEdge(double mm) {
   return mm == 0 || (mm >= kMinNetEdgeMm && mm <= kMaxNetEdgeMm);
 }
+// The shortest edge a net gets by default.
+inline constexpr double kLeastDefaultEdgeMm = 20;
 // The blank border of every page.
 inline constexpr double kNetMarginMm = 10;
 

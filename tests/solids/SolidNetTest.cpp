@@ -133,13 +133,15 @@ class SolidNetTest : public ::testing::Test {
   std::string why;
 };
 
-TEST_F(SolidNetTest, EverySolidUnfoldsOntoOnePageWithoutOverlapsAndWithItsDecoration) {
+// By default as large as one page allows, but with edges of at least 20 mm,
+// over more pages where one would make them shorter.
+TEST_F(SolidNetTest, EverySolidUnfoldsWithoutOverlapsAndWithItsDecoration) {
   for (const SolidInfo& info : Solids()) {
     SCOPED_TRACE(info.key);
     ASSERT_TRUE(BuildSolid(h, info.key));
     ASSERT_TRUE(BuildSolidNet(h.model().solid, NetOptions{}, net, &why)) << why;
-    EXPECT_EQ(net.pages.size(), 1u);
-    EXPECT_GE(net.edgeMm, 8);
+    EXPECT_GE(net.edgeMm, 20);
+    if (net.pages.size() > 1) EXPECT_EQ(net.edgeMm, 20);
     CheckNet(net, info);
     CheckDecoration(net, h.model().solid);
   }
