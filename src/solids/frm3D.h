@@ -39,7 +39,7 @@ class frm3D : public Form {
   static constexpr const char* NetFailed = "Sorry, the net could not be saved:";
   static constexpr const char* NetEdgeTitle = "Net edge length";
   static constexpr const char* NetEdgePrompt =
-      "Edge length in millimetres (0 makes the net as large as one page allows):";
+      "Edge length in millimetres (0: as large as one page allows, at least 20 mm):";
   static constexpr const char* NetLetterOption = "Letter pages instead of A4";
   static constexpr const char* GltfFailed = "Sorry, the glTF file could not be saved:";
 
