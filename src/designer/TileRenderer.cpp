@@ -7,18 +7,6 @@
 
 namespace wlg {
 
-namespace {
-// Whether q lies inside the polygon, by the even-odd rule the canvas fills with.
-bool Holds(const FPoint* v, int n, FPoint q) {
-  bool in = false;
-  for (int i = 0, j = n - 1; i < n; j = i++)
-    if ((v[i].y > q.y) != (v[j].y > q.y) &&
-        q.x < v[j].x + (q.y - v[j].y) / (v[i].y - v[j].y) * (v[i].x - v[j].x))
-      in = !in;
-  return in;
-}
-}  // namespace
-
 IPoint TileRenderer::ToCanvas(FPoint p) const {
   const DesignModel& m = p_.design;
   return {RoundHalfEvenToInt(p.x * m.DrawZoom + m.DrawOffsetX),
@@ -231,7 +219,7 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
         // the probe is the one under the pointer. Skipped star copies and
         // open lines show no face to click into.
         const bool face = !(m.poly.StarMode && c % 2 == 1) && !m.NoPolygon[k];
-        if (face && Holds(pts.data(), last + 1, m.hit.probe)) {
+        if (face && InsideEvenOdd(m.hit.probe, pts.data(), static_cast<size_t>(last + 1))) {
           m.hit.inside = true;
           m.hit.insideCopy = c;
           m.hit.insideItem = item;

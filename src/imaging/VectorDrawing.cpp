@@ -279,17 +279,6 @@ void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan)
   if (!outlines.paths.empty()) plan.layers.push_back(std::move(outlines));
 }
 
-// Whether q lies inside the closed stroke s, by the even-odd rule.
-bool Encloses(const Stroke& s, DPoint q) {
-  bool in = false;
-  const size_t n = s.points.size();
-  for (size_t i = 0, j = n - 1; i < n; j = i++) {
-    const DPoint a = s.points[i], b = s.points[j];
-    if ((a.y > q.y) != (b.y > q.y) && q.x < b.x + (q.y - b.y) / (a.y - b.y) * (a.x - b.x)) in = !in;
-  }
-  return in;
-}
-
 // The beam's path beside a closed contour, half the kerf away: outside a
 // piece's outline (an even depth), inside a hole (an odd one), so that the
 // cut pieces keep their drawn size.
@@ -334,7 +323,7 @@ void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm) {
       if (c == i || boxes[i].x0 < b.x0 || boxes[i].x1 > b.x1 || boxes[i].y0 < b.y0 ||
           boxes[i].y1 > b.y1)
         continue;
-      depth[i] += Encloses({paths[c].points, true}, probe);
+      depth[i] += InsideEvenOdd(probe, paths[c].points.data(), paths[c].points.size());
     }
   }
   for (size_t c : closed)

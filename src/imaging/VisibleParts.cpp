@@ -80,15 +80,6 @@ bool Overlaps(const Paths& paths, const Box& box) {
 // else (edges that cross or touch, g over a hole or inside).
 enum class Relation { Apart, Under, Other };
 
-bool Inside(DPoint p, const DPoint* q, uint32_t n) {
-  bool in = false;
-  for (uint32_t k = 0, m = n - 1; k < n; m = k++)
-    if ((q[k].y > p.y) != (q[m].y > p.y) &&
-        p.x < (q[m].x - q[k].x) * (p.y - q[k].y) / (q[m].y - q[k].y) + q[k].x)
-      in = !in;
-  return in;
-}
-
 bool SegmentsMeet(DPoint a, DPoint b, DPoint c, DPoint e) {
   auto side = [](DPoint p, DPoint q, DPoint r) {
     return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
@@ -112,7 +103,7 @@ Relation RelationTo(const Paths& shown, const VectorDrawing& d, const VectorFigu
         if (SegmentsMeet(a, b, q[m], q[k])) return Relation::Other;
     }
     ++rings;
-    under += Inside(ring[0], q, g.count);
+    under += InsideEvenOdd(ring[0], q, g.count);
   }
   if (under != 0 && under != rings) return Relation::Other;
   // No edges meet: g lies inside what is left (a hole to cut) or apart.
@@ -120,7 +111,7 @@ Relation RelationTo(const Paths& shown, const VectorDrawing& d, const VectorFigu
     if (p.size() < 3) continue;
     ring.clear();
     for (const IntPoint& v : p) ring.push_back({v.X / kUnits, v.Y / kUnits});
-    if (Inside(q[0], ring.data(), static_cast<uint32_t>(ring.size()))) return Relation::Other;
+    if (InsideEvenOdd(q[0], ring.data(), ring.size())) return Relation::Other;
   }
   return under == rings && rings > 0 ? Relation::Under : Relation::Apart;
 }

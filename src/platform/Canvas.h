@@ -3,6 +3,7 @@
 // between calls (pen width and style, fill style and colour, back colour);
 // outlines are always black.
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/Colour.h"
@@ -28,6 +29,18 @@ inline IBounds BoundsOf(const IPoint* pts, int count) {
     b.maxY = pts[i].y > b.maxY ? pts[i].y : b.maxY;
   }
   return b;
+}
+
+// Whether p lies inside the polygon q[0..n), by the even-odd rule the
+// canvas fills with. For any point type with x and y.
+template <class Point>
+bool InsideEvenOdd(Point p, const Point* q, size_t n) {
+  bool in = false;
+  for (size_t k = 0, m = n - 1; k < n; m = k++)
+    if ((q[k].y > p.y) != (q[m].y > p.y) &&
+        p.x < (q[m].x - q[k].x) * (p.y - q[k].y) / (q[m].y - q[k].y) + q[k].x)
+      in = !in;
+  return in;
 }
 
 // A point in canvas units before rounding to whole pixels: what vector
