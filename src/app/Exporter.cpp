@@ -11,7 +11,6 @@
 #include "designer/Windows.h"
 #include "imaging/BandedRaster.h"
 #include "imaging/PictureFiles.h"
-#include "imaging/StreamedImage.h"
 #include "platform/ConsolePrompts.h"
 #include "platform/Numbers.h"
 #include "platform/SafeFile.h"
@@ -44,7 +43,8 @@ const char* const kExportUsage =
     "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
     "         (png and tif of the tessellation and tiles), --quiet (no progress bar),\n"
     "         --antialias (smooth edges)\n"
-    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), --page a4|letter\n"
+    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), "
+    "--page a4|letter\n"
     "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
 
@@ -279,15 +279,11 @@ int Fail(const std::string& what) {
   return 1;
 }
 
-PictureKind KindOf(const std::string& ext) {
-  if (ext == "bmp") return PictureKind::BMP;
-  if (ext == "jpg") return PictureKind::JPG;
-  return PictureKind::PNG;
-}
+PictureKind KindOf(const std::string& ext) { return PictureKindOf(ext).value_or(PictureKind::PNG); }
 
-// Redrawn pictures stream to PNG and TIFF in bands up to this size; BMP,
-// JPEG and the 3D and sphere pictures are made whole in memory, up to the
-// smaller one.
+// Redrawn pictures stream to every kind in bands up to this size (a JPEG
+// only to its own 65,500); the 3D and sphere pictures are made whole in
+// memory, up to the smaller one.
 constexpr int kMaxBandedSide = 100000;
 constexpr int kMaxWholeSide = 16000;
 
@@ -332,12 +328,10 @@ class ProgressBar {
 // The picture is redrawn rather than copied from the canvas when it is
 // scaled, see-through or a TIFF.
 bool Redrawn(const ExportRequest& req, const std::string& ext) {
-  StreamedKind kind;
-  return req.scale || req.transparent || (StreamedKindOf(ext, &kind) && ext != "png");
+  return req.scale || req.transparent || KindOf(ext) == PictureKind::TIFF;
 }
 
-// A recorded redraw drawn at the asked scale: streamed in bands to PNG or
-// TIFF, or whole for BMP and JPEG.
+// A recorded redraw drawn at the asked scale, streamed to its file in bands.
 int SaveRedrawn(const VectorDrawing& drawing, const ExportRequest& req) {
   RasterOptions o;
   o.scale = req.scale.value_or(1);
@@ -345,43 +339,28 @@ int SaveRedrawn(const VectorDrawing& drawing, const ExportRequest& req) {
   o.transparent = req.transparent;
   o.antialias = req.antialias;
   const BandedRaster raster(drawing, o);
-  const std::string ext = Extension(req.output);
-  StreamedKind kind;
-  const bool streamed = StreamedKindOf(ext, &kind);
-  const int limit = streamed ? kMaxBandedSide : kMaxWholeSide;
+  const PictureKind kind = KindOf(Extension(req.output));
+  const int limit = std::min(kMaxBandedSide, MaxPictureSide(kind));
   if (raster.Width() > limit || raster.Height() > limit)
     return TooLarge(raster.Width(), raster.Height(), limit);
-  std::string error;
-  if (streamed) {
-    ProgressBar bar(req.quiet);
-    StreamedPicture p;
-    p.width = raster.Width();
-    p.height = raster.Height();
-    p.alpha = req.transparent;
-    p.dpi = 96 * o.scale;  // a --dpi export says its dpi
-    p.bandRows = BandRowsFor(p.width);
-    p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
-    p.progress = [&bar](double done) { bar(done); };
-    if (!SaveStreamedPicture(p, req.output, kind, &error)) return Fail(error);
-    return 0;
+  if (!PictureFits(kind, raster.Width(), raster.Height())) {
+    std::fprintf(stderr,
+                 "whirligons-export: the picture would be %d x %d pixels; a BMP file holds at "
+                 "most 4 GB (or use .png or .tif)\n",
+                 raster.Width(), raster.Height());
+    return 2;
   }
-  const QImage picture = raster.Render();
-  if (picture.isNull())
-    return Fail("not enough memory for a " + std::to_string(raster.Width()) + " x " +
-                std::to_string(raster.Height()) + " picture");
-  if (!SaveCanvasPicture(picture.convertToFormat(QImage::Format_RGB32), req.output, KindOf(ext),
-                         &error))
-    return Fail(error);
-  return 0;
-}
-
-// A picture made whole (the 3D view, the sphere) to PNG, TIFF, BMP or JPEG.
-bool SaveWholePicture(const QImage& picture, const std::string& path, std::string* error) {
-  const std::string ext = Extension(path);
-  StreamedKind kind;
-  if (ext != "png" && StreamedKindOf(ext, &kind))
-    return SaveImageStreamed(picture, path, kind, false, error);
-  return SaveCanvasPicture(picture, path, KindOf(ext), error);
+  ProgressBar bar(req.quiet);
+  StreamedPicture p;
+  p.width = raster.Width();
+  p.height = raster.Height();
+  p.alpha = req.transparent;
+  p.dpi = 96 * o.scale;  // a --dpi export says its dpi
+  p.bandRows = BandRowsFor(p.width);
+  p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
+  p.progress = [&bar](double done) { bar(done); };
+  std::string error;
+  return WritePicture(p, req.output, kind, &error) ? 0 : Fail(error);
 }
 
 int ExportTile(Windows& w, const ExportRequest& req) {
@@ -404,10 +383,9 @@ int ExportTile(Windows& w, const ExportRequest& req) {
     return SaveRedrawn(recorder.Drawing(), req);
   }
   const ImageCanvas& c = d.picS(t).canvas;
-  if (!SaveCanvasPicture(req.antialias ? c.DisplayImage() : c.Image(), req.output, KindOf(ext),
-                         &error))
-    return Fail(error);
-  return 0;
+  return WritePicture(req.antialias ? c.DisplayImage() : c.Image(), req.output, KindOf(ext), &error)
+             ? 0
+             : Fail(error);
 }
 
 int ExportTessellation(Windows& w, Program& program, const ExportRequest& req) {
@@ -494,9 +472,8 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   else if (ext == "wrl")
     ok = v.SaveVrml(req.output, &error);
   else if (ext == "tif" || ext == "tiff")
-    ok =
-        SaveWholePicture(req.antialias ? v.pic3D().canvas.DisplayImage() : v.pic3D().canvas.Image(),
-                         req.output, &error);
+    ok = WritePicture(req.antialias ? v.pic3D().canvas.DisplayImage() : v.pic3D().canvas.Image(),
+                      req.output, PictureKind::TIFF, &error);
   else
     ok = v.SavePicture(req.output, KindOf(ext), &error, req.antialias);
   return ok ? 0 : Fail(error);
@@ -521,7 +498,7 @@ int ExportSphere(Windows& w, const ExportRequest& req) {
   if (side > kMaxWholeSide) return TooLarge(side, side, kMaxWholeSide);
   const auto picture = s.Picture(side, req.antialias);
   if (!picture) return Fail(frmSphereWrap::BlitError);
-  return SaveWholePicture(*picture, req.output, &error) ? 0 : Fail(error);
+  return WritePicture(*picture, req.output, KindOf(ext), &error) ? 0 : Fail(error);
 }
 
 }  // namespace

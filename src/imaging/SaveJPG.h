@@ -1,28 +1,20 @@
 #pragma once
-// Writes a cDIBSection as a JPEG file through TurboJPEG.
+// Writes a cDIBSection as a JPEG file through the one picture writer.
 
 #include <string>
 
 #include "imaging/DIBSection.h"
+#include "platform/SafeFile.h"
 
 namespace wlg {
 
-// What a replaced JPEG's modification and access times become.
-enum class ReplacedDates {
-  Keep,   // the new file carries the dates (and permissions) of the one it replaces
-  Fresh,  // the new file is dated now, as if the old one had been deleted first
-};
-
 // Compresses the bitmap at 'quality' (0..100; 0 is taken as 1) and puts the
 // file in place atomically: on failure no partial file is left and an
-// earlier file of that name is untouched. False with *error set to
-// "Failed to initialise the IJL library: <code>", "Failed to save to JPG
-// <name>: <why>" when the picture cannot be encoded (an empty bitmap), or
-// WriteFailedText when the file cannot be written.
+// earlier file of that name is untouched. By default a replaced file's dates
+// (and permissions) carry over to the new one. False with *error set to
+// "Failed to save to JPG <name>: the picture is empty" for an empty bitmap,
+// or WriteFailedText when the file cannot be written.
 bool SaveJPG(const cDIBSection& dib, const std::string& fileName, int quality, std::string* error,
-             ReplacedDates dates = ReplacedDates::Keep);
-
-// The code in the error text when the encoder cannot be started.
-inline constexpr int JpgFailureCode = -1;
+             ReplacedTimes dates = ReplacedTimes::Keep);
 
 }  // namespace wlg

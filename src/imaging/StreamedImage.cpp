@@ -15,34 +15,7 @@
 
 namespace wlg {
 
-int BandRowsFor(int width, size_t budgetBytes) {
-  const size_t row = static_cast<size_t>(std::max(width, 1)) * 4;
-  return static_cast<int>(std::clamp<size_t>(budgetBytes / row, 16, 512));
-}
-
-bool StreamedKindOf(const std::string& lowerExt, StreamedKind* kind) {
-  if (lowerExt == "png") {
-    *kind = StreamedKind::PNG;
-    return true;
-  }
-  if (lowerExt == "tif" || lowerExt == "tiff") {
-    *kind = StreamedKind::TIFF;
-    return true;
-  }
-  return false;
-}
-
 namespace {
-
-// What a writer saw go wrong: the errno of a failed write, else EIO.
-struct Sink {
-  int fd = -1;
-  int err = 0;
-  bool Fail(int e) {
-    if (err == 0) err = e ? e : EIO;
-    return false;
-  }
-};
 
 // A band's row as the files hold it: red, green, blue (and alpha) bytes.
 void ToRgb(const uchar* argb, int width, bool alpha, uchar* out) {
@@ -59,7 +32,7 @@ void ToRgb(const uchar* argb, int width, bool alpha, uchar* out) {
 // ---- PNG
 
 void PngWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+  auto* sink = static_cast<PictureSink*>(png_get_io_ptr(png));
   if (!WriteToDescriptor(sink->fd, {reinterpret_cast<const char*>(data), length})) {
     sink->Fail(errno);
     png_error(png, "write failed");
@@ -87,20 +60,20 @@ bool PngRows(png_structp png, png_infop info, const StreamedPicture& p, QImage* 
   const bool big = static_cast<double>(p.width) * p.height > 16e6;
   png_set_compression_level(png, big ? 3 : 6);
   png_write_info(png, info);
-  for (int top = 0; top < p.height; top += band->height()) {
-    const int rows = std::min(band->height(), p.height - top);
-    p.render(top, *band);
+  ForEachBand(p, *band, false, [&](int, int rows) {
     for (int y = 0; y < rows; ++y) {
       ToRgb(band->constScanLine(y), p.width, p.alpha, row->data());
       png_write_row(png, row->data());
     }
-    if (p.progress) p.progress(double(top + rows) / p.height);
-  }
+    return true;
+  });
   png_write_end(png, info);
   return true;
 }
 
-bool WritePng(const StreamedPicture& p, Sink& sink, QImage& band) {
+}  // namespace
+
+bool EncodePng(const StreamedPicture& p, PictureSink& sink, QImage& band) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
   if (!png) return sink.Fail(ENOMEM);
   png_infop info = png_create_info_struct(png);
@@ -117,11 +90,13 @@ bool WritePng(const StreamedPicture& p, Sink& sink, QImage& band) {
 
 // ---- TIFF
 
+namespace {
+
 tsize_t TiffRead(thandle_t h, tdata_t buf, tsize_t size) {
-  return ::read(static_cast<Sink*>(h)->fd, buf, static_cast<size_t>(size));
+  return ::read(static_cast<PictureSink*>(h)->fd, buf, static_cast<size_t>(size));
 }
 tsize_t TiffWrite(thandle_t h, tdata_t buf, tsize_t size) {
-  auto* sink = static_cast<Sink*>(h);
+  auto* sink = static_cast<PictureSink*>(h);
   if (!WriteToDescriptor(sink->fd, {static_cast<const char*>(buf), static_cast<size_t>(size)})) {
     sink->Fail(errno);
     return -1;
@@ -129,17 +104,20 @@ tsize_t TiffWrite(thandle_t h, tdata_t buf, tsize_t size) {
   return size;
 }
 toff_t TiffSeek(thandle_t h, toff_t off, int whence) {
-  return static_cast<toff_t>(::lseek(static_cast<Sink*>(h)->fd, static_cast<off_t>(off), whence));
+  return static_cast<toff_t>(
+      ::lseek(static_cast<PictureSink*>(h)->fd, static_cast<off_t>(off), whence));
 }
 int TiffClose(thandle_t) { return 0; }  // the descriptor belongs to the caller
 toff_t TiffSize(thandle_t h) {
   struct stat st {};
-  return ::fstat(static_cast<Sink*>(h)->fd, &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
+  return ::fstat(static_cast<PictureSink*>(h)->fd, &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
 }
 int TiffMap(thandle_t, tdata_t*, toff_t*) { return 0; }
 void TiffUnmap(thandle_t, tdata_t, toff_t) {}
 
-bool WriteTiff(const StreamedPicture& p, Sink& sink, QImage& band) {
+}  // namespace
+
+bool EncodeTiff(const StreamedPicture& p, PictureSink& sink, QImage& band) {
   // libtiff reports through global handlers; the save's own message is
   // the one the user sees.
   TIFFSetErrorHandler(nullptr);
@@ -170,57 +148,73 @@ bool WriteTiff(const StreamedPicture& p, Sink& sink, QImage& band) {
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
   std::vector<uchar> row(static_cast<size_t>(p.width) * channels);
   bool ok = true;
-  for (int top = 0; ok && top < p.height; top += band.height()) {
-    const int rows = std::min(band.height(), p.height - top);
-    p.render(top, band);
+  ForEachBand(p, band, false, [&](int top, int rows) {
     for (int y = 0; ok && y < rows; ++y) {
       ToRgb(band.constScanLine(y), p.width, p.alpha, row.data());
       ok = TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(top + y), 0) == 1;
     }
-    if (ok && p.progress) p.progress(double(top + rows) / p.height);
-  }
+    return ok;
+  });
   ok = ok && TIFFFlush(tif) == 1;
   TIFFClose(tif);
   return ok || sink.Fail(EIO);
 }
 
+// ---- BMP
+
+namespace {
+
+void Put16(uchar*& at, uint32_t v) {
+  *at++ = static_cast<uchar>(v);
+  *at++ = static_cast<uchar>(v >> 8);
+}
+void Put32(uchar*& at, uint32_t v) {
+  Put16(at, v);
+  Put16(at, v >> 16);
+}
+
 }  // namespace
 
-bool SaveStreamedPicture(const StreamedPicture& p, const std::string& path, StreamedKind kind,
-                         std::string* error) {
-  if (!CheckWritable(path, error)) return false;
-  QImage band(p.width, std::clamp(p.bandRows, 1, std::max(p.height, 1)),
-              QImage::Format_ARGB32_Premultiplied);
-  if (p.width <= 0 || p.height <= 0 || band.isNull()) {
-    if (error) *error = WriteFailedText(path, ENOMEM);
-    return false;
-  }
-  return WriteFileStreamed(
-      path,
-      [&](int fd) {
-        Sink sink{fd};
-        const bool ok =
-            kind == StreamedKind::PNG ? WritePng(p, sink, band) : WriteTiff(p, sink, band);
-        if (!ok) errno = sink.err;
-        return ok;
-      },
-      error);
+// A 24-bit bottom-up BMP with the 40-byte header, laid out as Qt's own BMP
+// writer lays it out, so a window's picture keeps the bytes it always had.
+// Rows are stored bottom first, so the bands come last first.
+bool EncodeBmp(const StreamedPicture& p, PictureSink& sink, QImage& band) {
+  const size_t stride = (static_cast<size_t>(p.width) * 3 + 3) & ~size_t{3};
+  const uint64_t pixels = uint64_t{stride} * static_cast<uint64_t>(p.height);
+  const auto dpm = static_cast<uint32_t>(std::lround(p.dpi / 0.0254));
+  uchar header[54] = {'B', 'M'};
+  uchar* at = header + 2;
+  Put32(at, static_cast<uint32_t>(sizeof header + pixels));  // the whole file
+  Put32(at, 0);                                              // reserved
+  Put32(at, sizeof header);                                  // where the pixels start
+  Put32(at, 40);
+  Put32(at, static_cast<uint32_t>(p.width));
+  Put32(at, static_cast<uint32_t>(p.height));  // positive: bottom-up
+  Put16(at, 1);                                // planes
+  Put16(at, 24);                               // bits per pixel
+  Put32(at, 0);                                // no compression
+  Put32(at, static_cast<uint32_t>(pixels));
+  Put32(at, dpm ? dpm : 2834);
+  Put32(at, dpm ? dpm : 2834);
+  if (!WriteToDescriptor(sink.fd, {reinterpret_cast<const char*>(header), sizeof header}))
+    return sink.Fail(errno);
+  std::vector<uchar> rows(stride * static_cast<size_t>(band.height()), 0);
+  bool ok = true;
+  ForEachBand(p, band, true, [&](int, int count) {
+    uchar* out = rows.data();
+    for (int y = count - 1; y >= 0; --y, out += stride) {
+      const QRgb* px = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+      uchar* o = out;
+      for (int x = 0; x < p.width; ++x) {
+        *o++ = static_cast<uchar>(qBlue(px[x]));
+        *o++ = static_cast<uchar>(qGreen(px[x]));
+        *o++ = static_cast<uchar>(qRed(px[x]));
+      }
+    }
+    ok = WriteToDescriptor(
+        sink.fd, {reinterpret_cast<const char*>(rows.data()), stride * static_cast<size_t>(count)});
+    return ok || sink.Fail(errno);
+  });
+  return ok;
 }
-
-bool SaveImageStreamed(const QImage& image, const std::string& path, StreamedKind kind, bool alpha,
-                       std::string* error) {
-  const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  StreamedPicture p;
-  p.width = source.width();
-  p.height = source.height();
-  p.alpha = alpha;
-  p.bandRows = 64;
-  p.render = [&source](int top, QImage& band) {
-    const int rows = std::min(band.height(), source.height() - top);
-    for (int y = 0; y < rows; ++y)
-      std::copy_n(source.constScanLine(top + y), source.bytesPerLine(), band.scanLine(y));
-  };
-  return SaveStreamedPicture(p, path, kind, error);
-}
-
 }  // namespace wlg

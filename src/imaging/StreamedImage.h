@@ -1,40 +1,45 @@
 #pragma once
-// PNG and TIFF files written a band of rows at a time, so a picture never
-// has to be whole in memory. The file appears complete or not at all.
+// The encoders behind WritePicture: each takes the picture's bands one at
+// a time and writes its file to an open descriptor, so a picture never has
+// to be whole in memory.
 
 #include <QImage>
-#include <functional>
-#include <string>
+#include <algorithm>
+#include <cerrno>
+
+#include "imaging/PictureFiles.h"
 
 namespace wlg {
 
-enum class StreamedKind { PNG, TIFF };
-
-struct StreamedPicture {
-  int width = 0, height = 0;
-  bool alpha = false;  // an alpha channel is written (a see-through background)
-  int bandRows = 512;
-  double dpi = 96;  // written in the file, so print programs know its size
-  // Fills 'band' (width x up to bandRows rows, Format_ARGB32_Premultiplied
-  // holding opaque or fully clear pixels) with the rows from 'top' down.
-  std::function<void(int top, QImage& band)> render;
-  // Told the share done (0..1) after each band; may be empty.
-  std::function<void(double)> progress;
+// What an encoder saw go wrong: the errno of a failed write, else EIO.
+struct PictureSink {
+  int fd = -1;
+  int err = 0;
+  bool Fail(int e) {
+    if (err == 0) err = e ? e : EIO;
+    return false;
+  }
 };
 
-// Rows for a band of about 'budgetBytes' at this width (16..512).
-int BandRowsFor(int width, size_t budgetBytes = size_t{48} << 20);
+// 'band' is the picture's width wide and bandRows high (kBandFormat).
+bool EncodePng(const StreamedPicture& p, PictureSink& sink, QImage& band);
+bool EncodeTiff(const StreamedPicture& p, PictureSink& sink, QImage& band);
+bool EncodeBmp(const StreamedPicture& p, PictureSink& sink, QImage& band);
+bool EncodeJpeg(const StreamedPicture& p, PictureSink& sink, QImage& band);  // SaveJPG.cpp
 
-// By the extension: "png" or "tif"/"tiff"; false for any other.
-bool StreamedKindOf(const std::string& lowerExt, StreamedKind* kind);
+inline constexpr QImage::Format kBandFormat = QImage::Format_ARGB32_Premultiplied;
 
-// False with *error ("Failed to save PATH: REASON") on failure, leaving any
-// earlier file of that name as it was.
-bool SaveStreamedPicture(const StreamedPicture& picture, const std::string& path, StreamedKind kind,
-                         std::string* error);
-
-// A picture already in memory, through the same writers.
-bool SaveImageStreamed(const QImage& image, const std::string& path, StreamedKind kind, bool alpha,
-                       std::string* error);
+// Rows top .. top + rows - 1 of every band, in the given order.
+template <typename Each>
+void ForEachBand(const StreamedPicture& p, QImage& band, bool lastFirst, Each each) {
+  const int step = band.height(), count = (p.height + step - 1) / step;
+  for (int i = 0; i < count; ++i) {
+    const int top = (lastFirst ? count - 1 - i : i) * step;
+    const int rows = std::min(step, p.height - top);
+    p.render(top, band);
+    if (!each(top, rows)) return;
+    if (p.progress) p.progress(double(i + 1) / count);
+  }
+}
 
 }  // namespace wlg

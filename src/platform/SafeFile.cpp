@@ -261,8 +261,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 }
 
 bool WriteFileStreamed(const std::string& path, const std::function<bool(int fd)>& write,
-                       std::string* error) {
-  return WriteThroughTemp(path, write, error, ReplacedTimes::Fresh);
+                       std::string* error, ReplacedTimes times) {
+  return WriteThroughTemp(path, write, error, times);
 }
 
 bool WriteToDescriptor(int fd, std::string_view bytes) { return WriteAll(fd, bytes); }

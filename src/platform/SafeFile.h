@@ -27,7 +27,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 // of a new file beside the target and writes it whole, returning false with
 // errno set on failure; then it is put in place as WriteFileAtomically does.
 bool WriteFileStreamed(const std::string& path, const std::function<bool(int fd)>& write,
-                       std::string* error);
+                       std::string* error, ReplacedTimes times = ReplacedTimes::Fresh);
 // All of 'bytes' to 'fd', through short writes and interruptions; false with
 // errno set otherwise.
 bool WriteToDescriptor(int fd, std::string_view bytes);

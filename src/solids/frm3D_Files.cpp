@@ -102,7 +102,7 @@ void frm3D::mnuFileSaveNet_Click() {
 bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error,
                         bool smooth) {
   const ImageCanvas& c = pic3D().canvas;
-  return SaveCanvasPicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
+  return WritePicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
 }
 
 bool frm3D::SaveObj(const std::string& path, std::string* error) {

@@ -65,7 +65,7 @@ bool WriteSphereScene(const QImage& texture, Colour background, const std::strin
   return WriteWithCompanion(
       *textureName,
       [&](std::string* why) {
-        return SaveJPG(dib, *textureName, CanvasJpgQuality, why, ReplacedDates::Fresh);
+        return SaveJPG(dib, *textureName, CanvasJpgQuality, why, ReplacedTimes::Fresh);
       },
       scenePath, SphereSceneText(background, copies, url), error);
 }

@@ -280,7 +280,7 @@ bool frmSphereWrap::SavePicture(const std::string& path, PictureKind kind, std::
     if (error) *error = BlitError;
     return false;
   }
-  return SaveCanvasPicture(*pic, path, kind, error);
+  return WritePicture(*pic, path, kind, error);
 }
 
 bool frmSphereWrap::SaveVrml(const std::string& path, std::string* error) {

@@ -111,7 +111,7 @@ bool frmT::SavePicture(const std::string& path, PictureKind kind, std::string* e
   // A fresh redraw: no highlight, and no paint left by a Ctrl+Alt fill.
   ClearHighlight();
   const ImageCanvas& c = picT().canvas;
-  return SaveCanvasPicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
+  return WritePicture(smooth ? c.DisplayImage() : c.Image(), path, kind, error);
 }
 
 void frmT::RecordRedraw(PathRecorder& recorder) {

@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -152,6 +153,28 @@ TEST(ExporterRun, TileAndScaledPictures) {
   EXPECT_EQ(QImage(at("solid.bmp")).size(), QSize(600, 400));
 }
 
+// Print-sized JPEG and BMP files are streamed in bands: the exporter stays
+// under 300 MB at its peak, and djpeg and identify read the files whole.
+TEST(ExporterRun, BigJpegAndBmpStayInLittleMemory) {
+  const Files at;
+  ASSERT_EQ(at.Run("--size 1000x1000 --scale 20 SAMPLE @big.jpg").code, 0);  // 20,000 a side
+  ASSERT_EQ(at.Run("--size 1000x1000 --scale 10 SAMPLE @big.bmp").code, 0);
+  rusage children{};  // the largest peak of the processes this one waited for
+  ::getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 300 * 1024);  // kilobytes
+  // Decoded whole: a short or broken file is a warning, exit 2.
+  EXPECT_EQ(Launch("djpeg", {"-outfile", "/dev/null", at("big.jpg")}).code, 0);
+  // ImageMagick's own policy stops at 16,000 a side; a looser one beside it.
+  if (QFile f(at("policy.xml")); f.open(QIODevice::WriteOnly))
+    f.write(R"(<policymap><policy domain="resource" name="width" value="100KP"/>)"
+            R"(<policy domain="resource" name="height" value="100KP"/></policymap>)");
+  qputenv("MAGICK_CONFIGURE_PATH", at.dir.path().toLocal8Bit());
+  const RunResult said =
+      Launch("identify", {"-ping", "-format", "%m %w %h,", at("big.jpg"), at("big.bmp")});
+  qunsetenv("MAGICK_CONFIGURE_PATH");
+  EXPECT_THAT(said.out, ::testing::MatchesRegex("JPEG 20000 20000,BMP3? 10000 10000,")) << said.err;
+}
+
 // Antialiased pictures keep every pixel amid a 5 x 5 patch of one colour in
 // the exact picture at its palette colour, centroids included.
 TEST(ExporterRun, AntialiasedPicturesKeepThePaletteColoursInside) {
@@ -281,6 +304,8 @@ TEST(ExporterRun, FailuresNameTheReasonAndLeaveNoFile) {
       {"--net Cube --yes --edge-mm 2000 SAMPLE @n.pdf", 1, "too long for the page"},
       {"--scale 100 --size 1001x20 SAMPLE @out.png", 2, "at most 100000 a side"},
       {"--solid Cube --yes --scale 90 SAMPLE @out.png", 2, "at most 16000 a side"},
+      {"--scale 100 --size 656x20 SAMPLE @out.jpg", 2, "at most 65500 a side"},
+      {"--scale 40 --size 1000x1000 SAMPLE @out.bmp", 2, "a BMP file holds at most 4 GB"},
       {"--antialias SAMPLE @a.svg", 2, "--antialias is for pictures"},
   };
   for (const auto& [line, code, says] : cases) {

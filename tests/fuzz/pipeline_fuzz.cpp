@@ -18,7 +18,7 @@
 #include "designer/Windows.h"
 #include "imaging/BandedRaster.h"
 #include "imaging/EmfRecorder.h"
-#include "imaging/StreamedImage.h"
+#include "imaging/PictureFiles.h"
 #include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
 #include "solids/SolidExport.h"
@@ -190,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (emf) emf->Close(&error);
   WriteVectors(vectors.Drawing(), size / 9);
   // The recording redrawn at a scale the input picks, in thin bands so that
-  // every band join is crossed, to PNG or TIFF.
+  // every band join is crossed, to any picture kind.
   {
     RasterOptions o;
     o.scale = 0.25 + static_cast<double>(size % 8) / 4;
@@ -204,10 +204,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.alpha = o.transparent;
     p.bandRows = 1 + static_cast<int>(size % 23);
     p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
-    const bool tiff = size % 5 == 2;
-    const std::string out = dir.filePath(tiff ? "fuzz.tif" : "fuzz.png").toStdString();
-    if (!SaveStreamedPicture(p, out, tiff ? StreamedKind::TIFF : StreamedKind::PNG, &error))
-      abort();
+    const char* names[] = {"fuzz.bmp", "fuzz.jpg", "fuzz.png", "fuzz.tif"};  // PictureKind order
+    const int k = static_cast<int>(size / 7 % 4);
+    if (!WritePicture(p, dir.filePath(names[k]).toStdString(), PictureKind(k), &error)) abort();
   }
 
   const SolidInfo* solid = FindSolid(m.SolidName);
