@@ -24,6 +24,9 @@ constexpr double kTouch = 1e-7;
 constexpr double kEdgeSpread = 0.08;
 constexpr size_t kMaxNetFaces = 500;
 constexpr double kMaxTabMm = 7, kMaxTabEdges = 0.25;
+// Tabs no shallower than this (or a quarter edge) can be glued, and keep
+// this far from every face edge but their own, beyond their corners.
+constexpr double kLeastTabMm = 6, kTabGapMm = 0.5, kTabCornerMm = 3;
 constexpr double kNumberMm = 3.5, kNumberEdges = 0.11;
 constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
 constexpr double kCanvasDpi = 96, kMmPerInch = 25.4;
@@ -394,12 +397,132 @@ bool Grow(const std::vector<Face3>& faces, const std::vector<std::vector<Side>>&
 
 // ---- tabs
 
-Polygon2 TabShape(const Polygon2& face, int side, double height, double slant) {
+// A trapezoid 'height' deep on side 'side' of 'face', its ends slanting in
+// at 'slantA' from the side's first corner and 'slantB' from its second.
+Polygon2 TabShape(const Polygon2& face, int side, double height, double slantA, double slantB) {
   const DPoint a = face[side], b = face[(side + 1) % face.size()];
   const DPoint t = (b - a) * (1 / Length(b - a));
   const DPoint out{-t.y, t.x};  // the face lies to the right of a -> b
-  const double inset = height / std::tan(slant);
-  return {a, b, b + out * height - t * inset, a + out * height + t * inset};
+  return {a, b, b + out * height - t * (height / std::tan(slantB)),
+          a + out * height + t * (height / std::tan(slantA))};
+}
+
+double PointSegmentDistance(DPoint x, DPoint p, DPoint q) {
+  const DPoint d = q - p;
+  const double dd = d.x * d.x + d.y * d.y;
+  const double t = dd == 0 ? 0 : std::clamp(((x.x - p.x) * d.x + (x.y - p.y) * d.y) / dd, 0.0, 1.0);
+  return Length(x - (p + d * t));
+}
+
+double SegmentDistance(DPoint p, DPoint q, DPoint r, DPoint s) {
+  auto cross = [](DPoint o, DPoint a, DPoint b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+  };
+  const double d1 = cross(p, q, r), d2 = cross(p, q, s), d3 = cross(r, s, p), d4 = cross(r, s, q);
+  if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+    return 0;
+  return std::min({PointSegmentDistance(p, r, s), PointSegmentDistance(q, r, s),
+                   PointSegmentDistance(r, p, q), PointSegmentDistance(s, p, q)});
+}
+
+// Whether the outline of 'other' keeps 'gap' away from the tab's, apart from
+// within 'corner' of the tab's two base corners, where the neighbouring
+// faces' edges must meet it. Closer, the two cut lines would leave a slit
+// that has to be cut exactly on the line.
+bool KeepsClear(const Polygon2& tab, const Polygon2& other, double gap, double corner) {
+  const DPoint a = tab[0], b = tab[1];
+  for (size_t i = 0; i < other.size(); ++i) {
+    const DPoint p = other[i], d = other[(i + 1) % other.size()] - p;
+    // The stretches of p + d t, t in [0, 1], outside both corner discs.
+    std::vector<std::pair<double, double>> parts{{0.0, 1.0}};
+    for (const DPoint c : {a, b}) {
+      const double dd = d.x * d.x + d.y * d.y, mid = ((c.x - p.x) * d.x + (c.y - p.y) * d.y) / dd;
+      const double off = Length(p + d * mid - c);
+      if (off >= corner) continue;
+      const double half = std::sqrt((corner * corner - off * off) / dd);
+      std::vector<std::pair<double, double>> left;
+      for (const auto& [lo, hi] : parts) {
+        if (lo < mid - half) left.push_back({lo, std::min(hi, mid - half)});
+        if (hi > mid + half) left.push_back({std::max(lo, mid + half), hi});
+      }
+      parts = std::move(left);
+    }
+    for (const auto& [lo, hi] : parts)
+      for (size_t j = 0; j < tab.size(); ++j)
+        if (SegmentDistance(p + d * lo, p + d * hi, tab[j], tab[(j + 1) % tab.size()]) < gap)
+          return false;
+  }
+  return true;
+}
+
+// Glue tabs, one per cut pair, none overlapping a face or another tab or
+// coming near one. The deepest of a few shapes on either side of the pair
+// is taken, none shallower than 'least' while one fits: false when some
+// pair has room for none, and the net must be laid out differently.
+bool PlaceTabs(const Unfolding& u, const std::vector<int>& page, double full, double least,
+               double edgeMm, std::vector<NetEdge>& edges, std::vector<Polygon2>& shapes,
+               std::vector<int>& pages) {
+  // Steeper ends first: they leave the most to glue.
+  constexpr double kSlants[] = {kPi / 2, kPi / 4, kPi / 6, kPi / 9, kPi / 12, kPi / 18};
+  struct Shape {
+    double height, slantA, slantB;
+    bool close = false;  // may come near a face: a last resort
+  };
+  std::vector<Shape> tries;
+  for (int deep = 0; deep < (least < full ? 2 : 1); ++deep) {
+    const double height = deep ? least : full;
+    for (size_t sum = 0; sum <= 2 * (std::size(kSlants) - 1); ++sum)
+      for (size_t i = 0; i < std::size(kSlants); ++i)
+        if (sum >= i && sum - i < std::size(kSlants) &&
+            height * (1 / std::tan(kSlants[i]) + 1 / std::tan(kSlants[sum - i])) < 0.9)
+          tries.push_back({height, kSlants[i], kSlants[sum - i]});
+  }
+  // Where none of those fits, the net still closes with a smaller tab.
+  for (const auto& [part, slant] : {std::pair{0.5, kPi / 4},
+                                    {0.5, kPi / 6},
+                                    {0.5, kPi / 12},
+                                    {0.25, kPi / 12},
+                                    {0.25, kPi / 24},
+                                    {0.12, kPi / 36},
+                                    {0.06, kPi / 60}})
+    tries.push_back({part * full, slant, slant, true});
+  const double gap = (kTabGapMm + 0.05) / edgeMm, corner = kTabCornerMm / edgeMm;
+  std::vector<Box> boxes;
+  for (size_t k = 0; k < edges.size(); ++k) {
+    NetEdge& e = edges[k];
+    if (e.fold) continue;
+    bool done = false;
+    for (size_t n = 0; n < tries.size() && !done; ++n) {
+      for (int which = 0; which < 2 && !done; ++which) {
+        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
+        Polygon2 shape =
+            TabShape(u.faces[f], side, tries[n].height, tries[n].slantA, tries[n].slantB);
+        Box box = BoxOf(shape);
+        Box near = box;
+        near.Add({box.minX - gap, box.minY - gap});
+        near.Add({box.maxX + gap, box.maxY + gap});
+        bool clear = true;
+        for (size_t g = 0; g < u.faces.size() && clear; ++g)
+          clear = page[g] != page[f] || static_cast<int>(g) == f ||
+                  (!Overlap(shape, box, u.faces[g], u.boxes[g]) &&
+                   (tries[n].close || !near.Meets(u.boxes[g]) ||
+                    KeepsClear(shape, u.faces[g], gap, corner)));
+        for (size_t t = 0; t < shapes.size() && clear; ++t)
+          clear = pages[t] != page[f] || (!Overlap(shape, box, shapes[t], boxes[t]) &&
+                                          (tries[n].close || !near.Meets(boxes[t]) ||
+                                           KeepsClear(shape, shapes[t], gap, corner)));
+        if (!clear) continue;
+        e.tabFace = f;
+        e.tabSide = side;
+        shapes.push_back(std::move(shape));
+        boxes.push_back(box);
+        pages.push_back(page[f]);
+        done = true;
+      }
+    }
+    if (!done) return false;
+  }
+  return true;
 }
 
 // ---- edge numbers: one stroke per segment run, in a box 0.6 wide and 1
@@ -601,47 +724,19 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
     if (!e.fold) e.number = ++number;
   }
 
-  // Tabs: full size on either side first, then narrower and shorter ones.
-  struct Shape {
-    double height, slant;
-  };
-  const Shape shapes[] = {{1, kPi / 4},     {1, kPi / 6},     {0.5, kPi / 4},
-                          {0.5, kPi / 6},   {0.5, kPi / 12},  {0.25, kPi / 12},
-                          {0.25, kPi / 24}, {0.12, kPi / 36}, {0.06, kPi / 60}};
   std::vector<Polygon2> tabShapes;
-  std::vector<Box> tabBoxes;
   std::vector<int> tabPages;
-  for (size_t k = 0; k < net.edges.size(); ++k) {
-    NetEdge& e = net.edges[k];
-    if (e.fold) continue;
-    bool done = false;
-    for (const Shape& s : shapes) {
-      for (int which = 0; which < 2 && !done; ++which) {
-        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
-        Polygon2 shape = TabShape(u.faces[f], side, tab * s.height, s.slant);
-        const Box box = BoxOf(shape);
-        bool clear = true;
-        for (size_t g = 0; g < faces.size() && clear; ++g)
-          if (page[g] == page[f] && Overlap(shape, box, u.faces[g], u.boxes[g])) clear = false;
-        for (size_t t = 0; t < tabShapes.size() && clear; ++t)
-          if (tabPages[t] == page[f] && Overlap(shape, box, tabShapes[t], tabBoxes[t]))
-            clear = false;
-        if (!clear) continue;
-        e.tabFace = f;
-        e.tabSide = side;
-        tabShapes.push_back(std::move(shape));
-        tabBoxes.push_back(box);
-        tabPages.push_back(page[f]);
-        NetTab t;
-        t.edge = static_cast<int>(k);
-        t.page = page[f];
-        net.tabs.push_back(std::move(t));
-        done = true;
-      }
-      if (done) break;
+  if (!PlaceTabs(u, page, tab, std::min(kMaxTabEdges, kLeastTabMm / edgeMm), edgeMm, net.edges,
+                 tabShapes, tabPages))
+    return Fail(why, "there is no room for a glue tab on every cut edge");
+  // One tab per cut pair, in the pairs' order.
+  for (size_t k = 0; k < net.edges.size(); ++k)
+    if (!net.edges[k].fold) {
+      NetTab nt;
+      nt.edge = static_cast<int>(k);
+      nt.page = tabPages[net.tabs.size()];
+      net.tabs.push_back(std::move(nt));
     }
-    if (!done) return Fail(why, "there is no room for a glue tab on every cut edge");
-  }
 
   // Each page's piece turned and centred on its page.
   net.edgeMm = edgeMm;
