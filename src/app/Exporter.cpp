@@ -44,8 +44,11 @@ const char* const kExportUsage =
     "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
     "         (png and tif of the tessellation and tiles), --quiet (no progress bar),\n"
     "         --antialias (smooth edges)\n"
-    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), --page a4|letter\n"
-    "         (default a4; a net too big for one page goes over several)\n"
+    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), "
+    "--page a4|letter\n"
+    "         (default a4; a net too big for one page goes over several), --cut (a laser file:\n"
+    "         outlines cut red, folds scored blue, edge numbers engraved black), --engrave (with\n"
+    "         --cut: the decoration's outlines engraved too), --kerf MM (with --cut)\n"
     "         --help, --version\n";
 
 namespace {
@@ -189,6 +192,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
                               : "--scale takes a number from 0.1 to 100");
       req.scale = dpi ? n / 96 : n;
       req.dpiGiven = dpi;
+    } else if (a == "--engrave") {
+      req.net.engrave = true;
     } else if (a == "--scale-lines") {
       req.scaleLines = true;
     } else if (a == "--transparent") {
@@ -246,12 +251,19 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   if (req.mode == ExportRequest::Mode::Net) {
     // A net's pages are A4 unless Letter is asked for.
     req.net.page = req.vector.page == PageSize::Letter ? PageSize::Letter : PageSize::A4;
-    if (req.vector.mode != VectorMode::Picture || req.vector.widthMm > 0)
-      return UsageError("--cut, --plot and --width-mm are not for nets");
+    if (req.vector.mode == VectorMode::Plot || req.vector.widthMm > 0)
+      return UsageError("--plot and --width-mm are not for nets");
+    req.net.laser = req.vector.mode == VectorMode::Cut;
+    if (req.net.engrave && !req.net.laser)
+      return UsageError("--engrave is for laser nets (--net with --cut)");
+    req.net.kerfMm = req.net.laser ? req.vector.kerfMm : 0;
+    if (req.vector.kerfMm > 0 && !req.net.laser)
+      return UsageError("--kerf is for cut files (--cut)");
     ParseResult r;
     r.request = req;
     return r;
   }
+  if (req.net.engrave) return UsageError("--engrave is for laser nets (--net with --cut)");
   if (req.vector.hatchMm > 0 && req.vector.mode != VectorMode::Plot)
     return UsageError("--hatch is for plotter files (--plot)");
   if (req.vector.kerfMm > 0 && req.vector.mode != VectorMode::Cut)

@@ -762,52 +762,91 @@ PlanPath LinePath(std::vector<DPoint> points, bool closed, double widthMm) {
 
 }  // namespace
 
-std::vector<VectorPlan> NetPlans(const SolidNet& net) {
-  std::vector<VectorPlan> plans;
+namespace {
+
+// One page's faces and decoration, each when asked for, as the renderer
+// records a picture, in canvas units.
+VectorDrawing PageDrawing(const SolidNet& net, size_t p, bool withFaces, bool withDecoration) {
   const double unitsPerMm = kCanvasDpi / kMmPerInch;
-  for (size_t p = 0; p < net.pages.size(); ++p) {
-    const NetPage& page = net.pages[p];
-    VectorRecorder recorder(page.widthMm * unitsPerMm, page.heightMm * unitsPerMm,
-                            Rgb(255, 255, 255));
-    std::vector<DPoint> exact;
-    std::vector<IPoint> pixels;
-    auto record = [&](const std::vector<DPoint>& pts, RecordedFigure::Part part, int face, int rank,
-                      Colour colour, bool stroked) {
-      exact.clear();
-      pixels.clear();
-      for (const DPoint& q : pts) {
-        exact.push_back(q * unitsPerMm);
-        pixels.push_back({static_cast<int>(std::lround(q.x * unitsPerMm)),
-                          static_cast<int>(std::lround(q.y * unitsPerMm))});
-      }
-      RecordedFigure f;
-      f.part = part;
-      f.tile = face;
-      f.rank = rank;
-      f.pixels = pixels.data();
-      f.exact = exact.data();
-      f.count = static_cast<int>(pts.size());
-      f.closed = true;
-      f.stroked = stroked;
-      f.penWidth = 1;
-      f.filled = Fills(colour);
-      f.fill = colour;
-      f.colourIndex = PaletteIndex(colour);
-      if (f.filled || f.stroked) recorder.Record(f);
-    };
-    size_t next = 0;
-    for (size_t f = 0; f < net.faces.size(); ++f) {
-      if (net.faces[f].page != static_cast<int>(p)) continue;
+  const NetPage& page = net.pages[p];
+  VectorRecorder recorder(page.widthMm * unitsPerMm, page.heightMm * unitsPerMm,
+                          Rgb(255, 255, 255));
+  std::vector<DPoint> exact;
+  std::vector<IPoint> pixels;
+  auto record = [&](const std::vector<DPoint>& pts, RecordedFigure::Part part, int face, int rank,
+                    Colour colour, bool stroked) {
+    exact.clear();
+    pixels.clear();
+    for (const DPoint& q : pts) {
+      exact.push_back(q * unitsPerMm);
+      pixels.push_back({static_cast<int>(std::lround(q.x * unitsPerMm)),
+                        static_cast<int>(std::lround(q.y * unitsPerMm))});
+    }
+    RecordedFigure f;
+    f.part = part;
+    f.tile = face;
+    f.rank = rank;
+    f.pixels = pixels.data();
+    f.exact = exact.data();
+    f.count = static_cast<int>(pts.size());
+    f.closed = true;
+    f.stroked = stroked;
+    f.penWidth = 1;
+    f.filled = Fills(colour);
+    f.fill = colour;
+    f.colourIndex = PaletteIndex(colour);
+    if (f.filled || f.stroked) recorder.Record(f);
+  };
+  size_t next = 0;
+  for (size_t f = 0; f < net.faces.size(); ++f) {
+    if (net.faces[f].page != static_cast<int>(p)) continue;
+    if (withFaces)
       record(net.faces[f].corners, RecordedFigure::Part::Outer, static_cast<int>(f), -1,
              net.faceColour, false);
-      while (next < net.decoration.size() && net.decoration[next].face < static_cast<int>(f))
-        ++next;
-      for (size_t d = next;
-           d < net.decoration.size() && net.decoration[d].face == static_cast<int>(f); ++d)
-        record(net.decoration[d].points, RecordedFigure::Part::Rank, static_cast<int>(f),
-               net.decoration[d].rank, net.decoration[d].colour, true);
+    while (next < net.decoration.size() && net.decoration[next].face < static_cast<int>(f)) ++next;
+    for (size_t d = next; withDecoration && d < net.decoration.size() &&
+                          net.decoration[d].face == static_cast<int>(f);
+         ++d)
+      record(net.decoration[d].points, RecordedFigure::Part::Rank, static_cast<int>(f),
+             net.decoration[d].rank, net.decoration[d].colour, true);
+  }
+  return recorder.Drawing();
+}
+
+// One page's paper lines in mm: where it is cut (the free sides of tabs and
+// the untabbed sides of cut pairs) and where it folds (between faces, and
+// at each tab's base).
+void PageLines(const SolidNet& net, size_t p, std::vector<Segment>& cuts,
+               std::vector<Segment>& folds) {
+  for (const NetTab& t : net.tabs) {
+    if (t.page != static_cast<int>(p)) continue;
+    folds.push_back({t.outline[0], t.outline[1]});
+    for (size_t i = 1; i < t.outline.size(); ++i)
+      cuts.push_back({t.outline[i], t.outline[(i + 1) % t.outline.size()]});
+  }
+  for (const NetEdge& e : net.edges) {
+    for (int which = 0; which < 2; ++which) {
+      const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
+      const NetFace& face = net.faces[f];
+      if (face.page != static_cast<int>(p)) continue;
+      const DPoint a = face.corners[side], b = face.corners[(side + 1) % face.corners.size()];
+      if (e.fold) {
+        if (which == 0) folds.push_back({a, b});
+      } else if (f != e.tabFace || side != e.tabSide) {
+        cuts.push_back({a, b});
+      }
     }
-    VectorPlan plan = BuildVectorPlan(recorder.Drawing(), VectorOptions{});
+  }
+}
+
+constexpr double kJoinMm = 1e-3;
+
+}  // namespace
+
+std::vector<VectorPlan> NetPlans(const SolidNet& net) {
+  std::vector<VectorPlan> plans;
+  for (size_t p = 0; p < net.pages.size(); ++p) {
+    VectorPlan plan = BuildVectorPlan(PageDrawing(net, p, true, true), VectorOptions{});
 
     PlanLayer tabs;
     tabs.kind = PlanLayer::Kind::Fill;
@@ -828,35 +867,79 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
       shape.points = label;
       labels.paths.push_back(std::move(shape));
     }
-    std::vector<Segment> cuts;
     for (const NetTab& t : net.tabs) {
       if (t.page != static_cast<int>(p)) continue;
       PlanPath shape;
       shape.points = t.outline;
       tabs.paths.push_back(shape);
-      fold.paths.push_back(LinePath({t.outline[0], t.outline[1]}, false, kLineMm));
-      for (size_t i = 1; i < t.outline.size(); ++i)
-        cuts.push_back({t.outline[i], t.outline[(i + 1) % t.outline.size()]});
     }
-    for (const NetEdge& e : net.edges) {
-      for (int which = 0; which < 2; ++which) {
-        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
-        const NetFace& face = net.faces[f];
-        if (face.page != static_cast<int>(p)) continue;
-        const DPoint a = face.corners[side], b = face.corners[(side + 1) % face.corners.size()];
-        if (e.fold) {
-          if (which == 0) fold.paths.push_back(LinePath({a, b}, false, kLineMm));
-        } else if (f != e.tabFace || side != e.tabSide) {
-          cuts.push_back({a, b});
-        }
-      }
-    }
-    for (Stroke& s : MergeIntoStrokes(cuts, 1e-3))
+    std::vector<Segment> cuts, folds;
+    PageLines(net, p, cuts, folds);
+    for (const Segment& s : folds) fold.paths.push_back(LinePath({s.a, s.b}, false, kLineMm));
+    for (Stroke& s : MergeIntoStrokes(cuts, kJoinMm))
       cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
     for (const auto& stroke : net.numberStrokes[p])
       numbers.paths.push_back(LinePath(stroke, false, kLineMm));
     for (PlanLayer* l : {&tabs, &labels, &fold, &cut, &numbers})
       if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
+    plans.push_back(std::move(plan));
+  }
+  return plans;
+}
+
+namespace {
+
+// Whether segment a-b runs along the line p-q, within it.
+bool OnLine(DPoint a, DPoint b, DPoint p, DPoint q) {
+  const DPoint d = q - p;
+  const double len = Length(d);
+  if (len == 0) return false;
+  auto off = [&](DPoint x) { return std::abs((x.x - p.x) * d.y - (x.y - p.y) * d.x) / len; };
+  auto along = [&](DPoint x) { return ((x.x - p.x) * d.x + (x.y - p.y) * d.y) / len; };
+  return off(a) < kJoinMm && off(b) < kJoinMm && std::min(along(a), along(b)) > -kJoinMm &&
+         std::max(along(a), along(b)) < len + kJoinMm;
+}
+
+PlanLayer HairlineLayer(const char* id, const char* label, Colour colour,
+                        const std::vector<Segment>& segments) {
+  PlanLayer layer = Lines(id, label, colour);
+  for (Stroke& s : MergeIntoStrokes(segments, kJoinMm))
+    layer.paths.push_back(LinePath(std::move(s.points), s.closed, kHairlineMm));
+  return layer;
+}
+
+}  // namespace
+
+std::vector<VectorPlan> NetLaserPlans(const SolidNet& net, bool engrave, double kerfMm) {
+  std::vector<VectorPlan> plans;
+  for (size_t p = 0; p < net.pages.size(); ++p) {
+    // The decoration's visible outlines, each edge once, as the cut mode of
+    // any drawing finds them; not on the paper's own lines, which are cut or
+    // scored already.
+    VectorOptions cutMode;
+    cutMode.mode = VectorMode::Cut;
+    VectorPlan plan = BuildVectorPlan(PageDrawing(net, p, false, engrave), cutMode);
+    std::vector<Segment> cuts, folds, marks;
+    PageLines(net, p, cuts, folds);
+    for (const PlanLayer& layer : plan.layers)
+      for (const PlanPath& path : layer.paths) {
+        const size_t n = path.points.size();
+        for (size_t i = 0; i + 1 < n + (path.closed ? 1 : 0); ++i) {
+          const Segment s{path.points[i], path.points[(i + 1) % n]};
+          bool paper = false;
+          for (const auto* lines : {&cuts, &folds})
+            for (const Segment& l : *lines) paper = paper || OnLine(s.a, s.b, l.a, l.b);
+          if (!paper) marks.push_back(s);
+        }
+      }
+    plan.layers.clear();
+    for (const auto& stroke : net.numberStrokes[p])
+      for (size_t i = 0; i + 1 < stroke.size(); ++i) marks.push_back({stroke[i], stroke[i + 1]});
+    PlanLayer cut = HairlineLayer("cut", "Cut #ff0000", Rgb(255, 0, 0), cuts);
+    InnerLinesFirst(cut.paths, kerfMm);
+    for (PlanLayer l : {HairlineLayer("engrave", "Engrave #000000", Rgb(0, 0, 0), marks),
+                        HairlineLayer("score", "Score #0000ff", Rgb(0, 0, 255), folds), cut})
+      if (!l.paths.empty()) plan.layers.push_back(std::move(l));
     plans.push_back(std::move(plan));
   }
   return plans;
@@ -874,7 +957,8 @@ bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const st
   SolidNet net;
   std::string why;
   if (!BuildSolidNet(solid, options, net, &why)) return fail(why);
-  const std::vector<VectorPlan> plans = NetPlans(net);
+  const std::vector<VectorPlan> plans =
+      options.laser ? NetLaserPlans(net, options.engrave, options.kerfMm) : NetPlans(net);
   std::string bytes;
   if (ext == "svg")
     bytes = LayeredSvg(plans);

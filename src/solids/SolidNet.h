@@ -18,6 +18,12 @@ namespace wlg {
 struct NetOptions {
   double edgeMm = 0;  // 0: as long as lets the whole net fit one page
   PageSize page = PageSize::A4;
+  // A laser file: outlines cut (red), folds scored (blue), edge numbers and,
+  // with 'engrave', the decoration's outlines engraved (black), all
+  // hairlines without fills.
+  bool laser = false;
+  bool engrave = false;
+  double kerfMm = 0;  // laser: pieces' outlines moved out by half of it
 };
 
 // Edge lengths the exporter and the dialog accept: 0 (as large as fits one
@@ -84,9 +90,13 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
 // The pages as layered plans: page background, face and decoration colours,
 // outlines, then "Glue tabs", "Fold" (dashed), "Cut" and "Edge numbers".
 std::vector<VectorPlan> NetPlans(const SolidNet& net);
+// The pages for a laser cutter: "Engrave", "Score" and "Cut" layers in the
+// order a laser runs them, each piece's inner lines before its outline.
+std::vector<VectorPlan> NetLaserPlans(const SolidNet& net, bool engrave, double kerfMm);
 
 // Writes the net as SVG (pages side by side) or PDF (one page each), by the
-// extension of 'path'; the file appears complete or not at all.
+// extension of 'path', printed or for a laser; the file appears complete or
+// not at all.
 bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const std::string& path,
                  std::string* error);
 
