@@ -48,7 +48,9 @@ const char* const kExportUsage =
     "--page a4|letter\n"
     "         (default a4; a net too big for one page goes over several), --cut (a laser file:\n"
     "         outlines cut red, folds scored blue, edge numbers engraved black), --engrave (with\n"
-    "         --cut: the decoration's outlines engraved too), --kerf MM (with --cut)\n"
+    "         --cut: the decoration's outlines engraved too), --kerf MM (with --cut),\n"
+    "         --numbers tabs|both|none (edge numbers on the tabs, there and inside the partner\n"
+    "         edge (the default), or none)\n"
     "         --help, --version\n";
 
 namespace {
@@ -102,6 +104,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   ExportRequest req;
   std::vector<std::string> positional;
   bool edgeGiven = false;  // --edge-mm 0 is a choice too
+  bool numbersGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
@@ -192,6 +195,13 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
                               : "--scale takes a number from 0.1 to 100");
       req.scale = dpi ? n / 96 : n;
       req.dpiGiven = dpi;
+    } else if (a == "--numbers") {
+      if (!value(v) || (v != "tabs" && v != "both" && v != "none"))
+        return UsageError("--numbers takes tabs, both or none");
+      req.net.numbers = v == "tabs"   ? NetNumbers::Tabs
+                        : v == "none" ? NetNumbers::None
+                                      : NetNumbers::Both;
+      numbersGiven = true;
     } else if (a == "--engrave") {
       req.net.engrave = true;
     } else if (a == "--scale-lines") {
@@ -263,6 +273,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     r.request = req;
     return r;
   }
+  if (numbersGiven) return UsageError("--numbers is for nets (--net)");
   if (req.net.engrave) return UsageError("--engrave is for laser nets (--net with --cut)");
   if (req.vector.hatchMm > 0 && req.vector.mode != VectorMode::Plot)
     return UsageError("--hatch is for plotter files (--plot)");

@@ -24,7 +24,7 @@ constexpr double kTouch = 1e-7;
 constexpr double kEdgeSpread = 0.08;
 constexpr size_t kMaxNetFaces = 500;
 constexpr double kMaxTabMm = 7, kMaxTabEdges = 0.25;
-constexpr double kNumberMm = 3.5, kNumberEdges = 0.11;
+constexpr double kNumberMm = 3, kHaloMm = 1;
 constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
 constexpr double kCanvasDpi = 96, kMmPerInch = 25.4;
 
@@ -421,28 +421,88 @@ const std::vector<std::vector<DPoint>>& DigitStrokes(int digit) {
   return digits[digit];
 }
 
-// The number written just inside side 'side' of 'face', its foot towards the
-// edge and underlined, so that 6 and 9 read the right way up.
-void NumberStrokes(const Polygon2& face, int side, int number, double height,
-                   std::vector<std::vector<DPoint>>& out, std::vector<Polygon2>& labels) {
-  const DPoint a = face[side], b = face[(side + 1) % face.size()];
+bool InsideConvex(const Polygon2& poly, DPoint x) {
+  double turn = 0;
+  for (size_t i = 0; i < poly.size(); ++i)
+    turn += poly[i].x * poly[(i + 1) % poly.size()].y - poly[(i + 1) % poly.size()].x * poly[i].y;
+  for (size_t i = 0; i < poly.size(); ++i) {
+    const DPoint p = poly[i], q = poly[(i + 1) % poly.size()];
+    if (((q.x - p.x) * (x.y - p.y) - (q.y - p.y) * (x.x - p.x)) * turn < -1e-12) return false;
+  }
+  return true;
+}
+
+// The number written along side a -> b of the convex 'region' that lies to
+// its right (a face, or a tab read from its face), its foot towards the
+// side and underlined, so that 6 and 9 read the right way up: kNumberMm
+// tall or as tall as the region leaves room for with its halo, centred on
+// a tab, just inside a face. In edge lengths.
+NetNumber FittedNumber(const Polygon2& region, DPoint a, DPoint b, int number, double edgeMm,
+                       bool centred) {
   const DPoint t = (b - a) * (1 / Length(b - a));
-  const DPoint up{t.y, -t.x};  // into the face
+  const DPoint up{t.y, -t.x};  // into the region
   const DPoint along = t * -1;
   const std::string text = std::to_string(number);
-  const double advance = 0.85 * height, width = advance * text.size() - 0.25 * height;
-  const DPoint foot = (a + b) * 0.5 + up * (0.45 * height) - along * (width / 2);
-  auto map = [&](DPoint p) { return foot + along * (p.x * height) + up * (p.y * height); };
+  const double width = 0.85 * static_cast<double>(text.size()) - 0.25;  // in heights
+  double depth = 0;
+  for (const DPoint& p : region) depth = std::max(depth, (p.x - a.x) * up.x + (p.y - a.y) * up.y);
+  auto halo = [&](double h) { return std::min(kHaloMm / 2 / edgeMm, 0.15 * h); };
+  auto foot = [&](double h) {
+    const double m = halo(h), tall = 1.25 * h + 2 * m;
+    const double lift = (centred ? std::max(0.0, (depth - tall) / 2) : 0) + m + 0.25 * h;
+    return (a + b) * 0.5 + up * lift - along * (width * h / 2);
+  };
+  auto fits = [&](double h) {
+    const double m = halo(h);
+    const DPoint f = foot(h);
+    for (DPoint c : {DPoint{-m, -0.25 * h - m}, DPoint{width * h + m, -0.25 * h - m},
+                     DPoint{width * h + m, h + m}, DPoint{-m, h + m}})
+      if (!InsideConvex(region, f + along * c.x + up * c.y)) return false;
+    return true;
+  };
+  double h = kNumberMm / edgeMm;
+  if (!fits(h)) {
+    double lo = 0;
+    for (int k = 0; k < 20; ++k) (fits((lo + h) / 2) ? lo : h) = (lo + h) / 2;
+    h = lo;
+  }
+  NetNumber n;
+  n.heightMm = h * edgeMm;
+  n.haloMm = 2 * halo(h) * edgeMm;
+  const DPoint f = foot(h);
+  auto map = [&](DPoint p) { return f + along * (p.x * h) + up * (p.y * h); };
   for (size_t k = 0; k < text.size(); ++k)
     for (const auto& stroke : DigitStrokes(text[k] - '0')) {
-      std::vector<DPoint> s;
-      for (const DPoint& p : stroke) s.push_back(map({p.x + k * 0.85, p.y}));
-      out.push_back(std::move(s));
+      auto& s = n.strokes.emplace_back();
+      for (const DPoint& p : stroke) s.push_back(map({p.x + static_cast<double>(k) * 0.85, p.y}));
     }
-  out.push_back({map({0, -0.25}), map({width / height, -0.25})});
-  // A plain ground under the strokes, so that they read on any colour.
-  const double right = width / height + 0.3;
-  labels.push_back({map({-0.3, -0.4}), map({right, -0.4}), map({right, 1.3}), map({-0.3, 1.3})});
+  n.strokes.push_back({map({0, -0.25}), map({width, -0.25})});
+  return n;
+}
+
+// Each cut pair's number on its tab and, unless only tabs are asked for,
+// just inside the partner edge.
+std::vector<NetNumber> EdgeNumbers(const SolidNet& net, const std::vector<Polygon2>& faces,
+                                   const std::vector<Polygon2>& tabs, const std::vector<int>& page,
+                                   double edgeMm, NetNumbers where) {
+  std::vector<NetNumber> out;
+  for (size_t k = 0; k < net.tabs.size() && where != NetNumbers::None; ++k) {
+    const int edge = net.tabs[k].edge;
+    const NetEdge& e = net.edges[edge];
+    // The tab lies to the left of its base a -> b.
+    out.push_back(FittedNumber(tabs[k], tabs[k][1], tabs[k][0], e.number, edgeMm, true));
+    out.back().edge = edge;
+    out.back().page = net.tabs[k].page;
+    out.back().onTab = true;
+    if (where == NetNumbers::Tabs) continue;
+    const bool tabOnA = e.tabFace == e.faceA && e.tabSide == e.sideA;
+    const int f = tabOnA ? e.faceB : e.faceA, side = tabOnA ? e.sideB : e.sideA;
+    const Polygon2& q = faces[f];
+    out.push_back(FittedNumber(q, q[side], q[(side + 1) % q.size()], e.number, edgeMm, false));
+    out.back().edge = edge;
+    out.back().page = page[f];
+  }
+  return out;
 }
 
 // ---- decoration
@@ -647,19 +707,7 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   net.edgeMm = edgeMm;
   net.faceColour = solid.PolyColour[faces[0].polygon];
   net.pages.resize(pageCount);
-  net.numberStrokes.resize(pageCount);
-  net.numberLabels.resize(pageCount);
-  std::vector<std::vector<std::vector<DPoint>>> numbers(pageCount);
-  std::vector<std::vector<Polygon2>> labels(pageCount);
-  const double numberHeight = std::min(kNumberEdges, kNumberMm / edgeMm);
-  for (const NetEdge& e : net.edges) {
-    if (e.fold) continue;
-    for (int which = 0; which < 2; ++which) {
-      const int f = which ? e.faceB : e.faceA;
-      NumberStrokes(u.faces[f], which ? e.sideB : e.sideA, e.number, numberHeight, numbers[page[f]],
-                    labels[page[f]]);
-    }
-  }
+  net.numbers = EdgeNumbers(net, u.faces, tabShapes, page, edgeMm, options.numbers);
   std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);
   for (int p = 0; p < pageCount; ++p) {
     Polygon2 points;
@@ -680,15 +728,10 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
       const DPoint r = Turn(q, angle);
       return DPoint{left + (r.x - b.minX) * edgeMm, top + (b.maxY - r.y) * edgeMm};
     };
-    for (auto& stroke : numbers[p]) {
-      for (DPoint& q : stroke) q = toPage[p](q);
-      net.numberStrokes[p].push_back(std::move(stroke));
-    }
-    for (auto& label : labels[p]) {
-      for (DPoint& q : label) q = toPage[p](q);
-      net.numberLabels[p].push_back(std::move(label));
-    }
   }
+  for (NetNumber& n : net.numbers)
+    for (auto& stroke : n.strokes)
+      for (DPoint& q : stroke) q = toPage[n.page](q);
   for (size_t t = 0; t < net.tabs.size(); ++t)
     for (const DPoint& q : tabShapes[t]) net.tabs[t].outline.push_back(toPage[tabPages[t]](q));
 
@@ -857,16 +900,15 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
     fold.dashMm = {kFoldDashMm, kFoldGapMm};
     PlanLayer cut = Lines("cut", "Cut", Rgb(0, 0, 0));
     PlanLayer numbers = Lines("numbers", "Edge numbers", Rgb(0, 0, 0));
-    PlanLayer labels;
-    labels.kind = PlanLayer::Kind::Fill;
-    labels.id = "number-labels";
-    labels.label = "Edge number labels";
-    labels.colour = Rgb(255, 255, 255);
-    for (const auto& label : net.numberLabels[p]) {
-      PlanPath shape;
-      shape.points = label;
-      labels.paths.push_back(std::move(shape));
-    }
+    // Under each number the same strokes, wider and white: it reads on
+    // any colour and hides little of the decoration.
+    PlanLayer halos = Lines("number-halos", "Edge number halos", Rgb(255, 255, 255));
+    for (const NetNumber& n : net.numbers)
+      for (const auto& stroke : n.strokes)
+        if (n.page == static_cast<int>(p)) {
+          halos.paths.push_back(LinePath(stroke, false, n.haloMm));
+          numbers.paths.push_back(LinePath(stroke, false, kLineMm));
+        }
     for (const NetTab& t : net.tabs) {
       if (t.page != static_cast<int>(p)) continue;
       PlanPath shape;
@@ -878,9 +920,7 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
     for (const Segment& s : folds) fold.paths.push_back(LinePath({s.a, s.b}, false, kLineMm));
     for (Stroke& s : MergeIntoStrokes(cuts, kJoinMm))
       cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
-    for (const auto& stroke : net.numberStrokes[p])
-      numbers.paths.push_back(LinePath(stroke, false, kLineMm));
-    for (PlanLayer* l : {&tabs, &labels, &fold, &cut, &numbers})
+    for (PlanLayer* l : {&tabs, &halos, &fold, &cut, &numbers})
       if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
     plans.push_back(std::move(plan));
   }
@@ -933,8 +973,10 @@ std::vector<VectorPlan> NetLaserPlans(const SolidNet& net, bool engrave, double 
         }
       }
     plan.layers.clear();
-    for (const auto& stroke : net.numberStrokes[p])
-      for (size_t i = 0; i + 1 < stroke.size(); ++i) marks.push_back({stroke[i], stroke[i + 1]});
+    for (const NetNumber& n : net.numbers)
+      for (const auto& stroke : n.strokes)
+        for (size_t i = 0; i + 1 < stroke.size() && n.page == static_cast<int>(p); ++i)
+          marks.push_back({stroke[i], stroke[i + 1]});
     PlanLayer cut = HairlineLayer("cut", "Cut #ff0000", Rgb(255, 0, 0), cuts);
     InnerLinesFirst(cut.paths, kerfMm);
     for (PlanLayer l : {HairlineLayer("engrave", "Engrave #000000", Rgb(0, 0, 0), marks),

@@ -124,7 +124,7 @@ TEST_F(View3DTest, SaveNetAsksForTheEdgeRemembersItAndReportsBadOnes) {
   h.prompts.Input("60");
   Save("mnuFileSaveNet", "box.txt");
   EXPECT_EQ(Last(1).title, "Saving 3D Whirligon as a net");
-  EXPECT_EQ(Last(1).options.size(), 3u);
+  EXPECT_EQ(Last(1).options.size(), 5u);
   EXPECT_EQ(Last().title, "Net edge length");
   EXPECT_TRUE(ReadFile(dir.filePath("box.pdf")).startsWith("%PDF-"));
   // Engraving makes a laser file.
