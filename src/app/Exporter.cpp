@@ -45,7 +45,11 @@ const char* const kExportUsage =
     "         --antialias (smooth edges)\n"
     "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), "
     "--page a4|letter\n"
-    "         (default a4; a net too big for one page goes over several)\n"
+    "         (default a4; a net too big for one page goes over several), --cut (a laser file:\n"
+    "         outlines cut red, folds scored blue, edge numbers engraved black), --engrave (with\n"
+    "         --cut: the decoration's outlines engraved too), --kerf MM (with --cut),\n"
+    "         --numbers tabs|both|none (edge numbers on the tabs, there and inside the partner\n"
+    "         edge (the default), or none)\n"
     "         --help, --version\n";
 
 namespace {
@@ -99,6 +103,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   ExportRequest req;
   std::vector<std::string> positional;
   bool edgeGiven = false;  // --edge-mm 0 is a choice too
+  bool numbersGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
@@ -189,6 +194,15 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
                               : "--scale takes a number from 0.1 to 100");
       req.scale = dpi ? n / 96 : n;
       req.dpiGiven = dpi;
+    } else if (a == "--numbers") {
+      if (!value(v) || (v != "tabs" && v != "both" && v != "none"))
+        return UsageError("--numbers takes tabs, both or none");
+      req.net.numbers = v == "tabs"   ? NetNumbers::Tabs
+                        : v == "none" ? NetNumbers::None
+                                      : NetNumbers::Both;
+      numbersGiven = true;
+    } else if (a == "--engrave") {
+      req.net.engrave = true;
     } else if (a == "--scale-lines") {
       req.scaleLines = true;
     } else if (a == "--transparent") {
@@ -246,12 +260,20 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   if (req.mode == ExportRequest::Mode::Net) {
     // A net's pages are A4 unless Letter is asked for.
     req.net.page = req.vector.page == PageSize::Letter ? PageSize::Letter : PageSize::A4;
-    if (req.vector.mode != VectorMode::Picture || req.vector.widthMm > 0)
-      return UsageError("--cut, --plot and --width-mm are not for nets");
+    if (req.vector.mode == VectorMode::Plot || req.vector.widthMm > 0)
+      return UsageError("--plot and --width-mm are not for nets");
+    req.net.laser = req.vector.mode == VectorMode::Cut;
+    if (req.net.engrave && !req.net.laser)
+      return UsageError("--engrave is for laser nets (--net with --cut)");
+    req.net.kerfMm = req.net.laser ? req.vector.kerfMm : 0;
+    if (req.vector.kerfMm > 0 && !req.net.laser)
+      return UsageError("--kerf is for cut files (--cut)");
     ParseResult r;
     r.request = req;
     return r;
   }
+  if (numbersGiven) return UsageError("--numbers is for nets (--net)");
+  if (req.net.engrave) return UsageError("--engrave is for laser nets (--net with --cut)");
   if (req.vector.hatchMm > 0 && req.vector.mode != VectorMode::Plot)
     return UsageError("--hatch is for plotter files (--plot)");
   if (req.vector.kerfMm > 0 && req.vector.mode != VectorMode::Cut)

@@ -25,7 +25,7 @@ struct ExportRequest {
   std::optional<int> quality;
   std::optional<float> theta, phi, psi;
   VectorOptions vector;  // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
-  NetOptions net;        // --edge-mm, --page (nets)
+  NetOptions net;        // --edge-mm, --page, --cut, --engrave, --kerf, --numbers (nets)
   // Raster pictures: --scale S or --dpi D (D / 96), --scale-lines,
   // --transparent (.png, .tif), --quiet (no progress bar).
   std::optional<double> scale;

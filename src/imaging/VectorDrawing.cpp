@@ -299,9 +299,9 @@ void AllowForKerf(PlanPath& p, int depth, double kerfMm) {
   for (const ClipperLib::IntPoint& q : out[0]) p.points.push_back({q.X / units, q.Y / units});
 }
 
-// A laser cuts inner lines before the contour around them, so that no piece
-// falls out, or shifts, before its holes are cut. The travel order is kept
-// among lines equally deep.
+}  // namespace
+
+// The travel order is kept among lines equally deep.
 void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm) {
   struct Box {
     double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
@@ -337,6 +337,8 @@ void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm) {
   for (size_t i : order) sorted.push_back(std::move(paths[i]));
   paths.swap(sorted);
 }
+
+namespace {
 
 void CutLayer(const VectorDrawing& d, const PageMap& map, double kerfMm, VectorPlan& plan) {
   std::vector<uint32_t> visible;

@@ -95,6 +95,11 @@ inline constexpr double kHairlineMm = 0.01;
 
 VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& options);
 
+// A laser's order: lines inside a closed contour before that contour, so no
+// piece drops out before its holes are cut; with a kerf, closed contours
+// moved by half of it, pieces out and holes in.
+void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm);
+
 // "Colour 9 #ff0000", "Custom 3 #123456", "Outlines".
 std::string HexColour(Colour c);
 

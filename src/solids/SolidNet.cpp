@@ -27,7 +27,7 @@ constexpr double kMaxTabMm = 7, kMaxTabEdges = 0.25;
 // Tabs no shallower than this (or a quarter edge) can be glued, and keep
 // this far from every face edge but their own, beyond their corners.
 constexpr double kLeastTabMm = 6, kTabGapMm = 0.5, kTabCornerMm = 3;
-constexpr double kNumberMm = 3.5, kNumberEdges = 0.11;
+constexpr double kNumberMm = 3, kHaloMm = 1;
 constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
 constexpr double kCanvasDpi = 96, kMmPerInch = 25.4;
 
@@ -544,28 +544,88 @@ const std::vector<std::vector<DPoint>>& DigitStrokes(int digit) {
   return digits[digit];
 }
 
-// The number written just inside side 'side' of 'face', its foot towards the
-// edge and underlined, so that 6 and 9 read the right way up.
-void NumberStrokes(const Polygon2& face, int side, int number, double height,
-                   std::vector<std::vector<DPoint>>& out, std::vector<Polygon2>& labels) {
-  const DPoint a = face[side], b = face[(side + 1) % face.size()];
+bool InsideConvex(const Polygon2& poly, DPoint x) {
+  double turn = 0;
+  for (size_t i = 0; i < poly.size(); ++i)
+    turn += poly[i].x * poly[(i + 1) % poly.size()].y - poly[(i + 1) % poly.size()].x * poly[i].y;
+  for (size_t i = 0; i < poly.size(); ++i) {
+    const DPoint p = poly[i], q = poly[(i + 1) % poly.size()];
+    if (((q.x - p.x) * (x.y - p.y) - (q.y - p.y) * (x.x - p.x)) * turn < -1e-12) return false;
+  }
+  return true;
+}
+
+// The number written along side a -> b of the convex 'region' that lies to
+// its right (a face, or a tab read from its face), its foot towards the
+// side and underlined, so that 6 and 9 read the right way up: kNumberMm
+// tall or as tall as the region leaves room for with its halo, centred on
+// a tab, just inside a face. In edge lengths.
+NetNumber FittedNumber(const Polygon2& region, DPoint a, DPoint b, int number, double edgeMm,
+                       bool centred) {
   const DPoint t = (b - a) * (1 / Length(b - a));
-  const DPoint up{t.y, -t.x};  // into the face
+  const DPoint up{t.y, -t.x};  // into the region
   const DPoint along = t * -1;
   const std::string text = std::to_string(number);
-  const double advance = 0.85 * height, width = advance * text.size() - 0.25 * height;
-  const DPoint foot = (a + b) * 0.5 + up * (0.45 * height) - along * (width / 2);
-  auto map = [&](DPoint p) { return foot + along * (p.x * height) + up * (p.y * height); };
+  const double width = 0.85 * static_cast<double>(text.size()) - 0.25;  // in heights
+  double depth = 0;
+  for (const DPoint& p : region) depth = std::max(depth, (p.x - a.x) * up.x + (p.y - a.y) * up.y);
+  auto halo = [&](double h) { return std::min(kHaloMm / 2 / edgeMm, 0.15 * h); };
+  auto foot = [&](double h) {
+    const double m = halo(h), tall = 1.25 * h + 2 * m;
+    const double lift = (centred ? std::max(0.0, (depth - tall) / 2) : 0) + m + 0.25 * h;
+    return (a + b) * 0.5 + up * lift - along * (width * h / 2);
+  };
+  auto fits = [&](double h) {
+    const double m = halo(h);
+    const DPoint f = foot(h);
+    for (DPoint c : {DPoint{-m, -0.25 * h - m}, DPoint{width * h + m, -0.25 * h - m},
+                     DPoint{width * h + m, h + m}, DPoint{-m, h + m}})
+      if (!InsideConvex(region, f + along * c.x + up * c.y)) return false;
+    return true;
+  };
+  double h = kNumberMm / edgeMm;
+  if (!fits(h)) {
+    double lo = 0;
+    for (int k = 0; k < 20; ++k) (fits((lo + h) / 2) ? lo : h) = (lo + h) / 2;
+    h = lo;
+  }
+  NetNumber n;
+  n.heightMm = h * edgeMm;
+  n.haloMm = 2 * halo(h) * edgeMm;
+  const DPoint f = foot(h);
+  auto map = [&](DPoint p) { return f + along * (p.x * h) + up * (p.y * h); };
   for (size_t k = 0; k < text.size(); ++k)
     for (const auto& stroke : DigitStrokes(text[k] - '0')) {
-      std::vector<DPoint> s;
-      for (const DPoint& p : stroke) s.push_back(map({p.x + k * 0.85, p.y}));
-      out.push_back(std::move(s));
+      auto& s = n.strokes.emplace_back();
+      for (const DPoint& p : stroke) s.push_back(map({p.x + static_cast<double>(k) * 0.85, p.y}));
     }
-  out.push_back({map({0, -0.25}), map({width / height, -0.25})});
-  // A plain ground under the strokes, so that they read on any colour.
-  const double right = width / height + 0.3;
-  labels.push_back({map({-0.3, -0.4}), map({right, -0.4}), map({right, 1.3}), map({-0.3, 1.3})});
+  n.strokes.push_back({map({0, -0.25}), map({width, -0.25})});
+  return n;
+}
+
+// Each cut pair's number on its tab and, unless only tabs are asked for,
+// just inside the partner edge.
+std::vector<NetNumber> EdgeNumbers(const SolidNet& net, const std::vector<Polygon2>& faces,
+                                   const std::vector<Polygon2>& tabs, const std::vector<int>& page,
+                                   double edgeMm, NetNumbers where) {
+  std::vector<NetNumber> out;
+  for (size_t k = 0; k < net.tabs.size() && where != NetNumbers::None; ++k) {
+    const int edge = net.tabs[k].edge;
+    const NetEdge& e = net.edges[edge];
+    // The tab lies to the left of its base a -> b.
+    out.push_back(FittedNumber(tabs[k], tabs[k][1], tabs[k][0], e.number, edgeMm, true));
+    out.back().edge = edge;
+    out.back().page = net.tabs[k].page;
+    out.back().onTab = true;
+    if (where == NetNumbers::Tabs) continue;
+    const bool tabOnA = e.tabFace == e.faceA && e.tabSide == e.sideA;
+    const int f = tabOnA ? e.faceB : e.faceA, side = tabOnA ? e.sideB : e.sideA;
+    const Polygon2& q = faces[f];
+    out.push_back(FittedNumber(q, q[side], q[(side + 1) % q.size()], e.number, edgeMm, false));
+    out.back().edge = edge;
+    out.back().page = page[f];
+  }
+  return out;
 }
 
 // ---- decoration
@@ -742,19 +802,7 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   net.edgeMm = edgeMm;
   net.faceColour = solid.PolyColour[faces[0].polygon];
   net.pages.resize(pageCount);
-  net.numberStrokes.resize(pageCount);
-  net.numberLabels.resize(pageCount);
-  std::vector<std::vector<std::vector<DPoint>>> numbers(pageCount);
-  std::vector<std::vector<Polygon2>> labels(pageCount);
-  const double numberHeight = std::min(kNumberEdges, kNumberMm / edgeMm);
-  for (const NetEdge& e : net.edges) {
-    if (e.fold) continue;
-    for (int which = 0; which < 2; ++which) {
-      const int f = which ? e.faceB : e.faceA;
-      NumberStrokes(u.faces[f], which ? e.sideB : e.sideA, e.number, numberHeight, numbers[page[f]],
-                    labels[page[f]]);
-    }
-  }
+  net.numbers = EdgeNumbers(net, u.faces, tabShapes, page, edgeMm, options.numbers);
   std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);
   for (int p = 0; p < pageCount; ++p) {
     Polygon2 points;
@@ -775,15 +823,10 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
       const DPoint r = Turn(q, angle);
       return DPoint{left + (r.x - b.minX) * edgeMm, top + (b.maxY - r.y) * edgeMm};
     };
-    for (auto& stroke : numbers[p]) {
-      for (DPoint& q : stroke) q = toPage[p](q);
-      net.numberStrokes[p].push_back(std::move(stroke));
-    }
-    for (auto& label : labels[p]) {
-      for (DPoint& q : label) q = toPage[p](q);
-      net.numberLabels[p].push_back(std::move(label));
-    }
   }
+  for (NetNumber& n : net.numbers)
+    for (auto& stroke : n.strokes)
+      for (DPoint& q : stroke) q = toPage[n.page](q);
   for (size_t t = 0; t < net.tabs.size(); ++t)
     for (const DPoint& q : tabShapes[t]) net.tabs[t].outline.push_back(toPage[tabPages[t]](q));
 
@@ -857,52 +900,91 @@ PlanPath LinePath(std::vector<DPoint> points, bool closed, double widthMm) {
 
 }  // namespace
 
-std::vector<VectorPlan> NetPlans(const SolidNet& net) {
-  std::vector<VectorPlan> plans;
+namespace {
+
+// One page's faces and decoration, each when asked for, as the renderer
+// records a picture, in canvas units.
+VectorDrawing PageDrawing(const SolidNet& net, size_t p, bool withFaces, bool withDecoration) {
   const double unitsPerMm = kCanvasDpi / kMmPerInch;
-  for (size_t p = 0; p < net.pages.size(); ++p) {
-    const NetPage& page = net.pages[p];
-    VectorRecorder recorder(page.widthMm * unitsPerMm, page.heightMm * unitsPerMm,
-                            Rgb(255, 255, 255));
-    std::vector<DPoint> exact;
-    std::vector<IPoint> pixels;
-    auto record = [&](const std::vector<DPoint>& pts, RecordedFigure::Part part, int face, int rank,
-                      Colour colour, bool stroked) {
-      exact.clear();
-      pixels.clear();
-      for (const DPoint& q : pts) {
-        exact.push_back(q * unitsPerMm);
-        pixels.push_back({static_cast<int>(std::lround(q.x * unitsPerMm)),
-                          static_cast<int>(std::lround(q.y * unitsPerMm))});
-      }
-      RecordedFigure f;
-      f.part = part;
-      f.tile = face;
-      f.rank = rank;
-      f.pixels = pixels.data();
-      f.exact = exact.data();
-      f.count = static_cast<int>(pts.size());
-      f.closed = true;
-      f.stroked = stroked;
-      f.penWidth = 1;
-      f.filled = Fills(colour);
-      f.fill = colour;
-      f.colourIndex = PaletteIndex(colour);
-      if (f.filled || f.stroked) recorder.Record(f);
-    };
-    size_t next = 0;
-    for (size_t f = 0; f < net.faces.size(); ++f) {
-      if (net.faces[f].page != static_cast<int>(p)) continue;
+  const NetPage& page = net.pages[p];
+  VectorRecorder recorder(page.widthMm * unitsPerMm, page.heightMm * unitsPerMm,
+                          Rgb(255, 255, 255));
+  std::vector<DPoint> exact;
+  std::vector<IPoint> pixels;
+  auto record = [&](const std::vector<DPoint>& pts, RecordedFigure::Part part, int face, int rank,
+                    Colour colour, bool stroked) {
+    exact.clear();
+    pixels.clear();
+    for (const DPoint& q : pts) {
+      exact.push_back(q * unitsPerMm);
+      pixels.push_back({static_cast<int>(std::lround(q.x * unitsPerMm)),
+                        static_cast<int>(std::lround(q.y * unitsPerMm))});
+    }
+    RecordedFigure f;
+    f.part = part;
+    f.tile = face;
+    f.rank = rank;
+    f.pixels = pixels.data();
+    f.exact = exact.data();
+    f.count = static_cast<int>(pts.size());
+    f.closed = true;
+    f.stroked = stroked;
+    f.penWidth = 1;
+    f.filled = Fills(colour);
+    f.fill = colour;
+    f.colourIndex = PaletteIndex(colour);
+    if (f.filled || f.stroked) recorder.Record(f);
+  };
+  size_t next = 0;
+  for (size_t f = 0; f < net.faces.size(); ++f) {
+    if (net.faces[f].page != static_cast<int>(p)) continue;
+    if (withFaces)
       record(net.faces[f].corners, RecordedFigure::Part::Outer, static_cast<int>(f), -1,
              net.faceColour, false);
-      while (next < net.decoration.size() && net.decoration[next].face < static_cast<int>(f))
-        ++next;
-      for (size_t d = next;
-           d < net.decoration.size() && net.decoration[d].face == static_cast<int>(f); ++d)
-        record(net.decoration[d].points, RecordedFigure::Part::Rank, static_cast<int>(f),
-               net.decoration[d].rank, net.decoration[d].colour, true);
+    while (next < net.decoration.size() && net.decoration[next].face < static_cast<int>(f)) ++next;
+    for (size_t d = next; withDecoration && d < net.decoration.size() &&
+                          net.decoration[d].face == static_cast<int>(f);
+         ++d)
+      record(net.decoration[d].points, RecordedFigure::Part::Rank, static_cast<int>(f),
+             net.decoration[d].rank, net.decoration[d].colour, true);
+  }
+  return recorder.Drawing();
+}
+
+// One page's paper lines in mm: where it is cut (the free sides of tabs and
+// the untabbed sides of cut pairs) and where it folds (between faces, and
+// at each tab's base).
+void PageLines(const SolidNet& net, size_t p, std::vector<Segment>& cuts,
+               std::vector<Segment>& folds) {
+  for (const NetTab& t : net.tabs) {
+    if (t.page != static_cast<int>(p)) continue;
+    folds.push_back({t.outline[0], t.outline[1]});
+    for (size_t i = 1; i < t.outline.size(); ++i)
+      cuts.push_back({t.outline[i], t.outline[(i + 1) % t.outline.size()]});
+  }
+  for (const NetEdge& e : net.edges) {
+    for (int which = 0; which < 2; ++which) {
+      const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
+      const NetFace& face = net.faces[f];
+      if (face.page != static_cast<int>(p)) continue;
+      const DPoint a = face.corners[side], b = face.corners[(side + 1) % face.corners.size()];
+      if (e.fold) {
+        if (which == 0) folds.push_back({a, b});
+      } else if (f != e.tabFace || side != e.tabSide) {
+        cuts.push_back({a, b});
+      }
     }
-    VectorPlan plan = BuildVectorPlan(recorder.Drawing(), VectorOptions{});
+  }
+}
+
+constexpr double kJoinMm = 1e-3;
+
+}  // namespace
+
+std::vector<VectorPlan> NetPlans(const SolidNet& net) {
+  std::vector<VectorPlan> plans;
+  for (size_t p = 0; p < net.pages.size(); ++p) {
+    VectorPlan plan = BuildVectorPlan(PageDrawing(net, p, true, true), VectorOptions{});
 
     PlanLayer tabs;
     tabs.kind = PlanLayer::Kind::Fill;
@@ -913,45 +995,88 @@ std::vector<VectorPlan> NetPlans(const SolidNet& net) {
     fold.dashMm = {kFoldDashMm, kFoldGapMm};
     PlanLayer cut = Lines("cut", "Cut", Rgb(0, 0, 0));
     PlanLayer numbers = Lines("numbers", "Edge numbers", Rgb(0, 0, 0));
-    PlanLayer labels;
-    labels.kind = PlanLayer::Kind::Fill;
-    labels.id = "number-labels";
-    labels.label = "Edge number labels";
-    labels.colour = Rgb(255, 255, 255);
-    for (const auto& label : net.numberLabels[p]) {
-      PlanPath shape;
-      shape.points = label;
-      labels.paths.push_back(std::move(shape));
-    }
-    std::vector<Segment> cuts;
+    // Under each number the same strokes, wider and white: it reads on
+    // any colour and hides little of the decoration.
+    PlanLayer halos = Lines("number-halos", "Edge number halos", Rgb(255, 255, 255));
+    for (const NetNumber& n : net.numbers)
+      for (const auto& stroke : n.strokes)
+        if (n.page == static_cast<int>(p)) {
+          halos.paths.push_back(LinePath(stroke, false, n.haloMm));
+          numbers.paths.push_back(LinePath(stroke, false, kLineMm));
+        }
     for (const NetTab& t : net.tabs) {
       if (t.page != static_cast<int>(p)) continue;
       PlanPath shape;
       shape.points = t.outline;
       tabs.paths.push_back(shape);
-      fold.paths.push_back(LinePath({t.outline[0], t.outline[1]}, false, kLineMm));
-      for (size_t i = 1; i < t.outline.size(); ++i)
-        cuts.push_back({t.outline[i], t.outline[(i + 1) % t.outline.size()]});
     }
-    for (const NetEdge& e : net.edges) {
-      for (int which = 0; which < 2; ++which) {
-        const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
-        const NetFace& face = net.faces[f];
-        if (face.page != static_cast<int>(p)) continue;
-        const DPoint a = face.corners[side], b = face.corners[(side + 1) % face.corners.size()];
-        if (e.fold) {
-          if (which == 0) fold.paths.push_back(LinePath({a, b}, false, kLineMm));
-        } else if (f != e.tabFace || side != e.tabSide) {
-          cuts.push_back({a, b});
+    std::vector<Segment> cuts, folds;
+    PageLines(net, p, cuts, folds);
+    for (const Segment& s : folds) fold.paths.push_back(LinePath({s.a, s.b}, false, kLineMm));
+    for (Stroke& s : MergeIntoStrokes(cuts, kJoinMm))
+      cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
+    for (PlanLayer* l : {&tabs, &halos, &fold, &cut, &numbers})
+      if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
+    plans.push_back(std::move(plan));
+  }
+  return plans;
+}
+
+namespace {
+
+// Whether segment a-b runs along the line p-q, within it.
+bool OnLine(DPoint a, DPoint b, DPoint p, DPoint q) {
+  const DPoint d = q - p;
+  const double len = Length(d);
+  if (len == 0) return false;
+  auto off = [&](DPoint x) { return std::abs((x.x - p.x) * d.y - (x.y - p.y) * d.x) / len; };
+  auto along = [&](DPoint x) { return ((x.x - p.x) * d.x + (x.y - p.y) * d.y) / len; };
+  return off(a) < kJoinMm && off(b) < kJoinMm && std::min(along(a), along(b)) > -kJoinMm &&
+         std::max(along(a), along(b)) < len + kJoinMm;
+}
+
+PlanLayer HairlineLayer(const char* id, const char* label, Colour colour,
+                        const std::vector<Segment>& segments) {
+  PlanLayer layer = Lines(id, label, colour);
+  for (Stroke& s : MergeIntoStrokes(segments, kJoinMm))
+    layer.paths.push_back(LinePath(std::move(s.points), s.closed, kHairlineMm));
+  return layer;
+}
+
+}  // namespace
+
+std::vector<VectorPlan> NetLaserPlans(const SolidNet& net, bool engrave, double kerfMm) {
+  std::vector<VectorPlan> plans;
+  for (size_t p = 0; p < net.pages.size(); ++p) {
+    // The decoration's visible outlines, each edge once, as the cut mode of
+    // any drawing finds them; not on the paper's own lines, which are cut or
+    // scored already.
+    VectorOptions cutMode;
+    cutMode.mode = VectorMode::Cut;
+    VectorPlan plan = BuildVectorPlan(PageDrawing(net, p, false, engrave), cutMode);
+    std::vector<Segment> cuts, folds, marks;
+    PageLines(net, p, cuts, folds);
+    for (const PlanLayer& layer : plan.layers)
+      for (const PlanPath& path : layer.paths) {
+        const size_t n = path.points.size();
+        for (size_t i = 0; i + 1 < n + (path.closed ? 1 : 0); ++i) {
+          const Segment s{path.points[i], path.points[(i + 1) % n]};
+          bool paper = false;
+          for (const auto* lines : {&cuts, &folds})
+            for (const Segment& l : *lines) paper = paper || OnLine(s.a, s.b, l.a, l.b);
+          if (!paper) marks.push_back(s);
         }
       }
-    }
-    for (Stroke& s : MergeIntoStrokes(cuts, 1e-3))
-      cut.paths.push_back(LinePath(std::move(s.points), s.closed, kLineMm));
-    for (const auto& stroke : net.numberStrokes[p])
-      numbers.paths.push_back(LinePath(stroke, false, kLineMm));
-    for (PlanLayer* l : {&tabs, &labels, &fold, &cut, &numbers})
-      if (!l->paths.empty()) plan.layers.push_back(std::move(*l));
+    plan.layers.clear();
+    for (const NetNumber& n : net.numbers)
+      for (const auto& stroke : n.strokes)
+        for (size_t i = 0; i + 1 < stroke.size() && n.page == static_cast<int>(p); ++i)
+          marks.push_back({stroke[i], stroke[i + 1]});
+    PlanLayer cut = HairlineLayer("cut", "Cut #ff0000", Rgb(255, 0, 0), cuts);
+    InnerLinesFirst(cut.paths, kerfMm);
+    for (PlanLayer l : {HairlineLayer("engrave", "Engrave #000000", Rgb(0, 0, 0), marks),
+                        HairlineLayer("score", "Score #0000ff", Rgb(0, 0, 255), folds), cut})
+      if (!l.paths.empty()) plan.layers.push_back(std::move(l));
     plans.push_back(std::move(plan));
   }
   return plans;
@@ -969,7 +1094,8 @@ bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const st
   SolidNet net;
   std::string why;
   if (!BuildSolidNet(solid, options, net, &why)) return fail(why);
-  const std::vector<VectorPlan> plans = NetPlans(net);
+  const std::vector<VectorPlan> plans =
+      options.laser ? NetLaserPlans(net, options.engrave, options.kerfMm) : NetPlans(net);
   std::string bytes;
   if (ext == "svg")
     bytes = LayeredSvg(plans);

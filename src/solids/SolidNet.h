@@ -15,9 +15,20 @@
 
 namespace wlg {
 
+// Where each cut pair's number is written: on its tab and just inside the
+// partner edge, on the tab only, or nowhere.
+enum class NetNumbers { Both, Tabs, None };
+
 struct NetOptions {
   double edgeMm = 0;  // 0: as long as lets the whole net fit one page
   PageSize page = PageSize::A4;
+  // A laser file: outlines cut (red), folds scored (blue), edge numbers and,
+  // with 'engrave', the decoration's outlines engraved (black), all
+  // hairlines without fills.
+  bool laser = false;
+  bool engrave = false;
+  double kerfMm = 0;  // laser: pieces' outlines moved out by half of it
+  NetNumbers numbers = NetNumbers::Both;
 };
 
 // Edge lengths the exporter and the dialog accept: 0 (as large as fits one
@@ -58,6 +69,15 @@ struct NetDecoration {
   std::vector<DPoint> points;
 };
 
+// A cut pair's number, drawn in strokes over a white halo of the same
+// strokes, wider, so that it reads on any colour and hides little.
+struct NetNumber {
+  int edge = 0, page = 0;
+  bool onTab = false;
+  double heightMm = 0, haloMm = 0;
+  std::vector<std::vector<DPoint>> strokes;  // the digits, then the underline
+};
+
 struct NetPage {
   double widthMm = 0, heightMm = 0;
 };
@@ -70,10 +90,7 @@ struct SolidNet {
   std::vector<NetEdge> edges;
   std::vector<NetTab> tabs;
   std::vector<NetDecoration> decoration;
-  // Strokes of the edge numbers, per page.
-  std::vector<std::vector<std::vector<DPoint>>> numberStrokes;
-  // The white ground under each number, per page.
-  std::vector<std::vector<std::vector<DPoint>>> numberLabels;
+  std::vector<NetNumber> numbers;
 };
 
 // Unfolds the recorded solid. False with *why set when the list holds no
@@ -82,11 +99,16 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
                    std::string* why);
 
 // The pages as layered plans: page background, face and decoration colours,
-// outlines, then "Glue tabs", "Fold" (dashed), "Cut" and "Edge numbers".
+// outlines, then "Glue tabs", "Edge number halos", "Fold" (dashed), "Cut"
+// and "Edge numbers".
 std::vector<VectorPlan> NetPlans(const SolidNet& net);
+// The pages for a laser cutter: "Engrave", "Score" and "Cut" layers in the
+// order a laser runs them, each piece's inner lines before its outline.
+std::vector<VectorPlan> NetLaserPlans(const SolidNet& net, bool engrave, double kerfMm);
 
 // Writes the net as SVG (pages side by side) or PDF (one page each), by the
-// extension of 'path'; the file appears complete or not at all.
+// extension of 'path', printed or for a laser; the file appears complete or
+// not at all.
 bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const std::string& path,
                  std::string* error);
 

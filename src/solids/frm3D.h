@@ -41,6 +41,11 @@ class frm3D : public Form {
   static constexpr const char* NetEdgePrompt =
       "Edge length in millimetres (0: as large as one page allows, at least 20 mm):";
   static constexpr const char* NetLetterOption = "Letter pages instead of A4";
+  static constexpr const char* NetLaserOption =
+      "Laser file: outlines cut red, folds scored blue, numbers engraved black";
+  static constexpr const char* NetEngraveOption = "Laser file: engrave the decoration too";
+  static constexpr const char* NetTabNumbersOption = "Edge numbers on the tabs only";
+  static constexpr const char* NetNoNumbersOption = "No edge numbers";
   static constexpr const char* GltfFailed = "Sorry, the glTF file could not be saved:";
 
   frm3D(Program& program, frmS& designer);

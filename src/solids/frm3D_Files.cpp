@@ -71,12 +71,23 @@ void frm3D::mnuFileSaveNet_Click() {
   FileDialogRequest request{
       "Saving 3D Whirligon as a net", "PDF files|*.pdf|SVG files|*.svg", "pdf", {}, true};
   std::vector<FileDialogOption> options = {
-      {NetLetterOption, LastNetOptions.page == PageSize::Letter, 0}};
+      {NetLetterOption, LastNetOptions.page == PageSize::Letter, 0},
+      {NetLaserOption, LastNetOptions.laser, 0},
+      {NetEngraveOption, LastNetOptions.engrave, 0},
+      {NetTabNumbersOption, LastNetOptions.numbers == NetNumbers::Tabs, 1},
+      {NetNoNumbersOption, LastNetOptions.numbers == NetNumbers::None, 1}};
   request.options = &options;
   const auto chosen = designer_.AskSaveName(request, DialogFileName);
   if (!chosen) return;
   NetOptions o;
   o.page = options[0].checked ? PageSize::Letter : PageSize::A4;
+  o.laser = options[1].checked;
+  // Engraving asked for makes it a laser file: nothing else engraves.
+  o.engrave = options[2].checked;
+  o.laser = o.laser || o.engrave;
+  o.numbers = options[3].checked   ? NetNumbers::Tabs
+              : options[4].checked ? NetNumbers::None
+                                   : NetNumbers::Both;
   const auto edge = p_.prompts.InputBox(NetEdgeTitle, NetEdgePrompt,
                                         FormatSingle(static_cast<float>(LastNetOptions.edgeMm)));
   if (!edge) return;

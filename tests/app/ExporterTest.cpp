@@ -92,7 +92,10 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--zoom nan a.wlg b.png; --zoom 0x10 a.wlg b.png; --theta 1e300 --solid Cube a.wlg b.png; "
       "--quality nan --sphere a.wlg b.wrl; --cut --plot a.wlg b.svg; --cut a.wlg b.png; "
       "--page a4 a.wlg b.svg; --page a5 a.wlg b.pdf; --width-mm nan a.wlg b.svg; "
-      "--solid Cube a.wlg b.pdf; --net Cube a.wlg b.dxf; --net Cube --cut a.wlg b.pdf; "
+      "--solid Cube a.wlg b.pdf; --net Cube a.wlg b.dxf; --net Cube --plot a.wlg b.pdf; "
+      "--cut --engrave a.wlg b.svg; --net Cube --engrave a.wlg b.pdf; --numbers tabs a.wlg b.svg; "
+      "--net Cube --numbers 2 a.wlg b.pdf; --net Cube --kerf 1 a.wlg "
+      "b.svg; "
       "--edge-mm 50 a.wlg b.pdf; --edge-mm 0 a.wlg b.pdf; --hatch 1 a.wlg b.svg; "
       "--plot --hatch 0 a.wlg b.svg; --kerf 0.2 a.wlg b.svg; --cut --kerf 6 a.wlg b.svg; --net "
       "Cube --edge-mm 0.5 a.wlg b.pdf; "
@@ -264,6 +267,11 @@ TEST(ExporterRun, VectorFilesReadByOtherPrograms) {
   ASSERT_EQ(netQuery.code, 0) << netQuery.err;
   for (const char* layer : {"layer-tabs,", "layer-fold,", "layer-cut,", "layer-numbers,"})
     EXPECT_THAT(netQuery.out, HasSubstr(layer));
+  ASSERT_EQ(
+      in.Run("--net Icosa --yes --cut --engrave --kerf 0.1 --numbers tabs SAMPLE @l.svg").code, 0);
+  const RunResult laser = Launch(inkscape, {"--query-all", in("l.svg")});
+  for (const char* layer : {"layer-engrave,", "layer-score,", "layer-cut,"})
+    EXPECT_THAT(laser.out, HasSubstr(layer));
   EXPECT_EQ(Count(in.Read("m.svg"), "<inkscape:page "), pages);
 
   const char* script =

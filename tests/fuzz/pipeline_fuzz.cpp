@@ -225,6 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string why;
     if (BuildSolidNet(m.solid, net, unfolded, &why)) {
       const std::vector<VectorPlan> pages = NetPlans(unfolded);
+      (void)LayeredSvg(NetLaserPlans(unfolded, size % 2 == 0, size % 7 ? 0 : 0.2));
       (void)LayeredSvg(pages);
       std::string pdf;
       if (size % 5 == 0 && !PdfBytes(pages, pdf)) abort();

@@ -124,9 +124,14 @@ TEST_F(View3DTest, SaveNetAsksForTheEdgeRemembersItAndReportsBadOnes) {
   h.prompts.Input("60");
   Save("mnuFileSaveNet", "box.txt");
   EXPECT_EQ(Last(1).title, "Saving 3D Whirligon as a net");
-  EXPECT_EQ(Last(1).options, std::vector<std::string>{"Letter pages instead of A4"});
+  EXPECT_EQ(Last(1).options.size(), 5u);
   EXPECT_EQ(Last().title, "Net edge length");
   EXPECT_TRUE(ReadFile(dir.filePath("box.pdf")).startsWith("%PDF-"));
+  // Engraving makes a laser file.
+  h.prompts.FileOptions({false, false, true});
+  h.prompts.Input("0");
+  Save("mnuFileSaveNet", "box.svg");
+  EXPECT_TRUE(ReadFile(dir.filePath("box.svg")).contains("inkscape:label=\"Engrave #000000\""));
 
   // A bad edge length or an unwritable folder: a message, no file.
   h.prompts.autoOk = true;
