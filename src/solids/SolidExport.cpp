@@ -144,6 +144,15 @@ std::array<float, 3> ScenePoint(const SolidPolyList& s, int j) {
   return {-s.VertX[j] / 20, s.VertY[j] / 20, s.VertZ[j] / 20 + SceneCentre[2]};
 }
 
+std::array<double, 3> ExactScenePoint(const SolidPolyList& s, int j) {
+  const size_t at = static_cast<size_t>(j);
+  if (at >= s.ExactX.size() || at >= s.ExactY.size() || at >= s.ExactZ.size()) {
+    const auto [x, y, z] = ScenePoint(s, j);
+    return {x, y, z};
+  }
+  return {-s.ExactX[at] / 20, s.ExactY[at] / 20, s.ExactZ[at] / 20 + SceneCentre[2]};
+}
+
 std::string MtlPath(const std::string& objPath) {
   const size_t slash = objPath.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;

@@ -17,8 +17,8 @@ namespace wlg {
 class ProgressReporter;
 
 struct VrmlOptions {
-  bool lines = false;   // "VRML &Lines": an IndexedLineSet over the same polygons
-  bool smooth = false;  // "VRML &Smooth": creaseAngle 99 instead of 0.5
+  bool lines = false;                // "VRML &Lines": an IndexedLineSet over the same polygons
+  bool smooth = false;               // "VRML &Smooth": creaseAngle 99 instead of 0.5
   Colour background = Palette16[8];  // the palette colour of vsBack3D(1)
 };
 
@@ -32,6 +32,8 @@ int PaletteGroup(Colour colour);
 // A recorded vertex in scene units: mirrored in x, a twentieth of the
 // recorded size, pushed 4 units back. The solid's centre lands on SceneCentre.
 std::array<float, 3> ScenePoint(const SolidPolyList& s, int j);
+// The same point from the unrounded vertices where the list has them.
+std::array<double, 3> ExactScenePoint(const SolidPolyList& s, int j);
 constexpr std::array<float, 3> SceneCentre = {0, 0, 4};
 
 // Calls visit(f, vertices) for the polygons 0..PolyCount, each with its

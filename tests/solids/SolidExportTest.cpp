@@ -4,12 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <map>
 #include <random>
 
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "solids/SolidKit.h"
 #include "solids/VrmlNumbers.h"
 #include "support/AllPairsMerge.h"
@@ -127,6 +134,112 @@ TEST(SolidExportFiles, AMeshNamedLikeItsMaterialsWritesNothing) {
   std::string error;
   EXPECT_FALSE(WriteObjFile(*Cube(), dir.filePath("knot.mtl").toStdString(), true, &error));
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+}  // namespace
+}  // namespace wlg
+
+namespace wlg {
+namespace {
+
+// Flatness read back from a .glb by its own layout, not the writer's: every
+// polygon has corners of its own, so triangles joined by corners are one
+// polygon. The solid's faces share each corner bit for bit with two more
+// faces; decoration floats above them and shares none.
+struct Evenness {
+  double edgeSpread = 0, outOfPlane = 0;  // fractions of the shortest edge
+  int under = 0, decoration = 0;          // decoration corners, and those not above their face
+};
+Evenness MeasureGlb(const std::string& glb) {
+  auto u32 = [&](size_t at) {
+    uint32_t v;
+    std::memcpy(&v, glb.data() + at, 4);
+    return v;
+  };
+  const QJsonObject json = QJsonDocument::fromJson(QByteArray(glb.data() + 20, u32(12))).object();
+  const char* bin = glb.data() + 28 + u32(12);
+  auto data = [&](int i) {
+    const QJsonObject a = json["accessors"][i].toObject();
+    return std::pair(bin + json["bufferViews"][a["bufferView"].toInt()]["byteOffset"].toInt() +
+                         a["byteOffset"].toInt(),
+                     a["count"].toInt());
+  };
+  struct Poly {
+    std::vector<V3> corners;
+    V3 normal;
+  };
+  std::vector<Poly> polys;
+  for (const QJsonValue p : json["meshes"][0]["primitives"].toArray()) {
+    const auto [pos, n] = data(p["attributes"]["POSITION"].toInt());
+    const auto [idx, m] = data(p["indices"].toInt());
+    std::vector<V3> at(n);
+    std::vector<int> root(n);
+    for (int i = 0; i < n; ++i) {
+      float f[3];
+      std::memcpy(f, pos + 12 * i, 12);
+      at[i] = {f[0], f[1], f[2]}, root[i] = i;
+    }
+    std::function<int(int)> find = [&](int v) {
+      return root[v] == v ? v : root[v] = find(root[v]);
+    };
+    std::vector<uint32_t> t(m);
+    std::memcpy(t.data(), idx, 4 * m);
+    for (int i = 0; i < m; ++i) root[find(t[i])] = find(t[i - i % 3]);
+    std::map<int, Poly> byRoot;
+    for (int i = 0; i < m; i += 3)
+      byRoot[find(t[i])].normal =
+          byRoot[find(t[i])].normal + Cross(at[t[i + 1]] - at[t[i]], at[t[i + 2]] - at[t[i]]);
+    for (int v = 0; v < n; ++v) byRoot[find(v)].corners.push_back(at[v]);
+    for (auto& [r, poly] : byRoot) polys.push_back(poly);
+  }
+  std::map<std::array<double, 3>, int> uses;
+  for (const Poly& p : polys)
+    for (const V3& c : p.corners) ++uses[{c.x, c.y, c.z}];
+  std::vector<const Poly*> faces;
+  double shortest = 1e300, longest = 0;
+  for (const Poly& p : polys)
+    if (uses[{p.corners[0].x, p.corners[0].y, p.corners[0].z}] >= 3) {
+      faces.push_back(&p);
+      for (const V3& a : p.corners) {  // a regular face's nearest corners are its neighbours
+        double d = 1e300;
+        for (const V3& b : p.corners)
+          if (&a != &b) d = std::min(d, std::sqrt(Dot(a - b, a - b)));
+        shortest = std::min(shortest, d), longest = std::max(longest, d);
+      }
+    }
+  Evenness e{(longest - shortest) / shortest};
+  auto height = [](const Poly& f, V3 c) {  // above f's plane, through its first corner
+    return Dot(c - f.corners[0], f.normal) / std::sqrt(Dot(f.normal, f.normal));
+  };
+  for (const Poly* f : faces)
+    for (const V3& c : f->corners)
+      e.outOfPlane = std::max(e.outOfPlane, std::fabs(height(*f, c)) / shortest);
+  for (const Poly& p : polys) {
+    if (std::find(faces.begin(), faces.end(), &p) != faces.end()) continue;
+    const Poly* face = *std::max_element(faces.begin(), faces.end(), [&](auto a, auto b) {
+      return Dot(p.normal, a->normal) / std::sqrt(Dot(a->normal, a->normal)) <
+             Dot(p.normal, b->normal) / std::sqrt(Dot(b->normal, b->normal));
+    });
+    for (const V3& c : p.corners) ++e.decoration, e.under += height(*face, c) <= 0;
+  }
+  return e;
+}
+
+// Corners rounded to whole units made edges differ by up to 8% and sank
+// decoration into its face.
+TEST(GltfExport, EverySolidHasEqualEdgesFlatFacesAndDecorationAbove) {
+  DesignerHarness h;
+  h.Start("\"" + std::string(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg\"");
+  for (const SolidInfo& solid : Solids()) {
+    ASSERT_TRUE(BuildSolid(h, solid.key)) << solid.key;
+    const Evenness e = MeasureGlb(GltfBytes(h.model().solid, true));
+    std::printf("%s: edge spread %.3g, out of plane %.3g, %d of %d decoration corners under\n",
+                solid.key, e.edgeSpread, e.outOfPlane, e.under, e.decoration);
+    EXPECT_LT(e.edgeSpread, 1e-6) << solid.key;
+    EXPECT_LT(e.outOfPlane, 1e-6) << solid.key;
+    EXPECT_GT(e.decoration, 0) << solid.key;
+    EXPECT_EQ(e.under, 0) << solid.key;
+  }
 }
 
 }  // namespace
