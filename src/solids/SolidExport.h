@@ -63,7 +63,9 @@ std::string MtlPath(const std::string& objPath);
 // The whole files' texts (CR LF line ends). The OBJ names its materials file
 // 'mtlName' (a bare file name) and each group's material, wlgN for group N;
 // the materials file has one wlgN for each group the solid uses.
-std::string ObjText(const SolidPolyList& solid, const std::string& mtlName);
+// 'exact' writes the unrounded corners with seven decimals instead of the
+// rounded ones with three.
+std::string ObjText(const SolidPolyList& solid, const std::string& mtlName, bool exact = false);
 std::string MtlText(const SolidPolyList& solid);
 std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
                      ProgressReporter* progress);
@@ -73,7 +75,7 @@ std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
 // 'replaceMtl' is false and that file exists already: then it stays as it is
 // and the OBJ still names it.
 bool WriteObjFile(const SolidPolyList& solid, const std::string& path, bool replaceMtl,
-                  std::string* error);
+                  std::string* error, bool exact = false);
 bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
                    ProgressReporter* progress, const std::string& path, std::string* error);
 

@@ -15,6 +15,7 @@
 #include <map>
 #include <numeric>
 #include <random>
+#include <sstream>
 
 #include "solids/SolidExport.h"
 #include "solids/SolidGltf.h"
@@ -227,6 +228,26 @@ TEST(GltfExport, EverySolidHasEqualEdgesFlatFacesAndDecorationAbove) {
     EXPECT_GT(corners, 0) << solid.key;
     EXPECT_EQ(under, 0) << solid.key;
   }
+}
+
+// With --exact the OBJ's first polygon, a decagon of the solid, has equal
+// sides; rounded, they differ by several percent.
+TEST(ObjExport, ExactCornersGiveEqualEdges) {
+  DesignerHarness h;
+  h.Start("\"" + std::string(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg\"");
+  ASSERT_TRUE(BuildSolid(h, "TIcosi"));
+  std::istringstream obj(ObjText(h.model().solid, "m.mtl", true));
+  std::vector<V3> face;
+  for (std::string line; std::getline(obj, line) && line != "\r";)
+    if (V3 v; std::sscanf(line.c_str(), "v %lf %lf %lf", &v.x, &v.y, &v.z) == 3) face.push_back(v);
+  ASSERT_GE(face.size(), 3u);
+  double shortest = 1e300, longest = 0;
+  for (size_t i = 0; i < face.size(); ++i) {
+    const V3 d = face[i] - face[(i + 1) % face.size()];
+    shortest = std::min(shortest, std::sqrt(Dot(d, d))),
+    longest = std::max(longest, std::sqrt(Dot(d, d)));
+  }
+  EXPECT_LT(longest / shortest - 1, 1e-6);
 }
 
 }  // namespace
