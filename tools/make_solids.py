@@ -9,8 +9,8 @@ around the edges.  The result is checked (vertex, edge and face counts, equal
 edges, planar faces) before anything is written, then scaled so that every
 edge touches the unit sphere, which gives the circumradii the program
 expects.  Each solid is turned so that a vertex sits on the +z axis with a
-neighbour in the x-z plane, like the cube.  The tetrahedron and the cube are
-written exactly as the program has always shipped them.
+neighbour in the x-z plane, like the cube.  The tetrahedron is written exactly
+as the program has always shipped it, the cube with its classic vertices.
 
 Table format (CR LF lines): per face kind, ascending side count, a block of
   x y z,        one line per vertex (all of the solid's vertices), no comma after the last
@@ -40,9 +40,12 @@ coord
 point
 """
 
+# The cube as it has always shipped, (0, 0, 1.22474), (1.1547, 0, 0.408248)
+# and so on, but with those values' exact forms behind the digits.
+_R3, _R6 = math.sqrt(3), math.sqrt(6)
 CUBE_VERTICES = [
-    "0 0 1.22474", "1.1547 0 0.408248", "0.57735 1 -0.408248", "-0.57735 1 0.408248",
-    "-1.1547 0 -0.408248", "-0.57735 -1 0.408248", "0.57735 -1 -0.408248", "0 0 -1.22474"]
+    (0, 0, 3 / _R6), (2 / _R3, 0, 1 / _R6), (1 / _R3, 1, -1 / _R6), (-1 / _R3, 1, 1 / _R6),
+    (-2 / _R3, 0, -1 / _R6), (-1 / _R3, -1, 1 / _R6), (1 / _R3, -1, -1 / _R6), (0, 0, -3 / _R6)]
 CUBE_FACES = [[0, 1, 2, 3], [0, 3, 4, 5], [0, 5, 6, 1], [1, 6, 7, 2], [3, 2, 7, 4], [5, 4, 7, 6]]
 
 
@@ -231,12 +234,16 @@ def turned_upright(vertices, neighbours):
 
 
 def fmt(x):
-    """Six significant digits, never an exponent, no negative zero."""
-    if abs(x) < 1e-9:
+    """Twelve significant digits, never an exponent, no negative zero.
+
+    Six digits were once enough for the rounded 3D view, but meshes written
+    unrounded then show edges a few millionths apart and faces as far out of
+    plane; twelve leave those errors at the level of single precision."""
+    if abs(x) < 1e-12:
         return "0"
-    s = "%.6g" % x
+    s = "%.12g" % x
     if "e" in s:
-        s = ("%.9f" % x).rstrip("0").rstrip(".")
+        s = ("%.15f" % x).rstrip("0").rstrip(".")
     return s
 
 
@@ -308,7 +315,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     texts = {"Tetra": TETRA.replace("\n", "\r\n"),
              "Cube": "".join(line + "\r\n" for line in
-                             [v + "," for v in CUBE_VERTICES[:-1]] + [CUBE_VERTICES[-1], "coord"]
+                             [" ".join(fmt(c) for c in v) + "," for v in CUBE_VERTICES[:-1]]
+                             + [" ".join(fmt(c) for c in CUBE_VERTICES[-1]), "coord"]
                              + [", ".join(map(str, f)) + ", -1," for f in CUBE_FACES[:-1]]
                              + [", ".join(map(str, CUBE_FACES[-1])) + ", -1", "point"])}
     for solid in SOLIDS:

@@ -31,7 +31,8 @@ const char* const kExportUsage =
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
-    "         --lines, --smooth (VRML), --quality N (sphere), --theta/--phi/--psi DEG\n"
+    "         --lines, --smooth (VRML), --exact (OBJ corners unrounded), --quality N (sphere),\n"
+    "         --theta/--phi/--psi DEG\n"
     "vector files (svg, pdf, dxf): --cut (outlines only, every edge once, red hairlines),\n"
     "         --kerf MM (with --cut: pieces' outlines out and holes in by half of it, 0.01..5),\n"
     "         --plot (strokes by pen colour, short travel), --hatch MM (with --plot: fills\n"
@@ -215,6 +216,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       req.lines = true;
     } else if (a == "--smooth") {
       req.smooth = true;
+    } else if (a == "--exact") {
+      req.exact = true;
     } else if (a == "--antialias") {
       req.antialias = true;
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
@@ -255,6 +258,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
   if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
+  if (req.exact && (req.mode != ExportRequest::Mode::Solid || ext != "obj"))
+    return UsageError("--exact is for OBJ meshes (--solid KEY ... OUT.obj)");
   if (edgeGiven && req.mode != ExportRequest::Mode::Net)
     return UsageError("--edge-mm is for nets (--net)");
   if (req.mode == ExportRequest::Mode::Net) {
@@ -488,7 +493,7 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   std::string error;
   bool ok = false;
   if (ext == "obj")
-    ok = v.SaveObj(req.output, &error);
+    ok = v.SaveObj(req.output, &error, req.exact);
   else if (ext == "glb" || ext == "gltf")
     ok = v.SaveGltf(req.output, &error);
   else if (ext == "wrl")

@@ -21,6 +21,7 @@ struct ExportRequest {
   std::optional<float> zoom;
   bool yes = false;
   bool lines = false, smooth = false;
+  bool exact = false;     // --exact: OBJ corners unrounded
   bool antialias = false;  // --antialias: raster pictures with smooth edges
   std::optional<int> quality;
   std::optional<float> theta, phi, psi;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "platform/Colour.h"
 
@@ -89,6 +90,10 @@ struct SolidPolyList {
   // polygon, which comes before the decoration mapped onto it.
   std::array<int, SolidPolyCapacity> PolyFace{};
   std::array<float, SolidVertCapacity> VertX{}, VertY{}, VertZ{};
+  // The same vertices unrounded, as the solid's table and the tile give
+  // them: meshes that must be planar read these. Empty when only the
+  // rounded values are known.
+  std::vector<double> ExactX, ExactY, ExactZ;
   int PolyCount = 0;
   int VertCount = 0;
 };

@@ -86,7 +86,8 @@ std::string SolidBuilder::SetupQuestion(const std::vector<int>& kinds) {
   const std::string tail = "\r\nAutomatically make the change?";
   auto n = [&](size_t k) { return std::to_string(kinds[k]); };
   if (kinds.size() == 1)
-    return "Sorry, you must set Shape 1 inner/outer to " + n(0) + " sides, rotated, unstarred" + tail;
+    return "Sorry, you must set Shape 1 inner/outer to " + n(0) + " sides, rotated, unstarred" +
+           tail;
   std::string text = "Sorry, you must set Shape 1 inner/outer to " + n(0) +
                      " sides and Shape 2 inner/outer to " + n(1) + " sides";
   if (kinds.size() == 3) text += " and Shape 3 inner/outer to " + n(2) + " sides";
@@ -291,6 +292,8 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
   p_.RecordForSolid = true;
   designer_.GetScales();
   s.PolyCount = s.VertCount = 0;
+  for (std::vector<double>* exact : {&s.ExactX, &s.ExactY, &s.ExactZ})
+    exact->assign(SolidVertCapacity, 0.0);
   const int lineCount = static_cast<int>(SolidLines.size());
   int L = 0;
   std::array<std::string_view, 16> tokens;
@@ -299,6 +302,9 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
   auto stop = [this, &s] {
     s.PolyCount = -1;
     s.VertCount = 0;
+    s.ExactX.clear();
+    s.ExactY.clear();
+    s.ExactZ.clear();
     RestoreDesigner();
   };
 
@@ -329,9 +335,9 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
       const std::string& line = SolidLines[L];
       const int n = SplitSpaces(line, tokens);
       StoredVertex& sv = store_[k][v++];
-      sv.x = n > 0 ? static_cast<float>(Val(tokens[0])) : 0.0f;
-      sv.y = n > 1 ? static_cast<float>(Val(tokens[1])) : 0.0f;
-      sv.z = n > 2 ? static_cast<float>(Val(tokens[2])) : 0.0f;
+      sv.x = n > 0 ? Val(tokens[0]) : 0.0;
+      sv.y = n > 1 ? Val(tokens[1]) : 0.0;
+      sv.z = n > 2 ? Val(tokens[2]) : 0.0;
     }
     ++L;
 
@@ -350,19 +356,29 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
       s.PolyFace[face] = face;
       const int first = s.VertCount;
       float cx = 0, cy = 0, cz = 0;
+      double ex = 0, ey = 0, ez = 0;
       for (int i = 0; i < n; ++i) {
         const int index = std::clamp(static_cast<int>(Val(tokens[i])), 0, kMaxSolidVertices - 1);
         const StoredVertex& sv = store_[k][index];
-        s.VertX[first + i] = static_cast<float>(RoundHalfEven(100.0 * sv.x));
-        s.VertY[first + i] = static_cast<float>(RoundHalfEven(100.0 * sv.y));
-        s.VertZ[first + i] = static_cast<float>(RoundHalfEven(100.0 * sv.z));
+        s.ExactX[first + i] = 100.0 * sv.x;
+        s.ExactY[first + i] = 100.0 * sv.y;
+        s.ExactZ[first + i] = 100.0 * sv.z;
+        s.VertX[first + i] = static_cast<float>(RoundHalfEven(s.ExactX[first + i]));
+        s.VertY[first + i] = static_cast<float>(RoundHalfEven(s.ExactY[first + i]));
+        s.VertZ[first + i] = static_cast<float>(RoundHalfEven(s.ExactZ[first + i]));
         cx += s.VertX[first + i];
         cy += s.VertY[first + i];
         cz += s.VertZ[first + i];
+        ex += s.ExactX[first + i];
+        ey += s.ExactY[first + i];
+        ez += s.ExactZ[first + i];
       }
       cx /= n;
       cy /= n;
       cz /= n;
+      ex /= n;
+      ey /= n;
+      ez /= n;
       s.VertCount += n;
       ++s.PolyCount;
 
@@ -376,6 +392,15 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
       }
       Matrix3 M;
       M3Ops::MultiplyMatrix3(M, F, Tinv);
+      // The same map from the unrounded corners, in double, so that the
+      // exact decoration lies in its face's exact plane.
+      std::array<std::array<double, 3>, 3> E{};
+      for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+          const std::vector<double>& coord = r == 0 ? s.ExactX : r == 1 ? s.ExactY : s.ExactZ;
+          const double centre = r == 0 ? ex : r == 1 ? ey : ez;
+          for (int q = 0; q < 3; ++q) E[r][c] += (coord[first + q] - centre) * Tinv(q + 1, c + 1);
+        }
 
       int tv = t.lastPoint[0] + 1;  // the seed polygon's vertices come first
       for (int j = 1; j < t.polyCount; ++j) {
@@ -398,6 +423,9 @@ void SolidBuilder::Archi(int /*resource*/, const std::string& key, std::span<con
           s.VertX[at] = (M(1, 1) * x + M(1, 2) * y + M(1, 3) * z + cx) * lift;
           s.VertY[at] = (M(2, 1) * x + M(2, 2) * y + M(2, 3) * z + cy) * lift;
           s.VertZ[at] = (M(3, 1) * x + M(3, 2) * y + M(3, 3) * z + cz) * lift;
+          s.ExactX[at] = (E[0][0] * x + E[0][1] * y + E[0][2] * z + ex) * lift;
+          s.ExactY[at] = (E[1][0] * x + E[1][1] * y + E[1][2] * z + ey) * lift;
+          s.ExactZ[at] = (E[2][0] * x + E[2][1] * y + E[2][2] * z + ez) * lift;
         }
       }
     }
@@ -440,6 +468,11 @@ void SolidBuilder::CheckHand() {
       std::reverse(s.VertX.begin() + a0, s.VertX.begin() + last + 1);
       std::reverse(s.VertY.begin() + a0, s.VertY.begin() + last + 1);
       std::reverse(s.VertZ.begin() + a0, s.VertZ.begin() + last + 1);
+      if (s.ExactX.size() > static_cast<size_t>(last)) {
+        std::reverse(s.ExactX.begin() + a0, s.ExactX.begin() + last + 1);
+        std::reverse(s.ExactY.begin() + a0, s.ExactY.begin() + last + 1);
+        std::reverse(s.ExactZ.begin() + a0, s.ExactZ.begin() + last + 1);
+      }
     }
   }
 }

@@ -79,7 +79,7 @@ class SolidBuilder {
     std::array<float, TemplateVertCapacity> x{}, y{}, z{};
   };
   struct StoredVertex {
-    float x = 0, y = 0, z = 0;
+    double x = 0, y = 0, z = 0;
   };
 
   void TooComplex();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,15 @@ void Line(std::string& out, std::string_view text) {
 std::string PointLine(const SolidPolyList& s, int j) {
   const auto [x, y, z] = ScenePoint(s, j);
   return Fixed3(x) + " " + Fixed3(y) + " " + Fixed3(z);
+}
+
+// Seven decimals keep a scene unit's corners to a ten-millionth, below
+// what a single-precision reader holds anyway.
+std::string ExactPointLine(const SolidPolyList& s, int j) {
+  const auto [x, y, z] = ExactScenePoint(s, j);
+  char text[96];
+  std::snprintf(text, sizeof text, "%.7f %.7f %.7f", x, y, z);
+  return text;
 }
 
 // The colour number as the signed 32-bit value it is stored as, so that an
@@ -144,6 +154,15 @@ std::array<float, 3> ScenePoint(const SolidPolyList& s, int j) {
   return {-s.VertX[j] / 20, s.VertY[j] / 20, s.VertZ[j] / 20 + SceneCentre[2]};
 }
 
+std::array<double, 3> ExactScenePoint(const SolidPolyList& s, int j) {
+  const size_t at = static_cast<size_t>(j);
+  if (at >= s.ExactX.size() || at >= s.ExactY.size() || at >= s.ExactZ.size()) {
+    const auto [x, y, z] = ScenePoint(s, j);
+    return {x, y, z};
+  }
+  return {-s.ExactX[at] / 20, s.ExactY[at] / 20, s.ExactZ[at] / 20 + SceneCentre[2]};
+}
+
 std::string MtlPath(const std::string& objPath) {
   const size_t slash = objPath.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -152,7 +171,7 @@ std::string MtlPath(const std::string& objPath) {
   return objPath.substr(0, end) + ".mtl";
 }
 
-std::string ObjText(const SolidPolyList& solid, const std::string& mtlName) {
+std::string ObjText(const SolidPolyList& solid, const std::string& mtlName, bool exact) {
   std::string out;
   Line(out, "#Object format knot produced by Whirligons");
   Line(out, "mtllib " + mtlName);
@@ -164,7 +183,7 @@ std::string ObjText(const SolidPolyList& solid, const std::string& mtlName) {
     std::string face = "f ";
     for (const int j : vertices) {
       face += " " + std::to_string(n++) + " ";
-      Line(out, "v " + PointLine(solid, j));
+      Line(out, "v " + (exact ? ExactPointLine(solid, j) : PointLine(solid, j)));
     }
     // Each face right after its own group and vertices: a reader that honours
     // groups then keeps the colour groups apart instead of putting every face
@@ -208,10 +227,10 @@ std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
 // Both files are built whole in memory and put in place in one step, so a
 // failed save never leaves a partial file or spoils an earlier one.
 bool WriteObjFile(const SolidPolyList& solid, const std::string& path, bool replaceMtl,
-                  std::string* error) {
+                  std::string* error, bool exact) {
   const std::string mtl = MtlPath(path);
   const std::string mtlName = mtl.substr(mtl.rfind('/') + 1);
-  const std::string obj = ObjText(solid, mtlName);
+  const std::string obj = ObjText(solid, mtlName, exact);
   if (QFileInfo(QString::fromStdString(mtl)).absoluteFilePath() ==
       QFileInfo(QString::fromStdString(path)).absoluteFilePath()) {
     if (error) *error = path + ": the mesh would overwrite its own materials file";

@@ -17,8 +17,8 @@ namespace wlg {
 class ProgressReporter;
 
 struct VrmlOptions {
-  bool lines = false;   // "VRML &Lines": an IndexedLineSet over the same polygons
-  bool smooth = false;  // "VRML &Smooth": creaseAngle 99 instead of 0.5
+  bool lines = false;                // "VRML &Lines": an IndexedLineSet over the same polygons
+  bool smooth = false;               // "VRML &Smooth": creaseAngle 99 instead of 0.5
   Colour background = Palette16[8];  // the palette colour of vsBack3D(1)
 };
 
@@ -32,6 +32,8 @@ int PaletteGroup(Colour colour);
 // A recorded vertex in scene units: mirrored in x, a twentieth of the
 // recorded size, pushed 4 units back. The solid's centre lands on SceneCentre.
 std::array<float, 3> ScenePoint(const SolidPolyList& s, int j);
+// The same point from the unrounded vertices where the list has them.
+std::array<double, 3> ExactScenePoint(const SolidPolyList& s, int j);
 constexpr std::array<float, 3> SceneCentre = {0, 0, 4};
 
 // Calls visit(f, vertices) for the polygons 0..PolyCount, each with its
@@ -61,7 +63,9 @@ std::string MtlPath(const std::string& objPath);
 // The whole files' texts (CR LF line ends). The OBJ names its materials file
 // 'mtlName' (a bare file name) and each group's material, wlgN for group N;
 // the materials file has one wlgN for each group the solid uses.
-std::string ObjText(const SolidPolyList& solid, const std::string& mtlName);
+// 'exact' writes the unrounded corners with seven decimals instead of the
+// rounded ones with three.
+std::string ObjText(const SolidPolyList& solid, const std::string& mtlName, bool exact = false);
 std::string MtlText(const SolidPolyList& solid);
 std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
                      ProgressReporter* progress);
@@ -71,7 +75,7 @@ std::string VrmlText(const SolidPolyList& solid, const VrmlOptions& options,
 // 'replaceMtl' is false and that file exists already: then it stays as it is
 // and the OBJ still names it.
 bool WriteObjFile(const SolidPolyList& solid, const std::string& path, bool replaceMtl,
-                  std::string* error);
+                  std::string* error, bool exact = false);
 bool WriteVrmlFile(const SolidPolyList& solid, const VrmlOptions& options,
                    ProgressReporter* progress, const std::string& path, std::string* error);
 

@@ -106,7 +106,7 @@ std::vector<GltfGroup> GltfGroups(const SolidPolyList& solid) {
   ForEachPolygon(solid, [&](int f, const std::vector<int>& vertices) {
     corners.clear();
     for (const int j : vertices) {
-      const auto [x, y, z] = ScenePoint(solid, j);
+      const auto [x, y, z] = ExactScenePoint(solid, j);
       corners.push_back({x, y, z});
     }
     if (corners.size() < 3) return;

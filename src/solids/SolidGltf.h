@@ -1,8 +1,8 @@
 #pragma once
 // The recorded solid as a glTF 2.0 asset: one mesh with a primitive and a
 // material for each colour group the solid uses, in the coordinates of the
-// OBJ file. Every polygon is split into triangles that turn counter-clockwise
-// seen from outside the solid, with its own outward normal at each corner.
+// OBJ file but unrounded, so faces are planar. Every polygon is split into triangles that turn
+// counter-clockwise seen from outside the solid, with its own outward normal at each corner.
 
 #include <array>
 #include <string>

@@ -99,6 +99,8 @@ class frm3D : public Form {
                    bool smooth = false);
   // SaveObj asks before its materials file replaces one of that name.
   bool SaveObj(const std::string& path, std::string* error);
+  // exact: the corners unrounded, with seven decimals.
+  bool SaveObj(const std::string& path, std::string* error, bool exact);
   bool SaveGltf(const std::string& path, std::string* error);
   bool SaveVrml(const std::string& path, std::string* error);
   bool SaveNet(const std::string& path, const NetOptions& options, std::string* error);

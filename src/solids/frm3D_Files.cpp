@@ -117,10 +117,14 @@ bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* 
 }
 
 bool frm3D::SaveObj(const std::string& path, std::string* error) {
+  return SaveObj(path, error, false);
+}
+
+bool frm3D::SaveObj(const std::string& path, std::string* error, bool exact) {
   // The save dialog asked about the mesh's own name only. Kept materials
   // still go with the mesh: its mtllib line names them either way.
   const bool replaceMtl = MayReplace(p_.prompts, MtlPath(path));
-  return WriteObjFile(p_.design.solid, path, replaceMtl, error);
+  return WriteObjFile(p_.design.solid, path, replaceMtl, error, exact);
 }
 
 bool frm3D::SaveGltf(const std::string& path, std::string* error) {

@@ -102,7 +102,8 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--scale nan a.wlg b.png; "
       "--scale 101 a.wlg b.png; --dpi 5 a.wlg b.png; --scale 2 --dpi 300 a.wlg b.png; "
       "--scale 2 a.wlg b.svg; --transparent a.wlg b.jpg; --scale-lines a.wlg b.png; "
-      "--dpi 300 --solid Cube a.wlg b.png; --transparent --sphere a.wlg b.png";
+      "--dpi 300 --solid Cube a.wlg b.png; --transparent --sphere a.wlg b.png; "
+      "--exact --solid Cube a.wlg b.glb; --exact a.wlg b.png";
   for (const QString& line : bad.split("; "))
     EXPECT_EQ(ParseExportArgs(Words(line)).exitCode, 2) << line.toStdString();
 }

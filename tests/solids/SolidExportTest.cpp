@@ -4,12 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <map>
+#include <numeric>
 #include <random>
+#include <sstream>
 
 #include "solids/SolidExport.h"
+#include "solids/SolidGltf.h"
 #include "solids/SolidKit.h"
 #include "solids/VrmlNumbers.h"
 #include "support/AllPairsMerge.h"
@@ -127,6 +136,118 @@ TEST(SolidExportFiles, AMeshNamedLikeItsMaterialsWritesNothing) {
   std::string error;
   EXPECT_FALSE(WriteObjFile(*Cube(), dir.filePath("knot.mtl").toStdString(), true, &error));
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+}  // namespace
+}  // namespace wlg
+
+namespace wlg {
+namespace {
+
+// The polygons of a .glb read by the format's own layout: each polygon has
+// corners of its own, so triangles joined by corners are one polygon.
+struct Poly {
+  std::vector<V3> corners;
+  V3 normal;
+};
+std::vector<Poly> GlbPolygons(const std::string& glb) {
+  uint32_t jsonLength;
+  std::memcpy(&jsonLength, glb.data() + 12, 4);
+  const QJsonObject json =
+      QJsonDocument::fromJson(QByteArray(glb.data() + 20, jsonLength)).object();
+  auto data = [&](int i) {
+    const QJsonObject a = json["accessors"][i].toObject();
+    const int view = json["bufferViews"][a["bufferView"].toInt()]["byteOffset"].toInt();
+    return std::pair(glb.data() + 28 + jsonLength + view + a["byteOffset"].toInt(),
+                     a["count"].toInt());
+  };
+  std::vector<Poly> polys;
+  for (const QJsonValue p : json["meshes"][0]["primitives"].toArray()) {
+    const auto [pos, n] = data(p["attributes"]["POSITION"].toInt());
+    const auto [idx, m] = data(p["indices"].toInt());
+    std::vector<float> f(3 * n);
+    std::vector<uint32_t> t(m);
+    std::memcpy(f.data(), pos, 12 * n), std::memcpy(t.data(), idx, 4 * m);
+    auto at = [&](int i) { return V3{f[3 * i], f[3 * i + 1], f[3 * i + 2]}; };
+    std::vector<int> root(n);
+    std::iota(root.begin(), root.end(), 0);
+    std::function<int(int)> find = [&](int v) {
+      return root[v] == v ? v : root[v] = find(root[v]);
+    };
+    for (int i = 0; i < m; ++i) root[find(t[i])] = find(t[i - i % 3]);
+    std::map<int, Poly> byRoot;
+    for (int i = 0; i < m; i += 3) {
+      V3& normal = byRoot[find(t[i])].normal;
+      normal = normal + Cross(at(t[i + 1]) - at(t[i]), at(t[i + 2]) - at(t[i]));
+    }
+    for (int v = 0; v < n; ++v) byRoot[find(v)].corners.push_back(at(v));
+    for (auto& [r, poly] : byRoot) polys.push_back(poly);
+  }
+  return polys;
+}
+
+// Corners rounded to whole units made edges differ by up to 8%, faces bend
+// by 2% of an edge and decoration sink into its face.
+TEST(GltfExport, EverySolidHasEqualEdgesFlatFacesAndDecorationAbove) {
+  DesignerHarness h;
+  h.Start("\"" + std::string(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg\"");
+  for (const SolidInfo& solid : Solids()) {
+    ASSERT_TRUE(BuildSolid(h, solid.key)) << solid.key;
+    const std::vector<Poly> polys = GlbPolygons(GltfBytes(h.model().solid, true));
+    // A face shares each corner bit for bit with two more; decoration none.
+    std::map<std::array<double, 3>, int> uses;
+    for (const Poly& p : polys)
+      for (const V3& c : p.corners) ++uses[{c.x, c.y, c.z}];
+    std::vector<const Poly*> faces, decoration;
+    double shortest = 1e300, longest = 0, bent = 0;
+    for (const Poly& p : polys)
+      (uses[{p.corners[0].x, p.corners[0].y, p.corners[0].z}] >= 3 ? faces : decoration)
+          .push_back(&p);
+    auto height = [](const Poly* f, V3 c) {
+      return Dot(c - f->corners[0], f->normal) / std::sqrt(Dot(f->normal, f->normal));
+    };
+    for (const Poly* f : faces)
+      for (const V3& a : f->corners) {  // a regular face's nearest corners are its neighbours
+        double d = 1e300;
+        for (const V3& b : f->corners)
+          if (&a != &b) d = std::min(d, std::sqrt(Dot(a - b, a - b)));
+        shortest = std::min(shortest, d), longest = std::max(longest, d);
+        bent = std::max(bent, std::fabs(height(f, a)));
+      }
+    // Decoration lies over its face: a corner below every face plane is inside.
+    int under = 0, corners = 0;
+    for (const Poly* p : decoration)
+      for (const V3& c : p->corners)
+        ++corners, under += std::all_of(faces.begin(), faces.end(),
+                                        [&](const Poly* f) { return height(f, c) <= 0; });
+    std::printf(
+        "%s: edges %.3g apart, faces %.3g out of plane, %d of %d decoration corners under\n",
+        solid.key, longest / shortest - 1, bent / shortest, under, corners);
+    EXPECT_LT(longest / shortest - 1, 1e-6) << solid.key;
+    EXPECT_LT(bent / shortest, 1e-6) << solid.key;
+    EXPECT_GT(corners, 0) << solid.key;
+    EXPECT_EQ(under, 0) << solid.key;
+  }
+}
+
+// With --exact the OBJ's first polygon, a decagon of the solid, has equal
+// sides; rounded, they differ by several percent.
+TEST(ObjExport, ExactCornersGiveEqualEdges) {
+  DesignerHarness h;
+  h.Start("\"" + std::string(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg\"");
+  ASSERT_TRUE(BuildSolid(h, "TIcosi"));
+  std::istringstream obj(ObjText(h.model().solid, "m.mtl", true));
+  std::vector<V3> face;
+  for (std::string line; std::getline(obj, line) && line != "\r";)
+    if (V3 v; std::sscanf(line.c_str(), "v %lf %lf %lf", &v.x, &v.y, &v.z) == 3) face.push_back(v);
+  ASSERT_GE(face.size(), 3u);
+  double shortest = 1e300, longest = 0;
+  for (size_t i = 0; i < face.size(); ++i) {
+    const V3 d = face[i] - face[(i + 1) % face.size()];
+    shortest = std::min(shortest, std::sqrt(Dot(d, d))),
+    longest = std::max(longest, std::sqrt(Dot(d, d)));
+  }
+  EXPECT_LT(longest / shortest - 1, 1e-6);
 }
 
 }  // namespace
