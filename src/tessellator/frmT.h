@@ -4,12 +4,14 @@
 #include <QImage>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/Form.h"
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
 #include "imaging/PictureFiles.h"
+#include "tessellator/Lattice.h"
 
 namespace wlg {
 
@@ -81,6 +83,26 @@ class frmT : public Form {
   std::string SaveName;
   // ---- end of picture exports
 
+  // ---- filling by repetition (frmT_Fill.cpp)
+  // "&Fill View": the placed tiles repeated over what the window shows.
+  void mnuEditFillView_Click();
+  // "Fill &Area...": over a sheet from the view's top left corner.
+  void mnuEditFillArea_Click();
+  // Repeats the motif over 'area' (world units) by 'basis', or by the
+  // lattice the placed tiles show. One Undo step; false with a message when
+  // there is no lattice or the copies would not fit.
+  bool FillOver(const FillRect& area, const std::optional<LatticeBasis>& basis = {});
+  // How near two tiles must be to count as one place: snapping's reach.
+  double FillTolerance() const;
+  static constexpr const char* kFillAreaTitle = "Fill Area";
+  static constexpr const char* kNothingToFill =
+      "Nothing to add: every copy that reaches the area is already placed.";
+  static constexpr const char* kFillSizeMessage =
+      "The width and the height must be numbers from 1 to 5000 millimetres.";
+  static constexpr const char* kFillRepeatMessage =
+      "The two repeats must be numbers, in canvas units, that point in different directions.";
+  // ---- end of filling
+
   // The canvas background: palette colour vsTBackground, 7 standing for the
   // button face.
   Colour TessBackColour() const;
@@ -95,9 +117,9 @@ class frmT : public Form {
 
   // Short messages for the limits (shown through the prompts).
   static constexpr const char* TooManyItems =
-      "Sorry, the Tessellator holds at most 199 tiles.";
+      "Sorry, the Tessellator holds at most 20,000 tiles.";
   static constexpr const char* TooManyOverrides =
-      "Sorry, at most 1000 polygons can be recoloured.";
+      "Sorry, at most 100,000 polygons can be recoloured.";
 
   // Hooks for the later windows.
   std::function<void()> openSphereWrap;
@@ -132,6 +154,12 @@ class frmT : public Form {
   void ApplyFillSwatch();
   void WireExports();
   void ClearHighlight();
+  // Points 1.. of an item's OutlineX/OutlineY that its tile uses.
+  int OutlinePoints(const TessItem& it) const;
+
+  // What the fill dialog showed last, offered again this run.
+  std::string fillPage_ = "A4", fillOrientation_ = "Portrait", fillWidth_ = "210",
+              fillHeight_ = "297";
 
   Program& p_;
   frmS& designer_;

@@ -76,6 +76,14 @@ void frmT::DrawTess() {
 void frmT::DrawItems(Canvas& canvas, int first, int last) {
   TileRenderer& r = designer_.renderer();
   TessState& t = p_.tess;
+  // Thousands of tiles with thousands of recoloured polygons: look each
+  // polygon's colour up by its item rather than through every entry.
+  ColourOverrides& ov = p_.design.overrides;
+  ov.Index(last);
+  struct Unindex {
+    ColourOverrides& ov;
+    ~Unindex() { ov.indexed = false; }
+  } unindex{ov};
   for (int i = std::max(first, 1); i <= last && i < TessCapacity; ++i) {
     TessItem& it = t.TessItems[i];
     if (it.X == 0) continue;
@@ -125,6 +133,13 @@ bool frmT::DrawFromLayers(ImageCanvas& canvas) {
   return true;
 }
 
+int frmT::OutlinePoints(const TessItem& it) const {
+  const int tile = std::clamp(it.Shape - 1, 0, LastTile);
+  int c = designer_.vs("vsPolyOut", tile).Integer();
+  if (designer_.chk("chkStar", tile).Checked()) c *= 2;
+  return std::min(c, OutlineCapacity - 1);
+}
+
 void frmT::CheckXY(float x, float y) {
   TessState& t = p_.tess;
   if (!designer_.Menu("mnuEditSnap").Checked() || DragItem == 0 || t.TessCount == 0) return;
@@ -140,12 +155,7 @@ void frmT::CheckXY(float x, float y) {
     }
   }
   if (n == 0) return;
-  auto count = [&](const TessItem& it) {
-    const int tile = std::clamp(it.Shape - 1, 0, LastTile);
-    int c = designer_.vs("vsPolyOut", tile).Integer();
-    if (designer_.chk("chkStar", tile).Checked()) c *= 2;
-    return std::min(c, OutlineCapacity - 1);
-  };
+  auto count = [&](const TessItem& it) { return OutlinePoints(it); };
   const TessItem& nb = t.TessItems[n];
   const TessItem& dr = t.TessItems[DragItem];
   best = 999999;

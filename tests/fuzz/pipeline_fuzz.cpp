@@ -50,6 +50,7 @@ class YesPrompts : public Prompts {
   std::optional<std::string> OpenFile(const FileDialogRequest&) override { return file; }
   std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<Colour> ChooseColour(Colour initial) override { return initial; }
+  bool EditForm(const std::string&, std::vector<FormField>&) override { return true; }
 };
 
 // One recorded redraw feeds every drawing writer.
