@@ -48,7 +48,8 @@ const char* const kExportUsage =
     "         (lines widen with the scale; else they stay one pixel wide), --transparent\n"
     "         (png and tif of the tessellation and tiles), --quiet (no progress bar),\n"
     "         --antialias (smooth edges)\n"
-    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), --page a4|letter\n"
+    "nets: --edge-mm E (1..2000, or 0, the default: as large as fits one page, 20 at least), "
+    "--page a4|letter\n"
     "         (default a4; a net too big for one page goes over several)\n"
     "         --help, --version\n";
 

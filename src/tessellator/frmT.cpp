@@ -8,8 +8,7 @@
 
 namespace wlg {
 
-frmT::frmT(Program& program, frmS& designer)
-    : Form("frmT"), p_(program), designer_(designer) {
+frmT::frmT(Program& program, frmS& designer) : Form("frmT"), p_(program), designer_(designer) {
   SetCaption("Tessellator");
   CreateControls();
   CreateMenus();

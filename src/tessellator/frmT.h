@@ -116,8 +116,7 @@ class frmT : public Form {
   bool CopyMirror = false;
 
   // Short messages for the limits (shown through the prompts).
-  static constexpr const char* TooManyItems =
-      "Sorry, the Tessellator holds at most 20,000 tiles.";
+  static constexpr const char* TooManyItems = "Sorry, the Tessellator holds at most 20,000 tiles.";
   static constexpr const char* TooManyOverrides =
       "Sorry, at most 100,000 polygons can be recoloured.";
 
@@ -140,8 +139,14 @@ class frmT : public Form {
   };
   void DrawItems(Canvas& canvas, int first, int last);
   bool DrawFromLayers(ImageCanvas& canvas);
-  void BeginDrag() { dragLayers_ = DragLayers{}; dragging_ = true; }
-  void EndDrag() { dragLayers_ = DragLayers{}; dragging_ = false; }
+  void BeginDrag() {
+    dragLayers_ = DragLayers{};
+    dragging_ = true;
+  }
+  void EndDrag() {
+    dragLayers_ = DragLayers{};
+    dragging_ = false;
+  }
   DragLayers dragLayers_;
   bool dragging_ = false;
 

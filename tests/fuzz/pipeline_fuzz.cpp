@@ -179,6 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   t.Show();
+  // The loaded tiles repeated over a small area, where they show a repeat.
+  t.FillOver({0, 0, 96, 96});
   std::string error;
   const Canvas& canvas = t.picT().canvas;
   auto emf = EmfRecorder::Create(dir.filePath("fuzz.emf").toStdString(), canvas.Width(),
