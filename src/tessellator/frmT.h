@@ -32,6 +32,22 @@ class frmT : public Form {
 
   // The whole tessellation, redrawn through the tile renderer.
   void DrawTess();
+  // While one lives, redraws wait, and one is made when the last ends.
+  class RedrawHold {
+   public:
+    explicit RedrawHold(frmT& t) : t_(t) { ++t_.holds_; }
+    ~RedrawHold() {
+      if (--t_.holds_ == 0 && t_.heldRedraw_) {
+        t_.heldRedraw_ = false;
+        t_.DrawTess();
+      }
+    }
+    RedrawHold(const RedrawHold&) = delete;
+    RedrawHold& operator=(const RedrawHold&) = delete;
+
+   private:
+    frmT& t_;
+  };
   void UpdateTess() { DrawTess(); }
   void UpdateEdit(int n);
   void CheckXY(float x, float y);
@@ -149,6 +165,8 @@ class frmT : public Form {
   }
   DragLayers dragLayers_;
   bool dragging_ = false;
+  int holds_ = 0;
+  bool heldRedraw_ = false;
 
   void CreateControls();
   void CreateMenus();

@@ -9,7 +9,8 @@ namespace wlg {
 FPoint frmT::ToCanvas(float wx, float wy) const {
   const PictureBox& pic = Get<PictureBox>("picT");
   const float z = Entry("vsZoom").Single();
-  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  const float w = static_cast<float>(pic.canvas.Width()),
+              h = static_cast<float>(pic.canvas.Height());
   const float ox = (1 - z) * w / 2 + (50 - Get<ScrollBar>("XScroll").Value()) * 5 * z;
   const float oy = (1 - z) * h / 2 + (50 - Get<ScrollBar>("YScroll").Value()) * 5 * z;
   return {wx * z + ox, wy * z + oy};
@@ -18,7 +19,8 @@ FPoint frmT::ToCanvas(float wx, float wy) const {
 FPoint frmT::ToWorld(float px, float py) const {
   const PictureBox& pic = Get<PictureBox>("picT");
   const float z = Entry("vsZoom").Single();
-  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  const float w = static_cast<float>(pic.canvas.Width()),
+              h = static_cast<float>(pic.canvas.Height());
   return {(px - (1 - z) * w / 2) / z - (50 - Get<ScrollBar>("XScroll").Value()) * 5,
           (py - (1 - z) * h / 2) / z - (50 - Get<ScrollBar>("YScroll").Value()) * 5};
 }
@@ -30,9 +32,14 @@ Colour frmT::TessBackColour() const {
 
 void frmT::DrawTess() {
   if (!IsVisible()) return;
+  if (holds_ > 0) {
+    heldRedraw_ = true;
+    return;
+  }
   DesignModel& m = p_.design;
   p_.TessImageChanged = true;
-  for (int i = 0; i < 3 * TileCount; ++i) m.ShowLine[i] = !designer_.chk("chkHideLine", i).Checked();
+  for (int i = 0; i < 3 * TileCount; ++i)
+    m.ShowLine[i] = !designer_.chk("chkHideLine", i).Checked();
 
   PictureBox& pic = picT();
   Canvas& canvas = pic.canvas;
