@@ -39,16 +39,16 @@ BENCHMARK(BM_RenderWorstTile600)->Unit(benchmark::kMillisecond);
 void BM_LoadFullPattern(benchmark::State& state) {
   Session s;
   TessState& t = s.program.tess;
-  for (int i = 1; i <= MaxTessItems; ++i) {
+  for (int i = 1; i <= kClassicTiles; ++i) {
     t.TessItems[i].X = 10.0f + i;
     t.TessItems[i].Y = 20.0f + i;
     t.TessItems[i].Shape = 1 + i % 4;
   }
-  t.TessCount = MaxTessItems;
+  t.TessCount = kClassicTiles;
   ColourOverrides& o = s.program.design.overrides;
-  for (int i = 0; i < OverrideCapacity; ++i)
+  for (int i = 0; i < kClassicOverrides; ++i)
     o.entries[i] = {float(i % 12), float(1 + i % 199), i % 64, i % 16};
-  o.OverrideCount = OverrideCapacity;
+  o.OverrideCount = kClassicOverrides;
   QTemporaryDir dir;
   const std::string path = dir.filePath("full.wlg").toStdString();
   s.prompts.file = path;

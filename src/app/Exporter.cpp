@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "designer/Windows.h"
+#include "document/PatternFile.h"
 #include "imaging/BandedRaster.h"
 #include "imaging/PictureFiles.h"
 #include "platform/ConsolePrompts.h"
@@ -30,6 +31,9 @@ const char* const kExportUsage =
     "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
+    "  whirligons-export --fill WxH PATTERN.wlg OUT.{wlg,...}   the placed tiles repeated by\n"
+    "         their lattice over canvas (0,0)..(W,H) at zoom 1, 16..8000; --fill-mm WxH in mm\n"
+    "         at 96 dpi (5..2116); OUT is the filled pattern or any tessellation export\n"
     "options: --size WxH, --zoom Z, --yes (answer Yes/OK to setup and replace questions),\n"
     "         --lines, --smooth (VRML), --exact (OBJ corners unrounded), --quality N (sphere),\n"
     "         --theta/--phi/--psi DEG\n"
@@ -153,6 +157,19 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
         return UsageError("--size takes WxH, each 16..8000 pixels");
       req.width = static_cast<int>(w);
       req.height = static_cast<int>(h);
+    } else if (a == "--fill" || a == "--fill-mm") {
+      // At 96 dpi, as far as a canvas reaches.
+      const bool mm = a == "--fill-mm";
+      const double lo = mm ? 5 : 16, hi = mm ? 2116 : 8000, unit = mm ? 96 / 25.4 : 1;
+      size_t x = 0;
+      double w = 0, h = 0;
+      if (!value(v) || (x = v.find('x')) == std::string::npos ||
+          !ParseNumber(v.substr(0, x), lo, hi, false, w) ||
+          !ParseNumber(v.substr(x + 1), lo, hi, false, h))
+        return UsageError(mm ? "--fill-mm takes WxH, each 5..2116 millimetres"
+                             : "--fill takes WxH, each 16..8000 canvas units");
+      req.fillWidth = w * unit;
+      req.fillHeight = h * unit;
     } else if (a == "--zoom") {
       if (!value(v) || !ParseNumber(v, 0.2, 100, false, n))
         return UsageError("--zoom takes a number from 0.2 to 100");
@@ -241,7 +258,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   bool ok = false;
   switch (req.mode) {
     case ExportRequest::Mode::Tessellation:
-      ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "emf", "svg", "pdf", "dxf"});
+      ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "emf", "svg", "pdf", "dxf"}) ||
+           (req.fillWidth > 0 && ext == "wlg");
       break;
     case ExportRequest::Mode::Tile:
       ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "svg", "pdf", "dxf"});
@@ -257,6 +275,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       break;
   }
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  if (req.fillWidth > 0 && req.mode != ExportRequest::Mode::Tessellation)
+    return UsageError("--fill and --fill-mm are for the tessellation");
   if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
   if (req.exact && (req.mode != ExportRequest::Mode::Solid || ext != "obj"))
     return UsageError("--exact is for OBJ meshes (--solid KEY ... OUT.obj)");
@@ -420,10 +440,29 @@ int ExportTessellation(Windows& w, Program& program, const ExportRequest& req) {
   // A pattern with fewer than two tiles leaves the window closed; the
   // picture is still the tessellator's canvas.
   t.Show();
-  if (req.width > 0) t.picT().canvas.Resize(req.width, req.height);
-  if (req.zoom) t.Entry("vsZoom").SetValue(FormatSingle(*req.zoom));
   const std::string ext = Extension(req.output);
   std::string error;
+  if (req.fillWidth > 0) {
+    // The canvas shows the filled rectangle, unless asked otherwise.
+    t.Entry("vsZoom").SetValue("1");
+    t.XScroll().SetValue(50);
+    t.YScroll().SetValue(50);
+    if (req.width == 0)
+      t.picT().canvas.Resize(static_cast<int>(std::ceil(req.fillWidth)),
+                             static_cast<int>(std::ceil(req.fillHeight)));
+    if (!t.FillOver({0, 0, req.fillWidth, req.fillHeight})) return 1;  // the message said why
+    if (ext == "wlg") {
+      const std::time_t now = std::time(nullptr);
+      std::tm local{};
+      localtime_r(&now, &local);
+      const std::string text = WritePattern(program, {&w.designer, &w.view3D, &t}, local);
+      std::string reason;
+      if (!SavePatternFile(req.output, text, reason)) return Fail(reason);
+      return 0;
+    }
+  }
+  if (req.width > 0) t.picT().canvas.Resize(req.width, req.height);
+  if (req.zoom) t.Entry("vsZoom").SetValue(FormatSingle(*req.zoom));
   if (Redrawn(req, ext)) {
     // Every item in its own colours, as a saved picture shows them.
     program.tess.TessItems[program.tess.EditItem].Selected = false;

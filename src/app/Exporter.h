@@ -32,6 +32,9 @@ struct ExportRequest {
   std::optional<double> scale;
   bool dpiGiven = false;
   bool scaleLines = false, transparent = false, quiet = false;
+  // --fill WxH / --fill-mm WxH: the lattice of the placed tiles repeated
+  // over canvas (0, 0)..(fillWidth, fillHeight) at zoom 1 before the export.
+  double fillWidth = 0, fillHeight = 0;
 };
 
 // Exit codes: 0 success, 1 load or export failure (or an unanswered

@@ -22,9 +22,9 @@ const std::vector<EntrySpec>& EntryTable() {
       {Window::Tessellator, "vsScale", "0.1", "50", "2", "2", "Tile {n} Scale"},
       {Window::Tessellator, "vtScale", "0.1", "50", "2", "2", "Scale"},
       {Window::Tessellator, "vtAngle", "-359", "359", "0", "0", "Angle"},
-      {Window::Tessellator, "vtTile", "0", "99", "1", "1", "Tile number"},
-      {Window::Tessellator, "vtX", "-4000", "4000", "0", "0", "X-position"},
-      {Window::Tessellator, "vtY", "-4000", "4000", "0", "0", "Y-position"},
+      {Window::Tessellator, "vtTile", "0", "20000", "1", "1", "Tile number"},
+      {Window::Tessellator, "vtX", "-100000", "100000", "0", "0", "X-position"},
+      {Window::Tessellator, "vtY", "-100000", "100000", "0", "0", "Y-position"},
       // CustomColours has 16 entries, so the fill index stops at 15.
       {Window::Tessellator, "vsFillColour", "1", "15", "1", "1",
        "Fill colour used with Alt Click (or middle click)"},

@@ -1,5 +1,8 @@
 #include "designer/DesignModel.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace wlg {
 
 const std::array<Colour, 16> Palette16 = {
@@ -19,6 +22,35 @@ Colour PaletteColour(long index) { return Palette16[ReduceColourIndex(index)]; }
 
 Colour TextColourOn(long index) {
   return ReduceColourIndex(index) >= 9 ? Palette16[0] : Palette16[15];
+}
+
+void ColourOverrides::Index(int lastItem) {
+  firstOfItem_.assign(static_cast<size_t>(std::max(lastItem, 0)) + 1, -1);
+  next_.assign(static_cast<size_t>(std::max(OverrideCount, 0)), -1);
+  // Linked backwards so each item's list runs in entry order.
+  for (int o = std::min(OverrideCount, OverrideCapacity) - 1; o >= 0; --o) {
+    const float item = entries[o].item;
+    if (!(item >= 0 && item <= static_cast<float>(lastItem)) || item != std::floor(item)) continue;
+    const auto i = static_cast<size_t>(item);
+    next_[o] = firstOfItem_[i];
+    firstOfItem_[i] = o;
+  }
+  indexed = true;
+}
+
+int ColourOverrides::Find(int item, int slot, int copy) const {
+  const auto match = [&](const ColourOverride& e) {
+    return e.slot == slot && e.copy == static_cast<float>(copy) &&
+           e.item == static_cast<float>(item);
+  };
+  if (indexed && item >= 0 && static_cast<size_t>(item) < firstOfItem_.size()) {
+    for (int o = firstOfItem_[item]; o >= 0; o = next_[o])
+      if (match(entries[o])) return o;
+    return -1;
+  }
+  for (int o = 0; o < OverrideCount && o < OverrideCapacity; ++o)
+    if (match(entries[o])) return o;
+  return -1;
 }
 
 }  // namespace wlg

@@ -99,7 +99,7 @@ struct SolidPolyList {
 };
 constexpr Colour NoFill = 0xffffffffu;
 
-constexpr int OverrideCapacity = 1000;
+constexpr int OverrideCapacity = 100000;
 struct ColourOverride {
   float copy = 0;
   float item = 0;
@@ -107,8 +107,19 @@ struct ColourOverride {
   int colour = 0;  // CustomColours index
 };
 struct ColourOverrides {
-  std::array<ColourOverride, OverrideCapacity> entries{};
+  std::vector<ColourOverride> entries = std::vector<ColourOverride>(OverrideCapacity);
   int OverrideCount = 0;
+
+  // The entries of each item, in entry order, for a whole redraw of many
+  // items: the first entry that matches wins, as in a plain scan. Built by
+  // Index() and used only while 'indexed' is set.
+  void Index(int lastItem);
+  // The first entry for (item, slot, copy), or -1.
+  int Find(int item, int slot, int copy) const;
+  bool indexed = false;
+
+ private:
+  std::vector<int> firstOfItem_, next_;
 };
 
 // The polygon a click recolours: the topmost one drawn that holds the probe

@@ -231,16 +231,11 @@ void TileRenderer::CopyPolygon(Canvas& canvas, int view, float x0, float y0, flo
       if (colours > 0) canvas.fillColour = colour;
       int fillIndex = colourIndex;
       if (view > 0) {
-        for (int o = 0; o < m.overrides.OverrideCount; ++o) {
-          const ColourOverride& ov = m.overrides.entries[o];
-          if (ov.slot == k && ov.copy == static_cast<float>(c) &&
-              ov.item == static_cast<float>(item)) {
-            canvas.fillStyle = FillStyle::Solid;
-            fillIndex = ReduceColourIndex(ov.colour);
-            canvas.fillColour = m.CustomColours[fillIndex];
-            fillIndex += 16;
-            break;
-          }
+        if (const int o = m.overrides.Find(item, k, c); o >= 0) {
+          canvas.fillStyle = FillStyle::Solid;
+          fillIndex = ReduceColourIndex(m.overrides.entries[o].colour);
+          canvas.fillColour = m.CustomColours[fillIndex];
+          fillIndex += 16;
         }
       }
       if (it && it->Selected && !m.MetafileMode) {

@@ -7,6 +7,7 @@
 #include "controls/Progress.h"
 #include "designer/frmS.h"
 #include "document/PatternFile.h"
+#include "tessellator/frmT.h"
 
 namespace wlg {
 
@@ -161,6 +162,10 @@ void frmS::OfferRecovery() {
 }
 
 bool frmS::LoadPattern(const std::string& path) {
+  // Each tile is redrawn, and with it thousands of placed tiles: the
+  // tessellation is drawn once, at the end.
+  std::optional<frmT::RedrawHold> hold;
+  if (auto* t = dynamic_cast<frmT*>(p_.tessellator)) hold.emplace(*t);
   lastLoadError_.reset();
   DesignModel& m = p_.design;
   ProgressReporter& progress = Progress();

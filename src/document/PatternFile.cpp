@@ -581,7 +581,7 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
   if (!countLine) return fail(in.PastEnd(), "the file ends before the tile count");
   int count = 0;
   if (!ToInt32(Val(*countLine), count) || count < 0 || count > MaxTessItems)
-    return fail(in.Current(), "tile count outside 0..199");
+    return fail(in.Current(), "tile count outside 0.." + std::to_string(MaxTessItems));
   progress(90);
   // The count grows with every item read, so a fault leaves only read items.
   tess.TessCount = 0;
@@ -606,7 +606,7 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
   if (!overrideLine) return fail(in.PastEnd(), "the file ends before the override count");
   int overrides = 0;
   if (!ToInt32(Val(*overrideLine), overrides) || overrides < 0 || overrides > OverrideCapacity)
-    return fail(in.Current(), "override count outside 0..1000");
+    return fail(in.Current(), "override count outside 0.." + std::to_string(OverrideCapacity));
   m.overrides.OverrideCount = 0;
   for (int i = 0; i < overrides; ++i) {
     const auto line = in.Next();

@@ -89,9 +89,9 @@ struct PatternLoadResult {
   std::optional<std::string> solidName;
 };
 
-// A real pattern is CR LF text of at most a few hundred kilobytes (1000
-// records, 199 tiles, 1000 overrides), with no line beyond a few hundred bytes.
-inline constexpr size_t MaxPatternFileBytes = 1024 * 1024;
+// A real pattern is CR LF text of at most a few megabytes (1000 records,
+// 20,000 tiles, 100,000 overrides), with no line beyond a few hundred bytes.
+inline constexpr size_t MaxPatternFileBytes = 8 * 1024 * 1024;
 inline constexpr size_t MaxPatternLineBytes = 4096;
 
 // Checks that bytes can be a pattern's text before any of it is parsed:

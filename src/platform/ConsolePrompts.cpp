@@ -43,5 +43,6 @@ std::optional<std::string> ConsolePrompts::InputBox(const std::string&, const st
 std::optional<std::string> ConsolePrompts::OpenFile(const FileDialogRequest&) { return std::nullopt; }
 std::optional<std::string> ConsolePrompts::SaveFile(const FileDialogRequest&) { return std::nullopt; }
 std::optional<Colour> ConsolePrompts::ChooseColour(Colour) { return std::nullopt; }
+bool ConsolePrompts::EditForm(const std::string&, std::vector<FormField>&) { return false; }
 
 }  // namespace wlg

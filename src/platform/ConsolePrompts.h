@@ -27,6 +27,7 @@ class ConsolePrompts : public Prompts {
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
   std::optional<Colour> ChooseColour(Colour initial) override;
+  bool EditForm(const std::string& title, std::vector<FormField>& fields) override;
 
   // Every plain message shown so far, in order.
   const std::string& Messages() const { return messages_; }

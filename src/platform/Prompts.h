@@ -38,6 +38,14 @@ struct FileDialogRequest {
   std::vector<FileDialogOption>* options = nullptr;
 };
 
+// One labelled field of a form: an entry, or with 'choices' a list to pick
+// from. 'value' is shown first and holds the user's entry (or choice) after.
+struct FormField {
+  std::string label;
+  std::string value;
+  std::vector<std::string> choices;
+};
+
 class Prompts {
  public:
   virtual ~Prompts() = default;
@@ -50,6 +58,8 @@ class Prompts {
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
   virtual std::optional<Colour> ChooseColour(Colour initial) = 0;
+  // A dialog of fields with OK and Cancel; false when cancelled.
+  virtual bool EditForm(const std::string& title, std::vector<FormField>& fields) = 0;
 
   // A plain message with an OK button and the application's title.
   void Tell(const std::string& text) { Message(kAppTitle, text, Buttons::OK, Icon::None); }

@@ -3,11 +3,15 @@
 // 1..TessCount form the tessellation; X == 0 marks an empty slot.
 
 #include <array>
+#include <vector>
 
 namespace wlg {
 
-constexpr int TessCapacity = 200;  // indices 0..199
-constexpr int MaxTessItems = 199;
+// Filling the plane by repetition needs room for sheets of tiles; the
+// pattern file lists items by count, so files of up to 199 items are as
+// they always were.
+constexpr int MaxTessItems = 20000;
+constexpr int TessCapacity = MaxTessItems + 1;  // indices 0..MaxTessItems
 constexpr int OutlineCapacity = 39;
 
 struct TessItem {
@@ -23,7 +27,7 @@ struct TessItem {
 };
 
 struct TessState {
-  std::array<TessItem, TessCapacity> TessItems{};
+  std::vector<TessItem> TessItems = std::vector<TessItem>(TessCapacity);
   int TessCount = 0;
   int EditItem = 0;
 

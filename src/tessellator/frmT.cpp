@@ -8,8 +8,7 @@
 
 namespace wlg {
 
-frmT::frmT(Program& program, frmS& designer)
-    : Form("frmT"), p_(program), designer_(designer) {
+frmT::frmT(Program& program, frmS& designer) : Form("frmT"), p_(program), designer_(designer) {
   SetCaption("Tessellator");
   CreateControls();
   CreateMenus();
@@ -74,6 +73,10 @@ void frmT::CreateMenus() {
   item("&Edit", "mnuEditSnap", "&Snap to vertices").SetCheckable(true);
   item("&Edit", "mnuEditSnapRadius", "Select Snap &Radius");
   item("&Edit", "mnuEditSmoothEdges", "Smooth &Edges").SetCheckable(true);
+  item("&Edit", "mnuEditFillView", "&Fill View").onClick = [this](int) { mnuEditFillView_Click(); };
+  item("&Edit", "mnuEditFillArea", "Fill &Area...").onClick = [this](int) {
+    mnuEditFillArea_Click();
+  };
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");
   item("&Edit", "mnuEditUndo", "&Undo", 0, "Ctrl+Z");
   item("&Edit", "mnuEditRedo", "&Redo", 0, frmS::RedoShortcut).onClick = [this](int) {

@@ -4,12 +4,14 @@
 #include <QImage>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/Form.h"
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
 #include "imaging/PictureFiles.h"
+#include "tessellator/Lattice.h"
 
 namespace wlg {
 
@@ -30,6 +32,22 @@ class frmT : public Form {
 
   // The whole tessellation, redrawn through the tile renderer.
   void DrawTess();
+  // While one lives, redraws wait, and one is made when the last ends.
+  class RedrawHold {
+   public:
+    explicit RedrawHold(frmT& t) : t_(t) { ++t_.holds_; }
+    ~RedrawHold() {
+      if (--t_.holds_ == 0 && t_.heldRedraw_) {
+        t_.heldRedraw_ = false;
+        t_.DrawTess();
+      }
+    }
+    RedrawHold(const RedrawHold&) = delete;
+    RedrawHold& operator=(const RedrawHold&) = delete;
+
+   private:
+    frmT& t_;
+  };
   void UpdateTess() { DrawTess(); }
   void UpdateEdit(int n);
   void CheckXY(float x, float y);
@@ -81,6 +99,26 @@ class frmT : public Form {
   std::string SaveName;
   // ---- end of picture exports
 
+  // ---- filling by repetition (frmT_Fill.cpp)
+  // "&Fill View": the placed tiles repeated over what the window shows.
+  void mnuEditFillView_Click();
+  // "Fill &Area...": over a sheet from the view's top left corner.
+  void mnuEditFillArea_Click();
+  // Repeats the motif over 'area' (world units) by 'basis', or by the
+  // lattice the placed tiles show. One Undo step; false with a message when
+  // there is no lattice or the copies would not fit.
+  bool FillOver(const FillRect& area, const std::optional<LatticeBasis>& basis = {});
+  // How near two tiles must be to count as one place: snapping's reach.
+  double FillTolerance() const;
+  static constexpr const char* kFillAreaTitle = "Fill Area";
+  static constexpr const char* kNothingToFill =
+      "Nothing to add: every copy that reaches the area is already placed.";
+  static constexpr const char* kFillSizeMessage =
+      "The width and the height must be numbers from 1 to 5000 millimetres.";
+  static constexpr const char* kFillRepeatMessage =
+      "The two repeats must be numbers, in canvas units, that point in different directions.";
+  // ---- end of filling
+
   // The canvas background: palette colour vsTBackground, 7 standing for the
   // button face.
   Colour TessBackColour() const;
@@ -94,10 +132,9 @@ class frmT : public Form {
   bool CopyMirror = false;
 
   // Short messages for the limits (shown through the prompts).
-  static constexpr const char* TooManyItems =
-      "Sorry, the Tessellator holds at most 199 tiles.";
+  static constexpr const char* TooManyItems = "Sorry, the Tessellator holds at most 20,000 tiles.";
   static constexpr const char* TooManyOverrides =
-      "Sorry, at most 1000 polygons can be recoloured.";
+      "Sorry, at most 100,000 polygons can be recoloured.";
 
   // Hooks for the later windows.
   std::function<void()> openSphereWrap;
@@ -118,10 +155,18 @@ class frmT : public Form {
   };
   void DrawItems(Canvas& canvas, int first, int last);
   bool DrawFromLayers(ImageCanvas& canvas);
-  void BeginDrag() { dragLayers_ = DragLayers{}; dragging_ = true; }
-  void EndDrag() { dragLayers_ = DragLayers{}; dragging_ = false; }
+  void BeginDrag() {
+    dragLayers_ = DragLayers{};
+    dragging_ = true;
+  }
+  void EndDrag() {
+    dragLayers_ = DragLayers{};
+    dragging_ = false;
+  }
   DragLayers dragLayers_;
   bool dragging_ = false;
+  int holds_ = 0;
+  bool heldRedraw_ = false;
 
   void CreateControls();
   void CreateMenus();
@@ -132,6 +177,12 @@ class frmT : public Form {
   void ApplyFillSwatch();
   void WireExports();
   void ClearHighlight();
+  // Points 1.. of an item's OutlineX/OutlineY that its tile uses.
+  int OutlinePoints(const TessItem& it) const;
+
+  // What the fill dialog showed last, offered again this run.
+  std::string fillPage_ = "A4", fillOrientation_ = "Portrait", fillWidth_ = "210",
+              fillHeight_ = "297";
 
   Program& p_;
   frmS& designer_;

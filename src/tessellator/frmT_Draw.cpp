@@ -9,7 +9,8 @@ namespace wlg {
 FPoint frmT::ToCanvas(float wx, float wy) const {
   const PictureBox& pic = Get<PictureBox>("picT");
   const float z = Entry("vsZoom").Single();
-  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  const float w = static_cast<float>(pic.canvas.Width()),
+              h = static_cast<float>(pic.canvas.Height());
   const float ox = (1 - z) * w / 2 + (50 - Get<ScrollBar>("XScroll").Value()) * 5 * z;
   const float oy = (1 - z) * h / 2 + (50 - Get<ScrollBar>("YScroll").Value()) * 5 * z;
   return {wx * z + ox, wy * z + oy};
@@ -18,7 +19,8 @@ FPoint frmT::ToCanvas(float wx, float wy) const {
 FPoint frmT::ToWorld(float px, float py) const {
   const PictureBox& pic = Get<PictureBox>("picT");
   const float z = Entry("vsZoom").Single();
-  const float w = static_cast<float>(pic.canvas.Width()), h = static_cast<float>(pic.canvas.Height());
+  const float w = static_cast<float>(pic.canvas.Width()),
+              h = static_cast<float>(pic.canvas.Height());
   return {(px - (1 - z) * w / 2) / z - (50 - Get<ScrollBar>("XScroll").Value()) * 5,
           (py - (1 - z) * h / 2) / z - (50 - Get<ScrollBar>("YScroll").Value()) * 5};
 }
@@ -30,9 +32,14 @@ Colour frmT::TessBackColour() const {
 
 void frmT::DrawTess() {
   if (!IsVisible()) return;
+  if (holds_ > 0) {
+    heldRedraw_ = true;
+    return;
+  }
   DesignModel& m = p_.design;
   p_.TessImageChanged = true;
-  for (int i = 0; i < 3 * TileCount; ++i) m.ShowLine[i] = !designer_.chk("chkHideLine", i).Checked();
+  for (int i = 0; i < 3 * TileCount; ++i)
+    m.ShowLine[i] = !designer_.chk("chkHideLine", i).Checked();
 
   PictureBox& pic = picT();
   Canvas& canvas = pic.canvas;
@@ -76,6 +83,14 @@ void frmT::DrawTess() {
 void frmT::DrawItems(Canvas& canvas, int first, int last) {
   TileRenderer& r = designer_.renderer();
   TessState& t = p_.tess;
+  // Thousands of tiles with thousands of recoloured polygons: look each
+  // polygon's colour up by its item rather than through every entry.
+  ColourOverrides& ov = p_.design.overrides;
+  ov.Index(last);
+  struct Unindex {
+    ColourOverrides& ov;
+    ~Unindex() { ov.indexed = false; }
+  } unindex{ov};
   for (int i = std::max(first, 1); i <= last && i < TessCapacity; ++i) {
     TessItem& it = t.TessItems[i];
     if (it.X == 0) continue;
@@ -125,6 +140,13 @@ bool frmT::DrawFromLayers(ImageCanvas& canvas) {
   return true;
 }
 
+int frmT::OutlinePoints(const TessItem& it) const {
+  const int tile = std::clamp(it.Shape - 1, 0, LastTile);
+  int c = designer_.vs("vsPolyOut", tile).Integer();
+  if (designer_.chk("chkStar", tile).Checked()) c *= 2;
+  return std::min(c, OutlineCapacity - 1);
+}
+
 void frmT::CheckXY(float x, float y) {
   TessState& t = p_.tess;
   if (!designer_.Menu("mnuEditSnap").Checked() || DragItem == 0 || t.TessCount == 0) return;
@@ -140,12 +162,7 @@ void frmT::CheckXY(float x, float y) {
     }
   }
   if (n == 0) return;
-  auto count = [&](const TessItem& it) {
-    const int tile = std::clamp(it.Shape - 1, 0, LastTile);
-    int c = designer_.vs("vsPolyOut", tile).Integer();
-    if (designer_.chk("chkStar", tile).Checked()) c *= 2;
-    return std::min(c, OutlineCapacity - 1);
-  };
+  auto count = [&](const TessItem& it) { return OutlinePoints(it); };
   const TessItem& nb = t.TessItems[n];
   const TessItem& dr = t.TessItems[DragItem];
   best = 999999;

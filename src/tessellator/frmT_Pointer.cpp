@@ -117,14 +117,10 @@ void frmT::RecolourAt(FPoint w) {
 
   const int colour = Entry("vsFillColour").Integer();
   ColourOverrides& ov = m.overrides;
-  for (int o = 0; o < ov.OverrideCount; ++o) {
-    ColourOverride& e = ov.entries[o];
-    if (e.slot == m.hit.slot && e.copy == static_cast<float>(m.hit.copy) &&
-        e.item == static_cast<float>(m.hit.item)) {
-      e.colour = colour;
-      UpdateTess();
-      return;
-    }
+  if (const int o = ov.Find(m.hit.item, m.hit.slot, m.hit.copy); o >= 0) {
+    ov.entries[o].colour = colour;
+    UpdateTess();
+    return;
   }
   if (ov.OverrideCount >= OverrideCapacity) {
     p_.prompts.Tell(TooManyOverrides);

@@ -19,6 +19,7 @@
 #include "app/Exporter.h"
 #include "solids/SolidTables.h"
 #include "support/PictureCompare.h"
+#include "tessellator/Lattice.h"
 
 namespace wlg {
 namespace {
@@ -103,7 +104,8 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--scale 101 a.wlg b.png; --dpi 5 a.wlg b.png; --scale 2 --dpi 300 a.wlg b.png; "
       "--scale 2 a.wlg b.svg; --transparent a.wlg b.jpg; --scale-lines a.wlg b.png; "
       "--dpi 300 --solid Cube a.wlg b.png; --transparent --sphere a.wlg b.png; "
-      "--exact --solid Cube a.wlg b.glb; --exact a.wlg b.png";
+      "--exact --solid Cube a.wlg b.glb; --exact a.wlg b.png; a.wlg b.wlg; "
+      "--fill 10x10 a.wlg b.png; --fill-mm 300x1 a.wlg b.png; --fill 99x99 --tile 1 a.wlg b.png";
   for (const QString& line : bad.split("; "))
     EXPECT_EQ(ParseExportArgs(Words(line)).exitCode, 2) << line.toStdString();
 }
@@ -325,6 +327,30 @@ TEST(ExporterRun, FailuresNameTheReasonAndLeaveNoFile) {
       EXPECT_EQ(Count(r.err, part.toStdString().c_str()), 1) << r.err;
   }
   EXPECT_EQ(QDir(at.dir.path()).entryList(QDir::Files), QStringList{"bad.wlg"});
+}
+
+// A filled A3 sheet as a pattern the program loads again and as a cut
+// file; a pattern whose tiles show no repeat writes nothing.
+TEST(ExporterRun, FillWritesTheFilledSheetOrNothing) {
+  const Files at;
+  ASSERT_EQ(at.Run("--fill-mm 297x420 SAMPLE @a3.wlg").code, 0);
+  const QStringList lines = QString::fromStdString(at.Read("a3.wlg")).split("\r\n");
+  const qsizetype data = lines.indexOf("TessData");
+  ASSERT_GT(data, 0);
+  EXPECT_GT(lines[data + 1].trimmed().toInt(), 120);  // 1123 x 1587 px of 124.7 px hexagons
+  const RunResult again = at.Run("@a3.wlg @again.png");
+  EXPECT_EQ(again.code, 0) << again.err;
+  ASSERT_EQ(at.Run("--fill-mm 297x420 --cut SAMPLE @a3.svg").code, 0);
+  EXPECT_GT(Count(at.Read("a3.svg"), "<path"), 1000);
+  // One tile alone shows no repeat.
+  QStringList one = lines;
+  one[data + 1] = " 1 ";
+  one.remove(data + 3, lines[data + 1].trimmed().toInt() - 1);
+  if (QFile f(at("one.wlg")); f.open(QIODevice::WriteOnly)) f.write(one.join("\r\n").toUtf8());
+  const RunResult r = at.Run("--fill 400x400 @one.wlg @none.png");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_THAT(r.err, HasSubstr(kNoLatticeMessage));
+  EXPECT_FALSE(QFile::exists(at("none.png")));
 }
 
 // Every solid of the sample as an OBJ mesh with its materials, a binary

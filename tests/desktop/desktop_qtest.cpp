@@ -893,6 +893,45 @@ class DesktopTest : public QObject {
              "smooth edges changed the exact picture");
     QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
   }
+  // Edit > Fill View by its keys covers the window; Edit > Fill Area...
+  // opens over the tessellator with the keyboard in its first field, and
+  // Enter fills an A4 sheet; Ctrl+Z takes that fill back in one step.
+  void fillFromTheEditMenu() {
+    Desktop d(SamplePath());
+    auto* tess = d.tessellatorWindow();
+    QVERIFY(tess->isVisible());
+    QVERIFY(Activate(tess));
+    const int patch = d.program().tess.TessCount;
+    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
+    Run("xdotool", {"key", "f"});
+    QTRY_VERIFY2_WITH_TIMEOUT(d.program().tess.TessCount > patch, "Fill View placed nothing",
+                              kWait);
+    const int view = d.program().tess.TessCount;
+    Settle();
+
+    QString fault;
+    d.dialogs.Expect([&fault, tess](QWidget* w) -> QString {
+      QWidget* focus = QApplication::focusWidget();
+      if (w->windowTitle() != "Fill Area" || !focus || focus->window() != w)
+        fault = "the fill dialog is \"" + w->windowTitle() + "\", focus on " + Describe(focus);
+      else if (w->windowHandle()->transientParent() != tess->windowHandle())
+        fault = "the fill dialog does not belong to the tessellator";
+      QTest::keyClick(focus ? focus : w, Qt::Key_Return);
+      return {};
+    });
+    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
+    Run("xdotool", {"key", "a"});
+    QTRY_VERIFY2_WITH_TIMEOUT(d.program().tess.TessCount > view,
+                              qPrintable("Fill Area placed nothing; " + d.dialogs.Log()), kWait);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    Settle();
+    QVERIFY(Activate(tess));
+    Run("xdotool", {"key", "--clearmodifiers", "ctrl+z"});
+    QTRY_COMPARE_WITH_TIMEOUT(d.program().tess.TessCount, view, kWait);
+    QVERIFY2(d.dialogs.count() == 1, qPrintable(d.dialogs.Log()));
+  }
   // On a scale-2 screen (the hidpi run sets QT_SCALE_FACTOR=2) the tile is
   // drawn at the screen's resolution: edges step within each canvas pixel,
   // in the exact picture's own colours only (not a blown-up or blurred

@@ -195,7 +195,7 @@ TEST_F(PatternFile, BrokenOrHostileFilesGiveOneMessageAndKeepTheDesign) {
   nul[40] = '\0';
   // What is wrong, the file, the line it stopped at, or the reason it was refused.
   const std::tuple<const char*, std::optional<std::string>, int, const char*> cases[] = {
-      {"count beyond 199", with(count, " 200 "), count + 1, ""},
+      {"count beyond 20000", with(count, " 20001 "), count + 1, ""},
       {"number beyond a double", with(poly + 1, std::string(400, '9') + "," + good[poly + 1]),
        poly + 2, ""},
       {"override colour 16", with(overrides + 1, "0,1,5,16"), overrides + 2, ""},

@@ -50,6 +50,7 @@ class YesPrompts : public Prompts {
   std::optional<std::string> OpenFile(const FileDialogRequest&) override { return file; }
   std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<Colour> ChooseColour(Colour initial) override { return initial; }
+  bool EditForm(const std::string&, std::vector<FormField>&) override { return true; }
 };
 
 // One recorded redraw feeds every drawing writer.
@@ -178,6 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   t.Show();
+  // The loaded tiles repeated over a small area, where they show a repeat.
+  t.FillOver({0, 0, 96, 96});
   std::string error;
   const Canvas& canvas = t.picT().canvas;
   auto emf = EmfRecorder::Create(dir.filePath("fuzz.emf").toStdString(), canvas.Width(),

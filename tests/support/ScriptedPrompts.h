@@ -29,6 +29,8 @@ class ScriptedPrompts : public Prompts {
   // The next save dialog's check boxes are set to these (by position).
   void FileOptions(std::vector<bool> checked) { options_.push_back(std::move(checked)); }
   void Colour_(std::optional<Colour> c) { colours_.push_back(c); }
+  // The next form's values by position, or nullopt to cancel it.
+  void Form(std::optional<std::vector<std::string>> values) { forms_.push_back(std::move(values)); }
   // Plain OK messages are answered without a script when this is set.
   bool autoOk = false;
 
@@ -71,10 +73,19 @@ class ScriptedPrompts : public Prompts {
     return Next(colours_);
   }
 
+  bool EditForm(const std::string& title, std::vector<FormField>& fields) override {
+    log.push_back({"form", title, "", Buttons::OKCancel, {}, {}});
+    for (const FormField& f : fields) log.back().options.push_back(f.label + "=" + f.value);
+    const auto values = Next(forms_);
+    if (!values) return false;
+    for (size_t i = 0; i < values->size() && i < fields.size(); ++i) fields[i].value = (*values)[i];
+    return true;
+  }
+
   std::vector<PromptRecord> log;
   bool AllAnswered() const {
     return answers_.empty() && inputs_.empty() && files_.empty() && colours_.empty() &&
-           options_.empty();
+           options_.empty() && forms_.empty();
   }
 
  private:
@@ -91,6 +102,7 @@ class ScriptedPrompts : public Prompts {
   std::deque<std::optional<std::string>> inputs_, files_;
   std::deque<std::optional<Colour>> colours_;
   std::deque<std::vector<bool>> options_;
+  std::deque<std::optional<std::vector<std::string>>> forms_;
 };
 
 }  // namespace wlg::testing

@@ -294,8 +294,8 @@ TEST_F(Tessellator, TilesFarBeyondAnyCanvasLoadAndDrawWithTheEditorHeldAtItsLimi
   f.OpenPatternFile(Path("far.wlg"));
   ASSERT_FALSE(f.LastLoadError());
   t.Entry("vtTile").CommitEnter("1");
-  EXPECT_EQ(t.Entry("vtX").Value(), "4000");
-  EXPECT_EQ(t.Entry("vtY").Value(), "-4000");
+  EXPECT_EQ(t.Entry("vtX").Value(), "100000");
+  EXPECT_EQ(t.Entry("vtY").Value(), "-100000");
   t.UpdateTess();
 }
 

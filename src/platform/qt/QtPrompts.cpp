@@ -5,8 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -238,6 +242,40 @@ std::optional<Colour> QtPrompts::ChooseColour(Colour initial) {
   const QColor c = QColorDialog::getColor(ToQColor(initial), parent);
   if (!c.isValid()) return std::nullopt;
   return FromQColor(c);
+}
+
+bool QtPrompts::EditForm(const std::string& title, std::vector<FormField>& fields) {
+  QDialog dialog(DialogParent());
+  dialog.setWindowTitle(QString::fromStdString(title));
+  auto* form = new QFormLayout(&dialog);
+  std::vector<QWidget*> editors;
+  for (const FormField& f : fields) {
+    QWidget* editor = nullptr;
+    if (f.choices.empty()) {
+      auto* line = new QLineEdit(QString::fromStdString(f.value), &dialog);
+      editor = line;
+    } else {
+      auto* box = new QComboBox(&dialog);
+      for (const std::string& c : f.choices) box->addItem(QString::fromStdString(c));
+      box->setCurrentText(QString::fromStdString(f.value));
+      editor = box;
+    }
+    form->addRow(QString::fromStdString(f.label), editor);
+    editors.push_back(editor);
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (!editors.empty()) editors.front()->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return false;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (auto* line = qobject_cast<QLineEdit*>(editors[i]))
+      fields[i].value = line->text().toStdString();
+    else if (auto* box = qobject_cast<QComboBox*>(editors[i]))
+      fields[i].value = box->currentText().toStdString();
+  }
+  return true;
 }
 
 }  // namespace wlg

@@ -28,6 +28,7 @@ class QtPrompts : public Prompts {
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
   std::optional<Colour> ChooseColour(Colour initial) override;
+  bool EditForm(const std::string& title, std::vector<FormField>& fields) override;
 
  private:
   QWidget* parent_ = nullptr;
