@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <queue>
 
 #include "imaging/LineMerge.h"
@@ -544,17 +545,6 @@ const std::vector<std::vector<DPoint>>& DigitStrokes(int digit) {
   return digits[digit];
 }
 
-bool InsideConvex(const Polygon2& poly, DPoint x) {
-  double turn = 0;
-  for (size_t i = 0; i < poly.size(); ++i)
-    turn += poly[i].x * poly[(i + 1) % poly.size()].y - poly[(i + 1) % poly.size()].x * poly[i].y;
-  for (size_t i = 0; i < poly.size(); ++i) {
-    const DPoint p = poly[i], q = poly[(i + 1) % poly.size()];
-    if (((q.x - p.x) * (x.y - p.y) - (q.y - p.y) * (x.x - p.x)) * turn < -1e-12) return false;
-  }
-  return true;
-}
-
 // The number written along side a -> b of the convex 'region' that lies to
 // its right (a face, or a tab read from its face), its foot towards the
 // side and underlined, so that 6 and 9 read the right way up: kNumberMm
@@ -570,29 +560,60 @@ NetNumber FittedNumber(const Polygon2& region, DPoint a, DPoint b, int number, d
   double depth = 0;
   for (const DPoint& p : region) depth = std::max(depth, (p.x - a.x) * up.x + (p.y - a.y) * up.y);
   auto halo = [&](double h) { return std::min(kHaloMm / 2 / edgeMm, 0.15 * h); };
-  auto foot = [&](double h) {
+  // The along-range of the region's chord at height y above the side, in
+  // along-coordinates from a: exact for a convex region.
+  auto chord = [&](double y) {
+    double lo = 1e300, hi = -1e300;
+    for (size_t i = 0; i < region.size(); ++i) {
+      const DPoint p = region[i] - a, q = region[(i + 1) % region.size()] - a;
+      const double yp = p.x * up.x + p.y * up.y, yq = q.x * up.x + q.y * up.y;
+      if ((yp - y) * (yq - y) > 0) continue;
+      const double sp = p.x * along.x + p.y * along.y, sq = q.x * along.x + q.y * along.y;
+      const double s = yp == yq ? sp : sp + (sq - sp) * (y - yp) / (yq - yp);
+      lo = std::min({lo, s, yp == yq ? sq : s});
+      hi = std::max({hi, s, yp == yq ? sq : s});
+    }
+    return std::pair{lo, hi};
+  };
+  // The foot of a number h tall, its box (digits, underline and halo) put
+  // in the middle of the room the region leaves at that height; nothing
+  // when it does not fit. A tab narrows and may lean, so the middle of its
+  // base is not always where the room is.
+  auto foot = [&](double h) -> std::optional<DPoint> {
     const double m = halo(h), tall = 1.25 * h + 2 * m;
     const double lift = (centred ? std::max(0.0, (depth - tall) / 2) : 0) + m + 0.25 * h;
-    return (a + b) * 0.5 + up * lift - along * (width * h / 2);
+    const double bottom = lift - 0.25 * h - m, top = lift + h + m;
+    if (top > depth) return std::nullopt;
+    // Just inside, so that a box standing on a face's side finds it.
+    const auto [l1, r1] = chord(bottom + 1e-9);
+    const auto [l2, r2] = chord(top - 1e-9);
+    const double lo = std::max(l1, l2), hi = std::min(r1, r2), wide = width * h + 2 * m;
+    if (hi - lo < wide) return std::nullopt;
+    return a + up * lift + along * ((lo + hi - wide) / 2 + m);
   };
-  auto fits = [&](double h) {
-    const double m = halo(h);
-    const DPoint f = foot(h);
-    for (DPoint c : {DPoint{-m, -0.25 * h - m}, DPoint{width * h + m, -0.25 * h - m},
-                     DPoint{width * h + m, h + m}, DPoint{-m, h + m}})
-      if (!InsideConvex(region, f + along * c.x + up * c.y)) return false;
-    return true;
+  auto tallest = [&]() {
+    double h = kNumberMm / edgeMm;
+    if (!foot(h)) {
+      double lo = 0;
+      for (int k = 0; k < 20; ++k) (foot((lo + h) / 2) ? lo : h) = (lo + h) / 2;
+      h = lo;
+    }
+    return h;
   };
-  double h = kNumberMm / edgeMm;
-  if (!fits(h)) {
-    double lo = 0;
-    for (int k = 0; k < 20; ++k) (fits((lo + h) / 2) ? lo : h) = (lo + h) / 2;
-    h = lo;
+  // Where a centred number must shrink, one nearer the fold may stay taller.
+  double h = tallest();
+  if (centred && h < kNumberMm / edgeMm) {
+    centred = false;
+    const double low = tallest();
+    if (low > h)
+      h = low;
+    else
+      centred = true;
   }
   NetNumber n;
   n.heightMm = h * edgeMm;
   n.haloMm = 2 * halo(h) * edgeMm;
-  const DPoint f = foot(h);
+  const DPoint f = foot(h).value_or(a);
   auto map = [&](DPoint p) { return f + along * (p.x * h) + up * (p.y * h); };
   for (size_t k = 0; k < text.size(); ++k)
     for (const auto& stroke : DigitStrokes(text[k] - '0')) {

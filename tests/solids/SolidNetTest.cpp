@@ -130,7 +130,7 @@ int CheckNet(const SolidNet& net, const SolidInfo& info) {
   }
   EXPECT_EQ(net.numbers.size(), 2 * numbers.size());
   // Digits (the strokes before the underline) 2.5 mm tall, or on a tab as
-  // tall as half its depth, and inside it.
+  // tall as its depth and width leave room for, and inside it.
   for (const NetNumber& n : net.numbers) {
     const DPoint a = n.strokes.back()[0], b = n.strokes.back()[1];
     auto across = [&](DPoint q) {
@@ -147,7 +147,11 @@ int CheckNet(const SolidNet& net, const SolidInfo& info) {
           const DPoint u = o[i], v = o[(i + 1) % 4];
           return ((v.x - u.x) * (q.y - u.y) - (v.y - u.y) * (q.x - u.x)) / Distance(u, v);
         };
-        allowed = std::min(allowed, 0.5 * std::abs(side(0, o[2])));
+        // Room for the digits and their halo: half the tab's depth, and
+        // its narrowest width (at its free end) over the digits.
+        const double depth = std::min(std::abs(side(0, o[2])), std::abs(side(0, o[3])));
+        const double digits = static_cast<double>(std::to_string(net.edges[n.edge].number).size());
+        allowed = std::min({allowed, 0.5 * depth, Distance(o[2], o[3]) / (0.85 * digits + 1)});
         for (const auto& stroke : n.strokes)
           for (DPoint q : stroke)
             for (int i = 0; i < 4; ++i) EXPECT_GT(side(i, q) * side(0, o[2]), 0);
