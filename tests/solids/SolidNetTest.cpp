@@ -23,6 +23,12 @@ constexpr double kPi = 3.14159265358979323846;
 
 // The area (mm²) two polygons have in common.
 double CommonArea(const std::vector<DPoint>& a, const std::vector<DPoint>& b) {
+  for (auto less : {+[](DPoint p, DPoint q) { return p.x < q.x; },
+                    +[](DPoint p, DPoint q) { return p.y < q.y; }}) {
+    const auto [loA, hiA] = std::minmax_element(a.begin(), a.end(), less);
+    const auto [loB, hiB] = std::minmax_element(b.begin(), b.end(), less);
+    if (!less(*loA, *hiB) || !less(*loB, *hiA)) return 0;  // apart
+  }
   ClipperLib::Clipper c;
   for (const auto* pts : {&a, &b}) {
     ClipperLib::Path path;
@@ -268,12 +274,14 @@ double HiddenUnderHalos(const SolidNet& net) {
       if (net.faces[d.face].page == int(p) && static_cast<int32_t>(d.colour) > 0)
         c.AddPath(path(d.points), ClipperLib::ptSubject, true);
     for (const NetNumber& n : net.numbers) {
-      ClipperLib::ClipperOffset grow;
+      if (n.page != int(p)) continue;
+      // Round to 0.01 mm: finer only costs time.
+      ClipperLib::ClipperOffset grow(2, 1e4);
       for (const auto& stroke : n.strokes)
         grow.AddPath(path(stroke), ClipperLib::jtRound, ClipperLib::etOpenRound);
       ClipperLib::Paths halo;
       grow.Execute(halo, n.haloMm / 2 * 1e6);
-      if (n.page == int(p)) c.AddPaths(halo, ClipperLib::ptClip, true);
+      c.AddPaths(halo, ClipperLib::ptClip, true);
     }
     ClipperLib::Paths out;
     c.Execute(ClipperLib::ctIntersection, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
