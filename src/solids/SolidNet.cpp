@@ -1064,10 +1064,10 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
                              FormatFixed(std::floor(most), 0) + " mm)");
       }
     }
-    // Pieces as large as a page, half or a quarter of one: smaller ones
+    // Pieces as large as a page, or a half, quarter or eighth: smaller ones
     // leave less paper between them. The way that takes fewest pages wins.
     pageCount = 0;
-    for (int split = 1; split <= (several ? 4 : 1); split *= 2) {
+    for (int split = 1; split <= (several ? 8 : 1); split *= 2) {
       Unfolding tried = whole;
       std::vector<int> pieceOf(faces.size(), 0);
       std::vector<NetEdge> edges = net.edges;
@@ -1078,7 +1078,10 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
         // Piece by piece, a fresh net of the faces still left, grown as far
         // as its share of a page allows from whichever of a few first
         // faces takes most.
-        const PageFit fit{tab, split == 4 ? pageW / 2 : pageW, split == 1 ? pageH : pageH / 2,
+        const PageFit fit{tab, split >= 4 ? pageW / 2 : pageW,
+                          split == 1   ? pageH
+                          : split == 8 ? pageH / 4
+                                       : pageH / 2,
                           edgeMm};
         std::vector<bool> taken(faces.size(), false);
         pieces = 0;
