@@ -62,8 +62,8 @@ void BM_NetSnubIcosidodecahedron15Ranks(benchmark::State& state) {
   BusyTile(s, 1);
   s.d.DrawPolygon();
   const wlg::SolidPolyList& list = s.program.design.solid;
-  const std::string path = state.range(0) ? "/tmp/whirligons-bench-net.svg"
-                                          : "/tmp/whirligons-bench-net.pdf";
+  const std::string path =
+      state.range(0) ? "/tmp/whirligons-bench-net.svg" : "/tmp/whirligons-bench-net.pdf";
   std::string error;
   for (auto _ : state)
     if (!wlg::SaveNetFile(list, wlg::NetOptions{}, path, &error)) {
@@ -74,5 +74,33 @@ void BM_NetSnubIcosidodecahedron15Ranks(benchmark::State& state) {
   state.counters["polygons"] = list.PolyCount + 1;
 }
 BENCHMARK(BM_NetSnubIcosidodecahedron15Ranks)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The truncated icosidodecahedron's net at 40 mm edges, cut where tabs need
+// room and packed onto pages by the pieces' outlines: well under a second.
+// Counters: the pages used and the pages the paper's area alone needs.
+void BM_NetTruncatedIcosidodecahedron40mm(benchmark::State& state) {
+  wlg::bench::Session s;
+  s.windows.builder.RunCommand(*wlg::FindSolid("TIcosi"));
+  const wlg::SolidPolyList& list = s.program.design.solid;
+  wlg::SolidNet net;
+  std::string error;
+  for (auto _ : state)
+    if (!wlg::BuildSolidNet(list, {40, wlg::PageSize::A4}, net, &error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+  double area = 0;
+  auto add = [&](const std::vector<wlg::DPoint>& p) {
+    double twice = 0;
+    for (size_t i = 0; i < p.size(); ++i)
+      twice += p[i].x * p[(i + 1) % p.size()].y - p[(i + 1) % p.size()].x * p[i].y;
+    area += std::abs(twice) / 2;
+  };
+  for (const wlg::NetFace& f : net.faces) add(f.corners);
+  for (const wlg::NetTab& t : net.tabs) add(t.outline);
+  state.counters["pages"] = static_cast<double>(net.pages.size());
+  state.counters["areaPages"] = std::ceil(area / (190.0 * 277.0));
+}
+BENCHMARK(BM_NetTruncatedIcosidodecahedron40mm)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "solids/SolidNet.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -304,10 +306,17 @@ struct Fit {
 Fit BestFit(const Polygon2& points, double reach, double pageW, double pageH) {
   const Polygon2 hull = Hull(points);
   Fit best;
+  // Called for every face a page's piece grows by: the turns are reused.
+  static const auto turns = [] {
+    std::array<DPoint, 180> t;
+    for (int deg = 0; deg < 180; ++deg)
+      t[deg] = {std::cos(deg * kPi / 180), std::sin(deg * kPi / 180)};
+    return t;
+  }();
   for (int deg = 0; deg < 180; ++deg) {
-    const double a = deg * kPi / 180;
+    const double a = deg * kPi / 180, c = turns[deg].x, s = turns[deg].y;
     Box b;
-    for (const DPoint& p : hull) b.Add(Turn(p, a));
+    for (const DPoint& p : hull) b.Add({p.x * c - p.y * s, p.x * s + p.y * c});
     const double w = b.maxX - b.minX + 2 * reach, h = b.maxY - b.minY + 2 * reach;
     const double portrait = std::min(pageW / w, pageH / h);
     const double landscape = std::min(pageH / w, pageW / h);
@@ -456,18 +465,19 @@ bool KeepsClear(const Polygon2& tab, const Polygon2& other, double gap, double c
   return true;
 }
 
-// Glue tabs, one per cut pair, none overlapping a face or another tab or
-// coming near one. The deepest of a few shapes on either side of the pair
-// is taken, none shallower than 'least' while one fits: false when some
-// pair has room for none, and the net must be laid out differently.
-bool PlaceTabs(const Unfolding& u, const std::vector<int>& page, double full, double least,
-               double edgeMm, std::vector<NetEdge>& edges, std::vector<Polygon2>& shapes,
-               std::vector<int>& pages) {
+// Glue tabs, one per cut pair, none overlapping a face or another tab of
+// its piece or coming near one; pieces are kept apart when packed. The
+// deepest of a few shapes on either side of the pair is taken, none
+// shallower than 'least'. Pairs go in 'order'. When some pair has room for
+// none, false, with that pair in *stuck and in *blockers the faces that
+// stand in the way of the least obstructed side, that side's face first.
+bool PlaceTabs(const Unfolding& u, const std::vector<int>& piece, double full, double least,
+               double edgeMm, const std::vector<int>& order, std::vector<NetEdge>& edges,
+               std::vector<Polygon2>& shapes, int* stuck, std::vector<int>* blockers) {
   // Steeper ends first: they leave the most to glue.
   constexpr double kSlants[] = {kPi / 2, kPi / 4, kPi / 6, kPi / 9, kPi / 12, kPi / 18};
   struct Shape {
     double height, slantA, slantB;
-    bool close = false;  // may come near a face: a last resort
   };
   std::vector<Shape> tries;
   for (int deep = 0; deep < (least < full ? 2 : 1); ++deep) {
@@ -478,21 +488,15 @@ bool PlaceTabs(const Unfolding& u, const std::vector<int>& page, double full, do
             height * (1 / std::tan(kSlants[i]) + 1 / std::tan(kSlants[sum - i])) < 0.9)
           tries.push_back({height, kSlants[i], kSlants[sum - i]});
   }
-  // Where none of those fits, the net still closes with a smaller tab.
-  for (const auto& [part, slant] : {std::pair{0.5, kPi / 4},
-                                    {0.5, kPi / 6},
-                                    {0.5, kPi / 12},
-                                    {0.25, kPi / 12},
-                                    {0.25, kPi / 24},
-                                    {0.12, kPi / 36},
-                                    {0.06, kPi / 60}})
-    tries.push_back({part * full, slant, slant, true});
   const double gap = (kTabGapMm + 0.05) / edgeMm, corner = kTabCornerMm / edgeMm;
-  std::vector<Box> boxes;
-  for (size_t k = 0; k < edges.size(); ++k) {
+  shapes.assign(edges.size(), {});
+  std::vector<Box> boxes(edges.size());
+  std::vector<int> placed;
+  for (int k : order) {
     NetEdge& e = edges[k];
     if (e.fold) continue;
-    bool done = false;
+    std::vector<int> fewest;
+    bool done = false, first = true;
     for (size_t n = 0; n < tries.size() && !done; ++n) {
       for (int which = 0; which < 2 && !done; ++which) {
         const int f = which ? e.faceB : e.faceA, side = which ? e.sideB : e.sideA;
@@ -502,26 +506,36 @@ bool PlaceTabs(const Unfolding& u, const std::vector<int>& page, double full, do
         Box near = box;
         near.Add({box.minX - gap, box.minY - gap});
         near.Add({box.maxX + gap, box.maxY + gap});
-        bool clear = true;
-        for (size_t g = 0; g < u.faces.size() && clear; ++g)
-          clear = page[g] != page[f] || static_cast<int>(g) == f ||
-                  (!Overlap(shape, box, u.faces[g], u.boxes[g]) &&
-                   (tries[n].close || !near.Meets(u.boxes[g]) ||
-                    KeepsClear(shape, u.faces[g], gap, corner)));
-        for (size_t t = 0; t < shapes.size() && clear; ++t)
-          clear = pages[t] != page[f] || (!Overlap(shape, box, shapes[t], boxes[t]) &&
-                                          (tries[n].close || !near.Meets(boxes[t]) ||
-                                           KeepsClear(shape, shapes[t], gap, corner)));
+        std::vector<int> faces{f};
+        for (size_t g = 0; g < u.faces.size(); ++g)
+          if (piece[g] == piece[f] && static_cast<int>(g) != f &&
+              (Overlap(shape, box, u.faces[g], u.boxes[g]) ||
+               (near.Meets(u.boxes[g]) && !KeepsClear(shape, u.faces[g], gap, corner))))
+            faces.push_back(static_cast<int>(g));
+        bool clear = faces.size() == 1;
+        for (size_t t = 0; t < placed.size() && clear; ++t) {
+          const NetEdge& o = edges[placed[t]];
+          const Polygon2& other = shapes[placed[t]];
+          clear = piece[o.tabFace] != piece[f] ||
+                  (!Overlap(shape, box, other, boxes[placed[t]]) &&
+                   (!near.Meets(boxes[placed[t]]) || KeepsClear(shape, other, gap, corner)));
+        }
+        if (first || faces.size() < fewest.size()) fewest = faces;
+        first = false;
         if (!clear) continue;
         e.tabFace = f;
         e.tabSide = side;
-        shapes.push_back(std::move(shape));
-        boxes.push_back(box);
-        pages.push_back(page[f]);
+        shapes[k] = std::move(shape);
+        boxes[k] = box;
+        placed.push_back(k);
         done = true;
       }
     }
-    if (!done) return false;
+    if (!done) {
+      *stuck = k;
+      *blockers = std::move(fewest);
+      return false;
+    }
   }
   return true;
 }
@@ -625,16 +639,17 @@ NetNumber FittedNumber(const Polygon2& region, DPoint a, DPoint b, int number, d
 }
 
 // Each cut pair's number on its tab and, unless only tabs are asked for,
-// just inside the partner edge.
+// just inside the partner edge; each with its piece as its page.
 std::vector<NetNumber> EdgeNumbers(const SolidNet& net, const std::vector<Polygon2>& faces,
-                                   const std::vector<Polygon2>& tabs, const std::vector<int>& page,
+                                   const std::vector<Polygon2>& tabs, const std::vector<int>& piece,
                                    double edgeMm, NetNumbers where) {
   std::vector<NetNumber> out;
   for (size_t k = 0; k < net.tabs.size() && where != NetNumbers::None; ++k) {
     const int edge = net.tabs[k].edge;
     const NetEdge& e = net.edges[edge];
     // The tab lies to the left of its base a -> b.
-    out.push_back(FittedNumber(tabs[k], tabs[k][1], tabs[k][0], e.number, edgeMm, true));
+    const Polygon2& tab = tabs[edge];
+    out.push_back(FittedNumber(tab, tab[1], tab[0], e.number, edgeMm, true));
     out.back().edge = edge;
     out.back().page = net.tabs[k].page;
     out.back().onTab = true;
@@ -644,7 +659,7 @@ std::vector<NetNumber> EdgeNumbers(const SolidNet& net, const std::vector<Polygo
     const Polygon2& q = faces[f];
     out.push_back(FittedNumber(q, q[side], q[(side + 1) % q.size()], e.number, edgeMm, false));
     out.back().edge = edge;
-    out.back().page = page[f];
+    out.back().page = piece[f];
   }
   return out;
 }
@@ -713,6 +728,279 @@ Polygon2 ClipToFace(const Polygon2& poly, const Polygon2& window) {
   return out.size() >= 3 ? out : Polygon2{};
 }
 
+// ---- pieces
+
+int ParentFace(const Unfolding& u, const std::vector<NetEdge>& edges, int f) {
+  const int k = u.parentEdge[f];
+  return k < 0 ? -1 : edges[k].faceA == f ? edges[k].faceB : edges[k].faceA;
+}
+
+// Whether 'g' lies on the branch of its fold tree that hangs from 'top'.
+bool InBranch(const Unfolding& u, const std::vector<NetEdge>& edges, int top, int g) {
+  for (; g >= 0; g = ParentFace(u, edges, g))
+    if (g == top) return true;
+  return false;
+}
+
+std::vector<int> Branch(const Unfolding& u, const std::vector<NetEdge>& edges,
+                        const std::vector<int>& piece, int top) {
+  std::vector<int> out;
+  for (size_t g = 0; g < piece.size(); ++g)
+    if (piece[g] == piece[top] && InBranch(u, edges, top, static_cast<int>(g)))
+      out.push_back(static_cast<int>(g));
+  return out;
+}
+
+bool Touching(const Unfolding& u, const NetEdge& e) {
+  const Polygon2 &a = u.faces[e.faceA], &b = u.faces[e.faceB];
+  return Length(a[e.sideA] - b[(e.sideB + 1) % b.size()]) < 1e-6 &&
+         Length(a[(e.sideA + 1) % a.size()] - b[e.sideB]) < 1e-6;
+}
+
+// Folds where a piece's faces meet, numbered cut pairs elsewhere, and a tab
+// on every pair. Where a pair finds no room, the faces in its way leave for
+// a piece of their own, with the faces hanging from them, and it is tried
+// again: a face alone always has room round it. Gives the piece count, or
+// 0 when that never settles.
+int CutForTabs(Unfolding& u, std::vector<int>& piece, int pieces, double full, double least,
+               double edgeMm, std::vector<NetEdge>& edges, std::vector<Polygon2>& shapes) {
+  std::vector<int> order(edges.size());
+  for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
+  std::vector<bool> moved(edges.size(), false);
+  for (size_t round = 0; round < 4 * piece.size() + edges.size(); ++round) {
+    int number = 0;
+    for (NetEdge& e : edges) {
+      e.fold = piece[e.faceA] == piece[e.faceB] && Touching(u, e);
+      e.number = e.fold ? 0 : ++number;
+      e.tabFace = e.tabSide = -1;
+    }
+    int stuck = -1;
+    std::vector<int> blockers;
+    if (PlaceTabs(u, piece, full, least, edgeMm, order, edges, shapes, &stuck, &blockers))
+      return pieces;
+    const int f = blockers[0];
+    if (blockers.size() == 1 && !moved[stuck]) {
+      // Only other tabs are in the way: this pair chooses first.
+      moved[stuck] = true;
+      order.erase(std::find(order.begin(), order.end(), stuck));
+      order.insert(order.begin(), stuck);
+      continue;
+    }
+    if (blockers.size() == 1) blockers.push_back(ParentFace(u, edges, f) < 0 ? -1 : f);
+    for (size_t i = 1; i < blockers.size(); ++i) {
+      const int g = blockers[i];
+      if (g < 0 || piece[g] != piece[f]) continue;  // already apart
+      int top = g;
+      if (InBranch(u, edges, f, g))
+        top = g;
+      else if (InBranch(u, edges, g, f))
+        top = f;
+      else if (Branch(u, edges, piece, f).size() < Branch(u, edges, piece, g).size())
+        top = f;
+      if (ParentFace(u, edges, top) < 0) continue;
+      for (int h : Branch(u, edges, piece, top)) piece[h] = pieces;
+      u.parentEdge[top] = -1;
+      ++pieces;
+    }
+  }
+  return 0;
+}
+
+// Where a piece lies: turned by 'angle', in mm, y down, moved by 'shift'.
+struct Placement {
+  int page = 0;
+  double angle = 0;
+  DPoint shift;
+  DPoint operator()(DPoint q, double edgeMm) const {
+    const DPoint r = Turn(q, angle);
+    return {shift.x + r.x * edgeMm, shift.y - r.y * edgeMm};
+  }
+};
+
+// A piece turned, as the cells of the packing grid it covers with half the
+// gap between pieces round it, row by row as runs of cells.
+struct Raster {
+  double angle = 0;
+  DPoint origin;  // in mm, of the first cell's corner
+  int w = 0, h = 0;
+  long cells = 0;
+  std::vector<std::vector<std::pair<int, int>>> rows;
+};
+
+Raster Rasterise(const std::vector<const Polygon2*>& parts, double angle, double edgeMm,
+                 double cell, double half) {
+  Raster r;
+  r.angle = angle;
+  const Placement turn{0, angle, {}};
+  std::vector<Polygon2> mm;
+  Box all;
+  for (const Polygon2* p : parts) {
+    Polygon2& q = mm.emplace_back();
+    for (const DPoint& x : *p) all.Add(q.emplace_back(turn(x, edgeMm)));
+  }
+  r.origin = {all.minX - half, all.minY - half};
+  r.w = static_cast<int>(std::ceil((all.maxX - all.minX + 2 * half) / cell));
+  r.h = static_cast<int>(std::ceil((all.maxY - all.minY + 2 * half) / cell));
+  r.rows.resize(r.h);
+  for (const Polygon2& q : mm) {
+    const Box b = BoxOf(q);
+    const int j0 = std::max(0, static_cast<int>((b.minY - half - r.origin.y) / cell));
+    const int j1 = std::min(r.h - 1, static_cast<int>((b.maxY + half - r.origin.y) / cell));
+    for (int j = j0; j <= j1; ++j) {
+      // The convex part's reach across the row, grown by 'half' each way.
+      const double lo = r.origin.y + j * cell - half, hi = lo + cell + 2 * half;
+      double x0 = HUGE_VAL, x1 = -HUGE_VAL;
+      for (size_t i = 0; i < q.size(); ++i) {
+        const DPoint a = q[i], c = q[(i + 1) % q.size()];
+        if (a.y >= lo && a.y <= hi) x0 = std::min(x0, a.x), x1 = std::max(x1, a.x);
+        for (const double y : {lo, hi})
+          if ((a.y - y) * (c.y - y) < 0) {
+            const double x = a.x + (c.x - a.x) * (y - a.y) / (c.y - a.y);
+            x0 = std::min(x0, x), x1 = std::max(x1, x);
+          }
+      }
+      if (x0 > x1) continue;
+      r.rows[j].push_back({std::max(0, static_cast<int>((x0 - half - r.origin.x) / cell)),
+                           std::min(r.w - 1, static_cast<int>((x1 + half - r.origin.x) / cell))});
+    }
+  }
+  for (auto& row : r.rows) {
+    std::sort(row.begin(), row.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& run : row)
+      if (!merged.empty() && run.first <= merged.back().second + 1)
+        merged.back().second = std::max(merged.back().second, run.second);
+      else
+        merged.push_back(run);
+    row = std::move(merged);
+    for (const auto& [lo, hi] : row) r.cells += hi - lo + 1;
+  }
+  return r;
+}
+
+struct Sheet {
+  int w = 0, h = 0, words = 0;
+  std::vector<uint64_t> bits;
+  long free = 0;
+  Sheet(int w, int h)
+      : w(w), h(h), words((w + 63) / 64), bits(size_t(h) * words, 0), free(long(w) * h) {}
+  // The last taken cell of row y in [a, b], or -1.
+  int LastTaken(int y, int a, int b) const {
+    const uint64_t* row = &bits[size_t(y) * words];
+    for (int k = b >> 6; k >= a >> 6; --k) {
+      uint64_t m = row[k];
+      if (k == b >> 6 && (b & 63) != 63) m &= (uint64_t{1} << ((b & 63) + 1)) - 1;
+      if (k == a >> 6) m &= ~uint64_t{0} << (a & 63);
+      if (m) return k * 64 + 63 - std::countl_zero(m);
+    }
+    return -1;
+  }
+  // The first free place for 'r', row by row from the top, each from the
+  // left, that leaves its bottom above 'bottom'.
+  std::optional<std::pair<int, int>> Find(const Raster& r, int bottom) const {
+    if (free < r.cells) return std::nullopt;
+    int hit = 0;  // the row that last collided is the likeliest to again
+    for (int y = 0; y + r.h <= std::min(h, bottom); ++y)
+      for (int x = 0; x + r.w <= w;) {
+        int next = -1;
+        for (int k = -1; k < r.h && next < 0; ++k) {
+          const int j = k < 0 ? hit : k;
+          for (const auto& [lo, hi] : r.rows[j]) {
+            const int taken = LastTaken(y + j, x + lo, x + hi);
+            if (taken >= 0) {
+              next = taken - lo + 1;
+              hit = j;
+              break;
+            }
+          }
+        }
+        if (next < 0) return std::pair{x, y};
+        x = next;
+      }
+    return std::nullopt;
+  }
+  void Take(const Raster& r, int x, int y) {
+    free -= r.cells;
+    for (int j = 0; j < r.h; ++j)
+      for (const auto& [lo, hi] : r.rows[j])
+        for (int i = std::max(0, x + lo); i <= std::min(w - 1, x + hi); ++i)
+          if (y + j >= 0 && y + j < h)
+            bits[size_t(y + j) * words + (i >> 6)] |= uint64_t{1} << (i & 63);
+  }
+};
+
+// Packs the pieces (each a list of convex parts, in edge lengths) onto as
+// few pages as their outlines allow: largest first, each at the first free
+// place from the top left in whichever of a few turns reaches least far
+// down, on the first page with room. Each page's whole is then centred.
+int PackPieces(const std::vector<std::vector<const Polygon2*>>& parts, double edgeMm, double pageW,
+               double pageH, std::vector<Placement>& at) {
+  const double cell = std::clamp(edgeMm / 40, 0.25, 1.0), half = (kTabGapMm + 0.1) / 2;
+  std::vector<Sheet> sheets;
+  std::vector<double> area(parts.size(), 0);
+  std::vector<int> order(parts.size());
+  for (size_t i = 0; i < parts.size(); ++i) {
+    order[i] = static_cast<int>(i);
+    for (const Polygon2* p : parts[i]) {
+      for (size_t k = 0; k < p->size(); ++k)
+        area[i] +=
+            (*p)[k].x * (*p)[(k + 1) % p->size()].y - (*p)[(k + 1) % p->size()].x * (*p)[k].y;
+      area[i] = std::abs(area[i]);
+    }
+  }
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return area[a] > area[b]; });
+  at.assign(parts.size(), {});
+  const int gridW = static_cast<int>(pageW / cell), gridH = static_cast<int>(pageH / cell);
+  for (int i : order) {
+    Polygon2 points;
+    for (const Polygon2* p : parts[i]) points.insert(points.end(), p->begin(), p->end());
+    const Fit fit = BestFit(points, 0, pageW, pageH);
+    std::vector<Raster> turns;
+    for (int k = 0; k < 8; ++k)
+      turns.push_back(Rasterise(parts[i], fit.angle + (fit.landscape ? kPi / 2 : 0) + k * kPi / 4,
+                                edgeMm, cell, half));
+    bool done = false;
+    for (size_t s = 0; s <= sheets.size() && !done; ++s) {
+      const bool fresh = s == sheets.size();
+      if (fresh) sheets.emplace_back(gridW, gridH);
+      const Raster* best = nullptr;
+      std::pair<int, int> where;
+      for (const Raster& r : turns)
+        if (const auto found = sheets[s].Find(r, best ? where.second + best->h : gridH);
+            found &&
+            (!best || found->second + r.h < where.second + best->h ||
+             (found->second + r.h == where.second + best->h && found->first < where.first))) {
+          best = &r;
+          where = *found;
+        }
+      if (!best && !fresh) continue;
+      if (!best) {
+        // Only just fits a page of its own: centred in its best turn.
+        best = &turns[0];
+        where = {(gridW - best->w) / 2, (gridH - best->h) / 2};
+      }
+      sheets[s].Take(*best, where.first, where.second);
+      at[i] = {static_cast<int>(s),
+               best->angle,
+               {kNetMarginMm + where.first * cell - best->origin.x,
+                kNetMarginMm + where.second * cell - best->origin.y}};
+      done = true;
+    }
+  }
+  for (size_t s = 0; s < sheets.size(); ++s) {
+    Box b;
+    for (size_t i = 0; i < parts.size(); ++i)
+      if (at[i].page == static_cast<int>(s))
+        for (const Polygon2* p : parts[i])
+          for (const DPoint& q : *p) b.Add(at[i](q, edgeMm));
+    const DPoint move{kNetMarginMm + (pageW - b.maxX - b.minX) / 2,
+                      kNetMarginMm + (pageH - b.maxY - b.minY) / 2};
+    for (Placement& p : at)
+      if (p.page == static_cast<int>(s)) p.shift = p.shift + move;
+  }
+  return static_cast<int>(sheets.size());
+}
+
 // ---- pages
 
 }  // namespace
@@ -752,110 +1040,132 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   // cannot be cut and glued: then it goes over several pages.
   const double onePage = std::floor(bestScale * 10) / 10;
   double edgeMm = options.edgeMm > 0 ? options.edgeMm : std::max(onePage, kLeastDefaultEdgeMm);
-  double tab = std::min(kMaxTabEdges, kMaxTabMm / edgeMm);
-  int pageCount = 1;
-  std::vector<int> page(faces.size(), 0);
-  if (options.edgeMm > 0 || edgeMm > onePage) {
-    // The longest edge that lets every face and its tabs onto a page.
-    auto longest = [&](double reach) {
-      double most = HUGE_VAL;
-      for (const Polygon2& p : u.faces)
-        most = std::min(most, BestFit(p, reach, pageW, pageH).scale);
-      return most;
-    };
-    if (longest(tab) < edgeMm) {
-      double most = longest(kMaxTabEdges);
-      for (int k = 0; k < 3; ++k) most = longest(std::min(kMaxTabEdges, kMaxTabMm / most));
-      return Fail(why, "an edge of " + FormatFixed(edgeMm, 0) +
-                           " mm is too long for the page (at most " +
-                           FormatFixed(std::floor(most), 0) + " mm)");
-    }
-    // Page by page, a fresh net of the faces still left, grown as far as
-    // the page allows from whichever of a few first faces takes most.
-    const PageFit fit{tab, pageW, pageH, edgeMm};
-    std::vector<bool> taken(faces.size(), false);
-    pageCount = 0;
-    for (size_t left = faces.size(); left > 0; ++pageCount) {
-      Unfolding best;
-      int tries = 0;
-      for (size_t root = 0; root < faces.size() && tries < 8; ++root) {
-        if (taken[root]) continue;
-        ++tries;
-        Unfolding tried;
-        Grow(faces, across, static_cast<int>(root), tried, taken, &fit);
-        if (tried.order.size() > best.order.size()) best = std::move(tried);
-      }
-      for (int f : best.order) {
-        taken[f] = true;
-        page[f] = pageCount;
-        u.faces[f] = std::move(best.faces[f]);
-        u.boxes[f] = best.boxes[f];
-      }
-      left -= best.order.size();
-    }
-  }
-
-  // Folds: joined in the net on one page. Everything else is a cut pair.
-  int number = 0;
-  for (NetEdge& e : net.edges) {
-    const Polygon2 &a = u.faces[e.faceA], &b = u.faces[e.faceB];
-    const bool touching = Length(a[e.sideA] - b[(e.sideB + 1) % b.size()]) < 1e-6 &&
-                          Length(a[(e.sideA + 1) % a.size()] - b[e.sideB]) < 1e-6;
-    e.fold = page[e.faceA] == page[e.faceB] && touching;
-    if (!e.fold) e.number = ++number;
-  }
-
+  const Unfolding whole = u;
+  std::vector<int> piece;
   std::vector<Polygon2> tabShapes;
-  std::vector<int> tabPages;
-  if (!PlaceTabs(u, page, tab, std::min(kMaxTabEdges, kLeastTabMm / edgeMm), edgeMm, net.edges,
-                 tabShapes, tabPages))
-    return Fail(why, "there is no room for a glue tab on every cut edge");
-  // One tab per cut pair, in the pairs' order.
+  std::vector<Placement> at;
+  int pageCount = 0;
+  for (;;) {
+    const double tab = std::min(kMaxTabEdges, kMaxTabMm / edgeMm);
+    const bool several = options.edgeMm > 0 || edgeMm > onePage;
+    if (several) {
+      // The longest edge that lets every face and its tabs onto a page.
+      auto longest = [&](double reach) {
+        double most = HUGE_VAL;
+        for (const Polygon2& p : whole.faces)
+          most = std::min(most, BestFit(p, reach, pageW, pageH).scale);
+        return most;
+      };
+      if (longest(tab) < edgeMm) {
+        double most = longest(kMaxTabEdges);
+        for (int k = 0; k < 3; ++k) most = longest(std::min(kMaxTabEdges, kMaxTabMm / most));
+        return Fail(why, "an edge of " + FormatFixed(edgeMm, 0) +
+                             " mm is too long for the page (at most " +
+                             FormatFixed(std::floor(most), 0) + " mm)");
+      }
+    }
+    // Pieces as large as a page, or a half, quarter or eighth: smaller ones
+    // leave less paper between them. The way that takes fewest pages wins.
+    pageCount = 0;
+    for (int split = 1; split <= (several ? 8 : 1); split *= 2) {
+      Unfolding tried = whole;
+      std::vector<int> pieceOf(faces.size(), 0);
+      std::vector<NetEdge> edges = net.edges;
+      std::vector<Polygon2> shapes;
+      std::vector<Placement> places;
+      int pieces = 1;
+      if (several) {
+        // Piece by piece, a fresh net of the faces still left, grown as far
+        // as its share of a page allows from whichever of a few first
+        // faces takes most.
+        const PageFit fit{tab, split >= 4 ? pageW / 2 : pageW,
+                          split == 1   ? pageH
+                          : split == 8 ? pageH / 4
+                                       : pageH / 2,
+                          edgeMm};
+        std::vector<bool> taken(faces.size(), false);
+        pieces = 0;
+        for (size_t left = faces.size(); left > 0; ++pieces) {
+          Unfolding best;
+          int tries = 0;
+          for (size_t root = 0; root < faces.size() && tries < 8; ++root) {
+            if (taken[root]) continue;
+            ++tries;
+            Unfolding grown;
+            Grow(faces, across, static_cast<int>(root), grown, taken, &fit);
+            if (grown.order.size() > best.order.size()) best = std::move(grown);
+          }
+          // A face alone larger than its share goes alone.
+          if (best.order.empty()) {
+            for (size_t f = 0; f < faces.size() && best.order.empty(); ++f)
+              if (!taken[f]) {
+                best.faces = whole.faces;
+                best.boxes = whole.boxes;
+                best.parentEdge.assign(faces.size(), -1);
+                best.order = {static_cast<int>(f)};
+              }
+          }
+          for (int f : best.order) {
+            taken[f] = true;
+            pieceOf[f] = pieces;
+            tried.faces[f] = std::move(best.faces[f]);
+            tried.boxes[f] = best.boxes[f];
+            tried.parentEdge[f] = best.parentEdge[f];
+          }
+          left -= best.order.size();
+        }
+      }
+      pieces = CutForTabs(tried, pieceOf, pieces, tab, std::min(kMaxTabEdges, kLeastTabMm / edgeMm),
+                          edgeMm, edges, shapes);
+      if (pieces == 0) return Fail(why, "there is no room for a glue tab on every cut edge");
+      std::vector<std::vector<const Polygon2*>> parts(pieces);
+      for (size_t f = 0; f < faces.size(); ++f) parts[pieceOf[f]].push_back(&tried.faces[f]);
+      for (size_t k = 0; k < edges.size(); ++k)
+        if (!edges[k].fold) parts[pieceOf[edges[k].tabFace]].push_back(&shapes[k]);
+      const int used = PackPieces(parts, edgeMm, pageW, pageH, places);
+      if (pageCount == 0 || used < pageCount) {
+        pageCount = used;
+        u = std::move(tried);
+        piece = std::move(pieceOf);
+        net.edges = std::move(edges);
+        tabShapes = std::move(shapes);
+        at = std::move(places);
+      }
+    }
+    // A default net too big for one page once cut for its tabs is made smaller.
+    if (options.edgeMm > 0 || pageCount == 1 || edgeMm <= kLeastDefaultEdgeMm) break;
+    edgeMm = std::max(kLeastDefaultEdgeMm, std::floor(edgeMm * 9.5) / 10);
+  }
+
+  // One tab per cut pair, in the pairs' order; numbers are placed by piece
+  // and then moved with it.
   for (size_t k = 0; k < net.edges.size(); ++k)
     if (!net.edges[k].fold) {
       NetTab nt;
       nt.edge = static_cast<int>(k);
-      nt.page = tabPages[net.tabs.size()];
+      nt.page = piece[net.edges[k].tabFace];
       net.tabs.push_back(std::move(nt));
     }
-
-  // Each page's piece turned and centred on its page.
   net.edgeMm = edgeMm;
   net.faceColour = solid.PolyColour[faces[0].polygon];
-  net.pages.resize(pageCount);
-  net.numbers = EdgeNumbers(net, u.faces, tabShapes, page, edgeMm, options.numbers);
-  std::vector<std::function<DPoint(DPoint)>> toPage(pageCount);
-  for (int p = 0; p < pageCount; ++p) {
-    Polygon2 points;
-    for (size_t f = 0; f < faces.size(); ++f)
-      if (page[f] == p) points.insert(points.end(), u.faces[f].begin(), u.faces[f].end());
-    for (size_t t = 0; t < tabShapes.size(); ++t)
-      if (tabPages[t] == p) points.insert(points.end(), tabShapes[t].begin(), tabShapes[t].end());
-    const Fit fit = BestFit(points, 0, pageW, pageH);
-    Box b;
-    for (const DPoint& q : points) b.Add(Turn(q, fit.angle));
-    NetPage& np = net.pages[p];
-    np.widthMm = (fit.landscape ? pageH : pageW) + 2 * kNetMarginMm;
-    np.heightMm = (fit.landscape ? pageW : pageH) + 2 * kNetMarginMm;
-    const double left = (np.widthMm - (b.maxX - b.minX) * edgeMm) / 2;
-    const double top = (np.heightMm - (b.maxY - b.minY) * edgeMm) / 2;
-    const double angle = fit.angle;
-    toPage[p] = [=](DPoint q) {
-      const DPoint r = Turn(q, angle);
-      return DPoint{left + (r.x - b.minX) * edgeMm, top + (b.maxY - r.y) * edgeMm};
-    };
-  }
-  for (NetNumber& n : net.numbers)
+  net.pages.assign(pageCount, {pageW + 2 * kNetMarginMm, pageH + 2 * kNetMarginMm});
+  net.numbers = EdgeNumbers(net, u.faces, tabShapes, piece, edgeMm, options.numbers);
+  for (NetNumber& n : net.numbers) {
     for (auto& stroke : n.strokes)
-      for (DPoint& q : stroke) q = toPage[n.page](q);
-  for (size_t t = 0; t < net.tabs.size(); ++t)
-    for (const DPoint& q : tabShapes[t]) net.tabs[t].outline.push_back(toPage[tabPages[t]](q));
+      for (DPoint& q : stroke) q = at[n.page](q, edgeMm);
+    n.page = at[n.page].page;
+  }
+  for (NetTab& t : net.tabs) {
+    for (const DPoint& q : tabShapes[t.edge]) t.outline.push_back(at[t.page](q, edgeMm));
+    t.page = at[t.page].page;
+  }
 
   for (size_t f = 0; f < faces.size(); ++f) {
     NetFace nf;
     nf.polygon = faces[f].polygon;
-    nf.page = page[f];
-    for (const DPoint& q : u.faces[f]) nf.corners.push_back(toPage[page[f]](q));
+    nf.piece = piece[f];
+    nf.page = at[piece[f]].page;
+    for (const DPoint& q : u.faces[f]) nf.corners.push_back(at[piece[f]](q, edgeMm));
     net.faces.push_back(std::move(nf));
 
     const FaceMap map = MapFace(faces[f], u.faces[f]);
@@ -878,7 +1188,8 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
         if (ok) flat.push_back(map(map.Local(v * (plane / along))));
       }
       if (!ok) continue;
-      for (const DPoint& q : ClipToFace(flat, u.faces[f])) d.points.push_back(toPage[page[f]](q));
+      for (const DPoint& q : ClipToFace(flat, u.faces[f]))
+        d.points.push_back(at[piece[f]](q, edgeMm));
       if (!d.points.empty()) own.push_back(std::move(d));
     }
     // Higher ranks float above lower ones on the solid.

@@ -44,6 +44,7 @@ inline constexpr double kNetMarginMm = 10;
 
 struct NetFace {
   int polygon = -1;  // the face's own polygon in the solid list
+  int piece = 0;     // the faces a piece of paper holds, joined by folds
   int page = 0;
   std::vector<DPoint> corners;  // on its page in mm, y down, in the polygon's order
 };
