@@ -79,7 +79,7 @@ grep -v '^running with root privileges' <<<"$lint" || true
 
 [ "$(dpkg-deb -f "$deb" Package)" = whirligons ] || fail "the package is not called whirligons"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for p in libqt6widgets6 libqt6gui6 libjpeg62-turbo libpng16-16 libtiff6 libemf1 libdxflib3 libpolyclipping22; do
+for p in libqt6widgets6 libqt6gui6 libjpeg62-turbo libpng16-16 libtiff6 libemf1 libdxflib3 libpolyclipping22 libwebpmux3 libgif7 libavcodec59 libavformat59 libswscale6; do
   grep -qw "$p" <<<"$depends" || fail "the package does not depend on $p"
 done
 

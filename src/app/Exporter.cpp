@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "animation/FoldUp.h"
+#include "animation/SpinFrames.h"
 #include "designer/Windows.h"
 #include "document/PatternFile.h"
 #include "imaging/BandedRaster.h"
@@ -30,7 +32,11 @@ const char* const kExportUsage =
     "(Tetra ... TTet);\n"
     "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
+    "  whirligons-export --solid KEY|--sphere PATTERN.wlg OUT.{webp,gif,mp4,webm}   one full\n"
+    "         turn of the solid or the sphere\n"
     "  whirligons-export --net KEY PATTERN.wlg OUT.{pdf,svg}   a printable net of solid KEY\n"
+    "  whirligons-export --net KEY --fold PATTERN.wlg OUT.{webp,gif,mp4,webm}   the net folding\n"
+    "         itself up into the solid, which then turns half a round\n"
     "  whirligons-export --fill WxH PATTERN.wlg OUT.{wlg,...}   the placed tiles repeated by\n"
     "         their lattice over canvas (0,0)..(W,H) at zoom 1, 16..8000; --fill-mm WxH in mm\n"
     "         at 96 dpi (5..2116); OUT is the filled pattern or any tessellation export\n"
@@ -55,6 +61,8 @@ const char* const kExportUsage =
     "         --cut: the decoration's outlines engraved too), --kerf MM (with --cut),\n"
     "         --numbers tabs|both|none (edge numbers on the tabs, there and inside the partner\n"
     "         edge (the default), or none)\n"
+    "animations (webp, gif, mp4, webm): --frames N (1..3600, default 72), --fps F (1..60,\n"
+    "         default 24), --no-loop (WebP and GIF play once), --lossy (WebP at quality 90)\n"
     "         --help, --version\n";
 
 namespace {
@@ -237,6 +245,24 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       req.exact = true;
     } else if (a == "--antialias") {
       req.antialias = true;
+    } else if (a == "--frames") {
+      if (!value(v) || !ParseNumber(v, 1, kMaxAnimationFrames, true, n))
+        return UsageError("--frames takes a whole number from 1 to 3600");
+      req.frames = static_cast<int>(n);
+      req.animationOptions = true;
+    } else if (a == "--fps") {
+      if (!value(v) || !ParseNumber(v, kMinAnimationFps, kMaxAnimationFps, false, n))
+        return UsageError("--fps takes a number of frames per second from 1 to 60");
+      req.fps = n;
+      req.animationOptions = true;
+    } else if (a == "--no-loop") {
+      req.loop = false;
+      req.animationOptions = true;
+    } else if (a == "--fold") {
+      req.fold = true;
+    } else if (a == "--lossy") {
+      req.lossy = true;
+      req.animationOptions = true;
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return UsageError("unknown option " + a);
     } else {
@@ -255,6 +281,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       if (ext == e) return true;
     return false;
   };
+  const bool animation = AnimationKindOf(ext).has_value();
   bool ok = false;
   switch (req.mode) {
     case ExportRequest::Mode::Tessellation:
@@ -265,16 +292,23 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Solid:
-      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png", "tif", "tiff"});
+      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png", "tif", "tiff"}) || animation;
       break;
     case ExportRequest::Mode::Sphere:
-      ok = allowed({"wrl", "bmp", "jpg", "png", "tif", "tiff"});
+      ok = allowed({"wrl", "bmp", "jpg", "png", "tif", "tiff"}) || animation;
       break;
     case ExportRequest::Mode::Net:
-      ok = allowed({"pdf", "svg"});
+      ok = req.fold ? animation : allowed({"pdf", "svg"});
       break;
   }
+  if (req.fold && req.mode != ExportRequest::Mode::Net)
+    return UsageError("--fold is for nets (--net KEY --fold ... OUT.webp)");
   if (!ok) return UsageError("this export cannot write ." + ext + " files");
+  if (req.animationOptions && !animation)
+    return UsageError(
+        "--frames, --fps, --no-loop and --lossy are for .webp, .gif, .mp4 and "
+        ".webm animations");
+  if (req.lossy && ext != "webp") return UsageError("--lossy is for .webp animations");
   if (req.fillWidth > 0 && req.mode != ExportRequest::Mode::Tessellation)
     return UsageError("--fill and --fill-mm are for the tessellation");
   if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
@@ -282,6 +316,12 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     return UsageError("--exact is for OBJ meshes (--solid KEY ... OUT.obj)");
   if (edgeGiven && req.mode != ExportRequest::Mode::Net)
     return UsageError("--edge-mm is for nets (--net)");
+  if (req.fold &&
+      (edgeGiven || numbersGiven || req.net.engrave || req.vector.mode != VectorMode::Picture ||
+       req.vector.page != PageSize::Drawing || req.vector.kerfMm > 0))
+    return UsageError(
+        "--edge-mm, --numbers, --cut, --engrave, --kerf and --page are for printed "
+        "nets, not --fold");
   if (req.mode == ExportRequest::Mode::Net) {
     // A net's pages are A4 unless Letter is asked for.
     req.net.page = req.vector.page == PageSize::Letter ? PageSize::Letter : PageSize::A4;
@@ -310,8 +350,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
     return UsageError("--cut, --plot, --width-mm and --page are for .svg, .pdf and .dxf files");
   if (req.vector.page != PageSize::Drawing && ext != "pdf")
     return UsageError("--page is for .pdf files");
-  if (req.antialias && !IsRasterExtension(ext))
-    return UsageError("--antialias is for pictures (.png, .tif, .bmp, .jpg)");
+  if (req.antialias && !IsRasterExtension(ext) && !animation)
+    return UsageError("--antialias is for pictures (.png, .tif, .bmp, .jpg) and animations");
   if (req.vector.page != PageSize::Drawing && req.vector.widthMm > 0)
     return UsageError("choose one of --width-mm and --page");
   ParseResult r;
@@ -514,14 +554,35 @@ int BuildSolid(Windows& w, const ExportRequest& req) {
   return 0;
 }
 
-int ExportNet(Windows& w, const ExportRequest& req) {
+// One full turn (or the fold-up) through the chosen encoder, with the bar.
+int SaveAnimation(FrameSource& frames, const ExportRequest& req) {
+  AnimationOptions o;
+  o.kind = *AnimationKindOf(Extension(req.output));
+  o.fps = req.fps;
+  o.loop = req.loop;
+  o.lossless = !req.lossy;
+  ProgressBar bar(req.quiet);
+  std::string error;
+  const bool ok = WriteAnimation(frames, o, req.output, &error, [&bar](double done) {
+    bar(done);
+    return true;
+  });
+  return ok ? 0 : Fail(error);
+}
+
+int ExportNet(Windows& w, Program& program, const ExportRequest& req) {
   if (const int code = BuildSolid(w, req)) return code;
   std::string error;
+  if (req.fold) {
+    auto folding = FoldUp::Make(w.view3D, program.design.solid, req.frames, &error);
+    if (!folding) return Fail(req.output + ": " + error);
+    return SaveAnimation(*folding, req);
+  }
   return w.view3D.SaveNet(req.output, req.net, &error) ? 0 : Fail(error);
 }
 
 // The solid seen from the given angles.
-int ExportSolid(Windows& w, const ExportRequest& req) {
+int ExportSolid(Windows& w, Program& program, const ExportRequest& req) {
   if (const int code = BuildSolid(w, req)) return code;
   frm3D& v = w.view3D;
   if (req.theta) v.Entry("vtTheta").CommitEnter(FormatSingle(*req.theta));
@@ -529,6 +590,10 @@ int ExportSolid(Windows& w, const ExportRequest& req) {
   if (req.psi) v.Entry("vtPsi").CommitEnter(FormatSingle(*req.psi));
 
   const std::string ext = Extension(req.output);
+  if (AnimationKindOf(ext)) {
+    SolidSpin spin(v, program.design.solid, req.frames);
+    return SaveAnimation(spin, req);
+  }
   std::string error;
   bool ok = false;
   if (ext == "obj")
@@ -558,6 +623,11 @@ int ExportSphere(Windows& w, const ExportRequest& req) {
   const std::string ext = Extension(req.output);
   std::string error;
   if (ext == "wrl") return s.SaveVrml(req.output, &error) ? 0 : Fail(error);
+  if (AnimationKindOf(ext)) {
+    if (!s.sphere.HasPixels()) return Fail(frmSphereWrap::BlitError);
+    SphereSpin spin(s, req.frames, req.antialias);
+    return SaveAnimation(spin, req);
+  }
   if (!req.scale && ext != "tif" && ext != "tiff")
     return s.SavePicture(req.output, KindOf(ext), &error, req.antialias) ? 0 : Fail(error);
   const int side = RasterSide(frmSphereWrap::SphereSide, req.scale.value_or(1));
@@ -591,9 +661,9 @@ int RunExport(const ExportRequest& req) {
       case ExportRequest::Mode::Tessellation:
         return ExportTessellation(windows, program, req);
       case ExportRequest::Mode::Solid:
-        return ExportSolid(windows, req);
+        return ExportSolid(windows, program, req);
       case ExportRequest::Mode::Net:
-        return ExportNet(windows, req);
+        return ExportNet(windows, program, req);
       case ExportRequest::Mode::Sphere:
         return ExportSphere(windows, req);
       default:

@@ -32,6 +32,12 @@ struct ExportRequest {
   std::optional<double> scale;
   bool dpiGiven = false;
   bool scaleLines = false, transparent = false, quiet = false;
+  // Animations (.webp, .gif, .mp4, .webm of --solid, --sphere, or --net
+  // with --fold): --frames N, --fps F, --no-loop, --lossy (WebP at quality 90).
+  int frames = 72;
+  double fps = 24;
+  bool loop = true, lossy = false, fold = false;
+  bool animationOptions = false;  // any of them given
   // --fill WxH / --fill-mm WxH: the lattice of the placed tiles repeated
   // over canvas (0, 0)..(fillWidth, fillHeight) at zoom 1 before the export.
   double fillWidth = 0, fillHeight = 0;

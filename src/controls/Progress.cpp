@@ -36,6 +36,8 @@ void frmProgress::SetCaption(std::string caption) {
 }
 
 void frmProgress::Show(const void* owner) {
+  // Each run starts uncancelled.
+  if (!visible_) cancelPressed_ = false;
   owner_ = owner;
   visible_ = true;
   Refresh();

@@ -55,7 +55,9 @@ class frmProgress {
   // The window the dialog was last shown over (opaque; the GUI maps it to a widget).
   const void* Owner() const { return owner_; }
 
-  // Set by btnCancel. Nothing reads it: a running operation goes on to the end.
+  // Set by btnCancel, cleared when the dialog is shown again. Operations
+  // that can stop part-way (an animation's save) read it; the others go on
+  // to the end.
   bool CancelPressed() const { return cancelPressed_; }
 
   BarPicture picProgress{"picProgress", 0, 0, kBarWidth, kBarHeight};

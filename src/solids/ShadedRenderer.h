@@ -101,6 +101,8 @@ class ShadedRenderer {
   // ---- results of the last DrawData
 
   const SolidPointTable& SolidPoints() const { return points_; }
+  // The eye in the world coordinates of SolidPoints(), as eye_ below.
+  const std::array<double, 4>& Eye() const { return eye_; }
   float LightIntensity() const { return lightIntensity_; }
 
  private:

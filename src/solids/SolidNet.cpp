@@ -1436,4 +1436,16 @@ bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const st
   return WriteFileAtomically(path, bytes, error);
 }
 
+bool BuildOnePieceNet(const SolidPolyList& solid, SolidNet& net, std::string* why) {
+  NetOptions options;
+  if (!BuildSolidNet(solid, options, net, why)) return false;
+  // Too big for one page at the shortest default edge: shorter edges until
+  // one page holds it all.
+  for (double edge = kLeastDefaultEdgeMm; net.pages.size() > 1 && edge > kMinNetEdgeMm;) {
+    options.edgeMm = edge = std::max(kMinNetEdgeMm, std::floor(edge * 0.8));
+    if (!BuildSolidNet(solid, options, net, why)) return false;
+  }
+  return net.pages.size() == 1 || Fail(why, "the net does not fit in one piece");
+}
+
 }  // namespace wlg

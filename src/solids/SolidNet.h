@@ -99,6 +99,10 @@ struct SolidNet {
 bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
                    std::string* why);
 
+// The same unfolding in one piece on one page, however short its edges
+// must be for that: what the fold-up animation folds.
+bool BuildOnePieceNet(const SolidPolyList& solid, SolidNet& net, std::string* why);
+
 // The pages as layered plans: page background, face and decoration colours,
 // outlines, then "Glue tabs", "Edge number halos", "Fold" (dashed), "Cut"
 // and "Edge numbers".

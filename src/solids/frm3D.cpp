@@ -85,6 +85,8 @@ void frm3D::CreateMenus() {
   item("&File", "mnuFileSaveGLTF", "Save &glTF...");
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
   item("&File", "mnuFileSaveNet", "Save &Net...");
+  item("&File", "mnuFileSaveAnimation", "Save &Animation...");
+  item("&File", "mnuFileSaveFoldUp", "Save &Fold-up Animation...");
   item("&File", "mnuFileBar", "-");
   item("&File", "mnuFileExit3D", "E&xit 3D");
   item("&Edit", "mnuCopy", "&Copy", 0, "Ctrl+C");

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "animation/AnimationSave.h"
 #include "controls/Form.h"
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
@@ -47,6 +48,7 @@ class frm3D : public Form {
   static constexpr const char* NetTabNumbersOption = "Edge numbers on the tabs only";
   static constexpr const char* NetNoNumbersOption = "No edge numbers";
   static constexpr const char* GltfFailed = "Sorry, the glTF file could not be saved:";
+  static constexpr const char* FoldUpFailed = "Sorry, the net could not be folded:";
 
   frm3D(Program& program, frmS& designer);
 
@@ -88,6 +90,11 @@ class frm3D : public Form {
   void mnuFileSaveGLTF_Click();
   void mnuFileSaveVRML2_Click();
   void mnuFileSaveNet_Click();
+  // One full turn about the spin axis as an animation.
+  void mnuFileSaveAnimation_Click();
+  // The net folding itself up into the solid.
+  void mnuFileSaveFoldUp_Click();
+  AnimationChoice LastAnimation;
   void mnuFileExit3D_Click();
   void mnuCopy_Click();
   void mnuEditVRMLLines_Click();

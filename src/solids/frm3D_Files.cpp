@@ -4,6 +4,8 @@
 #include <QImage>
 #include <cstdlib>
 
+#include "animation/FoldUp.h"
+#include "animation/SpinFrames.h"
 #include "controls/Progress.h"
 #include "designer/frmS.h"
 #include "platform/Numbers.h"
@@ -26,6 +28,8 @@ void frm3D::WireFiles() {
   wire("mnuFileSaveGLTF", &frm3D::mnuFileSaveGLTF_Click);
   wire("mnuFileSaveVRML2", &frm3D::mnuFileSaveVRML2_Click);
   wire("mnuFileSaveNet", &frm3D::mnuFileSaveNet_Click);
+  wire("mnuFileSaveAnimation", &frm3D::mnuFileSaveAnimation_Click);
+  wire("mnuFileSaveFoldUp", &frm3D::mnuFileSaveFoldUp_Click);
   wire("mnuFileExit3D", &frm3D::mnuFileExit3D_Click);
   wire("mnuCopy", &frm3D::mnuCopy_Click);
   wire("mnuEditVRMLLines", &frm3D::mnuEditVRMLLines_Click);
@@ -108,6 +112,23 @@ void frm3D::mnuFileSaveNet_Click() {
   p_.processEvents();
   std::string error;
   if (!SaveNet(name, o, &error)) p_.prompts.Tell(std::string(NetFailed) + "\r\n" + error);
+}
+
+void frm3D::mnuFileSaveAnimation_Click() {
+  SaveAnimationCommand(designer_, "Saving 3D Whirligon animation", LastAnimation, DialogFileName,
+                       this, [this](int frames) -> std::unique_ptr<FrameSource> {
+                         return std::make_unique<SolidSpin>(*this, p_.design.solid, frames);
+                       });
+}
+
+void frm3D::mnuFileSaveFoldUp_Click() {
+  SaveAnimationCommand(designer_, "Saving 3D Whirligon fold-up", LastAnimation, DialogFileName,
+                       this, [this](int frames) -> std::unique_ptr<FrameSource> {
+                         std::string why;
+                         auto folding = FoldUp::Make(*this, p_.design.solid, frames, &why);
+                         if (!folding) p_.prompts.Tell(std::string(FoldUpFailed) + "\r\n" + why);
+                         return folding;
+                       });
 }
 
 bool frm3D::SavePicture(const std::string& path, PictureKind kind, std::string* error,

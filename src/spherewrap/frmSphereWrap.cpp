@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "animation/SpinFrames.h"
 #include "controls/EntryTable.h"
 #include "designer/frmS.h"
 #include "platform/Numbers.h"
@@ -56,6 +57,7 @@ void frmSphereWrap::CreateMenus() {
   item("&File", "mnuFileSaveBMP", "Save &BMP", 0);
   item("&File", "mnuFileSaveBMP", "Save &JPG", 1);
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
+  item("&File", "mnuFileSaveAnimation", "Save &Animation...");
   item("&File", "mnuSpacer1", "-");
   item("&File", "mnuFileExit", "E&xit SphereWrap");
   item("&Edit", "mnuEditCopy", "&Copy");
@@ -72,6 +74,7 @@ void frmSphereWrap::Wire() {
   Menu("mnuFileSaveBMP", 0).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   Menu("mnuFileSaveBMP", 1).onClick = [this](int i) { mnuFileSaveBMP_Click(i); };
   Menu("mnuFileSaveVRML2").onClick = [this](int) { mnuFileSaveVRML2_Click(); };
+  Menu("mnuFileSaveAnimation").onClick = [this](int) { mnuFileSaveAnimation_Click(); };
   Menu("mnuFileExit").onClick = [this](int) { mnuFileExit_Click(); };
   Menu("mnuEditCopy").onClick = [this](int) { mnuEditCopy_Click(); };
 }
@@ -266,6 +269,16 @@ void frmSphereWrap::mnuFileSaveVRML2_Click() {
   // and a scene naming it would show that picture instead.
   p_.prompts.Tell(error.empty() ? KeptTextureText(*chosen, *texture)
                                 : std::string(SceneFailed) + "\r\n" + error);
+}
+
+void frmSphereWrap::mnuFileSaveAnimation_Click() {
+  SaveAnimationCommand(designer_, "Saving SphereWrap animation", LastAnimation, SaveName, this,
+                       [this](int frames) -> std::unique_ptr<FrameSource> {
+                         // No sphere: the copy's message says so.
+                         if (!CopyToPic1()) return nullptr;
+                         return std::make_unique<SphereSpin>(*this, frames,
+                                                             Menu("mnuEditSmoothEdges").Checked());
+                       });
 }
 
 std::string frmSphereWrap::KeptTextureText(const std::string& scene, const std::string& texture) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "animation/AnimationSave.h"
 #include "controls/Form.h"
 #include "controls/PictureBox.h"
 #include "designer/Program.h"
@@ -86,6 +87,9 @@ class frmSphereWrap : public Form {
   // ---- menus
   void mnuFileSaveBMP_Click(int index);  // 0 BMP, 1 JPEG
   void mnuFileSaveVRML2_Click();
+  // One full turn of the sphere as an animation.
+  void mnuFileSaveAnimation_Click();
+  AnimationChoice LastAnimation;
   void mnuFileExit_Click() { Form_QueryUnload(); }
   void mnuEditCopy_Click();
   // The writers behind them, shared with the exporter: false with *error

@@ -105,7 +105,11 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--scale 2 a.wlg b.svg; --transparent a.wlg b.jpg; --scale-lines a.wlg b.png; "
       "--dpi 300 --solid Cube a.wlg b.png; --transparent --sphere a.wlg b.png; "
       "--exact --solid Cube a.wlg b.glb; --exact a.wlg b.png; a.wlg b.wlg; "
-      "--fill 10x10 a.wlg b.png; --fill-mm 300x1 a.wlg b.png; --fill 99x99 --tile 1 a.wlg b.png";
+      "--fill 10x10 a.wlg b.png; --fill-mm 300x1 a.wlg b.png; --fill 99x99 --tile 1 a.wlg b.png; "
+      "--solid Cube --frames 0 a.wlg b.webp; --sphere --fps 61 a.wlg b.gif; --frames 9 a.wlg "
+      "b.png; --solid Cube --lossy a.wlg b.gif; a.wlg b.mp4; --fold --solid Cube a.wlg b.webp; "
+      "--net Cube --fold a.wlg b.pdf; --net Cube a.wlg b.gif; --net Cube --fold --edge-mm 9 a.wlg "
+      "b.gif";
   for (const QString& line : bad.split("; "))
     EXPECT_EQ(ParseExportArgs(Words(line)).exitCode, 2) << line.toStdString();
 }

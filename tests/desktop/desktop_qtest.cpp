@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +29,7 @@
 
 #include "app/DesktopSession.h"
 #include "controls/qt/Bindings.h"
+#include "controls/qt/ProgressDialog.h"
 #include "designer/qt/DesignerWindow.h"
 #include "platform/SettingsStore.h"
 #include "solids/qt/View3DWindow.h"
@@ -892,6 +895,72 @@ class DesktopTest : public QObject {
     QVERIFY2(d.designer().picS(0).canvas.Image() == exact,
              "smooth edges changed the exact picture");
     QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
+  }
+  // File > Save Animation... of the 3D window by its keys: the dialog's kind
+  // and frames reach the file. A long save shows the progress window, whose
+  // Cancel leaves no file; the sphere window writes its turn too.
+  void animationsFromTheFileMenus() {
+    Desktop d(SamplePath());
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Yes, "Yes"));  // set the tiles up
+    MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)")->trigger();
+    auto* view = d.view3DWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
+    QVERIFY(Activate(view));
+    QTemporaryDir out;
+    auto answer = [&](const QString& kind, const QString& frames, const QString& name) {
+      d.dialogs.Expect([kind, frames](QWidget* w) -> QString {
+        const auto boxes = w->findChildren<QComboBox*>();
+        const auto lines = w->findChildren<QLineEdit*>();
+        if (w->windowTitle() != "Save Animation" || boxes.size() != 2 || lines.size() != 2)
+          return Dialogs::Dismiss(w), "not the animation dialog: " + w->windowTitle();
+        boxes[0]->setCurrentText(kind);
+        lines[0]->setText(frames);
+        QTest::keyClick(lines[0], Qt::Key_Return);
+        return {};
+      });
+      d.dialogs.Expect([&out, name](QWidget* w) -> QString {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
+        return TypeFileName(dialog, out.filePath(name));
+      });
+    };
+    answer("Animated GIF", "6", "cube");
+    Run("xdotool", {"key", "--clearmodifiers", "alt+f"});
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
+    // "Save &As..." has the same key: the second press reaches this item.
+    Run("xdotool", {"key", "a", "a", "Return"});
+    QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(out.filePath("cube.gif")), qPrintable(d.dialogs.Log()),
+                              kWait);
+    QCOMPARE(QImageReader(out.filePath("cube.gif")).imageCount(), 6);
+
+    answer("Animated WebP", "3600", "long");
+    int cancels = 0;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&cancels] {
+      for (auto* p : QApplication::topLevelWidgets())
+        if (qobject_cast<wlg::ProgressDialog*>(p) && p->isVisible())
+          if (auto* b = p->findChild<QPushButton*>()) b->click(), ++cancels;
+    });
+    cancel.start(100);
+    MenuAction(view, "&File", "Save &Animation...")->trigger();
+    cancel.stop();
+    QVERIFY(cancels > 0);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cube.gif"});
+
+    QVERIFY(OpenTessellator(d));
+    for (QAction* top : d.tessellatorWindow()->menuBar()->actions())
+      if (top->text() == "&SphereWrap") top->trigger();
+    QWidget* sphere = nullptr;
+    for (auto* w : QApplication::topLevelWidgets())
+      if (w->isVisible() && w->windowTitle().contains("SphereWrap")) sphere = w;
+    QVERIFY(sphere && Activate(sphere));
+    answer("MP4 video (H.264)", "4", "ball");
+    Run("xdotool", {"key", "--clearmodifiers", "alt+f"});
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
+    Run("xdotool", {"key", "a"});
+    QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(out.filePath("ball.mp4")).size() > 0,
+                              qPrintable(d.dialogs.Log()), kWait);
+    QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
   }
   // Edit > Fill View by its keys covers the window; Edit > Fill Area...
   // opens over the tessellator with the keyboard in its first field, and

@@ -2,9 +2,10 @@
 // File/Open of a started designer, as a user opens file after file, and
 // whatever loads is drawn and written as a user would use it: every tile,
 // the tessellation and its metafile and drawing, the solid the file names
-// (or the cube) as OBJ with its materials, glTF, VRML and a printable net,
-// and the sphere picture. Questions are answered Yes or OK. A crash, a hang
-// or a sanitizer report is a fault; a message is not.
+// (or the cube) as OBJ with its materials, glTF, VRML, a printable net and
+// a three-frame turn, and the sphere picture and its turn. Questions are
+// answered Yes or OK. A crash, a hang or a sanitizer report is a fault; a
+// message is not.
 
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "animation/SpinFrames.h"
 #include "designer/Windows.h"
 #include "imaging/BandedRaster.h"
 #include "imaging/EmfRecorder.h"
@@ -233,11 +235,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string pdf;
       if (size % 5 == 0 && !PdfBytes(pages, pdf)) abort();
     }
+    // Three frames of its turn, to the kind the input picks.
+    SolidSpin spin(s->w.view3D, m.solid, 3);
+    AnimationOptions anim;
+    anim.kind = AnimationKind(size / 11 % 4);
+    anim.fps = 1 + static_cast<double>(size % 60);
+    anim.loop = size % 2 == 0;
+    const std::string file = dir.filePath("fuzz.").toStdString() + AnimationExtension(anim.kind);
+    if (!WriteAnimation(spin, anim, file, &error)) abort();
     s->w.view3D.Hide();
   }
 
   t.Show();
   t.Menu("mnuShearWrap").UserClick();
+  if (s->w.sphereWrap.sphere.HasPixels()) {
+    SphereSpin spin(s->w.sphereWrap, 3, size % 4 == 1);
+    AnimationOptions anim;
+    anim.kind = size % 2 ? AnimationKind::Gif : AnimationKind::WebP;
+    const std::string file = dir.filePath("sphere.").toStdString() + AnimationExtension(anim.kind);
+    if (!WriteAnimation(spin, anim, file, &error)) abort();
+  }
   s->w.sphereWrap.Form_QueryUnload();
   return 0;
 }
