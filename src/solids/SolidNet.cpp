@@ -1039,7 +1039,9 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   // By default as large as fits one page, but never so small that the net
   // cannot be cut and glued: then it goes over several pages.
   const double onePage = std::floor(bestScale * 10) / 10;
-  double edgeMm = options.edgeMm > 0 ? options.edgeMm : std::max(onePage, kLeastDefaultEdgeMm);
+  double edgeMm = options.folding      ? onePage
+                  : options.edgeMm > 0 ? options.edgeMm
+                                       : std::max(onePage, kLeastDefaultEdgeMm);
   const Unfolding whole = u;
   std::vector<int> piece;
   std::vector<Polygon2> tabShapes;
@@ -1047,7 +1049,7 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   int pageCount = 0;
   for (;;) {
     const double tab = std::min(kMaxTabEdges, kMaxTabMm / edgeMm);
-    const bool several = options.edgeMm > 0 || edgeMm > onePage;
+    const bool several = !options.folding && (options.edgeMm > 0 || edgeMm > onePage);
     if (several) {
       // The longest edge that lets every face and its tabs onto a page.
       auto longest = [&](double reach) {
@@ -1115,13 +1117,19 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
           left -= best.order.size();
         }
       }
-      pieces = CutForTabs(tried, pieceOf, pieces, tab, std::min(kMaxTabEdges, kLeastTabMm / edgeMm),
-                          edgeMm, edges, shapes);
-      if (pieces == 0) return Fail(why, "there is no room for a glue tab on every cut edge");
+      if (options.folding) {
+        shapes.assign(edges.size(), {});
+        for (NetEdge& e : edges) e.fold = Touching(tried, e);
+      } else {
+        pieces = CutForTabs(tried, pieceOf, pieces, tab,
+                            std::min(kMaxTabEdges, kLeastTabMm / edgeMm), edgeMm, edges, shapes);
+        if (pieces == 0) return Fail(why, "there is no room for a glue tab on every cut edge");
+      }
       std::vector<std::vector<const Polygon2*>> parts(pieces);
       for (size_t f = 0; f < faces.size(); ++f) parts[pieceOf[f]].push_back(&tried.faces[f]);
       for (size_t k = 0; k < edges.size(); ++k)
-        if (!edges[k].fold) parts[pieceOf[edges[k].tabFace]].push_back(&shapes[k]);
+        if (!edges[k].fold && edges[k].tabFace >= 0)
+          parts[pieceOf[edges[k].tabFace]].push_back(&shapes[k]);
       const int used = PackPieces(parts, edgeMm, pageW, pageH, places);
       if (pageCount == 0 || used < pageCount) {
         pageCount = used;
@@ -1133,14 +1141,15 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
       }
     }
     // A default net too big for one page once cut for its tabs is made smaller.
-    if (options.edgeMm > 0 || pageCount == 1 || edgeMm <= kLeastDefaultEdgeMm) break;
+    if (options.folding || options.edgeMm > 0 || pageCount == 1 || edgeMm <= kLeastDefaultEdgeMm)
+      break;
     edgeMm = std::max(kLeastDefaultEdgeMm, std::floor(edgeMm * 9.5) / 10);
   }
 
   // One tab per cut pair, in the pairs' order; numbers are placed by piece
   // and then moved with it.
   for (size_t k = 0; k < net.edges.size(); ++k)
-    if (!net.edges[k].fold) {
+    if (!net.edges[k].fold && !options.folding) {
       NetTab nt;
       nt.edge = static_cast<int>(k);
       nt.page = piece[net.edges[k].tabFace];
@@ -1149,7 +1158,8 @@ bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidN
   net.edgeMm = edgeMm;
   net.faceColour = solid.PolyColour[faces[0].polygon];
   net.pages.assign(pageCount, {pageW + 2 * kNetMarginMm, pageH + 2 * kNetMarginMm});
-  net.numbers = EdgeNumbers(net, u.faces, tabShapes, piece, edgeMm, options.numbers);
+  net.numbers = EdgeNumbers(net, u.faces, tabShapes, piece, edgeMm,
+                            options.folding ? NetNumbers::None : options.numbers);
   for (NetNumber& n : net.numbers) {
     for (auto& stroke : n.strokes)
       for (DPoint& q : stroke) q = at[n.page](q, edgeMm);
@@ -1438,13 +1448,8 @@ bool SaveNetFile(const SolidPolyList& solid, const NetOptions& options, const st
 
 bool BuildOnePieceNet(const SolidPolyList& solid, SolidNet& net, std::string* why) {
   NetOptions options;
+  options.folding = true;
   if (!BuildSolidNet(solid, options, net, why)) return false;
-  // Too big for one page at the shortest default edge: shorter edges until
-  // one page holds it all.
-  for (double edge = kLeastDefaultEdgeMm; net.pages.size() > 1 && edge > kMinNetEdgeMm;) {
-    options.edgeMm = edge = std::max(kMinNetEdgeMm, std::floor(edge * 0.8));
-    if (!BuildSolidNet(solid, options, net, why)) return false;
-  }
   return net.pages.size() == 1 || Fail(why, "the net does not fit in one piece");
 }
 

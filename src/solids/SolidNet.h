@@ -29,6 +29,9 @@ struct NetOptions {
   bool engrave = false;
   double kerfMm = 0;  // laser: pieces' outlines moved out by half of it
   NetNumbers numbers = NetNumbers::Both;
+  // One piece to fold up on screen, at the edge that fits one page: nothing
+  // is glued, so no tabs, no numbers, and nothing is cut apart for them.
+  bool folding = false;
 };
 
 // Edge lengths the exporter and the dialog accept: 0 (as large as fits one
@@ -99,8 +102,8 @@ struct SolidNet {
 bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
                    std::string* why);
 
-// The same unfolding in one piece on one page, however short its edges
-// must be for that: what the fold-up animation folds.
+// The same unfolding in one piece on one page, without tabs: what the
+// fold-up animation folds.
 bool BuildOnePieceNet(const SolidPolyList& solid, SolidNet& net, std::string* why);
 
 // The pages as layered plans: page background, face and decoration colours,
