@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libpng-dev libtiff-dev libemf-dev libdxflib-dev libpolyclipping-dev libtinygltf-dev nlohmann-json3-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libtiff-dev libemf-dev libdxflib-dev libpolyclipping-dev libtinygltf-dev nlohmann-json3-dev
   libwebp-dev libgif-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -1,11 +1,13 @@
 #include "imaging/VectorDrawing.h"
 
 #include <algorithm>
+#include <charconv>
 #include <clipper.hpp>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
 
+#include "imaging/BoxGrid.h"
 #include "imaging/LineMerge.h"
 #include "imaging/VisibleParts.h"
 #include "platform/SafeFile.h"
@@ -24,6 +26,23 @@ std::string HexColour(Colour c) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "#%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c));
   return buf;
+}
+
+void AppendDecimal(std::string& out, double v, int decimals) {
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) {
+    out += '0';
+    return;
+  }
+  char* last = end;
+  while (last > buf && last[-1] == '0') --last;
+  if (last > buf && last[-1] == '.') --last;
+  if (last - buf == 2 && buf[0] == '-' && buf[1] == '0') {  // "-0"
+    out += '0';
+    return;
+  }
+  out.append(buf, last);
 }
 
 VectorRecorder::VectorRecorder(double width, double height, Colour background) {
@@ -303,28 +322,30 @@ void AllowForKerf(PlanPath& p, int depth, double kerfMm) {
 
 // The travel order is kept among lines equally deep.
 void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm) {
-  struct Box {
-    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
-  };
-  std::vector<Box> boxes(paths.size());
+  std::vector<Box> boxes(paths.size(), Box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL});
+  Box all{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   std::vector<size_t> closed;
   for (size_t i = 0; i < paths.size(); ++i) {
+    Box& b = boxes[i];
     for (const DPoint& p : paths[i].points)
-      boxes[i] = {std::min(boxes[i].x0, p.x), std::min(boxes[i].y0, p.y),
-                  std::max(boxes[i].x1, p.x), std::max(boxes[i].y1, p.y)};
+      b = {std::min(b.minX, p.x), std::min(b.minY, p.y), std::max(b.maxX, p.x),
+           std::max(b.maxY, p.y)};
+    all = {std::min(all.minX, b.minX), std::min(all.minY, b.minY), std::max(all.maxX, b.maxX),
+           std::max(all.maxY, b.maxY)};
     if (paths[i].closed) closed.push_back(i);
   }
+  // A contour round a line covers the cell of the line's probe point.
+  BoxGrid grid(all, static_cast<double>(closed.size()), 1e-3);
+  for (size_t c : closed) grid.Add(static_cast<uint32_t>(c), boxes[c]);
   std::vector<int> depth(paths.size(), 0);
   for (size_t i = 0; i < paths.size(); ++i) {
     const auto& pts = paths[i].points;
     const DPoint probe{(pts[0].x + pts[1].x) / 2, (pts[0].y + pts[1].y) / 2};
-    for (size_t c : closed) {
-      const Box& b = boxes[c];
-      if (c == i || boxes[i].x0 < b.x0 || boxes[i].x1 > b.x1 || boxes[i].y0 < b.y0 ||
-          boxes[i].y1 > b.y1)
-        continue;
-      depth[i] += InsideEvenOdd(probe, paths[c].points.data(), paths[c].points.size());
-    }
+    grid.Visit({probe.x, probe.y, probe.x, probe.y}, [&](const std::vector<uint32_t>& cell) {
+      for (uint32_t c : cell)
+        if (c != i && boxes[c].Contains(boxes[i]))
+          depth[i] += InsideEvenOdd(probe, paths[c].points.data(), paths[c].points.size());
+    });
   }
   for (size_t c : closed)
     if (kerfMm > 0) AllowForKerf(paths[c], depth[c], kerfMm);

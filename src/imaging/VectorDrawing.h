@@ -100,8 +100,11 @@ VectorPlan BuildVectorPlan(const VectorDrawing& drawing, const VectorOptions& op
 // moved by half of it, pieces out and holes in.
 void InnerLinesFirst(std::vector<PlanPath>& paths, double kerfMm);
 
-// "Colour 9 #ff0000", "Custom 3 #123456", "Outlines".
+// "#ff0000".
 std::string HexColour(Colour c);
+// A number with this many decimals at most, without trailing zeros: lengths
+// in millimetres to a tenth of a micrometre by default.
+void AppendDecimal(std::string& out, double v, int decimals = 4);
 
 // Writes the drawing as an SVG, PDF or DXF file, chosen by the extension of
 // 'path' (svg, pdf, dxf). The file appears complete or not at all; false

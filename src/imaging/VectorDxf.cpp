@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <memory>
 
 #include "imaging/VectorDrawing.h"
@@ -53,37 +52,51 @@ class TextWriter : public DL_WriterA {
     Code(gc);
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    std::string text = ec == std::errc() ? std::string(buf, end) : std::string("0");
-    if (text.find('.') == std::string::npos) text += ".0";
-    out_ += text;
+    if (ec != std::errc()) {
+      out_ += "0.0\n";
+      return;
+    }
+    out_.append(buf, end);
+    if (std::find(buf, end, '.') == end) out_ += ".0";
     out_ += '\n';
   }
   void dxfInt(int gc, int value) const override {
     Code(gc);
-    out_ += std::to_string(value);
+    Number(value);
     out_ += '\n';
   }
   void dxfHex(int gc, int value) const override {
     Code(gc);
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%0X", static_cast<unsigned>(value));
-    out_ += buf;
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(value), 16);
+    std::transform(buf, end, buf, [](char c) { return c >= 'a' ? static_cast<char>(c - 32) : c; });
+    out_.append(buf, end);
     out_ += '\n';
   }
   void dxfString(int gc, const char* value) const override {
     Code(gc);
-    out_ += value ? value : "";
+    if (value) out_ += value;
     out_ += '\n';
   }
-  void dxfString(int gc, const std::string& value) const override { dxfString(gc, value.c_str()); }
+  void dxfString(int gc, const std::string& value) const override {
+    Code(gc);
+    out_ += value;
+    out_ += '\n';
+  }
 
  private:
+  // Written straight into the text: a drawing holds millions of these.
+  void Number(int value) const {
+    char buf[16];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out_.append(buf, end);
+  }
   void Code(int gc) const {
     if (gc < 10)
       out_ += "  ";
     else if (gc < 100)
       out_ += ' ';
-    out_ += std::to_string(gc);
+    Number(gc);
     out_ += '\n';
   }
   std::string& out_;
@@ -93,6 +106,10 @@ class TextWriter : public DL_WriterA {
 
 bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
   out.clear();
+  size_t points = 0;
+  for (const PlanLayer& l : plan.layers)
+    for (const PlanPath& p : l.paths) points += p.points.size();
+  out.reserve(points * 128 + 16384);  // a vertex's record, and the tables
 
   std::vector<const PlanLayer*> layers;
   for (const PlanLayer& l : plan.layers)

@@ -1,11 +1,13 @@
-// The PDF: the plan painted through Qt's PDF writer on one page, in
-// millimetres, with the drawing clipped to its own area.
+// The PDF: the plan's paths written as PDF operators, one page each, in
+// millimetres, with the drawing clipped to its own area. The content
+// streams are deflated at zlib's fastest level: a drawing of sixty thousand
+// figures packs nearly as well as at the default and several times faster.
 
-#include <QBuffer>
-#include <QPageSize>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPdfWriter>
+#include <zlib.h>
+
+#include <QDateTime>
+#include <cmath>
+#include <cstdio>
 
 #include "imaging/VectorDrawing.h"
 #include "platform/Colour.h"
@@ -14,81 +16,154 @@ namespace wlg {
 
 namespace {
 
-QColor ToQ(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+constexpr double kPointsPerMm = 72 / 25.4;
 
-// Points are painted in a fine grid of device units, so coordinates keep
-// their fractions.
-constexpr int kPdfDpi = 7200;
+// Pages come in whole points, as print dialogs and readers list them; the
+// drawing keeps its size and hangs from the top edge.
+double PagePoints(double mm) { return std::max(1.0, std::round(mm * kPointsPerMm)); }
 
-bool SetPage(QPdfWriter& pdf, const VectorPlan& plan) {
-  return pdf.setPageSize(QPageSize(QSizeF(plan.pageWidthMm, plan.pageHeightMm),
-                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+// A colour channel as PDF takes it, 0 to 1.
+void AppendChannel(std::string& out, int c) {
+  AppendDecimal(out, c / 255.0);
+  out += ' ';
 }
 
-void PaintPage(QPainter& painter, const VectorPlan& plan) {
-  painter.save();
-  painter.scale(kPdfDpi / 25.4, kPdfDpi / 25.4);  // millimetres from here on
-  // On a page of its own the page edge clips the drawing.
-  if (plan.drawingLeftMm > 0 || plan.drawingTopMm > 0)
-    painter.setClipRect(
-        QRectF(plan.drawingLeftMm, plan.drawingTopMm, plan.drawingWidthMm, plan.drawingHeightMm));
-  std::vector<QPointF> pts;
-  for (const PlanLayer& layer : plan.layers) {
-    const QColor colour = ToQ(layer.colour);
-    if (layer.kind == PlanLayer::Kind::Stroke) {
-      painter.setBrush(Qt::NoBrush);
-    } else {
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(colour);
+void AppendColour(std::string& out, Colour c, const char* op) {
+  AppendChannel(out, RedOf(c));
+  AppendChannel(out, GreenOf(c));
+  AppendChannel(out, BlueOf(c));
+  out += op;
+  out += '\n';
+}
+
+// Points to a nanometre: a line on a pixel's edge at any resolution stays
+// on the side of it where the drawing put it.
+void AppendPoint(std::string& out, DPoint p, const char* op) {
+  AppendDecimal(out, p.x, 6);
+  out += ' ';
+  AppendDecimal(out, p.y, 6);
+  out += op;
+}
+
+// A path's rings as subpaths: each starts anew at a ring start.
+void AppendRings(std::string& out, const PlanPath& p, bool close) {
+  size_t ring = 0;
+  for (size_t i = 0; i < p.points.size(); ++i) {
+    const bool starts = i == 0 || (ring < p.ringStarts.size() && p.ringStarts[ring] == i);
+    if (starts && i != 0) {
+      ++ring;
+      out += "h\n";
     }
+    AppendPoint(out, p.points[i], starts ? " m\n" : " l\n");
+  }
+  if (close) out += "h\n";
+}
+
+std::string PageContent(const VectorPlan& plan) {
+  // Thin lines fitted to the pixels, as on screen.
+  std::string out = "/Adjust gs\n";
+  // Millimetres from the top left corner from here on, y down.
+  char scale[96];
+  std::snprintf(scale, sizeof scale, "%.9f 0 0 %.9f 0 %.6f cm\n", kPointsPerMm, -kPointsPerMm,
+                PagePoints(plan.pageHeightMm));
+  out += scale;
+  // On a page of its own the page edge clips the drawing.
+  if (plan.drawingLeftMm > 0 || plan.drawingTopMm > 0) {
+    for (double v :
+         {plan.drawingLeftMm, plan.drawingTopMm, plan.drawingWidthMm, plan.drawingHeightMm}) {
+      AppendDecimal(out, v);
+      out += ' ';
+    }
+    out += "re W n\n";
+  }
+  for (const PlanLayer& layer : plan.layers) {
+    if (layer.kind != PlanLayer::Kind::Stroke) {
+      AppendColour(out, layer.colour, "rg");
+      for (const PlanPath& p : layer.paths) {
+        if (p.points.empty()) continue;
+        AppendRings(out, p, true);
+        out += "f*\n";
+      }
+      continue;
+    }
+    AppendColour(out, layer.colour, "RG");
+    // Dashes stop flat: round caps would lengthen every dash by the pen.
+    out += layer.dashMm.empty() ? "1 J 1 j [" : "0 J 1 j [";
+    for (double d : layer.dashMm) {
+      AppendDecimal(out, d);
+      out += ' ';
+    }
+    out += "] 0 d\n";
     double penMm = -1;
     for (const PlanPath& p : layer.paths) {
-      pts.resize(p.points.size());
-      for (size_t i = 0; i < pts.size(); ++i) pts[i] = {p.points[i].x, p.points[i].y};
-      if (layer.kind != PlanLayer::Kind::Stroke && p.ringStarts.empty()) {
-        painter.drawPolygon(pts.data(), static_cast<int>(pts.size()), Qt::OddEvenFill);
-        continue;
-      }
-      if (layer.kind != PlanLayer::Kind::Stroke) {
-        QPainterPath rings;
-        rings.setFillRule(Qt::OddEvenFill);
-        size_t next = 0;
-        for (size_t i = 0; i < pts.size(); ++i) {
-          if (i == 0 || (next < p.ringStarts.size() && p.ringStarts[next] == i)) {
-            if (i != 0) {
-              rings.closeSubpath();
-              ++next;
-            }
-            rings.moveTo(pts[i]);
-          } else {
-            rings.lineTo(pts[i]);
-          }
-        }
-        rings.closeSubpath();
-        painter.drawPath(rings);
-        continue;
-      }
+      if (p.points.empty()) continue;
       if (p.strokeMm != penMm) {
         penMm = p.strokeMm;
-        QPen pen(colour, penMm);
-        if (!layer.dashMm.empty() && penMm > 0) {
-          // Qt measures dashes in pen widths.
-          QList<qreal> dashes;
-          for (double d : layer.dashMm) dashes.push_back(d / penMm);
-          pen.setDashPattern(dashes);
-        }
-        pen.setCapStyle(layer.dashMm.empty() ? Qt::RoundCap : Qt::FlatCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-        painter.setPen(pen);
+        AppendDecimal(out, penMm);
+        out += " w\n";
       }
-      if (p.closed)
-        painter.drawPolygon(pts.data(), static_cast<int>(pts.size()));
-      else
-        painter.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+      AppendRings(out, p, p.closed);
+      out += "S\n";
     }
   }
-  painter.restore();
+  return out;
 }
+
+bool Deflate(const std::string& in, std::string& out) {
+  z_stream z{};
+  if (deflateInit(&z, Z_BEST_SPEED) != Z_OK) return false;
+  out.resize(deflateBound(&z, static_cast<uLong>(in.size())));
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  const int done = deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return done == Z_STREAM_END;
+}
+
+// Objects numbered from 1, with the offsets the cross-reference table lists.
+class PdfFile {
+ public:
+  explicit PdfFile(std::string& out) : out_(out) {
+    out_ = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";  // bytes past ASCII: a binary file
+  }
+  int Begin() {
+    offsets_.push_back(out_.size());
+    const int n = static_cast<int>(offsets_.size());
+    out_ += std::to_string(n) + " 0 obj\n";
+    return n;
+  }
+  void End() { out_ += "\nendobj\n"; }
+  // Numbers for objects written later.
+  int Reserve(int count) {
+    const int first = static_cast<int>(offsets_.size()) + 1;
+    offsets_.resize(offsets_.size() + static_cast<size_t>(count), 0);
+    return first;
+  }
+  void Place(int n) {
+    offsets_[static_cast<size_t>(n) - 1] = out_.size();
+    out_ += std::to_string(n) + " 0 obj\n";
+  }
+  std::string& Text() { return out_; }
+  void Finish(int catalog, int info) {
+    const size_t xref = out_.size();
+    out_ += "xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n";
+    char entry[24];
+    for (size_t offset : offsets_) {
+      std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+      out_ += entry;
+    }
+    out_ += "trailer\n<< /Size " + std::to_string(offsets_.size() + 1) + " /Root " +
+            std::to_string(catalog) + " 0 R /Info " + std::to_string(info) +
+            " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  }
+
+ private:
+  std::string& out_;
+  std::vector<size_t> offsets_;
+};
 
 }  // namespace
 
@@ -97,28 +172,42 @@ bool PdfBytes(const VectorPlan& plan, std::string& out) {
 }
 
 bool PdfBytes(std::span<const VectorPlan> pages, std::string& out) {
+  out.clear();
   if (pages.empty()) return false;
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly)) return false;
-  {
-    QPdfWriter pdf(&buffer);
-    pdf.setCreator("Whirligons " WHIRLIGONS_VERSION);
-    pdf.setTitle("Whirligons");
-    pdf.setResolution(kPdfDpi);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    if (!SetPage(pdf, pages[0])) return false;
-    QPainter painter;
-    if (!painter.begin(&pdf)) return false;
-    for (size_t k = 0; k < pages.size(); ++k) {
-      if (k > 0 && (!SetPage(pdf, pages[k]) || !pdf.newPage())) return false;
-      PaintPage(painter, pages[k]);
-    }
-    if (!painter.end()) return false;
+  PdfFile pdf(out);
+  const int catalog = pdf.Reserve(2), tree = catalog + 1;
+  const int info = pdf.Begin();
+  const std::string date = QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmss").toStdString();
+  out += "<< /Title (Whirligons) /Creator (Whirligons " WHIRLIGONS_VERSION
+         ") /Producer (Whirligons " WHIRLIGONS_VERSION ") /CreationDate (D:" +
+         date + "Z) >>";
+  pdf.End();
+  std::string kids, deflated;
+  for (const VectorPlan& plan : pages) {
+    const int page = pdf.Begin(), content = page + 1;
+    kids += std::to_string(page) + " 0 R ";
+    char box[96];
+    std::snprintf(box, sizeof box, "/MediaBox [0 0 %.6f %.6f]", PagePoints(plan.pageWidthMm),
+                  PagePoints(plan.pageHeightMm));
+    out += "<< /Type /Page /Parent " + std::to_string(tree) + " 0 R " + box +
+           " /Resources << /ExtGState << /Adjust << /Type /ExtGState /SA true >> >> >> /Contents " +
+           std::to_string(content) + " 0 R >>";
+    pdf.End();
+    if (!Deflate(PageContent(plan), deflated)) return false;
+    pdf.Begin();
+    out += "<< /Length " + std::to_string(deflated.size()) + " /Filter /FlateDecode >>\nstream\n";
+    out += deflated;
+    out += "\nendstream";
+    pdf.End();
   }
-  buffer.close();
-  out.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
-  return !out.empty();
+  pdf.Place(catalog);
+  out += "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>";
+  pdf.End();
+  pdf.Place(tree);
+  out += "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>";
+  pdf.End();
+  pdf.Finish(catalog, info);
+  return true;
 }
 
 }  // namespace wlg

@@ -1,7 +1,6 @@
 // The layered SVG: one Inkscape layer per colour and one for the lines,
 // sized in millimetres, user units millimetres too, plain paths only.
 
-#include <QXmlStreamWriter>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,136 +11,124 @@ namespace wlg {
 
 namespace {
 
-// Millimetres to a tenth of a micrometre, without trailing zeros.
-void AppendMm(std::string& out, double v) {
-  char buf[32];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
-  if (ec != std::errc()) {
-    out += '0';
-    return;
+// A value for an attribute between double quotes.
+void AppendEscaped(std::string& out, const std::string& text) {
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
   }
-  char* last = end;
-  while (last > buf && last[-1] == '0') --last;
-  if (last > buf && last[-1] == '.') --last;
-  if (last - buf == 2 && buf[0] == '-' && buf[1] == '0') {  // "-0"
-    out += '0';
-    return;
-  }
-  out.append(buf, last);
 }
 
-QString Mm(double v) {
+std::string Mm(double v) {
   std::string s;
-  AppendMm(s, v);
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+  AppendDecimal(s, v);
+  return s;
 }
 
 // The page size rounded down, so that a reader turning it into whole pixels
 // does not add one for a ten-thousandth of a millimetre.
-QString PageMm(double v) { return Mm(std::floor(v * 1e4) / 1e4); }
+std::string PageMm(double v) { return Mm(std::floor(v * 1e4) / 1e4); }
 
-QString PathData(const PlanPath& p, std::string& d) {
-  d.clear();
+void AppendPathData(std::string& out, const PlanPath& p) {
   size_t ring = 0;
   for (size_t i = 0; i < p.points.size(); ++i) {
     if (ring < p.ringStarts.size() && p.ringStarts[ring] == i) {
-      d += " Z M";
+      out += " Z M";
       ++ring;
     } else {
-      d += i == 0 ? "M" : " ";
+      out += i == 0 ? "M" : " ";
     }
-    AppendMm(d, p.points[i].x);
-    d += ',';
-    AppendMm(d, p.points[i].y);
+    AppendDecimal(out, p.points[i].x);
+    out += ',';
+    AppendDecimal(out, p.points[i].y);
   }
-  if (p.closed) d += " Z";
-  return QString::fromLatin1(d.data(), static_cast<qsizetype>(d.size()));
+  if (p.closed) out += " Z";
 }
 
 struct PageRect {
   double x, width, height;
 };
 
+// Written straight into one string, indented by depth: tens of thousands of
+// paths cost an XML writer's conversions far more than the text itself.
 std::string WriteSvg(const VectorPlan& plan, const std::vector<PageRect>& pages) {
-  static const QString svgNs = "http://www.w3.org/2000/svg";
-  static const QString inkNs = "http://www.inkscape.org/namespaces/inkscape";
-  static const QString sodiNs = "http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd";
-  QByteArray bytes;
-  QXmlStreamWriter xml(&bytes);
-  xml.setAutoFormatting(true);
-  xml.setAutoFormattingIndent(1);
-  xml.writeStartDocument();
-  xml.writeNamespace(inkNs, "inkscape");
-  xml.writeNamespace(sodiNs, "sodipodi");
-  xml.writeDefaultNamespace(svgNs);
-  xml.writeStartElement(svgNs, "svg");
-  xml.writeAttribute("version", "1.1");
-  xml.writeAttribute("width", PageMm(plan.pageWidthMm) + "mm");
-  xml.writeAttribute("height", PageMm(plan.pageHeightMm) + "mm");
-  xml.writeAttribute("viewBox",
-                     "0 0 " + PageMm(plan.pageWidthMm) + " " + PageMm(plan.pageHeightMm));
-  xml.writeStartElement(sodiNs, "namedview");
-  xml.writeAttribute(inkNs, "document-units", "mm");
-  for (size_t k = 0; k < pages.size(); ++k) {
-    xml.writeEmptyElement(inkNs, "page");
-    xml.writeAttribute("id", "page" + QString::number(k + 1));
-    xml.writeAttribute("x", Mm(pages[k].x));
-    xml.writeAttribute("y", "0");
-    xml.writeAttribute("width", PageMm(pages[k].width));
-    xml.writeAttribute("height", PageMm(pages[k].height));
+  std::string out;
+  size_t points = 0;
+  for (const PlanLayer& layer : plan.layers)
+    for (const PlanPath& p : layer.paths) points += p.points.size();
+  out.reserve(points * 20 + 4096);
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out +=
+      "<svg xmlns:inkscape=\"http://www.inkscape.org/namespaces/inkscape\" "
+      "xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\" "
+      "xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"";
+  out += PageMm(plan.pageWidthMm) + "mm\" height=\"" + PageMm(plan.pageHeightMm) +
+         "mm\" viewBox=\"0 0 " + PageMm(plan.pageWidthMm) + " " + PageMm(plan.pageHeightMm) +
+         "\">\n";
+  out += " <sodipodi:namedview inkscape:document-units=\"mm\"";
+  if (pages.empty()) {
+    out += "/>\n";
+  } else {
+    out += ">\n";
+    for (size_t k = 0; k < pages.size(); ++k)
+      out += "  <inkscape:page id=\"page" + std::to_string(k + 1) + "\" x=\"" + Mm(pages[k].x) +
+             "\" y=\"0\" width=\"" + PageMm(pages[k].width) + "\" height=\"" +
+             PageMm(pages[k].height) + "\"/>\n";
+    out += " </sodipodi:namedview>\n";
   }
-  xml.writeEndElement();
 
-  std::string d;
   for (const PlanLayer& layer : plan.layers) {
-    xml.writeStartElement(svgNs, "g");
-    xml.writeAttribute(inkNs, "groupmode", "layer");
-    xml.writeAttribute("id", QString::fromStdString("layer-" + layer.id));
-    xml.writeAttribute(inkNs, "label", QString::fromStdString(layer.label));
+    out += " <g inkscape:groupmode=\"layer\" id=\"layer-";
+    AppendEscaped(out, layer.id);
+    out += "\" inkscape:label=\"";
+    AppendEscaped(out, layer.label);
+    out += '"';
     // The background is there to be seen, not picked up and moved.
-    if (layer.kind == PlanLayer::Kind::Background)
-      xml.writeAttribute(sodiNs, "insensitive", "true");
-    // Names and values made once: tens of thousands of paths share them.
-    static const QString kPath = "path", kD = "d", kFill = "fill", kStroke = "stroke",
-                         kWidth = "stroke-width", kJoin = "stroke-linejoin",
-                         kCap = "stroke-linecap", kRule = "fill-rule", kNone = "none",
-                         kRound = "round", kEvenOdd = "evenodd";
-    const QString colour = QString::fromStdString(HexColour(layer.colour));
-    QString dashes;
-    for (double d : layer.dashMm) dashes += (dashes.isEmpty() ? "" : ",") + Mm(d);
-    double widthMm = -1;
-    QString width;
-    for (const PlanPath& p : layer.paths) {
-      xml.writeStartElement(svgNs, kPath);
-      xml.writeAttribute(kD, PathData(p, d));
-      if (layer.kind == PlanLayer::Kind::Stroke) {
-        if (p.strokeMm != widthMm) {
-          widthMm = p.strokeMm;
-          width = Mm(widthMm);
-        }
-        xml.writeAttribute(kFill, kNone);
-        xml.writeAttribute(kStroke, colour);
-        xml.writeAttribute(kWidth, width);
-        xml.writeAttribute(kJoin, kRound);
-        if (dashes.isEmpty()) {
-          xml.writeAttribute(kCap, kRound);
-        } else {
-          // Round caps would lengthen every dash by the pen's width.
-          xml.writeAttribute(kCap, "butt");
-          xml.writeAttribute("stroke-dasharray", dashes);
-        }
-      } else {
-        xml.writeAttribute(kFill, colour);
-        xml.writeAttribute(kRule, kEvenOdd);
-        xml.writeAttribute(kStroke, kNone);
-      }
-      xml.writeEndElement();
+    if (layer.kind == PlanLayer::Kind::Background) out += " sodipodi:insensitive=\"true\"";
+    if (layer.paths.empty()) {
+      out += "/>\n";
+      continue;
     }
-    xml.writeEndElement();
+    out += ">\n";
+    const std::string colour = HexColour(layer.colour);
+    std::string dashes;
+    for (double d : layer.dashMm) dashes += (dashes.empty() ? "" : ",") + Mm(d);
+    // What follows each path's data, the same for most of a layer's paths.
+    std::string tail;
+    double widthMm = -1;
+    for (const PlanPath& p : layer.paths) {
+      if (layer.kind != PlanLayer::Kind::Stroke) {
+        tail = "\" fill=\"" + colour + "\" fill-rule=\"evenodd\" stroke=\"none\"/>\n";
+      } else if (p.strokeMm != widthMm) {
+        widthMm = p.strokeMm;
+        tail = "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"" + Mm(widthMm) +
+               "\" stroke-linejoin=\"round\"";
+        // Round caps would lengthen every dash by the pen's width.
+        tail += dashes.empty() ? " stroke-linecap=\"round\"/>\n"
+                               : " stroke-linecap=\"butt\" stroke-dasharray=\"" + dashes + "\"/>\n";
+      }
+      out += "  <path d=\"";
+      AppendPathData(out, p);
+      out += tail;
+    }
+    out += " </g>\n";
   }
-  xml.writeEndElement();
-  xml.writeEndDocument();
-  return bytes.toStdString();
+  out += "</svg>\n";
+  return out;
 }
 
 constexpr double kPageGapMm = 10;

@@ -7,6 +7,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include "imaging/BoxGrid.h"
+
 namespace wlg {
 
 namespace {
@@ -18,13 +20,6 @@ using ClipperLib::Paths;
 
 // Clipping works in integers: a thousandth of a canvas unit.
 constexpr double kUnits = 1000;
-
-struct Box {
-  double minX, minY, maxX, maxY;
-  bool Overlaps(const Box& o) const {
-    return minX < o.maxX && o.minX < maxX && minY < o.maxY && o.minY < maxY;
-  }
-};
 
 Box BoxOf(const VectorDrawing& d, const VectorFigure& f) {
   Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -38,16 +33,13 @@ Box BoxOf(const VectorDrawing& d, const VectorFigure& f) {
   return b;
 }
 
-Path ToPath(const VectorDrawing& d, const VectorFigure& f, bool closeRing) {
-  Path p;
-  p.reserve(f.count + 1);
+void ToPath(const VectorDrawing& d, const VectorFigure& f, Path& p) {
+  p.clear();
   for (uint32_t i = 0; i < f.count; ++i) {
     const DPoint q = d.points[f.first + i];
     p.push_back({static_cast<cInt>(std::llround(q.x * kUnits)),
                  static_cast<cInt>(std::llround(q.y * kUnits))});
   }
-  if (closeRing) p.push_back(p.front());
-  return p;
 }
 
 std::vector<std::vector<DPoint>> FromPaths(const Paths& paths) {
@@ -62,8 +54,8 @@ std::vector<std::vector<DPoint>> FromPaths(const Paths& paths) {
   return out;
 }
 
-// Whether the paths' bounding box overlaps 'box' (in clipping units).
-bool Overlaps(const Paths& paths, const Box& box) {
+// The paths' bounding box, in canvas units.
+Box BoxOf(const Paths& paths) {
   Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (const Path& p : paths)
     for (const IntPoint& q : p) {
@@ -72,7 +64,7 @@ bool Overlaps(const Paths& paths, const Box& box) {
       b.minY = std::min(b.minY, q.Y / kUnits);
       b.maxY = std::max(b.maxY, q.Y / kUnits);
     }
-  return b.Overlaps(box);
+  return b;
 }
 
 // How what is left of a fill lies against a later figure g, found without
@@ -89,14 +81,12 @@ bool SegmentsMeet(DPoint a, DPoint b, DPoint c, DPoint e) {
          (d3 >= 0 || d4 >= 0);
 }
 
-Relation RelationTo(const Paths& shown, const VectorDrawing& d, const VectorFigure& g) {
+Relation RelationTo(const std::vector<std::vector<DPoint>>& shown, const VectorDrawing& d,
+                    const VectorFigure& g) {
   const DPoint* q = &d.points[g.first];
-  std::vector<DPoint> ring;
   int under = 0, rings = 0;
-  for (const Path& p : shown) {
-    if (p.empty()) continue;
-    ring.clear();
-    for (const IntPoint& v : p) ring.push_back({v.X / kUnits, v.Y / kUnits});
+  for (const std::vector<DPoint>& ring : shown) {
+    if (ring.empty()) continue;
     for (size_t i = 0; i < ring.size(); ++i) {
       const DPoint a = ring[i], b = ring[(i + 1) % ring.size()];
       for (uint32_t k = 0, m = g.count - 1; k < g.count; m = k++)
@@ -107,64 +97,14 @@ Relation RelationTo(const Paths& shown, const VectorDrawing& d, const VectorFigu
   }
   if (under != 0 && under != rings) return Relation::Other;
   // No edges meet: g lies inside what is left (a hole to cut) or apart.
-  for (const Path& p : shown) {
-    if (p.size() < 3) continue;
-    ring.clear();
-    for (const IntPoint& v : p) ring.push_back({v.X / kUnits, v.Y / kUnits});
-    if (InsideEvenOdd(q[0], ring.data(), ring.size())) return Relation::Other;
-  }
+  for (const std::vector<DPoint>& ring : shown)
+    if (ring.size() >= 3 && InsideEvenOdd(q[0], ring.data(), ring.size())) return Relation::Other;
   return under == rings && rings > 0 ? Relation::Under : Relation::Apart;
 }
 
-// Filled figures by the grid cells their boxes touch.
-class FillGrid {
- public:
-  FillGrid(const VectorDrawing& d, const std::vector<Box>& boxes) : boxes_(boxes) {
-    cell_ = std::max(8.0, std::sqrt(std::max(d.width * d.height, 1.0) / 4096));
-    cols_ = static_cast<int>(std::ceil(std::max(d.width, 1.0) / cell_)) + 2;
-    rows_ = static_cast<int>(std::ceil(std::max(d.height, 1.0) / cell_)) + 2;
-    cells_.resize(static_cast<size_t>(cols_) * rows_);
-    for (uint32_t i = 0; i < d.figures.size(); ++i)
-      if (d.figures[i].filled)
-        for (int r = Row(boxes[i].minY); r <= Row(boxes[i].maxY); ++r)
-          for (int c = Col(boxes[i].minX); c <= Col(boxes[i].maxX); ++c) Cell(r, c).push_back(i);
-  }
-
-  // Filled figures after 'i' whose boxes overlap its box, in order.
-  void Later(uint32_t i, std::vector<uint32_t>& out) const {
-    out.clear();
-    Visit(boxes_[i], [&](const std::vector<uint32_t>& c) {
-      for (auto it = std::upper_bound(c.begin(), c.end(), i); it != c.end(); ++it)
-        if (boxes_[*it].Overlaps(boxes_[i])) out.push_back(*it);
-    });
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
-  }
-
- private:
-  template <typename F>
-  void Visit(const Box& b, F&& f) const {
-    for (int r = Row(b.minY); r <= Row(b.maxY); ++r)
-      for (int c = Col(b.minX); c <= Col(b.maxX); ++c)
-        f(cells_[static_cast<size_t>(r) * cols_ + c]);
-  }
-  int Col(double x) const {
-    return std::clamp(static_cast<int>(std::floor(x / cell_)) + 1, 0, cols_ - 1);
-  }
-  int Row(double y) const {
-    return std::clamp(static_cast<int>(std::floor(y / cell_)) + 1, 0, rows_ - 1);
-  }
-  std::vector<uint32_t>& Cell(int r, int c) { return cells_[static_cast<size_t>(r) * cols_ + c]; }
-
-  const std::vector<Box>& boxes_;
-  double cell_ = 8;
-  int cols_ = 1, rows_ = 1;
-  std::vector<std::vector<uint32_t>> cells_;
-};
-
-// The parameters (0..1) along a -> b where it crosses the edges of figure g,
-// and whether a lies inside g (even-odd).
-bool Crossings(const VectorDrawing& d, const VectorFigure& g, DPoint a, DPoint b,
+// The parameters (0..1) along a -> b (whose box is 'sb') where it crosses
+// the edges of figure g, and whether a lies inside g (even-odd).
+bool Crossings(const VectorDrawing& d, const VectorFigure& g, DPoint a, DPoint b, const Box& sb,
                std::vector<double>& ts) {
   const DPoint* q = &d.points[g.first];
   const double ex = b.x - a.x, ey = b.y - a.y;
@@ -173,6 +113,10 @@ bool Crossings(const VectorDrawing& d, const VectorFigure& g, DPoint a, DPoint b
     const DPoint p0 = q[m], p1 = q[k];
     if ((p1.y > a.y) != (p0.y > a.y) && a.x < (p0.x - p1.x) * (a.y - p1.y) / (p0.y - p1.y) + p1.x)
       inside = !inside;
+    // Most edges lie wholly beside the segment.
+    if (std::max(p0.x, p1.x) < sb.minX || std::min(p0.x, p1.x) > sb.maxX ||
+        std::max(p0.y, p1.y) < sb.minY || std::min(p0.y, p1.y) > sb.maxY)
+      continue;
     const double fx = p1.x - p0.x, fy = p1.y - p0.y;
     const double den = ex * fy - ey * fx;
     if (den == 0) continue;  // parallel: touching along an edge hides nothing
@@ -206,7 +150,7 @@ void OutlineShown(const VectorDrawing& d, const VectorFigure& f, const std::vect
       if (!(sb.minX <= gb.maxX && gb.minX <= sb.maxX && sb.minY <= gb.maxY && gb.minY <= sb.maxY))
         continue;
       ts.clear();
-      bool inside = Crossings(d, d.figures[j], a, b, ts);
+      bool inside = Crossings(d, d.figures[j], a, b, sb, ts);
       if (inside && ts.empty()) {  // wholly under this one: nothing more to learn
         hidden.assign(1, {0.0, 1.0});
         break;
@@ -273,7 +217,30 @@ void InParts(size_t n, Body&& body) {
   for (std::thread& t : threads) t.join();
 }
 
-std::vector<Colour> LayerOrder(const VectorDrawing& d, const FillGrid& grid) {
+// For every figure, the filled figures after it whose boxes overlap its
+// box, in order: found once, for the layer votes and for the clipping.
+std::vector<std::vector<uint32_t>> LaterFills(const VectorDrawing& d,
+                                              const std::vector<Box>& boxes) {
+  BoxGrid grid({0, 0, std::max(d.width, 1.0), std::max(d.height, 1.0)}, 4096, 8);
+  for (uint32_t i = 0; i < d.figures.size(); ++i)
+    if (d.figures[i].filled) grid.Add(i, boxes[i]);
+  std::vector<std::vector<uint32_t>> later(d.figures.size());
+  InParts(d.figures.size(), [&](size_t begin, size_t end, size_t) {
+    for (size_t i = begin; i < end; ++i) {
+      std::vector<uint32_t>& out = later[i];
+      grid.Visit(boxes[i], [&](const std::vector<uint32_t>& c) {
+        for (auto it = std::upper_bound(c.begin(), c.end(), i); it != c.end(); ++it)
+          if (boxes[*it].Overlaps(boxes[i])) out.push_back(*it);
+      });
+      std::sort(out.begin(), out.end());
+      out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+  });
+  return later;
+}
+
+std::vector<Colour> LayerOrder(const VectorDrawing& d,
+                               const std::vector<std::vector<uint32_t>>& laterFills) {
   std::vector<Colour> colours;
   std::unordered_map<Colour, size_t> index;
   for (const VectorFigure& f : d.figures)
@@ -286,11 +253,9 @@ std::vector<Colour> LayerOrder(const VectorDrawing& d, const FillGrid& grid) {
   std::mutex sum;
   InParts(d.figures.size(), [&](size_t begin, size_t end, size_t) {
     std::vector<double> votes(k * k, 0);
-    std::vector<uint32_t> later;
     for (size_t i = begin; i < end; ++i) {
       if (!d.figures[i].filled) continue;
-      grid.Later(static_cast<uint32_t>(i), later);
-      for (uint32_t j : later) votes[colourOf[i] * k + colourOf[j]] += 1;
+      for (uint32_t j : laterFills[i]) votes[colourOf[i] * k + colourOf[j]] += 1;
     }
     std::lock_guard<std::mutex> hold(sum);
     for (size_t v = 0; v < votes.size(); ++v) below[v] += votes[v];
@@ -325,8 +290,8 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills) {
   out.resize(n);
   std::vector<Box> boxes(n);
   for (size_t i = 0; i < n; ++i) boxes[i] = BoxOf(d, d.figures[i]);
-  FillGrid grid(d, boxes);
-  result.fillOrder = LayerOrder(d, grid);
+  const std::vector<std::vector<uint32_t>> laterFills = LaterFills(d, boxes);
+  result.fillOrder = LayerOrder(d, laterFills);
   std::unordered_map<Colour, size_t> layerIndex;
   for (size_t i = 0; i < result.fillOrder.size(); ++i) layerIndex[result.fillOrder[i]] = i;
   std::vector<uint16_t> layerOf(n, 0);
@@ -334,11 +299,12 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills) {
     if (d.figures[i].filled) layerOf[i] = static_cast<uint16_t>(layerIndex[d.figures[i].fill]);
 
   InParts(n, [&](size_t begin, size_t end, size_t) {
-    std::vector<uint32_t> later;
     ClipperLib::Clipper c;
+    Path clip;
+    Paths rest;
     for (uint32_t i = static_cast<uint32_t>(begin); i < end; ++i) {
       const VectorFigure& f = d.figures[i];
-      grid.Later(i, later);
+      const std::vector<uint32_t>& later = laterFills[i];
       if (later.empty()) continue;
 
       // A later fill in a layer above this one covers it in the file as in
@@ -347,29 +313,36 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills) {
       // overlapping clips at once cost Clipper far more.
       if (f.filled) {
         const size_t layer = layerOf[i];
-        Paths shown{ToPath(d, f, false)};
+        Paths shown(1);
+        ToPath(d, f, shown[0]);
+        // What is left, in canvas units too, for the cheap tests.
+        std::vector<std::vector<DPoint>> rings = FromPaths(shown);
+        Box shownBox = BoxOf(shown);
         bool cut = false;
         for (auto it = later.rbegin(); it != later.rend() && !shown.empty(); ++it) {
           const VectorFigure& g = d.figures[*it];
-          if (layerOf[*it] >= layer || !Overlaps(shown, boxes[*it])) continue;
-          const Relation r = RelationTo(shown, d, g);
+          if (layerOf[*it] >= layer || !shownBox.Overlaps(boxes[*it])) continue;
+          const Relation r = RelationTo(rings, d, g);
           if (r == Relation::Apart) continue;
           cut = true;
           if (r == Relation::Under) {
             shown.clear();
+            rings.clear();
             break;
           }
           c.Clear();
           c.AddPaths(shown, ClipperLib::ptSubject, true);
-          c.AddPath(ToPath(d, g, false), ClipperLib::ptClip, true);
-          Paths rest;
+          ToPath(d, g, clip);
+          c.AddPath(clip, ClipperLib::ptClip, true);
+          rest.clear();
           c.Execute(ClipperLib::ctDifference, rest, ClipperLib::pftEvenOdd, ClipperLib::pftEvenOdd);
           shown.swap(rest);
-          cut = true;
+          rings = FromPaths(shown);
+          shownBox = BoxOf(shown);
         }
         if (cut) {
           out[i].fillWhole = false;
-          out[i].fillRings = FromPaths(shown);
+          out[i].fillRings = std::move(rings);
         }
       }
       if (f.stroked || (edgesOfFills && f.filled)) OutlineShown(d, f, later, boxes, out[i]);

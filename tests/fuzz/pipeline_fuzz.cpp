@@ -64,19 +64,15 @@ struct Tee : PathRecorder {
 };
 
 // Every vector writer over one recording, in the mode (and page) the input
-// picks; the SVG in every mode.
+// picks: the layers are most of the cost, so they are made once.
 void WriteVectors(const VectorDrawing& drawing, size_t pick) {
-  for (VectorMode mode : {VectorMode::Picture, VectorMode::Cut, VectorMode::Plot}) {
-    VectorOptions o;
-    o.mode = mode;
-    (void)LayeredSvg(BuildVectorPlan(drawing, o));
-  }
   VectorOptions o;
   o.mode = static_cast<VectorMode>(pick % 3);
   o.page = static_cast<PageSize>(pick / 3 % 3);
   if (o.mode == VectorMode::Plot && pick / 9 % 2) o.hatchMm = 0.1 + pick % 50;
   if (o.mode == VectorMode::Cut && pick / 9 % 2) o.kerfMm = 0.01 + pick % 5;
   const VectorPlan plan = BuildVectorPlan(drawing, o);
+  (void)LayeredSvg(plan);
   std::string bytes, why;
   if (!PdfBytes(plan, bytes)) abort();
   if (!DxfBytes(plan, bytes, &why)) abort();

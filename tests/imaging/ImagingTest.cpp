@@ -195,6 +195,18 @@ TEST(VectorPlan, CutLinesAreRedHairlinesInnerFirst) {
   EXPECT_NEAR(box(1).width(), 38 * mm + 0.2, 1e-3);
   EXPECT_GT(box(0).top(), 15 * mm + 0.05);
   EXPECT_LT(box(0).right(), 25 * mm - 0.05);
+  // A sheet of such pieces, far apart: every island is found inside its own.
+  VectorDrawing sheet{.width = 1000, .height = 1000};
+  for (int k = 0; k < 400; ++k) {
+    const double x = 50.0 * (k % 20), y = 50.0 * (k / 20);
+    for (int i = 0; i < 7; ++i) sheet.points.push_back({x + d.points[i].x, y + d.points[i].y});
+    sheet.figures.push_back({.first = 7u * k, .count = 4, .filled = true, .fill = 0xff});
+    sheet.figures.push_back({.first = 7u * k + 4, .count = 3, .filled = true, .fill = 0xff00});
+  }
+  const std::vector<PlanPath>& cuts =
+      BuildVectorPlan(sheet, {.mode = VectorMode::Cut}).layers.at(0).paths;
+  ASSERT_EQ(cuts.size(), 800u);
+  for (size_t i = 0; i < cuts.size(); ++i) ASSERT_EQ(cuts[i].points.size(), i < 400 ? 3u : 4u);
 }
 
 // Hatched at 1 mm, the square's pen draws its outline and lines whose length
