@@ -203,7 +203,7 @@ TEST(VectorPlan, CutLinesAreRedHairlinesInnerFirst) {
     sheet.figures.push_back({.first = 7u * k, .count = 4, .filled = true, .fill = 0xff});
     sheet.figures.push_back({.first = 7u * k + 4, .count = 3, .filled = true, .fill = 0xff00});
   }
-  const std::vector<PlanPath>& cuts =
+  const std::vector<PlanPath> cuts =
       BuildVectorPlan(sheet, {.mode = VectorMode::Cut}).layers.at(0).paths;
   ASSERT_EQ(cuts.size(), 800u);
   for (size_t i = 0; i < cuts.size(); ++i) ASSERT_EQ(cuts[i].points.size(), i < 400 ? 3u : 4u);
