@@ -7,6 +7,7 @@
 
 #include "animation/SpinFrames.h"
 #include "solids/SolidNet.h"
+#include "solids/Vec3.h"
 #include "solids/frm3D.h"
 
 namespace wlg {
@@ -15,32 +16,21 @@ namespace {
 
 constexpr double Pi = 3.14159265358979;
 
-struct V {
-  double x = 0, y = 0, z = 0;
-};
-V operator-(V a, V b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V operator+(V a, V b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V operator*(V a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(V a, V b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V Cross(V a, V b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double Length(V a) { return std::sqrt(Dot(a, a)); }
-V Unit(V a) { return a * (1 / Length(a)); }
-
 // x -> r x + t.
 struct Motion {
   double r[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  V t;
-  V operator()(V p) const {
-    return V{r[0][0] * p.x + r[0][1] * p.y + r[0][2] * p.z,
-             r[1][0] * p.x + r[1][1] * p.y + r[1][2] * p.z,
-             r[2][0] * p.x + r[2][1] * p.y + r[2][2] * p.z} +
+  V3 t;
+  V3 operator()(V3 p) const {
+    return V3{r[0][0] * p.x + r[0][1] * p.y + r[0][2] * p.z,
+              r[1][0] * p.x + r[1][1] * p.y + r[1][2] * p.z,
+              r[2][0] * p.x + r[2][1] * p.y + r[2][2] * p.z} +
            t;
   }
-  V Turn(V p) const { return (*this)(p)-t; }
+  V3 Turn(V3 p) const { return (*this)(p)-t; }
 };
 
 // A turn by 'angle' about the line through 'at' along the unit 'axis' (Rodrigues).
-Motion TurnAbout(V at, V axis, double angle) {
+Motion TurnAbout(V3 at, V3 axis, double angle) {
   Motion m;
   const double c = std::cos(angle), s = std::sin(angle), k = 1 - c;
   const double x = axis.x, y = axis.y, z = axis.z;
@@ -62,17 +52,17 @@ Motion Then(const Motion& a, const Motion& b) {
   return m;
 }
 
-V Corner(const SolidPolyList& s, int polygon, int k) {
+V3 Corner(const SolidPolyList& s, int polygon, int k) {
   const int j = s.PolyFirstPoint[polygon] + k;
   return {s.VertX[j], s.VertY[j], s.VertZ[j]};
 }
 
 // Polygons are wound with their normal into the solid; this one points out.
-V Outward(const SolidPolyList& s, int polygon) {
-  V n;
+V3 Outward(const SolidPolyList& s, int polygon) {
+  V3 n;
   const int count = s.PolyLastPoint[polygon] + 1;
   for (int k = 0; k < count; ++k) {
-    const V a = Corner(s, polygon, k), b = Corner(s, polygon, (k + 1) % count);
+    const V3 a = Corner(s, polygon, k), b = Corner(s, polygon, (k + 1) % count);
     n = n + Cross(a, b);
   }
   return Unit(n * -1);
@@ -143,7 +133,7 @@ std::unique_ptr<FoldUp> FoldUp::Make(frm3D& view, const SolidPolyList& solid, in
   NoCanvas none(f->width_, f->height_);
   f->renderer_.DrawData(none, solid);
   const auto& e = f->renderer_.Eye();
-  const V eye = Unit(V{e[0], e[1], e[2]});
+  const V3 eye = Unit(V3{e[0], e[1], e[2]});
 
   // The hinge tree: faces joined by the net's folds, grown from the face
   // that looks most towards the eye, which then lies flat facing it.
@@ -180,7 +170,7 @@ std::unique_ptr<FoldUp> FoldUp::Make(frm3D& view, const SolidPolyList& solid, in
       if (hingeOf[b] >= 0) continue;
       const int pa = net.faces[a].polygon, pb = net.faces[b].polygon;
       // The fold's two ends: the corners the faces share.
-      std::vector<V> ends;
+      std::vector<V3> ends;
       for (int i = 0; i <= solid.PolyLastPoint[pb]; ++i)
         for (int k = 0; k <= solid.PolyLastPoint[pa]; ++k)
           if (Length(Corner(solid, pb, i) - Corner(solid, pa, k)) < 1e-3 * size)
@@ -189,8 +179,8 @@ std::unique_ptr<FoldUp> FoldUp::Make(frm3D& view, const SolidPolyList& solid, in
         if (why) *why = "two folded faces of the net do not share an edge";
         return nullptr;
       }
-      const V axis = Unit(ends[1] - ends[0]);
-      const V na = Outward(solid, pa), nb = Outward(solid, pb);
+      const V3 axis = Unit(ends[1] - ends[0]);
+      const V3 na = Outward(solid, pa), nb = Outward(solid, pb);
       Hinge h;
       h.polygon = pb;
       h.parent = hingeOf[a];
@@ -223,18 +213,19 @@ std::unique_ptr<FoldUp> FoldUp::Make(frm3D& view, const SolidPolyList& solid, in
 
   // Flat, the root face turns to face the eye, and the net is shrunk to
   // about the solid's size.
-  const V up = Outward(solid, net.faces[root].polygon);
-  const V across = Cross(up, eye);
+  const V3 up = Outward(solid, net.faces[root].polygon);
+  const V3 across = Cross(up, eye);
   f->flatAngle_ = std::atan2(Length(across), Dot(up, eye));
-  V axis = Length(across) > 1e-9 ? Unit(across)
-                                 : Unit(Cross(up, std::abs(up.x) < 0.9 ? V{1, 0, 0} : V{0, 1, 0}));
+  V3 axis = Length(across) > 1e-9
+                ? Unit(across)
+                : Unit(Cross(up, std::abs(up.x) < 0.9 ? V3{1, 0, 0} : V3{0, 1, 0}));
   f->flatAxis_[0] = axis.x, f->flatAxis_[1] = axis.y, f->flatAxis_[2] = axis.z;
   auto reach = [&] {
     double r = 0;
     for (const Hinge& h : f->hinges_)
       for (int k = 0; k <= solid.PolyLastPoint[h.polygon]; ++k) {
         const int j = solid.PolyFirstPoint[h.polygon] + k;
-        r = std::max(r, Length(V{f->work_->VertX[j], f->work_->VertY[j], f->work_->VertZ[j]}));
+        r = std::max(r, Length(V3{f->work_->VertX[j], f->work_->VertY[j], f->work_->VertZ[j]}));
       }
     return r;
   };
@@ -248,13 +239,13 @@ std::unique_ptr<FoldUp> FoldUp::Make(frm3D& view, const SolidPolyList& solid, in
 
 void FoldUp::Place(double u) {
   std::vector<Motion> moved(hinges_.size());
-  V centre;
+  V3 centre;
   int corners = 0;
   for (size_t h = 0; h < hinges_.size(); ++h) {
     const Hinge& g = hinges_[h];
     if (g.parent >= 0) {
-      const Motion own = TurnAbout(V{g.axisPoint[0], g.axisPoint[1], g.axisPoint[2]},
-                                   V{g.axis[0], g.axis[1], g.axis[2]}, (1 - u) * g.angle);
+      const Motion own = TurnAbout(V3{g.axisPoint[0], g.axisPoint[1], g.axisPoint[2]},
+                                   V3{g.axis[0], g.axis[1], g.axis[2]}, (1 - u) * g.angle);
       moved[h] = Then(moved[g.parent], own);
     }
     for (int k = 0; k <= solid_.PolyLastPoint[g.polygon]; ++k, ++corners)
@@ -263,7 +254,7 @@ void FoldUp::Place(double u) {
   centre = centre * (1.0 / std::max(corners, 1));
   // The whole piece: centred while flat, turned to face the eye, and grown
   // back to the solid's size as it closes.
-  Motion whole = TurnAbout({}, V{flatAxis_[0], flatAxis_[1], flatAxis_[2]}, (1 - u) * flatAngle_);
+  Motion whole = TurnAbout({}, V3{flatAxis_[0], flatAxis_[1], flatAxis_[2]}, (1 - u) * flatAngle_);
   const double scale = std::pow(flatScale_, 1 - u);
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) whole.r[i][j] *= scale;
@@ -274,7 +265,7 @@ void FoldUp::Place(double u) {
     const Motion& m = moved[ownerHinge_[p]];
     for (int k = 0; k <= solid_.PolyLastPoint[p]; ++k) {
       const int j = solid_.PolyFirstPoint[p] + k;
-      const V q = m(V{solid_.VertX[j], solid_.VertY[j], solid_.VertZ[j]});
+      const V3 q = m(V3{solid_.VertX[j], solid_.VertY[j], solid_.VertZ[j]});
       work_->VertX[j] = static_cast<float>(q.x);
       work_->VertY[j] = static_cast<float>(q.y);
       work_->VertZ[j] = static_cast<float>(q.z);

@@ -13,19 +13,11 @@
 
 #include "platform/SafeFile.h"
 #include "solids/SolidExport.h"
+#include "solids/Vec3.h"
 
 namespace wlg {
 
 namespace {
-
-struct P3 {
-  double x, y, z;
-};
-P3 operator-(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-P3 Cross(P3 a, P3 b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 // Longer polygons are split as a fan: ear clipping costs the cube of the
 // corner count, and only a damaged list has polygons that long.
@@ -35,10 +27,10 @@ constexpr size_t kEarClippingLimit = 256;
 // about 'normal') into triangles of corner indices. Ear clipping, so that
 // the concave corners of star tiles stay inside; triangles of no area are
 // dropped, which keeps collinear corners from making slivers.
-void Triangulate(const std::vector<P3>& p, P3 normal, double tiny,
+void Triangulate(const std::vector<V3>& p, V3 normal, double tiny,
                  std::vector<std::array<int, 3>>& out) {
   auto keep = [&](int a, int b, int c) {
-    const P3 n = Cross(p[b] - p[a], p[c] - p[a]);
+    const V3 n = Cross(p[b] - p[a], p[c] - p[a]);
     if (Dot(n, n) > tiny * tiny && Dot(n, normal) > 0) out.push_back({a, b, c});
   };
   const int n = static_cast<int>(p.size());
@@ -99,10 +91,10 @@ double Linear(int channel) {
 std::vector<GltfGroup> GltfGroups(const SolidPolyList& solid) {
   std::array<GltfGroup, UnfilledGroup + 1> groups;
   for (int g = 0; g <= UnfilledGroup; ++g) groups[g].group = g;
-  std::vector<P3> corners;
+  std::vector<V3> corners;
   std::vector<std::array<int, 3>> triangles;
   std::vector<int> placed;
-  const P3 centre = {SceneCentre[0], SceneCentre[1], SceneCentre[2]};
+  const V3 centre = {SceneCentre[0], SceneCentre[1], SceneCentre[2]};
   ForEachPolygon(solid, [&](int f, const std::vector<int>& vertices) {
     corners.clear();
     for (const int j : vertices) {
@@ -111,10 +103,10 @@ std::vector<GltfGroup> GltfGroups(const SolidPolyList& solid) {
     }
     if (corners.size() < 3) return;
     // Newell's normal, right for concave polygons too, and the polygon's size.
-    P3 normal{0, 0, 0}, middle{0, 0, 0};
+    V3 normal{0, 0, 0}, middle{0, 0, 0};
     double size = 0;
     for (size_t i = 0; i < corners.size(); ++i) {
-      const P3 a = corners[i], b = corners[(i + 1) % corners.size()];
+      const V3 a = corners[i], b = corners[(i + 1) % corners.size()];
       normal.x += (a.y - b.y) * (a.z + b.z);
       normal.y += (a.z - b.z) * (a.x + b.x);
       normal.z += (a.x - b.x) * (a.y + b.y);
@@ -128,7 +120,7 @@ std::vector<GltfGroup> GltfGroups(const SolidPolyList& solid) {
     // recorded corner order is not trusted for this, since the builder judges
     // it from the first two edges, which turn the other way at a concave corner.
     const double n = static_cast<double>(corners.size());
-    const P3 out = P3{middle.x / n, middle.y / n, middle.z / n} - centre;
+    const V3 out = V3{middle.x / n, middle.y / n, middle.z / n} - centre;
     if (Dot(normal, out) < 0) {
       std::reverse(corners.begin(), corners.end());
       normal = {-normal.x, -normal.y, -normal.z};

@@ -13,6 +13,7 @@
 #include "platform/Numbers.h"
 #include "platform/SafeFile.h"
 #include "solids/SolidTables.h"
+#include "solids/Vec3.h"
 
 namespace wlg {
 
@@ -35,18 +36,6 @@ constexpr double kLineMm = 0.2, kFoldDashMm = 2.5, kFoldGapMm = 1.5;
 constexpr double kCanvasDpi = 96, kMmPerInch = 25.4;
 
 // ---- small geometry
-
-struct V3 {
-  double x = 0, y = 0, z = 0;
-};
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V3 Cross(V3 a, V3 b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
 DPoint operator+(DPoint a, DPoint b) { return {a.x + b.x, a.y + b.y}; }
 DPoint operator-(DPoint a, DPoint b) { return {a.x - b.x, a.y - b.y}; }
