@@ -2,6 +2,7 @@
 
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/Polygon_2_algorithms.h>
 #include <CGAL/Triangulation_face_base_with_info_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
 
@@ -359,7 +360,6 @@ class MeshBuilder {
 
   void AddFace(const Face& f, const std::vector<SolidEdge>& edges) {
     CDT cdt;
-    std::map<std::pair<VH, VH>, bool> boundary;
     auto insert = [&](DPoint p, int global) {
       VH v = cdt.insert(K::Point_2(p.x, p.y));
       if (global >= 0) v->info().global = global;
@@ -382,7 +382,6 @@ class MeshBuilder {
     for (size_t i = 0; i < chain.size(); ++i) {
       VH a = chain[i], b = chain[(i + 1) % chain.size()];
       constrain(a, b);
-      boundary[{std::min(a, b), std::max(a, b)}] = true;
     }
     for (const std::vector<Node>& ring : f.nodes) {
       std::vector<VH> vs;
@@ -390,22 +389,9 @@ class MeshBuilder {
       for (size_t i = 0; i < vs.size(); ++i) constrain(vs[i], vs[(i + 1) % vs.size()]);
     }
 
-    // Outside: what is reached from the infinite faces without crossing the outline.
-    for (FH t : cdt.all_face_handles()) t->info() = FInfo{true, -1, -1};
-    std::vector<FH> stack{cdt.infinite_face()};
-    cdt.infinite_face()->info().inside = false;
-    while (!stack.empty()) {
-      FH t = stack.back();
-      stack.pop_back();
-      for (int i = 0; i < 3; ++i) {
-        FH u = t->neighbor(i);
-        if (!u->info().inside) continue;
-        VH a = t->vertex(CDT::ccw(i)), b = t->vertex(CDT::cw(i));
-        if (boundary.count({std::min(a, b), std::max(a, b)})) continue;
-        u->info().inside = false;
-        stack.push_back(u);
-      }
-    }
+    for (FH t : cdt.all_face_handles()) t->info() = FInfo{!cdt.is_infinite(t), -1, -1};
+    std::vector<K::Point_2> outline;
+    for (VH v : chain) outline.push_back(v->point());
     // Cells between constraints take one colour and one height.
     std::vector<Colour> cellColour;
     for (FH t : cdt.finite_face_handles()) {
@@ -430,6 +416,13 @@ class MeshBuilder {
         }
       }
       const K::Point_2 c = CGAL::centroid(cdt.triangle(best));
+      // The outline is a constraint, so a whole cell lies inside or out;
+      // exact arithmetic tells slivers along it apart.
+      if (CGAL::bounded_side_2(outline.begin(), outline.end(), c, K()) != CGAL::ON_BOUNDED_SIDE) {
+        for (FH m : members) m->info().inside = false;
+        cellColour.push_back(0);
+        continue;
+      }
       const DPoint at{CGAL::to_double(c.x()), CGAL::to_double(c.y())};
       Colour colour = faceColour_;
       for (size_t d = f.decoration.size(); d-- > 0;)
