@@ -8,10 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libtiff-dev libemf-dev libdxflib-dev libpolyclipping-dev libtinygltf-dev nlohmann-json3-dev
   libwebp-dev libgif-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
+  libcgal-dev lib3mf-dev libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs libtiff-tools pngcheck bash-completion man-db emf2svg assimp-utils view3dscene
   librsvg2-bin inkscape poppler-utils python3-ezdxf webp ffmpeg gifsicle
+  prusa-slicer admesh
   openbox xdotool wmctrl x11-utils
   desktop-file-utils shared-mime-info appstream lintian gzip
   fonts-dejavu-core fonts-noto-core

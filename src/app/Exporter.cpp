@@ -30,7 +30,9 @@ const char* const kExportUsage =
     "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,bmp,jpg,png,tif}   solid "
     "KEY "
     "(Tetra ... TTet);\n"
-    "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text\n"
+    "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text;\n"
+    "         .3mf and .stl are for printers: --edge-mm E (1..1000, default 30), --colours N\n"
+    "         (3MF: at most N colours, the nearest merged)\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
     "  whirligons-export --solid KEY|--sphere PATTERN.wlg OUT.{webp,gif,mp4,webm}   one full\n"
     "         turn of the solid or the sphere\n"
@@ -117,6 +119,7 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   bool edgeGiven = false;  // --edge-mm 0 is a choice too
   bool numbersGiven = false;
+  bool printGiven = false;  // --colours
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
@@ -153,7 +156,13 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
             "--edge-mm takes 0 (as large as fits one page) or an edge length "
             "from 1 to 2000 millimetres");
       req.net.edgeMm = n;
+      req.print.mesh.edgeMm = n;
       edgeGiven = true;
+    } else if (a == "--colours") {
+      if (!value(v) || !ParseNumber(v, 1, 16, true, n))
+        return UsageError("--colours takes a number of colours from 1 to 16");
+      req.print.colours = static_cast<int>(n);
+      printGiven = true;
     } else if (a == "--sphere") {
       req.mode = ExportRequest::Mode::Sphere;
     } else if (a == "--size") {
@@ -292,7 +301,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
       ok = allowed({"bmp", "jpg", "png", "tif", "tiff", "svg", "pdf", "dxf"});
       break;
     case ExportRequest::Mode::Solid:
-      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png", "tif", "tiff"}) || animation;
+      ok = allowed({"obj", "glb", "gltf", "wrl", "bmp", "jpg", "png", "tif", "tiff", "3mf", "stl"}) ||
+           animation;
       break;
     case ExportRequest::Mode::Sphere:
       ok = allowed({"wrl", "bmp", "jpg", "png", "tif", "tiff"}) || animation;
@@ -314,8 +324,15 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   if (const std::string why = RasterOptionsProblem(req, ext); !why.empty()) return UsageError(why);
   if (req.exact && (req.mode != ExportRequest::Mode::Solid || ext != "obj"))
     return UsageError("--exact is for OBJ meshes (--solid KEY ... OUT.obj)");
-  if (edgeGiven && req.mode != ExportRequest::Mode::Net)
-    return UsageError("--edge-mm is for nets (--net)");
+  const bool print = req.mode == ExportRequest::Mode::Solid && (ext == "3mf" || ext == "stl");
+  if (printGiven && !print) return UsageError("--colours is for .3mf files");
+  if (req.print.colours > 0 && ext != "3mf") return UsageError("--colours is for .3mf files");
+  if (print && edgeGiven &&
+      !(req.print.mesh.edgeMm >= kMinPrintEdgeMm && req.print.mesh.edgeMm <= kMaxPrintEdgeMm))
+    return UsageError(
+        "--edge-mm takes an edge length from 1 to 1000 millimetres for a printed solid");
+  if (edgeGiven && req.mode != ExportRequest::Mode::Net && !print)
+    return UsageError("--edge-mm is for nets (--net) and printed solids (.3mf, .stl)");
   if (req.fold &&
       (edgeGiven || numbersGiven || req.net.engrave || req.vector.mode != VectorMode::Picture ||
        req.vector.page != PageSize::Drawing || req.vector.kerfMm > 0))
@@ -596,7 +613,11 @@ int ExportSolid(Windows& w, Program& program, const ExportRequest& req) {
   }
   std::string error;
   bool ok = false;
-  if (ext == "obj")
+  if (ext == "3mf" || ext == "stl") {
+    std::string note;
+    ok = v.SavePrint(req.output, req.print, &note, &error);
+    if (ok) std::fputs(note.c_str(), stdout);
+  } else if (ext == "obj")
     ok = v.SaveObj(req.output, &error, req.exact);
   else if (ext == "glb" || ext == "gltf")
     ok = v.SaveGltf(req.output, &error);

@@ -7,26 +7,28 @@
 #include <vector>
 
 #include "imaging/VectorDrawing.h"
+#include "solids/PrintFiles.h"
 #include "solids/SolidNet.h"
 
 namespace wlg {
 
 struct ExportRequest {
   enum class Mode { Tessellation, Tile, Solid, Sphere, Net } mode = Mode::Tessellation;
-  int tile = 1;           // --tile N
-  std::string solid;      // --solid KEY, --net KEY
-  std::string pattern;    // PATTERN.wlg
-  std::string output;     // OUT.ext
+  int tile = 1;               // --tile N
+  std::string solid;          // --solid KEY, --net KEY
+  std::string pattern;        // PATTERN.wlg
+  std::string output;         // OUT.ext
   int width = 0, height = 0;  // --size WxH (0: the window's default)
   std::optional<float> zoom;
   bool yes = false;
   bool lines = false, smooth = false;
-  bool exact = false;     // --exact: OBJ corners unrounded
+  bool exact = false;      // --exact: OBJ corners unrounded
   bool antialias = false;  // --antialias: raster pictures with smooth edges
   std::optional<int> quality;
   std::optional<float> theta, phi, psi;
-  VectorOptions vector;  // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
-  NetOptions net;        // --edge-mm, --page, --cut, --engrave, --kerf, --numbers (nets)
+  VectorOptions vector;    // --cut, --plot, --width-mm, --page (SVG, PDF, DXF)
+  NetOptions net;          // --edge-mm, --page, --cut, --engrave, --kerf, --numbers (nets)
+  PrintFileOptions print;  // --edge-mm, --colours (.3mf, .stl)
   // Raster pictures: --scale S or --dpi D (D / 96), --scale-lines,
   // --transparent (.png, .tif), --quiet (no progress bar).
   std::optional<double> scale;
@@ -47,8 +49,8 @@ struct ExportRequest {
 // question), 2 usage error.
 struct ParseResult {
   std::optional<ExportRequest> request;
-  int exitCode = 0;        // when there is no request: 0 for --help/--version, 2 for errors
-  std::string out, err;    // what to print
+  int exitCode = 0;      // when there is no request: 0 for --help/--version, 2 for errors
+  std::string out, err;  // what to print
 };
 
 ParseResult ParseExportArgs(const std::vector<std::string>& args);

@@ -697,9 +697,10 @@ FaceMap MapFace(const Face3& f, const Polygon2& net) {
   return map;
 }
 
-// The part of 'poly' inside the convex, clockwise 'window'
-// (Sutherland-Hodgman): decoration reaching past its face's edges would lie
-// on the neighbouring faces, or off the paper.
+}  // namespace
+
+// Sutherland-Hodgman: decoration reaching past its face's edges would lie on
+// the neighbouring faces, or off the paper.
 Polygon2 ClipToFace(const Polygon2& poly, const Polygon2& window) {
   Polygon2 out = poly;
   for (size_t i = 0; i < window.size() && !out.empty(); ++i) {
@@ -991,8 +992,6 @@ int PackPieces(const std::vector<std::vector<const Polygon2*>>& parts, double ed
 }
 
 // ---- pages
-
-}  // namespace
 
 bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,
                    std::string* why) {

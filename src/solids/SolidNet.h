@@ -97,6 +97,9 @@ struct SolidNet {
   std::vector<NetNumber> numbers;
 };
 
+// The part of 'poly' inside the convex, clockwise 'window'.
+std::vector<DPoint> ClipToFace(const std::vector<DPoint>& poly, const std::vector<DPoint>& window);
+
 // Unfolds the recorded solid. False with *why set when the list holds no
 // closed solid or the edge is too long for a page.
 bool BuildSolidNet(const SolidPolyList& solid, const NetOptions& options, SolidNet& net,

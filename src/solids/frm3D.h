@@ -12,6 +12,7 @@
 #include "imaging/PictureFiles.h"
 #include "solids/M3Ops.h"
 #include "solids/NavigationDisc.h"
+#include "solids/PrintFiles.h"
 #include "solids/ShadedRenderer.h"
 #include "solids/SolidNet.h"
 
@@ -111,6 +112,9 @@ class frm3D : public Form {
   bool SaveGltf(const std::string& path, std::string* error);
   bool SaveVrml(const std::string& path, std::string* error);
   bool SaveNet(const std::string& path, const NetOptions& options, std::string* error);
+  // A printable 3MF or STL file; 'note' gets what the user should know.
+  bool SavePrint(const std::string& path, const PrintFileOptions& options, std::string* note,
+                 std::string* error);
   // The net dialog's choices, kept between saves.
   NetOptions LastNetOptions;
   // The name last chosen in a save dialog of this window: what the next one

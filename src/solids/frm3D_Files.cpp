@@ -148,6 +148,11 @@ bool frm3D::SaveObj(const std::string& path, std::string* error, bool exact) {
   return WriteObjFile(p_.design.solid, path, replaceMtl, error, exact);
 }
 
+bool frm3D::SavePrint(const std::string& path, const PrintFileOptions& options, std::string* note,
+                      std::string* error) {
+  return SavePrintFile(p_.design.solid, options, path, note, error);
+}
+
 bool frm3D::SaveGltf(const std::string& path, std::string* error) {
   return WriteGltfFile(p_.design.solid, path, error);
 }

@@ -1,6 +1,7 @@
 // The headless exporter run on the shipped sample and on broken input, its
 // files opened by readers we did not write.
 
+#include <Model/COM/NMR_DLLInterfaces.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -62,6 +63,45 @@ bool Missing(const QString& program, const char* what) {
   return true;
 }
 
+// The 3MF read back by lib3mf: its triangle count (-1 when unreadable, -2
+// when a triangle has no colour), and the colours used.
+long ReadBack3mf(const std::string& bytes, std::set<Colour>& colours) {
+  using namespace NMR;
+  PLib3MFModel* m = nullptr;
+  PLib3MFModelReader* r = nullptr;
+  PLib3MFModelResourceIterator* it = nullptr;
+  PLib3MFPropertyHandler* ph = nullptr;
+  long count = -1;
+  std::string copy = bytes;
+  BOOL more = false;
+  PLib3MFModelResource* res = nullptr;
+  DWORD n = 0;
+  if (lib3mf_createmodel(&m) == LIB3MF_OK && lib3mf_model_queryreader(m, "3mf", &r) == LIB3MF_OK &&
+      lib3mf_reader_readfrombuffer(r, reinterpret_cast<BYTE*>(copy.data()), copy.size()) ==
+          LIB3MF_OK &&
+      lib3mf_model_getmeshobjects(m, &it) == LIB3MF_OK &&
+      lib3mf_resourceiterator_movenext(it, &more) == LIB3MF_OK && more &&
+      lib3mf_resourceiterator_getcurrent(it, &res) == LIB3MF_OK &&
+      lib3mf_meshobject_gettrianglecount(res, &n) == LIB3MF_OK &&
+      lib3mf_meshobject_createpropertyhandler(res, &ph) == LIB3MF_OK) {
+    count = n;
+    for (DWORD i = 0; i < n; ++i) {
+      eModelPropertyType type = MODELPROPERTYTYPE_NONE;
+      MODELMESH_TRIANGLECOLOR_SRGB c{};
+      if (lib3mf_propertyhandler_getpropertytype(ph, i, &type) != LIB3MF_OK ||
+          type != MODELPROPERTYTYPE_COLOR ||
+          lib3mf_propertyhandler_getcolor(ph, i, &c) != LIB3MF_OK) {
+        count = -2;
+        break;
+      }
+      colours.insert(Rgb(c.m_Colors[0].m_Red, c.m_Colors[0].m_Green, c.m_Colors[0].m_Blue));
+    }
+  }
+  for (PLib3MFBase* o : std::initializer_list<PLib3MFBase*>{ph, res, it, r, m})
+    if (o) lib3mf_release(o);
+  return count;
+}
+
 const QString kSample = QString(WHIRLIGONS_SAMPLES_DIR) + "/sample.wlg";
 
 // A folder for the files written. Run() takes the exporter's words:
@@ -109,7 +149,10 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--solid Cube --frames 0 a.wlg b.webp; --sphere --fps 61 a.wlg b.gif; --frames 9 a.wlg "
       "b.png; --solid Cube --lossy a.wlg b.gif; a.wlg b.mp4; --fold --solid Cube a.wlg b.webp; "
       "--net Cube --fold a.wlg b.pdf; --net Cube a.wlg b.gif; --net Cube --fold --edge-mm 9 a.wlg "
-      "b.gif";
+      "b.gif; "
+      "--colours 3 --solid Cube a.wlg b.stl; --colours 0 --solid Cube a.wlg b.3mf; --colours 2 "
+      "a.wlg "
+      "b.png; --solid Cube --edge-mm 1001 a.wlg b.3mf";
   for (const QString& line : bad.split("; "))
     EXPECT_EQ(ParseExportArgs(Words(line)).exitCode, 2) << line.toStdString();
 }
@@ -416,6 +459,50 @@ TEST(ExporterSolid, EverySolidAsMeshAndScene) {
   if (QFile f(at("Cube.mtl")); f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write("mine");
   ASSERT_EQ(at.Run("--solid Cube --yes SAMPLE @Cube.obj").code, 0);
   EXPECT_THAT(at.Read("Cube.mtl"), HasSubstr("newmtl wlg"));
+}
+
+// Printed solids read by PrusaSlicer, admesh and lib3mf:
+// closed, nothing to repair, every triangle in a palette colour.
+TEST(ExporterSolid, PrintedSolidsAreManifoldAndColouredForTheirReaders) {
+  const QString prusa = QStandardPaths::findExecutable("prusa-slicer"),
+                admesh = QStandardPaths::findExecutable("admesh");
+  if (Missing(prusa, "prusa-slicer") || Missing(admesh, "admesh"))
+    GTEST_SKIP() << "prusa-slicer or admesh is not installed";
+  const Files at;
+  for (const char* key : {"Cube", "TTet", "SIcos"}) {
+    SCOPED_TRACE(key);
+    const QString base = at(key), line = "--solid " + QString(key) + " --yes SAMPLE ";
+    ASSERT_EQ(at.Run(line + "--colours 3 " + base + ".3mf").code, 0);
+    ASSERT_EQ(at.Run(line + base + ".stl").code, 0);
+    for (const char* ext : {".3mf", ".stl"}) {
+      const RunResult info = Launch(prusa, {"--info", base + ext});
+      EXPECT_THAT(info.out, HasSubstr("manifold = yes")) << info.out << info.err;
+      EXPECT_EQ(info.out.find("open_edges"), std::string::npos) << info.out;
+    }
+    const RunResult fixed = Launch(admesh, {base + ".stl"});
+    for (const char* label : {"Degenerate facets", "Edges fixed", "Facets removed",
+                              "Facets reversed", "Backwards edges"})
+      EXPECT_EQ(QRegularExpression(QString(label) + R"(\s+:\s+(\d+))")
+                    .match(QString::fromStdString(fixed.out))
+                    .captured(1),
+                "0")
+          << label << fixed.out;
+    const auto volume =
+        QRegularExpression(R"(Volume\s+:\s+([0-9.]+))").match(QString::fromStdString(fixed.out));
+    EXPECT_GT(volume.captured(1).toDouble(), 0) << fixed.out;
+
+    std::set<Colour> colours;
+    const long count = ReadBack3mf(at.Read(QString(key) + ".3mf"), colours);
+    EXPECT_GT(count, 0);
+    EXPECT_LE(colours.size(), 3u);
+    for (Colour c : colours)
+      EXPECT_NE(std::find(Palette16.begin(), Palette16.end(), c), Palette16.end()) << c;
+  }
+  // One is sliced.
+  const RunResult sliced =
+      Launch(prusa, {"--export-gcode", at("TTet.stl"), "--output", at("TTet.gcode")});
+  EXPECT_EQ(sliced.code, 0) << sliced.err;
+  EXPECT_THAT(at.Read("TTet.gcode"), HasSubstr("G1 "));
 }
 
 }  // namespace

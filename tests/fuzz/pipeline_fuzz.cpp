@@ -23,6 +23,7 @@
 #include "imaging/PictureFiles.h"
 #include "imaging/VectorDrawing.h"
 #include "platform/SettingsStore.h"
+#include "solids/PrintFiles.h"
 #include "solids/SolidExport.h"
 #include "solids/SolidGltf.h"
 #include "solids/SolidNet.h"
@@ -218,6 +219,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)MtlText(m.solid);
     (void)GltfBytes(m.solid, size % 2 == 0);
     (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
+    // The printable mesh, closed or refused, as both kinds of file.
+    PrintMesh print;
+    std::string printWhy, threeMf;
+    if (BuildPrintMesh(m.solid, {10 + static_cast<double>(size % 50)}, print, &printWhy)) {
+      (void)StlBytes(print);
+      MergeColours(print, static_cast<int>(size % 5));
+      if (!ThreeMfBytes(print, threeMf, &printWhy)) abort();
+    }
     // The net, on pages of the size and edge the input picks.
     NetOptions net;
     net.page = size % 2 ? PageSize::Letter : PageSize::A4;
