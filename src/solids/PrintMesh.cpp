@@ -109,10 +109,17 @@ bool InsideEvenOdd(const std::vector<DPoint>& poly, DPoint p) {
   return in;
 }
 
-bool InsidePaths(const Paths& paths, const IntPoint& p) {
+// Even-odd over all the paths, at the point itself: rounded onto the grid,
+// a point in a sliver between two outlines a micrometre apart could land
+// on the wrong side of one.
+bool InsidePaths(const Paths& paths, DPoint p) {
   bool in = false;
+  const double x = p.x * kUnits, y = p.y * kUnits;
   for (const Path& path : paths)
-    if (ClipperLib::PointInPolygon(p, path) != 0) in = !in;
+    for (size_t i = 0, j = path.size() - 1; i < path.size(); j = i++) {
+      const double ax = path[i].X, ay = path[i].Y, bx = path[j].X, by = path[j].Y;
+      if ((ay > y) != (by > y) && x < (bx - ax) * (y - ay) / (by - ay) + ax) in = !in;
+    }
   return in;
 }
 
@@ -333,6 +340,19 @@ void OnEdge(const Face& f, DPoint p, int& side, double& t) {
   }
 }
 
+// The face sides a point lies on, one bit each.
+unsigned Sides(const Face& f, DPoint p) {
+  unsigned mask = 0;
+  for (size_t i = 0; i < f.flat.size() && i < 32; ++i) {
+    const DPoint a = f.flat[i], b = f.flat[(i + 1) % f.flat.size()];
+    const double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
+    const double across = (dx * (p.y - a.y) - dy * (p.x - a.x)) / len;
+    const double along = (dx * (p.x - a.x) + dy * (p.y - a.y)) / len;
+    if (std::abs(across) <= kSnapMm && along >= -kSnapMm && along <= len + kSnapMm) mask |= 1u << i;
+  }
+  return mask;
+}
+
 // ---- the mesh of a face
 
 struct VInfo {
@@ -385,8 +405,17 @@ class MeshBuilder {
     }
     for (const std::vector<Node>& ring : f.nodes) {
       std::vector<VH> vs;
-      for (const Node& n : ring) vs.push_back(insert(n.p, n.global));
-      for (size_t i = 0; i < vs.size(); ++i) constrain(vs[i], vs[(i + 1) % vs.size()]);
+      std::vector<unsigned> sides;
+      for (const Node& n : ring) {
+        vs.push_back(insert(n.p, n.global));
+        sides.push_back(n.global >= 0 ? Sides(f, n.p) : 0);
+      }
+      // A stretch along the face's outline is the outline's constraint
+      // already. Drawn again straight, it would pass a hair beside the
+      // outline's own points (they are not exactly in line) and cut it into
+      // pieces the neighbouring face does not have.
+      for (size_t i = 0; i < vs.size(); ++i)
+        if (!(sides[i] & sides[(i + 1) % vs.size()])) constrain(vs[i], vs[(i + 1) % vs.size()]);
     }
 
     for (FH t : cdt.all_face_handles()) t->info() = FInfo{!cdt.is_infinite(t), -1, -1};
@@ -430,12 +459,13 @@ class MeshBuilder {
           colour = f.decoration[d].colour;
           break;
         }
+      // The terraces' outlines are rounded apart and need not nest exactly;
+      // a cell stands on level k only where it lies inside every lower one,
+      // else a level's edge could run through a corner twice and four walls
+      // would meet in one edge.
       int level = -1;
-      for (size_t k = f.levels.size(); k-- > 0;)
-        if (InsidePaths(f.levels[k], Grid(at))) {
-          level = static_cast<int>(k);
-          break;
-        }
+      while (level + 1 < static_cast<int>(f.levels.size()) && InsidePaths(f.levels[level + 1], at))
+        ++level;
       for (FH m : members) m->info().level = level;
       cellColour.push_back(colour);
     }
@@ -519,9 +549,9 @@ class MeshBuilder {
   const PrintOptions& o_;
 };
 
-// Turns the solid onto its largest face and lifts it onto z = 0.
-void Place(PrintMesh& mesh, const std::vector<Face>& faces) {
-  const Face* base = nullptr;
+// The face the solid rests on: its largest (the first of equals).
+const Face& Base(const std::vector<Face>& faces) {
+  const Face* base = &faces[0];
   double most = 0;
   for (const Face& f : faces) {
     V3 n;
@@ -532,6 +562,11 @@ void Place(PrintMesh& mesh, const std::vector<Face>& faces) {
       base = &f;
     }
   }
+  return *base;
+}
+
+// Turns the solid onto 'base' and lifts it onto z = 0.
+void Place(PrintMesh& mesh, const Face* base) {
   // The rotation taking the base's outward normal to -z (Rodrigues).
   const V3 from = base->n, to{0, 0, -1};
   V3 axis = Cross(from, to);
@@ -560,6 +595,75 @@ void Place(PrintMesh& mesh, const std::vector<Face>& faces) {
   }
 }
 
+// Corners the exact cut tells apart can be one point in the file's floats
+// (an STL or 3MF stores no more): those become one vertex, and the
+// triangles between them, which have no area, go.
+void Weld(PrintMesh& mesh) {
+  std::map<std::array<float, 3>, int> at;
+  std::vector<int> to(mesh.vertices.size());
+  std::vector<std::array<double, 3>> kept;
+  for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+    const auto& v = mesh.vertices[i];
+    const std::array<float, 3> key{static_cast<float>(v[0]), static_cast<float>(v[1]),
+                                   static_cast<float>(v[2])};
+    auto [it, added] = at.try_emplace(key, static_cast<int>(kept.size()));
+    if (added) kept.push_back({key[0], key[1], key[2]});
+    to[i] = it->second;
+  }
+  auto drop = [&](std::vector<int>& to) {
+    size_t n = 0;
+    for (size_t t = 0; t < mesh.triangles.size(); ++t) {
+      const std::array<int, 3> tri{to[mesh.triangles[t][0]], to[mesh.triangles[t][1]],
+                                   to[mesh.triangles[t][2]]};
+      if (tri[0] == tri[1] || tri[1] == tri[2] || tri[0] == tri[2]) continue;
+      mesh.triangles[n] = tri;
+      mesh.colours[n++] = mesh.colours[t];
+    }
+    mesh.triangles.resize(n);
+    mesh.colours.resize(n);
+  };
+  drop(to);
+  // A sliver whose three corners fell onto one line: its middle corner
+  // joins the nearer end, and the sliver and its neighbour go.
+  for (int pass = 0; pass < 4; ++pass) {
+    std::vector<int> join(kept.size());
+    for (size_t i = 0; i < join.size(); ++i) join[i] = static_cast<int>(i);
+    bool any = false;
+    for (const auto& t : mesh.triangles) {
+      const V3 p[3] = {{kept[t[0]][0], kept[t[0]][1], kept[t[0]][2]},
+                       {kept[t[1]][0], kept[t[1]][1], kept[t[1]][2]},
+                       {kept[t[2]][0], kept[t[2]][1], kept[t[2]][2]}};
+      const V3 n = Cross(p[1] - p[0], p[2] - p[0]);
+      if (Dot(n, n) != 0) continue;
+      int mid = 0;
+      for (int k = 1; k < 3; ++k)
+        if (Dot(p[(k + 1) % 3] - p[k], p[(k + 2) % 3] - p[k]) <
+            Dot(p[(mid + 1) % 3] - p[mid], p[(mid + 2) % 3] - p[mid]))
+          mid = k;
+      const int a = (mid + 1) % 3, b = (mid + 2) % 3;
+      const int to = Length(p[a] - p[mid]) <= Length(p[b] - p[mid]) ? a : b;
+      if (join[t[mid]] != t[mid] || join[t[to]] != t[to]) continue;
+      join[t[mid]] = t[to];
+      any = true;
+    }
+    if (!any) break;
+    for (int& j : join)
+      while (join[j] != j) j = join[j];
+    drop(join);
+  }
+  // Only the corners still used.
+  std::vector<int> used(kept.size(), -1);
+  mesh.vertices.clear();
+  for (auto& t : mesh.triangles)
+    for (int& v : t) {
+      if (used[v] < 0) {
+        used[v] = static_cast<int>(mesh.vertices.size());
+        mesh.vertices.push_back(kept[v]);
+      }
+      v = used[v];
+    }
+}
+
 }  // namespace
 
 bool BuildPrintMesh(const SolidPolyList& solid, const PrintOptions& o, PrintMesh& mesh,
@@ -577,7 +681,12 @@ bool BuildPrintMesh(const SolidPolyList& solid, const PrintOptions& o, PrintMesh
 
   // Every point where a region meets an edge, from both faces, becomes one
   // vertex that both faces' triangles use.
-  for (Face& f : faces) mesh.flattened += FaceRegions(f, o);
+  // The face on the plate stays flat: raised, it would stand on its
+  // decoration and rock.
+  const Face& base = Base(faces);
+  PrintOptions flat = o;
+  flat.reliefMm = 0;
+  for (Face& f : faces) mesh.flattened += FaceRegions(f, &f == &base ? flat : o);
   for (Face& f : faces)
     for (const Path& ring : f.rings)
       for (const IntPoint& q : ring) {
@@ -639,7 +748,8 @@ bool BuildPrintMesh(const SolidPolyList& solid, const PrintOptions& o, PrintMesh
   } catch (const std::exception&) {
     return Fail(why, "the decoration could not be cut into the faces");
   }
-  Place(mesh, faces);
+  Place(mesh, &base);
+  Weld(mesh);
   return true;
 }
 

@@ -82,9 +82,16 @@ TEST(PrintMeshTest, EverySolidOfEverySampleIsClosedAndColoured) {
       std::string why;
       ASSERT_TRUE(BuildPrintMesh(s, {30, 0}, plain, &why)) << why;
       const double solid = SolidVolume(s, 30);
-      EXPECT_NEAR(CheckClosed(plain), solid, solid * 1e-3);
+      const double plainVolume = CheckClosed(plain);
+      EXPECT_NEAR(plainVolume, solid, solid * 1e-3);
       std::set<Colour> used(plain.colours.begin(), plain.colours.end());
       for (Colour c : used) EXPECT_TRUE(painted.count(c)) << c;
+      // Raised, it stays closed and holds more.
+      PrintMesh raised;
+      ASSERT_TRUE(BuildPrintMesh(s, {30, 0.6}, raised, &why)) << why;
+      SCOPED_TRACE("raised");
+      const double raisedVolume = CheckClosed(raised);
+      if (used.size() > 1) EXPECT_GT(raisedVolume, plainVolume * (1 + 1e-6));
     }
   }
 }
