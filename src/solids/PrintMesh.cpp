@@ -10,6 +10,8 @@
 #include <clipper.hpp>
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "solids/SolidNet.h"
@@ -28,6 +30,9 @@ using ClipperLib::Paths;
 constexpr double kUnits = 1000;
 // Region corners this close to a face edge lie on it.
 constexpr double kSnapMm = 2 / kUnits;
+// How far apart copies of one corner are put: well above what a float holds
+// at a metre, well below anything a printer shows.
+constexpr double kApartMm = 0.005;
 
 struct V3 {
   double x = 0, y = 0, z = 0;
@@ -73,6 +78,13 @@ struct Face {
   std::vector<Path> rings;             // every region's outline
   std::vector<Paths> levels;           // where the relief is at least level k
   std::vector<int> levelRank;
+  std::vector<bool> levelWhole;  // no region of the level was left flat
+  struct Bin {
+    Colour colour;
+    int rank;
+    Paths paths;
+  };
+  std::vector<Bin> bins;                 // the regions, each of one colour and one rank
   std::vector<std::vector<Node>> nodes;  // 'rings' with the edge points snapped
 
   DPoint Flat(V3 p) const { return {Dot(p - origin, u), Dot(p - origin, w)}; }
@@ -123,11 +135,13 @@ bool InsidePaths(const Paths& paths, DPoint p) {
   return in;
 }
 
-Paths Offset(const Paths& paths, double mm) {
-  ClipperLib::ClipperOffset offset(2, 0.01 * kUnits);
-  offset.AddPaths(paths, ClipperLib::jtRound, ClipperLib::etClosedPolygon);
+// Shrunk by 'mm': only whether anything is left counts, so square corners
+// do (round ones cost far more points).
+Paths Shrunk(const Paths& paths, double mm) {
+  ClipperLib::ClipperOffset offset;
+  offset.AddPaths(paths, ClipperLib::jtSquare, ClipperLib::etClosedPolygon);
   Paths out;
-  offset.Execute(out, mm * kUnits);
+  offset.Execute(out, -mm * kUnits);
   return out;
 }
 
@@ -270,55 +284,89 @@ bool ReadFaces(const SolidPolyList& s, const PrintOptions& o, std::vector<Face>&
 // The visible part of each colour, and with a relief where it rises.
 int FaceRegions(Face& f, const PrintOptions& o) {
   const Paths face{ToPath(f.flat)};
-  std::map<Colour, Paths> byColour;
+  // With a relief, a colour's parts at different ranks stand at different
+  // heights, so they are outlined apart.
+  std::map<std::pair<Colour, int>, Paths> byColour;
+  // Ranks paint in order, so where the relief is at least rank r's is where
+  // any polygon of rank r or higher shows: what lies under all of them,
+  // taken as the polygons are gone through from the top.
+  std::vector<std::pair<int, Paths>> under;
   Paths covered;
   for (size_t i = f.decoration.size(); i-- > 0;) {
+    // Each polygon fills as the 3D view paints it, even-odd.
     const Paths clip{ToPath(f.decoration[i].points)};
     Paths shown = covered.empty()
                       ? Boolean(ClipperLib::ctUnion, clip, {}, ClipperLib::pftEvenOdd)
                       : Boolean(ClipperLib::ctDifference, clip, covered, ClipperLib::pftEvenOdd);
-    if (shown.empty()) continue;
-    covered = Boolean(ClipperLib::ctUnion, covered, clip);
-    Paths& mine = byColour[f.decoration[i].colour];
-    mine.insert(mine.end(), shown.begin(), shown.end());
+    if (!shown.empty()) {
+      covered = covered.empty() ? shown : Boolean(ClipperLib::ctUnion, covered, shown);
+      Paths& mine = byColour[{f.decoration[i].colour, o.reliefMm > 0 ? f.decoration[i].rank : 0}];
+      mine.insert(mine.end(), shown.begin(), shown.end());
+    }
+    if (i == 0 || f.decoration[i - 1].rank != f.decoration[i].rank)
+      under.emplace_back(f.decoration[i].rank, covered);
   }
-  for (auto& [colour, parts] : byColour) {
+  for (auto& [key, parts] : byColour) {
     Paths merged = Boolean(ClipperLib::ctUnion, parts, {});
     ClipperLib::CleanPolygons(merged, 1.5);
-    for (Path& p : merged)
-      if (p.size() >= 3) f.rings.push_back(std::move(p));
+    std::erase_if(merged, [](const Path& p) { return p.size() < 3; });
+    f.rings.insert(f.rings.end(), merged.begin(), merged.end());
+    f.bins.push_back({key.first, key.second, std::move(merged)});
   }
   if (o.reliefMm <= 0) return 0;
 
-  // Ranks paint in order, so where the relief is at least rank r's is where
-  // any polygon of rank r or higher lies.
   int flattened = 0;
-  std::vector<int> ranks;
-  for (const Decoration& d : f.decoration) ranks.push_back(d.rank);
-  ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
   const double half = o.thinnestMm / 2;
-  for (int rank : ranks) {
-    Paths all;
-    for (const Decoration& d : f.decoration)
-      if (d.rank >= rank) all.push_back(ToPath(d.points));
-    const Paths raised = Boolean(ClipperLib::ctUnion, all, {}, ClipperLib::pftEvenOdd);
-    // What an opening by half the thinnest width removes is too thin to print.
-    Paths kept = half > 0 ? Offset(Offset(raised, -half), half) : raised;
-    kept = Boolean(ClipperLib::ctIntersection, kept, face);
-    ClipperLib::CleanPolygons(kept, 1.5);
-    for (const Path& outer : raised) {
-      if (!ClipperLib::Orientation(outer)) continue;
+  for (size_t u = under.size(); u-- > 0;) {
+    const auto& [rank, raised] = under[u];
+    const int before = flattened;
+    if (raised.empty()) continue;
+    // A region too thin to print anywhere (nothing is left of it shrunk by
+    // half the thinnest width) stays flat as a whole; the rest rises with
+    // exactly the outline its colours have, so the terraces add no lines
+    // of their own to cut the faces by.
+    const Paths eroded = half > 0 ? Shrunk(raised, half) : raised;
+    ClipperLib::Clipper c;
+    c.AddPaths(raised, ClipperLib::ptSubject, true);
+    ClipperLib::PolyTree tree;
+    c.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    Paths kept;
+    for (ClipperLib::PolyNode* n = tree.GetFirst(); n; n = n->GetNext()) {
+      if (n->IsHole()) continue;
+      IntPoint lo = n->Contour[0], hi = n->Contour[0];
+      for (const IntPoint& q : n->Contour) {
+        lo = {std::min(lo.X, q.X), std::min(lo.Y, q.Y)};
+        hi = {std::max(hi.X, q.X), std::max(hi.Y, q.Y)};
+      }
       bool survives = false;
-      for (const Path& k : kept)
-        for (const IntPoint& q : k)
-          if (!survives && ClipperLib::PointInPolygon(q, outer) != 0) survives = true;
-      if (!survives) ++flattened;
+      for (const Path& e : eroded) {
+        for (const IntPoint& q : e) {
+          if (q.X < lo.X || q.X > hi.X || q.Y < lo.Y || q.Y > hi.Y ||
+              ClipperLib::PointInPolygon(q, n->Contour) == 0)
+            continue;
+          bool inHole = false;
+          for (const ClipperLib::PolyNode* h : n->Childs)
+            if (ClipperLib::PointInPolygon(q, h->Contour) == 1) inHole = true;
+          if (!inHole) {
+            survives = true;
+            break;
+          }
+        }
+        if (survives) break;
+      }
+      if (!survives) {
+        ++flattened;
+        continue;
+      }
+      kept.push_back(n->Contour);
+      for (const ClipperLib::PolyNode* h : n->Childs) kept.push_back(h->Contour);
     }
+    // Its outline is outlined already, between the colours of ranks below
+    // and above.
     if (kept.empty()) continue;
-    for (const Path& p : kept)
-      if (p.size() >= 3) f.rings.push_back(p);
     f.levels.push_back(std::move(kept));
     f.levelRank.push_back(rank);
+    f.levelWhole.push_back(flattened == before);
   }
   return flattened;
 }
@@ -385,8 +433,12 @@ class MeshBuilder {
       if (global >= 0) v->info().global = global;
       return v;
     };
+    // Terraces share most of their outlines with each other and with the
+    // colours: each piece is constrained once.
+    std::set<std::pair<VH, VH>> done;
     auto constrain = [&](VH a, VH b) {
-      if (a != b) cdt.insert_constraint(a, b);
+      if (a == b || !done.insert(std::minmax(a, b)).second) return;
+      cdt.insert_constraint(a, b);
     };
     // The face's outline through every point either face puts on each edge.
     std::vector<VH> chain;
@@ -453,45 +505,104 @@ class MeshBuilder {
         continue;
       }
       const DPoint at{CGAL::to_double(c.x()), CGAL::to_double(c.y())};
+      // The cell's region, tested against the very outlines that bound it.
       Colour colour = faceColour_;
-      for (size_t d = f.decoration.size(); d-- > 0;)
-        if (InsideEvenOdd(f.decoration[d].points, at)) {
-          colour = f.decoration[d].colour;
+      int rank = -1;
+      for (const Face::Bin& b : f.bins)
+        if (InsidePaths(b.paths, at)) {
+          colour = b.colour;
+          rank = b.rank;
           break;
         }
-      // The terraces' outlines are rounded apart and need not nest exactly;
-      // a cell stands on level k only where it lies inside every lower one,
-      // else a level's edge could run through a corner twice and four walls
-      // would meet in one edge.
+      // It stands on the highest terrace of its rank or below; where a
+      // terrace lost a region too thin to raise, its outline tells.
       int level = -1;
-      while (level + 1 < static_cast<int>(f.levels.size()) && InsidePaths(f.levels[level + 1], at))
-        ++level;
+      for (int k = static_cast<int>(f.levels.size()); k-- > 0;)
+        if (f.levelRank[k] <= rank && (f.levelWhole[k] || InsidePaths(f.levels[k], at))) {
+          level = k;
+          break;
+        }
       for (FH m : members) m->info().level = level;
       cellColour.push_back(colour);
     }
 
-    // The heights met at each corner, so that walls split where others end.
-    std::map<VH, std::vector<int>> heights;
-    for (FH t : cdt.finite_face_handles()) {
-      if (!t->info().inside) continue;
-      for (int i = 0; i < 3; ++i) heights[t->vertex(i)].push_back(t->info().level);
+    // Round each corner, the levels of the triangles in turn (outside the
+    // face counts as the face itself). A corner's column of walls is split
+    // at every height met there, and where regions of one height meet only
+    // at the corner (two squares touching tip to tip) each run of
+    // triangles at or above a height gets its own copy of the corner, so
+    // that no edge is shared by four walls.
+    struct Round {
+      std::vector<FH> faces;
+      std::vector<int> heights;               // sorted, distinct
+      std::map<int, std::vector<int>> runOf;  // height -> run of each face
+    };
+    std::map<VH, Round> rounds;
+    auto levelOf = [&](FH t) {
+      return !cdt.is_infinite(t) && t->info().inside ? t->info().level : -1;
+    };
+    for (VH v : cdt.finite_vertex_handles()) {
+      Round r;
+      std::vector<int> lev;
+      CDT::Face_circulator fc = cdt.incident_faces(v), end = fc;
+      bool inside = false;
+      do {
+        r.faces.push_back(fc);
+        lev.push_back(levelOf(fc));
+        inside = inside || (!cdt.is_infinite(fc) && fc->info().inside);
+      } while (++fc != end);
+      if (!inside) continue;
+      r.heights = lev;
+      std::sort(r.heights.begin(), r.heights.end());
+      r.heights.erase(std::unique(r.heights.begin(), r.heights.end()), r.heights.end());
+      const size_t m = lev.size();
+      for (int h : r.heights) {
+        std::vector<int> run(m, -1);
+        // Start just after a face below h, so that no run wraps round.
+        size_t start = 0;
+        while (start < m && lev[start] >= h) ++start;
+        int id = 0;
+        for (size_t k = 0; k < m; ++k) {
+          const size_t j = (start + 1 + k) % m;
+          if (lev[j] < h) {
+            ++id;
+            continue;
+          }
+          run[j] = id;
+        }
+        r.runOf[h] = std::move(run);
+      }
+      rounds[v] = std::move(r);
     }
-    for (auto& [v, hs] : heights) {
-      if (v->info().global >= 0) hs.push_back(-1);
-      std::sort(hs.begin(), hs.end());
-      hs.erase(std::unique(hs.begin(), hs.end()), hs.end());
-    }
-    std::map<std::pair<VH, int>, int> ids;
-    auto vertex = [&](VH v, int level) {
+    std::map<std::tuple<VH, int, int>, int> ids;
+    // The copy of corner v at 'level' for the run that holds face 'side'.
+    auto vertex = [&](VH v, int level, FH side) {
       if (level < 0 && v->info().global >= 0) return v->info().global;
-      auto [it, added] = ids.try_emplace({v, level}, 0);
+      const Round& r = rounds[v];
+      int run = 0;
+      for (size_t j = 0; j < r.faces.size(); ++j)
+        if (r.faces[j] == side) run = r.runOf.at(level)[j];
+      auto [it, added] = ids.try_emplace({v, level, run}, 0);
       if (added) {
         it->second = static_cast<int>(mesh_.vertices.size());
-        const V3 p =
-            (v->info().global >= 0
-                 ? mesh3(v->info().global)
-                 : f.Space({CGAL::to_double(v->point().x()), CGAL::to_double(v->point().y())})) +
-            f.n * Height(f, level);
+        const DPoint at{CGAL::to_double(v->point().x()), CGAL::to_double(v->point().y())};
+        V3 p = (v->info().global >= 0 ? mesh3(v->info().global) : f.Space(at)) +
+               f.n * Height(f, level);
+        // Copies of one corner would be one point in the file, and a reader
+        // would join them again: each moves a hair into its own run.
+        const std::vector<int>& runs = r.runOf.at(level);
+        if (std::any_of(runs.begin(), runs.end(), [&](int k) { return k >= 0 && k != run; })) {
+          DPoint towards{0, 0};
+          for (size_t j = 0; j < r.faces.size(); ++j)
+            if (runs[j] == run && !cdt.is_infinite(r.faces[j])) {
+              const K::Point_2 c = CGAL::centroid(cdt.triangle(r.faces[j]));
+              const double dx = CGAL::to_double(c.x()) - at.x, dy = CGAL::to_double(c.y()) - at.y;
+              const double len = std::hypot(dx, dy);
+              if (len > 0) towards = {towards.x + dx / len, towards.y + dy / len};
+            }
+          const double len = std::hypot(towards.x, towards.y);
+          if (len > 0) p = p + (f.u * towards.x + f.w * towards.y) * (kApartMm / len);
+        }
         mesh_.vertices.push_back({p.x, p.y, p.z});
       }
       return it->second;
@@ -500,29 +611,29 @@ class MeshBuilder {
       if (!t->info().inside) continue;
       const int level = t->info().level;
       const Colour colour = cellColour[t->info().cell];
-      Add(vertex(t->vertex(0), level), vertex(t->vertex(1), level), vertex(t->vertex(2), level),
-          colour);
+      Add(vertex(t->vertex(0), level, t), vertex(t->vertex(1), level, t),
+          vertex(t->vertex(2), level, t), colour);
       for (int i = 0; i < 3; ++i) {
         FH u = t->neighbor(i);
-        const int below = u->info().inside && !cdt.is_infinite(u) ? u->info().level : -1;
+        const int below = levelOf(u);
         if (below >= level) continue;
         // A wall down to the lower side, split wherever another height
         // meets either end.
         VH a = t->vertex(CDT::ccw(i)), b = t->vertex(CDT::cw(i));
         std::vector<int> left, right;
-        for (int h : heights[a])
+        for (int h : rounds[a].heights)
           if (h >= below && h <= level) left.push_back(h);
-        for (int h : heights[b])
+        for (int h : rounds[b].heights)
           if (h >= below && h <= level) right.push_back(h);
         size_t l = 0, r = 0;
         while (l + 1 < left.size() || r + 1 < right.size()) {
           const bool up =
               r + 1 < right.size() && (l + 1 >= left.size() || right[r + 1] <= left[l + 1]);
           if (up) {
-            Add(vertex(a, left[l]), vertex(b, right[r]), vertex(b, right[r + 1]), colour);
+            Add(vertex(a, left[l], t), vertex(b, right[r], t), vertex(b, right[r + 1], t), colour);
             ++r;
           } else {
-            Add(vertex(a, left[l]), vertex(b, right[r]), vertex(a, left[l + 1]), colour);
+            Add(vertex(a, left[l], t), vertex(b, right[r], t), vertex(a, left[l + 1], t), colour);
             ++l;
           }
         }
