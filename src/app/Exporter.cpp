@@ -27,12 +27,12 @@ const char* const kExportUsage =
     "canvas\n"
     "  whirligons-export --tile N PATTERN.wlg OUT.{bmp,jpg,png,tif,svg,pdf,dxf}   designer tile N "
     "(1..4)\n"
-    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,bmp,jpg,png,tif}   solid "
-    "KEY "
-    "(Tetra ... TTet);\n"
+    "  whirligons-export --solid KEY PATTERN.wlg OUT.{obj,glb,gltf,wrl,3mf,stl,bmp,jpg,png,tif}\n"
+    "         solid KEY (Tetra ... TTet);\n"
     "         .obj writes its colours to OUT.mtl beside it, .glb is binary glTF, .gltf text;\n"
     "         .3mf and .stl are for printers: --edge-mm E (1..1000, default 30), --colours N\n"
-    "         (3MF: at most N colours, the nearest merged)\n"
+    "         (3MF: at most N colours, the nearest merged), --relief H (decoration of rank r\n"
+    "         raised H x (r + 1) mm, 0 < H <= 20)\n"
     "  whirligons-export --sphere PATTERN.wlg OUT.{wrl,bmp,jpg,png,tif}   the sphere wrap\n"
     "  whirligons-export --solid KEY|--sphere PATTERN.wlg OUT.{webp,gif,mp4,webm}   one full\n"
     "         turn of the solid or the sphere\n"
@@ -163,6 +163,10 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
         return UsageError("--colours takes a number of colours from 1 to 16");
       req.print.colours = static_cast<int>(n);
       printGiven = true;
+    } else if (a == "--relief") {
+      if (!value(v) || !ParseNumber(v, 0, kMaxReliefMm, false, n) || n <= 0)
+        return UsageError("--relief takes a height of more than 0 and at most 20 millimetres");
+      req.print.mesh.reliefMm = n;
     } else if (a == "--sphere") {
       req.mode = ExportRequest::Mode::Sphere;
     } else if (a == "--size") {
@@ -327,6 +331,8 @@ ParseResult ParseExportArgs(const std::vector<std::string>& args) {
   const bool print = req.mode == ExportRequest::Mode::Solid && (ext == "3mf" || ext == "stl");
   if (printGiven && !print) return UsageError("--colours is for .3mf files");
   if (req.print.colours > 0 && ext != "3mf") return UsageError("--colours is for .3mf files");
+  if (req.print.mesh.reliefMm > 0 && !print)
+    return UsageError("--relief is for printed solids (.3mf, .stl)");
   if (print && edgeGiven &&
       !(req.print.mesh.edgeMm >= kMinPrintEdgeMm && req.print.mesh.edgeMm <= kMaxPrintEdgeMm))
     return UsageError(

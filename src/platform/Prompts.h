@@ -40,10 +40,13 @@ struct FileDialogRequest {
 
 // One labelled field of a form: an entry, or with 'choices' a list to pick
 // from. 'value' is shown first and holds the user's entry (or choice) after.
+// With 'checked' set the label is a check box, and the entry takes text only
+// while it is ticked.
 struct FormField {
   std::string label;
   std::string value;
   std::vector<std::string> choices;
+  std::optional<bool> checked = std::nullopt;
 };
 
 class Prompts {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/Numbers.h"
 #include "platform/SafeFile.h"
 
 namespace wlg {
@@ -201,8 +202,8 @@ bool SavePrintFile(const SolidPolyList& solid, const PrintFileOptions& options,
     if (error) *error = "Failed to save " + path + ": " + why;
     return false;
   }
-  const bool stl = path.size() >= 4 && (path.compare(path.size() - 4, 4, ".stl") == 0 ||
-                                        path.compare(path.size() - 4, 4, ".STL") == 0);
+  const bool stl =
+      path.size() >= 4 && EqualsNoCase(std::string_view(path).substr(path.size() - 4), ".stl");
   std::string text;
   if (!stl) {
     const std::map<Colour, Colour> into = MergeColours(mesh, options.colours);

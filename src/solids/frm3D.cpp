@@ -85,6 +85,7 @@ void frm3D::CreateMenus() {
   item("&File", "mnuFileSaveGLTF", "Save &glTF...");
   item("&File", "mnuFileSaveVRML2", "Save &VRML2");
   item("&File", "mnuFileSaveNet", "Save &Net...");
+  item("&File", "mnuFileSave3MF", "Save &3MF...");
   item("&File", "mnuFileSaveAnimation", "Save &Animation...");
   item("&File", "mnuFileSaveFoldUp", "Save &Fold-up Animation...");
   item("&File", "mnuFileBar", "-");

@@ -50,6 +50,16 @@ class frm3D : public Form {
   static constexpr const char* NetNoNumbersOption = "No edge numbers";
   static constexpr const char* GltfFailed = "Sorry, the glTF file could not be saved:";
   static constexpr const char* FoldUpFailed = "Sorry, the net could not be folded:";
+  static constexpr const char* PrintTitle = "Save 3MF";
+  static constexpr const char* PrintEdgeLabel = "&Edge length (mm):";
+  static constexpr const char* PrintColoursLabel = "&Colours (filaments):";
+  static constexpr const char* PrintAllColours = "All used";
+  static constexpr const char* PrintReliefLabel = "&Raised decoration (mm)";
+  static constexpr const char* PrintNumbers =
+      "The edge length must be from 1 to 1000 millimetres, and a raised decoration more than 0 "
+      "and at most 20 millimetres high.";
+  static constexpr const char* ThreeMfFailed = "Sorry, the 3MF file could not be saved:";
+  static constexpr const char* StlFailed = "Sorry, the STL file could not be saved:";
 
   frm3D(Program& program, frmS& designer);
 
@@ -91,6 +101,8 @@ class frm3D : public Form {
   void mnuFileSaveGLTF_Click();
   void mnuFileSaveVRML2_Click();
   void mnuFileSaveNet_Click();
+  // A printable 3MF or STL after a dialog of its edge, colours and relief.
+  void mnuFileSave3MF_Click();
   // One full turn about the spin axis as an animation.
   void mnuFileSaveAnimation_Click();
   // The net folding itself up into the solid.
@@ -117,6 +129,10 @@ class frm3D : public Form {
                  std::string* error);
   // The net dialog's choices, kept between saves.
   NetOptions LastNetOptions;
+  // The print dialog's choices, kept between saves; the relief height stays
+  // offered while the relief is off.
+  PrintFileOptions LastPrintOptions;
+  double LastReliefMm = 0.6;
   // The name last chosen in a save dialog of this window: what the next one
   // offers while the design has no file name.
   std::string DialogFileName;

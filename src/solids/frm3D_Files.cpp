@@ -1,8 +1,10 @@
-// The 3D window's menus: the pattern save, pictures, OBJ, glTF and VRML files,
-// the clipboard, the VRML options and leaving the 3D view.
+// The 3D window's menus: the pattern save, pictures, OBJ, glTF, VRML and
+// print files, the clipboard, the VRML options and leaving the 3D view.
 
 #include <QImage>
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "animation/FoldUp.h"
 #include "animation/SpinFrames.h"
@@ -16,6 +18,29 @@
 
 namespace wlg {
 
+namespace {
+
+// A length typed in a dialog, from lo to hi millimetres.
+std::optional<double> ReadMm(const std::string& typed, double lo, double hi) {
+  const std::string text = TrimSpaces(typed);
+  char* end = nullptr;
+  const double mm = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || !(mm >= lo && mm <= hi))
+    return std::nullopt;
+  return mm;
+}
+
+// The chosen name when it ends in one of the kinds, else with the first kind.
+std::string WithKind(const std::string& chosen, std::initializer_list<std::string> kinds) {
+  const std::string ext = FileExtension(chosen);
+  for (const std::string& k : kinds)
+    if (ext == k) return chosen;
+  const std::string& first = *kinds.begin();
+  return PictureOutputName(chosen, first).value_or(chosen + "." + first);
+}
+
+}  // namespace
+
 void frm3D::WireFiles() {
   auto wire = [this](const char* name, void (frm3D::*handler)()) {
     Menu(name).onClick = [this, handler](int) { (this->*handler)(); };
@@ -28,6 +53,7 @@ void frm3D::WireFiles() {
   wire("mnuFileSaveGLTF", &frm3D::mnuFileSaveGLTF_Click);
   wire("mnuFileSaveVRML2", &frm3D::mnuFileSaveVRML2_Click);
   wire("mnuFileSaveNet", &frm3D::mnuFileSaveNet_Click);
+  wire("mnuFileSave3MF", &frm3D::mnuFileSave3MF_Click);
   wire("mnuFileSaveAnimation", &frm3D::mnuFileSaveAnimation_Click);
   wire("mnuFileSaveFoldUp", &frm3D::mnuFileSaveFoldUp_Click);
   wire("mnuFileExit3D", &frm3D::mnuFileExit3D_Click);
@@ -95,23 +121,62 @@ void frm3D::mnuFileSaveNet_Click() {
   const auto edge = p_.prompts.InputBox(NetEdgeTitle, NetEdgePrompt,
                                         FormatSingle(static_cast<float>(LastNetOptions.edgeMm)));
   if (!edge) return;
-  const std::string text = TrimSpaces(*edge);
-  char* end = nullptr;
-  const double mm = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || !ValidNetEdge(mm)) {
+  const auto mm = ReadMm(*edge, 0, kMaxNetEdgeMm);
+  if (!mm || !ValidNetEdge(*mm)) {
     p_.prompts.Tell(std::string(NetFailed) + "\r\n" + "The edge length must be 0, or from 1 to " +
                     "2000 millimetres.");
     return;
   }
-  o.edgeMm = mm;
+  o.edgeMm = *mm;
   LastNetOptions = o;
   // An SVG when asked for by name, otherwise a PDF.
-  std::string name = *chosen;
-  const std::string ext = FileExtension(name);
-  if (ext != "svg" && ext != "pdf") name = PictureOutputName(name, "pdf").value_or(name + ".pdf");
+  const std::string name = WithKind(*chosen, {"pdf", "svg"});
   p_.processEvents();
   std::string error;
   if (!SaveNet(name, o, &error)) p_.prompts.Tell(std::string(NetFailed) + "\r\n" + error);
+}
+
+void frm3D::mnuFileSave3MF_Click() {
+  // No more filaments than palette colours.
+  constexpr int most = static_cast<int>(Palette16.size());
+  std::vector<std::string> counts{PrintAllColours};
+  for (int n = 1; n <= most; ++n) counts.push_back(std::to_string(n));
+  PrintFileOptions o = LastPrintOptions;
+  std::vector<FormField> fields{
+      {PrintEdgeLabel, FormatSingle(static_cast<float>(o.mesh.edgeMm)), {}},
+      {PrintColoursLabel, counts[std::clamp(o.colours, 0, most)], counts},
+      {PrintReliefLabel, FormatSingle(static_cast<float>(LastReliefMm)), {}, o.mesh.reliefMm > 0}};
+  for (;;) {
+    if (!p_.prompts.EditForm(PrintTitle, fields)) return;
+    const auto edge = ReadMm(fields[0].value, kMinPrintEdgeMm, kMaxPrintEdgeMm);
+    const auto relief = ReadMm(fields[2].value, 0, kMaxReliefMm);
+    const bool raised = fields[2].checked.value_or(false);
+    if (edge && (!raised || (relief && *relief > 0))) {
+      o.mesh.edgeMm = *edge;
+      o.mesh.reliefMm = raised ? *relief : 0;
+      if (raised) LastReliefMm = *relief;
+      break;
+    }
+    p_.prompts.Tell(PrintNumbers);
+  }
+  const auto count = std::find(counts.begin(), counts.end(), fields[1].value);
+  o.colours = count == counts.end() ? 0 : static_cast<int>(count - counts.begin());
+  LastPrintOptions = o;
+
+  FileDialogRequest request{
+      "Saving 3D Whirligon as 3MF", "3MF files|*.3mf|STL files|*.stl", "3mf", {}, true};
+  const auto chosen = designer_.AskSaveName(request, DialogFileName);
+  if (!chosen) return;
+  // An STL when asked for by name (or by its filter), otherwise a 3MF.
+  const std::string name = WithKind(*chosen, {"3mf", "stl"});
+  p_.processEvents();
+  std::string note, error;
+  if (!SavePrint(name, o, &note, &error)) {
+    const bool stl = FileExtension(name) == "stl";
+    p_.prompts.Tell(std::string(stl ? StlFailed : ThreeMfFailed) + "\r\n" + error);
+  } else if (!note.empty()) {
+    p_.prompts.Message(kAppTitle, note, Buttons::OK, Icon::Information);
+  }
 }
 
 void frm3D::mnuFileSaveAnimation_Click() {

@@ -135,26 +135,26 @@ TEST(ExporterArgs, UsageErrorsAndModes) {
       "--page a4 a.wlg b.svg; --page a5 a.wlg b.pdf; --width-mm nan a.wlg b.svg; "
       "--solid Cube a.wlg b.pdf; --net Cube a.wlg b.dxf; --net Cube --plot a.wlg b.pdf; "
       "--cut --engrave a.wlg b.svg; --net Cube --engrave a.wlg b.pdf; --numbers tabs a.wlg b.svg; "
-      "--net Cube --numbers 2 a.wlg b.pdf; --net Cube --kerf 1 a.wlg "
-      "b.svg; "
+      "--net Cube --numbers 2 a.wlg b.pdf; --net Cube --kerf 1 a.wlg b.svg; "
       "--edge-mm 50 a.wlg b.pdf; --edge-mm 0 a.wlg b.pdf; --hatch 1 a.wlg b.svg; "
-      "--plot --hatch 0 a.wlg b.svg; --kerf 0.2 a.wlg b.svg; --cut --kerf 6 a.wlg b.svg; --net "
-      "Cube --edge-mm 0.5 a.wlg b.pdf; "
-      "--scale nan a.wlg b.png; "
-      "--scale 101 a.wlg b.png; --dpi 5 a.wlg b.png; --scale 2 --dpi 300 a.wlg b.png; "
-      "--scale 2 a.wlg b.svg; --transparent a.wlg b.jpg; --scale-lines a.wlg b.png; "
-      "--dpi 300 --solid Cube a.wlg b.png; --transparent --sphere a.wlg b.png; "
-      "--exact --solid Cube a.wlg b.glb; --exact a.wlg b.png; a.wlg b.wlg; "
-      "--fill 10x10 a.wlg b.png; --fill-mm 300x1 a.wlg b.png; --fill 99x99 --tile 1 a.wlg b.png; "
-      "--solid Cube --frames 0 a.wlg b.webp; --sphere --fps 61 a.wlg b.gif; --frames 9 a.wlg "
-      "b.png; --solid Cube --lossy a.wlg b.gif; a.wlg b.mp4; --fold --solid Cube a.wlg b.webp; "
-      "--net Cube --fold a.wlg b.pdf; --net Cube a.wlg b.gif; --net Cube --fold --edge-mm 9 a.wlg "
-      "b.gif; "
-      "--colours 3 --solid Cube a.wlg b.stl; --colours 0 --solid Cube a.wlg b.3mf; --colours 2 "
-      "a.wlg "
-      "b.png; --solid Cube --edge-mm 1001 a.wlg b.3mf";
+      "--plot --hatch 0 a.wlg b.svg; --kerf 0.2 a.wlg b.svg; --cut --kerf 6 a.wlg b.svg; "
+      "--net Cube --edge-mm 0.5 a.wlg b.pdf; --scale nan a.wlg b.png; --scale 101 a.wlg b.png; "
+      "--dpi 5 a.wlg b.png; --scale 2 --dpi 300 a.wlg b.png; --scale 2 a.wlg b.svg; "
+      "--transparent a.wlg b.jpg; --scale-lines a.wlg b.png; --dpi 300 --solid Cube a.wlg b.png; "
+      "--transparent --sphere a.wlg b.png; --exact --solid Cube a.wlg b.glb; --exact a.wlg b.png; "
+      "a.wlg b.wlg; --fill 10x10 a.wlg b.png; --fill-mm 300x1 a.wlg b.png; "
+      "--fill 99x99 --tile 1 a.wlg b.png; --solid Cube --frames 0 a.wlg b.webp; "
+      "--sphere --fps 61 a.wlg b.gif; --frames 9 a.wlg b.png; --solid Cube --lossy a.wlg b.gif; "
+      "a.wlg b.mp4; --fold --solid Cube a.wlg b.webp; --net Cube --fold a.wlg b.pdf; "
+      "--net Cube a.wlg b.gif; --net Cube --fold --edge-mm 9 a.wlg b.gif; "
+      "--colours 3 --solid Cube a.wlg b.stl; --colours 0 --solid Cube a.wlg b.3mf; "
+      "--colours 2 a.wlg b.png; --solid Cube --edge-mm 1001 a.wlg b.3mf; "
+      "--solid Cube --relief 0 a.wlg b.3mf; --solid Cube --relief 20.5 a.wlg b.stl; "
+      "--relief 1 a.wlg b.png; --net Cube --relief 1 a.wlg b.pdf";
   for (const QString& line : bad.split("; "))
     EXPECT_EQ(ParseExportArgs(Words(line)).exitCode, 2) << line.toStdString();
+  const auto raised = ParseExportArgs(Words("--solid Cube --relief 20 a.wlg b.stl")).request;
+  EXPECT_EQ(raised ? raised->print.mesh.reliefMm : 0, 20);
 }
 
 // The tile as picture, SVG and DXF, then pictures at any size: the sample

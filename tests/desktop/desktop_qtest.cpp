@@ -316,9 +316,10 @@ class Desktop {
 
 // A person's answer to a save dialog: the name typed over whatever is
 // offered, then Enter. A fault when the dialog has no name box.
-QString TypeFileName(QFileDialog* dialog, const QString& target) {
-  auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-  if (!name) return Dialogs::Dismiss(dialog), QString("no file name box");
+QString TypeFileName(QWidget* dialog, const QString& target) {
+  auto* name =
+      qobject_cast<QFileDialog*>(dialog) ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+  if (!name) return Dialogs::Dismiss(dialog), QString("not a file dialog with a name box");
   name->setFocus();
   name->selectAll();
   QTest::keyClicks(name, target);
@@ -335,6 +336,15 @@ QAction* MenuAction(QMainWindow* window, const QString& menu, const QString& ite
       if (a->text().startsWith(item)) return a;
   }
   return nullptr;
+}
+
+// A menu opened by its access key, then keys typed into it, through the
+// server as a person types them; false when no menu opened.
+bool MenuKeys(const char* menu, const QStringList& keys) {
+  Run("xdotool", {"key", "--clearmodifiers", menu});
+  if (!QTest::qWaitFor([] { return QApplication::activePopupWidget(); }, kWait)) return false;
+  Run("xdotool", QStringList{"key"} + keys);
+  return true;
 }
 
 // A key as the user presses it: to the widget that has the focus.
@@ -365,6 +375,16 @@ bool OpenTessellator(Desktop& d) {
   if (!open) return false;
   open->trigger();
   return QTest::qWaitForWindowExposed(d.tessellatorWindow(), kWait);
+}
+
+// The cube from the designer's menu (Yes to setting the tiles up), shown
+// and active; null when it is not.
+wlg::View3DWindow* ShowCube(Desktop& d) {
+  d.dialogs.Expect(Dialogs::Press(QMessageBox::Yes, "Yes"));
+  MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)")->trigger();
+  auto* view = d.view3DWindow();
+  return QTest::qWaitFor([view] { return view->isVisible(); }, kWait) && Activate(view) ? view
+                                                                                        : nullptr;
 }
 
 }  // namespace
@@ -663,13 +683,8 @@ class DesktopTest : public QObject {
     const QByteArray text = svg.readAll();
     QVERIFY(text.contains("inkscape:label=\"Cut\""));
     QVERIFY(!text.contains("inkscape:label=\"Outlines\""));
-    d.dialogs.Expect(Dialogs::Press(QMessageBox::Yes, "Yes"));  // set the tiles up
-    QAction* cube = MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)");
-    QVERIFY(cube);
-    cube->trigger();
-    auto* view = d.view3DWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
-    QVERIFY(Activate(view));
+    auto* view = ShowCube(d);
+    QVERIFY(view);
     const QString netTarget = out.filePath("cube net");
     QFile(netTarget + ".pdf").open(QIODevice::WriteOnly);
     d.dialogs.Expect([&](QWidget* w) -> QString {
@@ -882,9 +897,7 @@ class DesktopTest : public QObject {
     QVERIFY(tile);
     QCOMPARE(blends(tile->grab().toImage()), 0);
 
-    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
-    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
-    Run("xdotool", {"key", "e"});
+    QVERIFY(MenuKeys("alt+e", {"e"}));
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), kWait);
     for (QMainWindow* w :
          std::initializer_list<QMainWindow*>{d.designerWindow(), d.tessellatorWindow()}) {
@@ -896,17 +909,39 @@ class DesktopTest : public QObject {
              "smooth edges changed the exact picture");
     QVERIFY2(d.dialogs.count() == 0, qPrintable(d.dialogs.Log()));
   }
-  // File > Save Animation... of the 3D window by its keys: the dialog's kind
-  // and frames reach the file. A long save shows the progress window, whose
-  // Cancel leaves no file; the sphere window writes its turn too.
-  void animationsFromTheFileMenus() {
+  // File > Save 3MF... and Save Animation... of the 3D window by their keys:
+  // the typed edge and the ticked relief, the animation's kind and frames,
+  // reach the file. A long save shows the progress window, whose Cancel
+  // leaves no file; the sphere window writes its turn too.
+  void savesFromTheFileMenusByKeys() {
     Desktop d(SamplePath());
-    d.dialogs.Expect(Dialogs::Press(QMessageBox::Yes, "Yes"));  // set the tiles up
-    MenuAction(d.designerWindow(), "&Platonic solids", "&Cube (6)")->trigger();
-    auto* view = d.view3DWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kWait);
-    QVERIFY(Activate(view));
+    auto* view = ShowCube(d);
+    QVERIFY(view);
     QTemporaryDir out;
+    d.dialogs.Expect([](QWidget* w) -> QString {
+      auto* relief = w->findChild<QCheckBox*>();
+      const auto lines = w->findChildren<QLineEdit*>();  // the edge, the height
+      if (w->windowTitle() != "Save 3MF" || !relief || lines.size() != 2 || lines[1]->isEnabled())
+        return Dialogs::Dismiss(w), "not the 3MF dialog: " + w->windowTitle();
+      lines[0]->selectAll();
+      QTest::keyClicks(lines[0], "25");
+      QTest::mouseClick(relief, Qt::LeftButton, {}, QPoint(8, relief->height() / 2));
+      if (!lines[1]->isEnabled()) return Dialogs::Dismiss(w), QString("no height to type");
+      QTest::keyClick(lines[1], Qt::Key_Return);
+      return {};
+    });
+    d.dialogs.Expect([&out](QWidget* w) -> QString {
+      auto* type = w->findChild<QComboBox*>("fileTypeCombo");
+      if (!type) return Dialogs::Dismiss(w), QString("no file type list");
+      QTest::keyClick(type, Qt::Key_Down);  // STL files: a name typed without one gets .stl
+      return TypeFileName(w, out.filePath("cube"));
+    });
+    d.dialogs.Expect(Dialogs::Press(QMessageBox::Ok, "OK"));  // the note
+    QVERIFY(MenuKeys("alt+f", {"3"}));
+    QTRY_VERIFY2_WITH_TIMEOUT(d.dialogs.count() == 4 && d.dialogs.at(3).text.contains("raised"),
+                              qPrintable(d.dialogs.Log()), kWait);
+    const qint64 stl = QFileInfo(out.filePath("cube.stl")).size();  // 84 bytes, 50 a triangle
+    QVERIFY2(stl > 84 && (stl - 84) % 50 == 0, qPrintable(QString::number(stl)));
     auto answer = [&](const QString& kind, const QString& frames, const QString& name) {
       d.dialogs.Expect([kind, frames](QWidget* w) -> QString {
         const auto boxes = w->findChildren<QComboBox*>();
@@ -918,17 +953,11 @@ class DesktopTest : public QObject {
         QTest::keyClick(lines[0], Qt::Key_Return);
         return {};
       });
-      d.dialogs.Expect([&out, name](QWidget* w) -> QString {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (!dialog) return Dialogs::Dismiss(w), QString("not a file dialog");
-        return TypeFileName(dialog, out.filePath(name));
-      });
+      d.dialogs.Expect([&out, name](QWidget* w) { return TypeFileName(w, out.filePath(name)); });
     };
     answer("Animated GIF", "6", "cube");
-    Run("xdotool", {"key", "--clearmodifiers", "alt+f"});
-    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
     // "Save &As..." has the same key: the second press reaches this item.
-    Run("xdotool", {"key", "a", "a", "Return"});
+    QVERIFY(MenuKeys("alt+f", {"a", "a", "Return"}));
     QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(out.filePath("cube.gif")), qPrintable(d.dialogs.Log()),
                               kWait);
     QCOMPARE(QImageReader(out.filePath("cube.gif")).imageCount(), 6);
@@ -945,7 +974,8 @@ class DesktopTest : public QObject {
     MenuAction(view, "&File", "Save &Animation...")->trigger();
     cancel.stop();
     QVERIFY(cancels > 0);
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cube.gif"});
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"cube.gif", "cube.stl"}));
 
     QVERIFY(OpenTessellator(d));
     for (QAction* top : d.tessellatorWindow()->menuBar()->actions())
@@ -955,9 +985,7 @@ class DesktopTest : public QObject {
       if (w->isVisible() && w->windowTitle().contains("SphereWrap")) sphere = w;
     QVERIFY(sphere && Activate(sphere));
     answer("MP4 video (H.264)", "4", "ball");
-    Run("xdotool", {"key", "--clearmodifiers", "alt+f"});
-    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
-    Run("xdotool", {"key", "a"});
+    QVERIFY(MenuKeys("alt+f", {"a"}));
     QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(out.filePath("ball.mp4")).size() > 0,
                               qPrintable(d.dialogs.Log()), kWait);
     QVERIFY2(d.dialogs.clean(), qPrintable(d.dialogs.Log()));
@@ -971,9 +999,7 @@ class DesktopTest : public QObject {
     QVERIFY(tess->isVisible());
     QVERIFY(Activate(tess));
     const int patch = d.program().tess.TessCount;
-    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
-    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
-    Run("xdotool", {"key", "f"});
+    QVERIFY(MenuKeys("alt+e", {"f"}));
     QTRY_VERIFY2_WITH_TIMEOUT(d.program().tess.TessCount > patch, "Fill View placed nothing",
                               kWait);
     const int view = d.program().tess.TessCount;
@@ -989,9 +1015,7 @@ class DesktopTest : public QObject {
       QTest::keyClick(focus ? focus : w, Qt::Key_Return);
       return {};
     });
-    Run("xdotool", {"key", "--clearmodifiers", "alt+e"});
-    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), kWait);
-    Run("xdotool", {"key", "a"});
+    QVERIFY(MenuKeys("alt+e", {"a"}));
     QTRY_VERIFY2_WITH_TIMEOUT(d.program().tess.TessCount > view,
                               qPrintable("Fill Area placed nothing; " + d.dialogs.Log()), kWait);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -91,7 +92,9 @@ TEST_F(View3DTest, FileCommandsSaveWhatIsShownAndReportFailures) {
   // that does not exist: a clear message, no file.
   const char* kinds[][4] = {{"mnuFileSaveOBJ", "knot.obj", "OBJ", "OBJ file"},
                             {"mnuFileSaveGLTF", "knot.glb", "glTF", "glTF file"},
-                            {"mnuFileSaveVRML2", "knot.wrl", "VRML", "VRML file"}};
+                            {"mnuFileSaveVRML2", "knot.wrl", "VRML", "VRML file"},
+                            {"mnuFileSave3MF", "knot.stl", "3MF", "STL file"}};
+  for (int i = 0; i < 2; ++i) h.prompts.Form(std::vector<std::string>{});  // the print dialog
   for (const auto& [menu, name, kind, what] : kinds) {
     Save(menu, name);
     EXPECT_EQ(Last().title, std::string("Saving 3D Whirligon as ") + kind);
@@ -147,6 +150,45 @@ TEST_F(View3DTest, SaveNetAsksForTheEdgeRemembersItAndReportsBadOnes) {
   h.prompts.Input("0");
   Save("mnuFileSaveNet", "no/such/box.pdf");
   EXPECT_TRUE(Last().text.starts_with("Sorry, the net could not be saved:\r\nFailed to save "));
+  EXPECT_TRUE(h.prompts.AllAnswered());
+}
+
+// The print dialog's edge, colours and relief reach the file and are offered
+// again; a bad number asks again, and Cancel writes nothing.
+TEST_F(View3DTest, Save3mfTakesTheDialogsChoicesAndKeepsThem) {
+  h.form.OpenPatternFile(WHIRLIGONS_SAMPLES_DIR "/sample.wlg");
+  BuildCube();
+  h.prompts.autoOk = true;
+  h.prompts.Form(std::vector<std::string>{"45", "1", "1.5"});
+  Save("mnuFileSave3MF", "cube");
+  EXPECT_EQ(Last(2).options,
+            (std::vector<std::string>{"&Edge length (mm):=30", "&Colours (filaments):=All used",
+                                      "&Raised decoration (mm)=[ ]0.6"}));
+  EXPECT_EQ(Last(1).text, "3MF files|*.3mf|STL files|*.stl");
+  EXPECT_TRUE(ReadFile(dir.filePath("cube.3mf")).startsWith("PK"));
+  // The note: every colour merged into one, and the relief's thin parts.
+  const QString note = QString::fromStdString(Last().text), into = note.mid(note.indexOf(" -> "));
+  EXPECT_TRUE(note.count(" -> ") > 1 && note.count(into.left(11)) == note.count(" -> ") &&
+              note.contains("raised regions"))
+      << Last().text;
+
+  h.prompts.Form(std::vector<std::string>{"40", "All used", ""});
+  Save("mnuFileSave3MF", "cube.Stl");
+  ASSERT_EQ(Last().kind, "save");  // an STL without relief has nothing to note
+  EXPECT_EQ(Last(1).options[2], "&Raised decoration (mm)=[x]1.5");
+  // Standing on a face, the cube is as high as its edge.
+  const QByteArray stl = ReadFile(dir.filePath("cube.Stl"));
+  float top = 0;
+  for (qsizetype at = 84 + 20; at + 4 <= stl.size(); at += 50)
+    top = std::max(top, qFromLittleEndian<float>(stl.constData() + at));
+  EXPECT_NEAR(top, 40, 1e-3);
+
+  h.prompts.Form(std::vector<std::string>{"40", "All used", "0"});
+  h.prompts.Form(std::nullopt);
+  v().Menu("mnuFileSave3MF").UserClick();
+  EXPECT_EQ(Last(2).options[2], "&Raised decoration (mm)=[ ]1.5");
+  EXPECT_EQ(Last(1).text, frm3D::PrintNumbers);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"cube.3mf", "cube.Stl"}));
   EXPECT_TRUE(h.prompts.AllAnswered());
 }
 

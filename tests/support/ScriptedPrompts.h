@@ -29,7 +29,8 @@ class ScriptedPrompts : public Prompts {
   // The next save dialog's check boxes are set to these (by position).
   void FileOptions(std::vector<bool> checked) { options_.push_back(std::move(checked)); }
   void Colour_(std::optional<Colour> c) { colours_.push_back(c); }
-  // The next form's values by position, or nullopt to cancel it.
+  // The next form's values by position, or nullopt to cancel it. A check
+  // box field is unticked by "" and ticked by any other value, its entry's.
   void Form(std::optional<std::vector<std::string>> values) { forms_.push_back(std::move(values)); }
   // Plain OK messages are answered without a script when this is set.
   bool autoOk = false;
@@ -75,10 +76,16 @@ class ScriptedPrompts : public Prompts {
 
   bool EditForm(const std::string& title, std::vector<FormField>& fields) override {
     log.push_back({"form", title, "", Buttons::OKCancel, {}, {}});
-    for (const FormField& f : fields) log.back().options.push_back(f.label + "=" + f.value);
+    for (const FormField& f : fields)
+      log.back().options.push_back(f.label + "=" + (f.checked ? *f.checked ? "[x]" : "[ ]" : "") +
+                                   f.value);
     const auto values = Next(forms_);
     if (!values) return false;
-    for (size_t i = 0; i < values->size() && i < fields.size(); ++i) fields[i].value = (*values)[i];
+    for (size_t i = 0; i < values->size() && i < fields.size(); ++i) {
+      const std::string& v = (*values)[i];
+      if (fields[i].checked) fields[i].checked = !v.empty();
+      if (!v.empty() || !fields[i].checked) fields[i].value = v;
+    }
     return true;
   }
 

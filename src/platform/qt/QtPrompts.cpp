@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpacerItem>
 
 #include "platform/ImageCanvas.h"
@@ -203,6 +204,11 @@ std::optional<std::string> QtPrompts::SaveFile(const FileDialogRequest& r) {
   SaveDialog dialog(parent, QString::fromStdString(r.title), QString(), QtFilter(r.filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QString::fromStdString(r.defaultExt));
+  // A name typed without an extension gets the kind picked in the list.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+    const QRegularExpressionMatch m = QRegularExpression(R"(\(\*\.(\w+))").match(f);
+    if (m.hasMatch()) dialog.setDefaultSuffix(m.captured(1));
+  });
   const QString initial = QString::fromStdString(r.initialName);
   if (QFileInfo(initial).isDir())
     dialog.setDirectory(initial);
@@ -249,6 +255,7 @@ bool QtPrompts::EditForm(const std::string& title, std::vector<FormField>& field
   dialog.setWindowTitle(QString::fromStdString(title));
   auto* form = new QFormLayout(&dialog);
   std::vector<QWidget*> editors;
+  std::vector<std::pair<QCheckBox*, ptrdiff_t>> checks;
   for (const FormField& f : fields) {
     QWidget* editor = nullptr;
     if (f.choices.empty()) {
@@ -260,8 +267,17 @@ bool QtPrompts::EditForm(const std::string& title, std::vector<FormField>& field
       box->setCurrentText(QString::fromStdString(f.value));
       editor = box;
     }
-    form->addRow(QString::fromStdString(f.label), editor);
     editors.push_back(editor);
+    if (!f.checked) {
+      form->addRow(QString::fromStdString(f.label), editor);
+      continue;
+    }
+    auto* box = new QCheckBox(QString::fromStdString(f.label), &dialog);
+    box->setChecked(*f.checked);
+    editor->setEnabled(*f.checked);
+    QObject::connect(box, &QCheckBox::toggled, editor, &QWidget::setEnabled);
+    form->addRow(box, editor);
+    checks.push_back({box, &f - fields.data()});
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   form->addRow(buttons);
@@ -275,6 +291,7 @@ bool QtPrompts::EditForm(const std::string& title, std::vector<FormField>& field
     else if (auto* box = qobject_cast<QComboBox*>(editors[i]))
       fields[i].value = box->currentText().toStdString();
   }
+  for (const auto& [box, i] : checks) fields[i].checked = box->isChecked();
   return true;
 }
 
