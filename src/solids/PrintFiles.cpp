@@ -103,14 +103,19 @@ std::string StlBytes(const PrintMesh& mesh) {
   std::memcpy(out.data(), title, sizeof title - 1);
   Put(out, static_cast<uint32_t>(mesh.triangles.size()));
   for (const auto& t : mesh.triangles) {
-    const auto &a = mesh.vertices[t[0]], &b = mesh.vertices[t[1]], &c = mesh.vertices[t[2]];
+    // The normal of the corners as the file holds them, in floats, so that
+    // readers that check it find it agrees.
+    std::array<std::array<double, 3>, 3> f;
+    for (int k = 0; k < 3; ++k)
+      for (int d = 0; d < 3; ++d) f[k][d] = static_cast<float>(mesh.vertices[t[k]][d]);
+    const auto &a = f[0], &b = f[1], &c = f[2];
     double n[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
                    (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
                    (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
     const double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     for (double v : n) Put(out, static_cast<float>(len > 0 ? v / len : 0));
     for (int k = 0; k < 3; ++k)
-      for (int d = 0; d < 3; ++d) Put(out, static_cast<float>(mesh.vertices[t[k]][d]));
+      for (int d = 0; d < 3; ++d) Put(out, static_cast<float>(f[k][d]));
     Put(out, static_cast<uint16_t>(0));
   }
   return out;
