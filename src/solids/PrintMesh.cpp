@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "solids/SolidNet.h"
+#include "solids/Vec3.h"
 
 namespace wlg {
 
@@ -33,18 +34,6 @@ constexpr double kSnapMm = 2 / kUnits;
 // How far apart copies of one corner are put: well above what a float holds
 // at a metre, well below anything a printer shows.
 constexpr double kApartMm = 0.005;
-
-struct V3 {
-  double x = 0, y = 0, z = 0;
-};
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V3 Cross(V3 a, V3 b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
 bool Fail(std::string* why, const std::string& text) {
   if (why) *why = text;
