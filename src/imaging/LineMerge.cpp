@@ -12,6 +12,13 @@ namespace {
 
 bool Finite(DPoint p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// The length of (dx, dy): a square root where the squares are safe, which
+// costs a fraction of hypot's careful scaling.
+double Length(double dx, double dy) {
+  const double s = dx * dx + dy * dy;
+  return s > 1e-290 && s < 1e290 ? std::sqrt(s) : std::hypot(dx, dy);
+}
+
 // A grid cell index that is always representable, whatever the coordinate.
 int64_t CellOf(double v, double cell) {
   double c = std::floor(v / cell);
@@ -130,7 +137,7 @@ std::vector<Stroke> Walk(const std::vector<DPoint>& nodes, const std::vector<Edg
         const int next = other(k, cur);
         path.push_back(next);
         const double dx = nodes[next].x - nodes[cur].x, dy = nodes[next].y - nodes[cur].y;
-        const double dl = std::hypot(dx, dy);
+        const double dl = Length(dx, dy);
         cur = next;
         k = -1;
         double bestDot = -2;
@@ -139,7 +146,7 @@ std::vector<Stroke> Walk(const std::vector<DPoint>& nodes, const std::vector<Edg
           if (used[e]) continue;
           const DPoint q = nodes[other(e, cur)];
           const double ex = q.x - nodes[cur].x, ey = q.y - nodes[cur].y;
-          const double dot = (dx * ex + dy * ey) / (dl * std::hypot(ex, ey));
+          const double dot = (dx * ex + dy * ey) / (dl * Length(ex, ey));
           if (k < 0 || dot > bestDot) bestDot = dot, k = e;
         }
       }
@@ -158,7 +165,7 @@ std::vector<Stroke> Walk(const std::vector<DPoint>& nodes, const std::vector<Edg
   return strokes;
 }
 
-double Dist(DPoint a, DPoint b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double Dist(DPoint a, DPoint b) { return Length(b.x - a.x, b.y - a.y); }
 
 }  // namespace
 

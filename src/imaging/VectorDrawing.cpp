@@ -29,6 +29,38 @@ std::string HexColour(Colour c) {
 }
 
 void AppendDecimal(std::string& out, double v, int decimals) {
+  // Most numbers are millimetres on a page: scaled to a whole number, they
+  // print as digits. Only a value that lies near halfway between two last
+  // digits needs the exact decimal rounding below.
+  static constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  if (decimals >= 0 && decimals <= 9 && std::fabs(v) < 1e8) {
+    const double scaled = std::fabs(v) * kTens[decimals];
+    const double whole = std::floor(scaled);
+    const double part = scaled - whole;
+    if (std::fabs(part - 0.5) > 1e-6) {
+      uint64_t k = static_cast<uint64_t>(whole) + (part > 0.5 ? 1 : 0);
+      if (k == 0) {
+        out += '0';
+        return;
+      }
+      char buf[32];
+      char* end = buf + sizeof buf;
+      char* at = end;
+      int place = 0;
+      bool digits = false;  // a digit after the point has been kept
+      for (; k > 0 || place <= decimals; ++place) {
+        if (place == decimals && digits) *--at = '.';
+        const char c = static_cast<char>('0' + k % 10);
+        k /= 10;
+        if (place < decimals && !digits && c == '0') continue;  // trailing zero
+        if (place < decimals) digits = true;
+        *--at = c;
+      }
+      if (v < 0) *--at = '-';
+      out.append(at, end);
+      return;
+    }
+  }
   char buf[32];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
   if (ec != std::errc()) {
@@ -36,8 +68,10 @@ void AppendDecimal(std::string& out, double v, int decimals) {
     return;
   }
   char* last = end;
-  while (last > buf && last[-1] == '0') --last;
-  if (last > buf && last[-1] == '.') --last;
+  if (decimals > 0) {  // the zeros of a whole number stay
+    while (last > buf && last[-1] == '0') --last;
+    if (last > buf && last[-1] == '.') --last;
+  }
   if (last - buf == 2 && buf[0] == '-' && buf[1] == '0') {  // "-0"
     out += '0';
     return;
@@ -425,8 +459,9 @@ bool Featureless(const PlanPath& p, PlanLayer::Kind kind) {
     for (size_t i = 0; i + 1 < n || (p.closed && i < n); ++i) {
       const DPoint a = p.points[i], b = p.points[(i + 1) % n];
       length += std::hypot(b.x - a.x, b.y - a.y);
+      if (length >= least) return false;
     }
-    return length < least;
+    return true;
   }
   double area = 0;  // of every ring, holes too
   for (size_t r = 0; r <= p.ringStarts.size(); ++r) {

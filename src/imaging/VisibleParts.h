@@ -27,6 +27,10 @@ struct VisibleDrawing {
 
 // With 'edgesOfFills', a filled figure's outline pieces are found too, stroked
 // or not: where two colours meet is a line for a cutter or a plotter.
-VisibleDrawing VisibleParts(const VectorDrawing& drawing, bool edgesOfFills = false);
+// With 'reuseCopies', how a tile's figures hide one another is found once
+// for all its copies moved elsewhere (the same parts, at a thousandth of a
+// canvas unit); without, figure by figure.
+VisibleDrawing VisibleParts(const VectorDrawing& drawing, bool edgesOfFills = false,
+                            bool reuseCopies = true);
 
 }  // namespace wlg

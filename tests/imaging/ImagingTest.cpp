@@ -12,12 +12,16 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <array>
+#include <charconv>
+#include <random>
 
 #include "imaging/BandedRaster.h"
 #include "imaging/DIBSection.h"
 #include "imaging/EmfRecorder.h"
 #include "imaging/PictureFiles.h"
 #include "imaging/SaveJPG.h"
+#include "imaging/VisibleParts.h"
 #include "support/DesignerHarness.h"
 #include "support/PictureCompare.h"
 
@@ -224,6 +228,89 @@ TEST(VectorPlan, PlotterHatchFillsTheRegion) {
     }
   EXPECT_EQ(plan.layers.at(0).colour, Colour(0x0000ff));
   EXPECT_NEAR(length, 4 * side + side * side / 1, side);
+}
+
+// Tiles of five overlapping pentagons, repeated at fractional offsets so
+// that each hides parts of its neighbours, and one turned: what shows of
+// every figure is what the figure-by-figure reference finds.
+TEST(VisibleParts, RepeatedTilesHideAsFigureByFigure) {
+  VectorDrawing d{.width = 400, .height = 300};
+  auto tile = [&d](int item, double x, double y, double turn) {
+    for (int k = 0; k < 5; ++k) {
+      const uint32_t first = static_cast<uint32_t>(d.points.size());
+      for (int j = 0; j < 5; ++j) {
+        const double a = turn + j * 2 * M_PI / 5, cx = 12 * std::cos(k * 1.3),
+                     cy = 12 * std::sin(k * 1.3);
+        d.points.push_back({x + cx + 15 * std::cos(a), y + cy + 15 * std::sin(a)});
+      }
+      d.figures.push_back({.first = first,
+                           .count = 5,
+                           .item = item,
+                           .filled = true,
+                           .fill = Colour(0x101010u * (1 + k % 3))});
+    }
+  };
+  int item = 0;
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 6; ++col) tile(item++, 40 + 41.37 * col, 40 + 39.91 * row, 0);
+  tile(item++, 120.5, 100.25, 0.4);
+  for (bool edges : {false, true}) {
+    const VisibleDrawing fast = VisibleParts(d, edges), slow = VisibleParts(d, edges, false);
+    ASSERT_EQ(fast.fillOrder, slow.fillOrder);
+    int cut = 0;
+    for (size_t i = 0; i < d.figures.size(); ++i) {
+      // The shown area and its first moments, the shown length and its:
+      // equal whatever order the rings and pieces come in.
+      auto measure = [&](const VisibleFigure& v) {
+        std::array<double, 6> m{};
+        for (const auto& ring : v.fillRings)
+          for (size_t j = 0; j < ring.size(); ++j) {
+            const DPoint a = ring[j], b = ring[(j + 1) % ring.size()];
+            const double c = a.x * b.y - b.x * a.y;
+            m[0] += c / 2;
+            m[1] += (a.x + b.x) * c / 6;
+            m[2] += (a.y + b.y) * c / 6;
+          }
+        for (const auto& piece : v.outlinePieces)
+          for (size_t j = 0; j + 1 < piece.size(); ++j) {
+            const DPoint a = piece[j], b = piece[j + 1];
+            const double l = std::hypot(b.x - a.x, b.y - a.y);
+            m[3] += l;
+            m[4] += l * (a.x + b.x) / 2;
+            m[5] += l * (a.y + b.y) / 2;
+          }
+        if (v.fillWhole) m[0] = m[1] = m[2] = 1e9;
+        if (v.outlineWhole) m[3] = m[4] = m[5] = 1e9;
+        return m;
+      };
+      const std::array<double, 6> a = measure(fast.figures[i]), b = measure(slow.figures[i]);
+      for (int k = 0; k < 6; ++k)
+        EXPECT_NEAR(std::abs(a[k]), std::abs(b[k]), 1e-4 * std::abs(b[k]) + 0.05) << i << " " << k;
+      cut += !slow.figures[i].fillWhole;
+    }
+    EXPECT_GT(cut, 60) << "most figures are partly hidden";
+  }
+}
+
+// Numbers in the files: as exact decimal rounding prints them, trailing
+// zeros dropped, halves and whole numbers included.
+TEST(VectorPlan, DecimalsAsExactRoundingGivesThem) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 200000; ++i) {
+    const int decimals = i % 7;
+    double v = std::uniform_real_distribution<double>(-2000, 2000)(rng);
+    if (i % 3 == 1) v = std::round(v * 8) / 8;  // halves of the last digit
+    if (i % 3 == 2) v *= 1e-6;
+    char buf[64];
+    auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr;
+    std::string want(buf, end);
+    if (decimals > 0) want.erase(want.find_last_not_of('0') + 1);
+    if (want.back() == '.') want.pop_back();
+    if (want == "-0") want = "0";
+    std::string got;
+    AppendDecimal(got, v, decimals);
+    ASSERT_EQ(got, want) << v << " to " << decimals;
+  }
 }
 
 // Scaled three times: flat colours stay flat, lines keep or scale their width.
