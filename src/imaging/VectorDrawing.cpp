@@ -32,9 +32,11 @@ void AppendDecimal(std::string& out, double v, int decimals) {
   // Most numbers are millimetres on a page: scaled to a whole number, they
   // print as digits. Only a value that lies near halfway between two last
   // digits needs the exact decimal rounding below.
+  // Below 2^52 the product's whole part is exact and a half between two
+  // last digits is a number it can hold, so its rounding never crosses one.
   static constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-  if (decimals >= 0 && decimals <= 9 && std::fabs(v) < 1e8) {
-    const double scaled = std::fabs(v) * kTens[decimals];
+  const double scaled = decimals >= 0 && decimals <= 9 ? std::fabs(v) * kTens[decimals] : HUGE_VAL;
+  if (scaled < 0x1p52) {
     const double whole = std::floor(scaled);
     const double part = scaled - whole;
     if (std::fabs(part - 0.5) > 1e-6) {

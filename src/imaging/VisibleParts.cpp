@@ -439,12 +439,17 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills, bool reus
     }
   }
 
-  // What each first run's figures hide of one another.
+  // What each first run's figures hide of one another, kept from ownFrom[r]
+  // on for first run r.
   std::vector<uint32_t> originals;
+  std::vector<uint32_t> ownFrom(runs.size(), UINT32_MAX);
   for (uint32_t r = 0; r < runs.size(); ++r)
-    if (copyOf[r].of == r && runs[r].end - runs[r].begin >= 2)
+    if (copyOf[r].of == r && runs[r].end - runs[r].begin >= 2) {
+      ownFrom[r] = static_cast<uint32_t>(originals.size());
       for (uint32_t i = runs[r].begin; i < runs[r].end; ++i) originals.push_back(i);
-  std::vector<OwnHidden> own(n);
+    }
+  std::vector<OwnHidden> own(originals.size());
+  const OwnHidden none;  // a figure alone in its run
   InParts(originals.size(), [&](size_t begin, size_t end, size_t) {
     ClipperLib::Clipper c;
     std::vector<double> ts;
@@ -453,7 +458,7 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills, bool reus
       const VectorFigure& f = d.figures[i];
       const std::vector<uint32_t>& later = laterFills[i];
       auto same = [&](uint32_t j) { return runOf[j] == runOf[i]; };
-      OwnHidden& h = own[i];
+      OwnHidden& h = own[k];
       if (f.filled) {
         Paths shown(1);
         ToPath(d, f, shown[0]);
@@ -470,8 +475,7 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills, bool reus
         for (uint32_t s = 0; s < h.segments.size(); ++s)
           SegmentHidden(d, d.points[f.first + s], d.points[f.first + (s + 1) % f.count], later,
                         boxes, same, h.segments[s], ts);
-        std::vector<std::vector<std::pair<double, double>>> hidden = h.segments;
-        OutlinePieces(d, f, hidden, h.alone);
+        OutlinePieces(d, f, h.segments, h.alone);
       }
     }
   });
@@ -486,7 +490,8 @@ VisibleDrawing VisibleParts(const VectorDrawing& d, bool edgesOfFills, bool reus
       if (later.empty()) continue;
       const uint32_t r = runOf[i];
       const Copy& copy = copyOf[r];
-      const OwnHidden& h = own[runs[copy.of].begin + (i - runs[r].begin)];
+      const OwnHidden& h =
+          ownFrom[copy.of] == UINT32_MAX ? none : own[ownFrom[copy.of] + (i - runs[r].begin)];
       auto others = [&](uint32_t j) { return runOf[j] != r; };
       if (std::none_of(later.begin(), later.end(), others)) {
         out[i] = h.alone;
