@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace wlg {
@@ -23,12 +24,14 @@ ImageCanvas::ImageCanvas(int width, int height, TransparentTag)
 }
 
 void ImageCanvas::DrawImage(const QImage& layer) {
+  MarkDrawn(image_.rect());
   Painter().drawImage(0, 0, layer);
   // The layer is canvas-sized: the display painter scales it up.
   if (hasDisplay_) DisplayPainter().drawImage(QPointF(-0.5, -0.5), layer);
 }
 
 void ImageCanvas::DrawImage(const QRectF& target, const QImage& source, const QRectF& sourceRect) {
+  MarkDrawn(target.toAlignedRect().adjusted(-2, -2, 2, 2));
   Painter().drawImage(target, source, sourceRect);
   if (!hasDisplay_) return;
   QPainter& d = DisplayPainter();
@@ -137,6 +140,7 @@ ImageCanvas::Pictures ImageCanvas::Save() const {
 void ImageCanvas::Restore(const Pictures& pictures) {
   Flush();
   image_ = pictures.exact;
+  MarkDrawn(image_.rect());
   if (!hasDisplay_) return;
   if (pictures.display.size() == display_.size() && pictures.display.devicePixelRatio() == ratio_) {
     display_ = pictures.display;
@@ -147,13 +151,98 @@ void ImageCanvas::Restore(const Pictures& pictures) {
 }
 
 void ImageCanvas::DrawLayer(const Pictures& layer) {
+  MarkDrawn(image_.rect());
   Painter().drawImage(0, 0, layer.exact);
   if (!hasDisplay_) return;
-  QPainter& d = DisplayPainter();
-  if (!layer.display.isNull() && layer.display.devicePixelRatio() == ratio_)
-    d.drawImage(QPointF(-0.5, -0.5), layer.display);
-  else
-    d.drawImage(QPointF(-0.5, -0.5), layer.exact);
+  if (!layer.display.isNull() && layer.display.devicePixelRatio() == ratio_ &&
+      layer.display.size() == display_.size()) {
+    BlendDisplay(layer.display, display_.rect());
+    return;
+  }
+  DisplayPainter().drawImage(QPointF(-0.5, -0.5), layer.exact);
+}
+
+namespace {
+
+void CopyRows(QImage& to, const QImage& from, const QRect& r) {
+  const int bytes = to.depth() / 8;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    std::memcpy(to.scanLine(y) + qsizetype(r.left()) * bytes,
+                from.constScanLine(y) + qsizetype(r.left()) * bytes,
+                size_t(r.width()) * size_t(bytes));
+}
+
+}  // namespace
+
+QRect ImageCanvas::DisplayBox(const QRect& box) const {
+  if (box.isEmpty()) return {};
+  // Exact pixel x covers device pixels x * ratio up to (x + 1) * ratio.
+  const int x0 = static_cast<int>(std::floor(box.left() * ratio_));
+  const int y0 = static_cast<int>(std::floor(box.top() * ratio_));
+  const int x1 = static_cast<int>(std::ceil((box.right() + 1.0) * ratio_));
+  const int y1 = static_cast<int>(std::ceil((box.bottom() + 1.0) * ratio_));
+  return QRect(x0, y0, x1 - x0, y1 - y0) & display_.rect();
+}
+
+bool ImageCanvas::RestoreWithin(const Pictures& pictures, const QRect& box) {
+  Flush();
+  if (pictures.exact.size() != image_.size() || pictures.exact.format() != image_.format())
+    return false;
+  if (hasDisplay_ && (displayStale_ || pictures.display.size() != display_.size() ||
+                      pictures.display.format() != display_.format() ||
+                      pictures.display.devicePixelRatio() != ratio_))
+    return false;
+  const QRect r = box & image_.rect();
+  if (r.isEmpty()) return true;
+  MarkDrawn(r);
+  CopyRows(image_, pictures.exact, r);
+  if (hasDisplay_) {
+    const QRect d = DisplayBox(r);
+    if (!d.isEmpty()) CopyRows(display_, pictures.display, d);
+  }
+  return true;
+}
+
+void ImageCanvas::DrawLayerWithin(const Pictures& layer, const QRect& box) {
+  const QRect r = box & image_.rect();
+  if (r.isEmpty()) return;
+  MarkDrawn(r);
+  Painter().drawImage(r.topLeft(), layer.exact, r);
+  if (!hasDisplay_) return;
+  if (!layer.display.isNull() && layer.display.devicePixelRatio() == ratio_ &&
+      layer.display.size() == display_.size()) {
+    BlendDisplay(layer.display, DisplayBox(r));
+    return;
+  }
+  DisplayPainter().drawImage(QRectF(r).translated(-0.5, -0.5), layer.exact, QRectF(r));
+}
+
+// Pixel for pixel: the display painter works in canvas units, whose
+// scaling would take Qt's slower transformed path for a same-sized picture.
+void ImageCanvas::BlendDisplay(const QImage& layer, const QRect& device) {
+  FlushDisplay();
+  if (displayStale_) SyncDisplay();
+  if (device.isEmpty()) return;
+  QImage to(display_.bits(), display_.width(), display_.height(), display_.bytesPerLine(),
+            display_.format());
+  const QImage from(layer.constBits(), layer.width(), layer.height(), layer.bytesPerLine(),
+                    layer.format());
+  QPainter p(&to);
+  p.drawImage(device.topLeft(), from, device);
+}
+
+void ImageCanvas::MarkDrawn(const IPoint* pts, int count, int pen) {
+  if (!tracking_ || count <= 0) {
+    ++changes_;
+    return;
+  }
+  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
+  // Far-off points only need to stay far off; the margin covers half the
+  // pen, its round ends and the smoothing.
+  constexpr long long kFar = 1 << 24;
+  const long long m = std::clamp(pen, 1, 1 << 16) / 2 + 2;
+  auto at = [&](long long v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); };
+  MarkDrawn(QRect(QPoint(at(minX - m), at(minY - m)), QPoint(at(maxX + m), at(maxY + m))));
 }
 
 void ImageCanvas::Resize(int width, int height) {
@@ -169,6 +258,7 @@ void ImageCanvas::Resize(int width, int height) {
 
 void ImageCanvas::Clear() {
   Flush();
+  MarkDrawn(image_.rect());
   if (transparent_)
     image_.fill(Qt::transparent);
   else
@@ -398,6 +488,7 @@ bool ImageCanvas::SmoothPolyline(const IPoint* pts, int count, DrawStyle style, 
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {
   if (count <= 0) return;
+  MarkDrawn(pts, count, drawWidth);
   if (hasDisplay_ && !OffPicture(pts, count, drawWidth, image_.width(), image_.height()) &&
       !SmoothPolygon(pts, count)) {
     DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
@@ -412,6 +503,7 @@ void ImageCanvas::Polygon(const IPoint* pts, int count) {
 
 void ImageCanvas::Polyline(const IPoint* pts, int count) {
   if (count <= 0) return;
+  MarkDrawn(pts, count, drawWidth);
   if (hasDisplay_ && !OffPicture(pts, count, drawWidth, image_.width(), image_.height()) &&
       !SmoothPolyline(pts, count, drawStyle, Palette0())) {
     DisplayPen(static_cast<int>(drawStyle), drawWidth, Palette0());
@@ -425,6 +517,7 @@ void ImageCanvas::Polyline(const IPoint* pts, int count) {
 
 void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
   const IPoint ends[2] = {{x1, y1}, {x2, y2}};
+  MarkDrawn(ends, 2, drawWidth);
   if (hasDisplay_ && !SmoothPolyline(ends, 2, DrawStyle::Solid, colour)) {
     DisplayPen(static_cast<int>(DrawStyle::Solid), drawWidth, colour);
     displayPainter_->drawLine(x1, y1, x2, y2);
@@ -434,6 +527,8 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2, Colour colour) {
 }
 
 void ImageCanvas::Dot(int x, int y, Colour colour) {
+  const IPoint at{x, y};
+  MarkDrawn(&at, 1, drawWidth);
   if (hasDisplay_) {
     DisplayPen(static_cast<int>(DrawStyle::Invisible), 0, 0);
     DisplayBrush(true, colour);
@@ -486,6 +581,7 @@ void ImageCanvas::FloodFillSurface(int x, int y, Colour surface) {
     int rx = s.x;
     while (rx < w - 1 && at(rx + 1, s.y) == target) ++rx;
     for (int i = lx; i <= rx; ++i) at(i, s.y) = fill;
+    MarkDrawn(QRect(lx - 1, s.y - 1, rx - lx + 3, 3));
     if (hasDisplay_) spans.push_back({lx, s.y}), spans.push_back({rx, s.y});
     for (int dy : {-1, 1}) {
       const int ny = s.y + dy;

@@ -55,6 +55,7 @@ class ImageCanvas : public Canvas {
   QImage& EditImage() {
     Flush();
     displayStale_ = true;
+    MarkDrawn(image_.rect());
     return image_;
   }
   // Ends the open painters, if any (figures are drawn through one painter
@@ -81,6 +82,25 @@ class ImageCanvas : public Canvas {
   void Restore(const Pictures& pictures);
   // Lays saved pictures (with see-through parts) over these.
   void DrawLayer(const Pictures& layer);
+  // The same two within a box in canvas units only, both pictures kept
+  // elsewhere: a drag repairs what the moved tile covered, not the whole
+  // view. False (nothing changed) when the saved pictures do not fit these.
+  bool RestoreWithin(const Pictures& pictures, const QRect& box);
+  void DrawLayerWithin(const Pictures& layer, const QRect& box);
+
+  // The box in canvas units holding every pixel either picture changes
+  // from TrackDrawn() until EndTracking() (pens and smoothing included).
+  void TrackDrawn() {
+    tracking_ = true;
+    drawn_ = QRect();
+  }
+  QRect EndTracking() {
+    tracking_ = false;
+    return drawn_;
+  }
+  // Counts the changes to the pictures, tracked or not: a kept picture is
+  // still what the canvas shows while this stays the same.
+  unsigned long long Changes() const { return changes_; }
 
  private:
   QPainter& Painter();
@@ -90,6 +110,16 @@ class ImageCanvas : public Canvas {
   // The display picture made again from the exact one, scaled.
   void SyncDisplay() const;
   QImage BlankDisplay() const;
+  // The device pixels of a box in canvas units, within the display picture.
+  QRect DisplayBox(const QRect& box) const;
+  // Lays a see-through picture of the display's size and layout over the
+  // display picture, within a box of device pixels.
+  void BlendDisplay(const QImage& layer, const QRect& device);
+  void MarkDrawn(const IPoint* pts, int count, int pen);
+  void MarkDrawn(const QRect& box) {
+    ++changes_;
+    if (tracking_) drawn_ |= box;
+  }
   void DisplayPen(int style, int width, Colour colour);
   void DisplayBrush(bool solid, Colour colour);
   // The display picture's pixels, its painter ended, when figures can be
@@ -134,6 +164,9 @@ class ImageCanvas : public Canvas {
   mutable PenKey displayPenKey_;
   mutable BrushKey displayBrushKey_;
   SmoothRaster smoothRaster_;
+  bool tracking_ = false;
+  QRect drawn_;
+  unsigned long long changes_ = 0;
 };
 
 QColor ToQColor(Colour c);

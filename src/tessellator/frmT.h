@@ -152,6 +152,11 @@ class frmT : public Form {
     double ratio = 1;
     bool smooth = false;
     ImageCanvas::Pictures below, above;
+    // What the dragged tile covered in the last frame, and where it was.
+    QRect drawn;
+    bool placed = false;
+    float itemX = 0, itemY = 0;
+    unsigned long long changes = 0;  // the canvas's count after that frame
   };
   void DrawItems(Canvas& canvas, int first, int last);
   bool DrawFromLayers(ImageCanvas& canvas);

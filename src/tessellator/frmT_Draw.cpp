@@ -1,5 +1,6 @@
 // Drawing the tessellation and snapping a dragged tile onto its neighbour.
 #include <algorithm>
+#include <cmath>
 
 #include "designer/frmS.h"
 #include "tessellator/frmT.h"
@@ -134,9 +135,41 @@ bool frmT::DrawFromLayers(ImageCanvas& canvas) {
     L.ratio = canvas.DevicePixelRatio();
     L.smooth = canvas.SmoothEdges();
   }
+  const TessItem& it = p_.tess.TessItems[item];
+  // Only what the tile covered and will cover changes: those pixels are put
+  // back from the layers, the tile drawn, and the layer above laid over
+  // them. The guess is the last frame's box and that box moved as the
+  // tile moved; a tile that drew outside it (turned, grown) is drawn in full.
+  if (L.placed && canvas.Changes() == L.changes) {
+    auto moved = [&](float from, float to) {
+      const double d = (double(to) - from) * m.DrawZoom;
+      return static_cast<int>(std::lround(std::isfinite(d) ? std::clamp(d, -1e7, 1e7) : 1e7));
+    };
+    const int dx = moved(L.itemX, it.X), dy = moved(L.itemY, it.Y);
+    const QRect guess = (L.drawn | L.drawn.translated(dx, dy)).adjusted(-2, -2, 2, 2);
+    if (canvas.RestoreWithin(L.below, guess)) {
+      canvas.TrackDrawn();
+      DrawItems(canvas, item, item);
+      const QRect drawn = canvas.EndTracking();
+      if (drawn.isEmpty() || guess.contains(drawn)) {
+        canvas.DrawLayerWithin(L.above, guess);
+        L.drawn = drawn;
+        L.itemX = it.X;
+        L.itemY = it.Y;
+        L.changes = canvas.Changes();
+        return true;
+      }
+    }
+  }
   canvas.Restore(L.below);
+  canvas.TrackDrawn();
   DrawItems(canvas, item, item);
+  L.drawn = canvas.EndTracking();
+  L.placed = true;
+  L.itemX = it.X;
+  L.itemY = it.Y;
   canvas.DrawLayer(L.above);
+  L.changes = canvas.Changes();
   return true;
 }
 

@@ -312,7 +312,10 @@ TEST_F(Tessellator, DragLayersGiveTheFullRedrawsPicture) {
     const FPoint p = t.ToCanvas(Item(3).X, Item(3).Y);
     Down(p.x, p.y);
     ASSERT_EQ(t.DragItem, 3);
+    // Back over where it started, then on: each frame repairs only the
+    // tile's old and new places.
     Move(p.x + 7, p.y + 3);
+    Move(p.x - 20, p.y - 4);
     Move(p.x + 15, p.y + 9);
     const QImage during = pic().canvas.Image().copy();
     const QImage shown = pic().canvas.DisplayImage().copy();
