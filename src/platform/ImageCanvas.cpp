@@ -452,7 +452,6 @@ bool OffPicture(const IPoint* pts, int count, int pen, int w, int h) {
 }  // namespace
 
 bool ImageCanvas::DirectDisplay(PixelRows& px) {
-  if (!smooth_ || ratio_ != 1) return false;
   FlushDisplay();
   if (displayStale_) SyncDisplay();
   const QImage::Format format = display_.format();
@@ -465,25 +464,46 @@ bool ImageCanvas::DirectDisplay(PixelRows& px) {
 }
 
 // The display painter's own set-up per figure costs several times the
-// exact picture's whole drawing; convex polygons with a thin solid outline
-// (nearly every figure) are drawn without it. Others keep the even-odd
-// fill and the dotted and wide pens of the painter.
+// exact picture's whole drawing, and at a ratio above 1 every outline
+// becomes a wide pen with round joins, which the painter strokes slowest
+// of all. Figures are drawn straight into the pixels instead.
 bool ImageCanvas::SmoothPolygon(const IPoint* pts, int count) {
   const bool outline = drawStyle != DrawStyle::Invisible;
-  if (!smooth_ || ratio_ != 1 || (outline && (drawStyle != DrawStyle::Solid || drawWidth > 1)) ||
-      !SmoothRaster::IsConvex(pts, count))
-    return false;
-  PixelRows px;
-  if (!DirectDisplay(px)) return false;
-  smoothRaster_.Polygon(px, pts, count, fillStyle == FillStyle::Solid, ToQColor(fillColour).rgb(),
-                        outline, ToQColor(Palette0()).rgb());
-  return true;
+  const bool fill = fillStyle == FillStyle::Solid;
+  if (smooth_ && ratio_ == 1 && (!outline || (drawWidth <= 1 && drawStyle == DrawStyle::Solid)) &&
+      SmoothRaster::IsConvex(pts, count)) {
+    PixelRows px;
+    if (!DirectDisplay(px)) return false;
+    smoothRaster_.Polygon(px, pts, count, fill, ToQColor(fillColour).rgb(), outline,
+                          ToQColor(Palette0()).rgb());
+    return true;
+  }
+  return DeviceFigure(pts, count, true, fill, outline, drawStyle, Palette0());
 }
 
 bool ImageCanvas::SmoothPolyline(const IPoint* pts, int count, DrawStyle style, Colour colour) {
-  if (!smooth_ || ratio_ != 1 || style != DrawStyle::Solid || drawWidth > 1) return false;
+  if (style == DrawStyle::Invisible) return true;
+  if (smooth_ && ratio_ == 1 && drawWidth <= 1 && style == DrawStyle::Solid) {
+    PixelRows px;
+    return DirectDisplay(px) && smoothRaster_.Polyline(px, pts, count, ToQColor(colour).rgb());
+  }
+  return DeviceFigure(pts, count, false, false, true, style, colour);
+}
+
+bool ImageCanvas::DeviceFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
+                               DrawStyle style, Colour pen) {
+  if (!fill && !outline) return true;
+  device_.resize(static_cast<size_t>(count));
+  // Exact pixel (x, y) covers the device square from x * ratio to (x + 1) * ratio.
+  for (int i = 0; i < count; ++i)
+    device_[i] = {(pts[i].x + 0.5) * ratio_, (pts[i].y + 0.5) * ratio_};
   PixelRows px;
-  return DirectDisplay(px) && smoothRaster_.Polyline(px, pts, count, ToQColor(colour).rgb());
+  if (!DirectDisplay(px)) return false;
+  return smoothRaster_.Figure(px, device_.data(), count, closed, smooth_, fill,
+                              ToQColor(fillColour).rgb(),
+                              outline ? std::max(drawWidth, 1) * ratio_ : 0.0,
+                              // Only thin pens are dotted, as in the exact picture.
+                              style == DrawStyle::Dot && drawWidth <= 1, ToQColor(pen).rgb());
 }
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {

@@ -123,12 +123,15 @@ class ImageCanvas : public Canvas {
   void DisplayPen(int style, int width, Colour colour);
   void DisplayBrush(bool solid, Colour colour);
   // The display picture's pixels, its painter ended, when figures can be
-  // drawn there without one (smooth edges at ratio 1, 32-bit pixels).
+  // drawn there without one (32-bit pixels).
   bool DirectDisplay(PixelRows& px);
-  // A thin solid (or no) outline, drawn straight into the display picture;
+  // A solid (or no) outline, drawn straight into the display picture;
   // false when the figure has to go through the display painter.
   bool SmoothPolygon(const IPoint* pts, int count);
   bool SmoothPolyline(const IPoint* pts, int count, DrawStyle style, Colour colour);
+  // Any other solid figure, at the display's ratio, by our own rasteriser.
+  bool DeviceFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
+                    DrawStyle style, Colour pen);
   void MirrorFill(const std::vector<IPoint>& spans, Colour surface, Colour fill);
   // Draws a polygon with a 1-pixel (or no) outline straight into the
   // picture's pixels; false when it has to go through QPainter instead.
@@ -164,6 +167,7 @@ class ImageCanvas : public Canvas {
   mutable PenKey displayPenKey_;
   mutable BrushKey displayBrushKey_;
   SmoothRaster smoothRaster_;
+  std::vector<DPoint> device_;
   bool tracking_ = false;
   QRect drawn_;
   unsigned long long changes_ = 0;

@@ -117,6 +117,14 @@ void SmoothRaster::Ink(const PixelRows& px, IPoint p, uint32_t alpha, uint32_t c
 // window's left column as the clipped edge along that column does).
 void SmoothRaster::Fill(const PixelRows& px, const Window& win, const IPoint* pts, int count,
                         uint32_t colour) {
+  clip_.clear();
+  for (int i = 0; i < count; ++i)
+    clip_.push_back({pts[i].x + 0.5 - win.x0, pts[i].y + 0.5 - win.y0});
+  FillClipped(px, win, colour, true);
+}
+
+void SmoothRaster::FillClipped(const PixelRows& px, const Window& win, uint32_t colour,
+                               bool convex) {
   areaStride_ = win.w + 2;
   const size_t cells = static_cast<size_t>(areaStride_) * win.h;
   if (area_.size() < cells) area_.resize(cells, 0.0f);
@@ -125,9 +133,6 @@ void SmoothRaster::Fill(const PixelRows& px, const Window& win, const IPoint* pt
     hi_.resize(2 * static_cast<size_t>(win.h), -1);
   }
   rows_ = win.h;
-  clip_.clear();
-  for (int i = 0; i < count; ++i)
-    clip_.push_back({pts[i].x + 0.5 - win.x0, pts[i].y + 0.5 - win.y0});
   const double w = win.w, h = win.h;
   auto clipBy = [&](auto inside, auto cross) {
     clipNext_.clear();
@@ -160,7 +165,10 @@ void SmoothRaster::Fill(const PixelRows& px, const Window& win, const IPoint* pt
   }
   const size_t n = clip_.size();
   for (size_t i = 0; i < n; ++i) AreaEdge(clip_[i], clip_[i + 1 == n ? 0 : i + 1]);
-  BlendFill(px, win, colour);
+  if (convex)
+    BlendFill(px, win, colour);
+  else
+    BlendEvenOdd(px, win, colour);
 }
 
 // One edge's share of each pixel's covered area, the edge inside the
@@ -323,6 +331,147 @@ void SmoothRaster::Stroke(const PixelRows& px, IPoint a, IPoint b, uint32_t colo
     put(vi, near);
     put(vi + 1, f);
   }
+}
+
+// Any polygon: each row is summed from its first touched cell to its last,
+// the sum's winding folded to even-odd (a part wound twice is outside).
+void SmoothRaster::BlendEvenOdd(const PixelRows& px, const Window& win, uint32_t colour) {
+  for (int y = 0; y < win.h; ++y) {
+    int* lo = &lo_[2 * static_cast<size_t>(y)];
+    int* hi = &hi_[2 * static_cast<size_t>(y)];
+    const int from = std::min(lo[0], lo[1]), to = std::max(hi[0], hi[1]);
+    lo[0] = lo[1] = std::numeric_limits<int>::max();
+    hi[0] = hi[1] = -1;
+    if (to < 0) continue;
+    float* row = &area_[static_cast<size_t>(y) * areaStride_];
+    uint32_t* dst = px.bits + (win.y0 + y) * px.stride + win.x0;
+    float acc = 0;
+    for (int x = from; x <= to; ++x) {
+      acc += row[x];
+      row[x] = 0;
+      if (x >= win.w) continue;
+      float c = std::fmod(std::fabs(acc), 2.0f);
+      if (c > 1) c = 2 - c;
+      const uint32_t a = CoverageAlpha(c);
+      if (a) dst[x] = Lerp(dst[x], colour, a);
+    }
+    // Past the last cell the sum is back to nothing: the inside between is
+    // what the loop above covered.
+  }
+}
+
+// The pixels whose centres lie inside, by the even-odd rule; each edge
+// counts from its upper end to just above its lower end.
+void SmoothRaster::SampledFill(const PixelRows& px, const DPoint* pts, int count, uint32_t colour) {
+  double minY = pts[0].y, maxY = pts[0].y;
+  for (int i = 1; i < count; ++i) minY = std::min(minY, pts[i].y), maxY = std::max(maxY, pts[i].y);
+  const int top = std::max(0, static_cast<int>(std::ceil(minY - 0.5)));
+  const int bottom = std::min(px.height - 1, static_cast<int>(std::ceil(maxY - 0.5)) - 1);
+  crossings_.resize(static_cast<size_t>(count));
+  for (int y = top; y <= bottom; ++y) {
+    const double yc = y + 0.5;
+    int m = 0;
+    for (int i = 0; i < count; ++i) {
+      const DPoint& a = pts[i];
+      const DPoint& b = pts[i + 1 == count ? 0 : i + 1];
+      if ((a.y <= yc && yc < b.y) || (b.y <= yc && yc < a.y)) {
+        const double x = a.x + (yc - a.y) * (b.x - a.x) / (b.y - a.y);
+        int k = m++;
+        for (; k > 0 && crossings_[k - 1] > x; --k) crossings_[k] = crossings_[k - 1];
+        crossings_[k] = x;
+      }
+    }
+    uint32_t* row = px.bits + y * px.stride;
+    for (int k = 0; k + 1 < m; k += 2) {
+      const int left = std::max(0, static_cast<int>(std::ceil(crossings_[k] - 0.5)));
+      const int right = std::min(px.width, static_cast<int>(std::ceil(crossings_[k + 1] - 0.5)));
+      if (left < right) std::fill(row + left, row + right, colour);
+    }
+  }
+}
+
+// A pen 'width' pixels wide from a to b and half its width beyond each: at
+// each pixel along the longer axis, the pixels across within the pen's
+// reach there (their part of it when smooth, their centres when not).
+void SmoothRaster::Band(const PixelRows& px, DPoint a, DPoint b, double width, bool smooth,
+                        bool dotted, uint32_t colour) {
+  const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
+  double ua = xMajor ? a.x : a.y, va = xMajor ? a.y : a.x;
+  double ub = xMajor ? b.x : b.y, vb = xMajor ? b.y : b.x;
+  if (ua > ub) std::swap(ua, ub), std::swap(va, vb);
+  const double slope = ub > ua ? (vb - va) / (ub - ua) : 0;
+  const double stretch = std::sqrt(1 + slope * slope);
+  const double half = width / 2, across = half * stretch;
+  const double from = ua - half, to = ub + half;
+  const int uCount = xMajor ? px.width : px.height, vCount = xMajor ? px.height : px.width;
+  const std::ptrdiff_t uStride = xMajor ? 1 : px.stride, vStride = xMajor ? px.stride : 1;
+  const int i0 = std::max(0, static_cast<int>(smooth ? std::floor(from) : std::ceil(from - 0.5)));
+  const int i1 =
+      std::min(uCount - 1, static_cast<int>(smooth ? std::ceil(to) : std::ceil(to - 0.5)) - 1);
+  // A dotted pen is a painter's dot pattern with round ends: a pen's width
+  // of line, two widths of gap, each dot lengthened by half a width at both ends.
+  const double period = 3 * width, start = xMajor ? a.x : a.y;
+  for (int i = i0; i <= i1; ++i) {
+    if (dotted) {
+      const double along = std::fabs(i + 0.5 - start) * stretch + half;
+      if (std::fmod(along, period) >= 2 * width) continue;
+    }
+    const double v = va + (std::clamp(i + 0.5, ua, ub) - ua) * slope;
+    const double lo = v - across, hi = v + across;
+    uint32_t* line = px.bits + i * uStride;
+    if (!smooth) {
+      const int j0 = std::max(0, static_cast<int>(std::ceil(lo - 0.5)));
+      const int j1 = std::min(vCount - 1, static_cast<int>(std::ceil(hi - 0.5)) - 1);
+      for (int j = j0; j <= j1; ++j) line[j * vStride] = colour;
+      continue;
+    }
+    const double along = std::min(i + 1.0, to) - std::max(static_cast<double>(i), from);
+    const int j0 = std::max(0, static_cast<int>(std::floor(lo)));
+    const int j1 = std::min(vCount - 1, static_cast<int>(std::ceil(hi)) - 1);
+    for (int j = j0; j <= j1; ++j) {
+      const double cover = (std::min(j + 1.0, hi) - std::max(static_cast<double>(j), lo)) * along;
+      const uint32_t alpha = CoverageAlpha(static_cast<float>(cover));
+      if (alpha) line[j * vStride] = Lerp(line[j * vStride], colour, alpha);
+    }
+  }
+}
+
+bool SmoothRaster::Figure(const PixelRows& px, const DPoint* pts, int count, bool closed,
+                          bool smooth, bool fill, uint32_t fillColour, double penWidth, bool dotted,
+                          uint32_t penColour) {
+  constexpr double kDeviceReach = 8.0 * kReach;
+  if (count < 1) return true;
+  double minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
+  for (int i = 0; i < count; ++i) {
+    // Written so that a NaN fails too.
+    if (!(std::fabs(pts[i].x) <= kDeviceReach && std::fabs(pts[i].y) <= kDeviceReach)) return false;
+    minX = std::min(minX, pts[i].x), maxX = std::max(maxX, pts[i].x);
+    minY = std::min(minY, pts[i].y), maxY = std::max(maxY, pts[i].y);
+  }
+  if (!(penWidth >= 0 && penWidth <= 1 << 16)) return false;
+  if (fill && closed && count >= 3) {
+    if (!smooth) {
+      SampledFill(px, pts, count, fillColour);
+    } else {
+      Window win;
+      win.x0 = std::max(0, static_cast<int>(std::floor(minX)));
+      win.y0 = std::max(0, static_cast<int>(std::floor(minY)));
+      win.w = std::min(px.width, static_cast<int>(std::ceil(maxX))) - win.x0;
+      win.h = std::min(px.height, static_cast<int>(std::ceil(maxY))) - win.y0;
+      if (win.w > 0 && win.h > 0) {
+        clip_.clear();
+        for (int i = 0; i < count; ++i) clip_.push_back({pts[i].x - win.x0, pts[i].y - win.y0});
+        FillClipped(px, win, fillColour, false);
+      }
+    }
+  }
+  if (penWidth > 0) {
+    if (count == 1) Band(px, pts[0], pts[0], penWidth, smooth, false, penColour);
+    const int edges = closed ? count : count - 1;
+    for (int i = 0; i < edges; ++i)
+      Band(px, pts[i], pts[i + 1 == count ? 0 : i + 1], penWidth, smooth, dotted, penColour);
+  }
+  return true;
 }
 
 }  // namespace wlg

@@ -43,6 +43,15 @@ class SmoothRaster {
   // beyond kReach.
   bool Polyline(const PixelRows& px, const IPoint* pts, int count, uint32_t penColour);
 
+  // Any figure at any scale, in device pixels: pixel (i, j) covers the
+  // square from (i, j) to (i + 1, j + 1). The fill is even-odd, as the
+  // canvas fills, taking each pixel's covered area when smooth and the
+  // pixels whose centres lie inside when not; the pen (none when its width
+  // is 0) runs 'penWidth' pixels wide along every edge, past each corner by
+  // half its width, dotted or solid. False (nothing drawn) for points beyond kReach.
+  bool Figure(const PixelRows& px, const DPoint* pts, int count, bool closed, bool smooth,
+              bool fill, uint32_t fillColour, double penWidth, bool dotted, uint32_t penColour);
+
  private:
   struct Window {
     int x0 = 0, y0 = 0, w = 0, h = 0;
@@ -53,8 +62,15 @@ class SmoothRaster {
   // The pixels a figure's fill can touch, or an empty window.
   static Window WindowFor(const PixelRows& px, const IPoint* pts, int count);
   void Fill(const PixelRows& px, const Window& win, const IPoint* pts, int count, uint32_t colour);
+  // The polygon in clip_ (window coordinates), clipped to the window and
+  // blended in; 'convex' takes the faster blend of two runs per row.
+  void FillClipped(const PixelRows& px, const Window& win, uint32_t colour, bool convex);
   void AreaEdge(DPt a, DPt b);
   void BlendFill(const PixelRows& px, const Window& win, uint32_t colour);
+  void BlendEvenOdd(const PixelRows& px, const Window& win, uint32_t colour);
+  void SampledFill(const PixelRows& px, const DPoint* pts, int count, uint32_t colour);
+  static void Band(const PixelRows& px, DPoint a, DPoint b, double width, bool smooth, bool dotted,
+                   uint32_t colour);
   static void Stroke(const PixelRows& px, IPoint a, IPoint b, uint32_t colour);
   static void Ink(const PixelRows& px, IPoint p, uint32_t alpha, uint32_t colour);
 
@@ -66,6 +82,7 @@ class SmoothRaster {
   // polygon's row is these two runs with its fully covered inside between.
   std::vector<int> lo_, hi_;
   std::vector<DPt> clip_, clipNext_;
+  std::vector<double> crossings_;
 };
 
 }  // namespace wlg
