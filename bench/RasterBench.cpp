@@ -23,7 +23,7 @@ double PeakRssMb() {
 }
 
 // 1000 x 1000 canvas units at scale 20: 20,000 x 20,000 pixels.
-void BM_BandedPicture20000(benchmark::State& state) {
+void BandedPicture20000(benchmark::State& state, bool smooth) {
   const PictureKind kind = static_cast<PictureKind>(state.range(0));
   const char* ext[] = {"bmp", "jpg", "png", "tif"};
   Session s;
@@ -31,7 +31,7 @@ void BM_BandedPicture20000(benchmark::State& state) {
   s.t.picT().canvas.Resize(1000, 1000);
   VectorRecorder recorder(1000, 1000, s.t.TessBackColour());
   s.t.RecordRedraw(recorder);
-  const BandedRaster raster(recorder.Drawing(), {20, false, false});
+  const BandedRaster raster(recorder.Drawing(), {20, false, false, smooth});
   StreamedPicture p;
   p.width = raster.Width();
   p.height = raster.Height();
@@ -47,6 +47,12 @@ void BM_BandedPicture20000(benchmark::State& state) {
   state.counters["peak_rss_mb"] = PeakRssMb();
   std::remove(path.c_str());
 }
+void BM_BandedPicture20000(benchmark::State& state) { BandedPicture20000(state, false); }
+void BM_BandedPicture20000Smooth(benchmark::State& state) { BandedPicture20000(state, true); }
+BENCHMARK(BM_BandedPicture20000Smooth)
+    ->Arg(static_cast<int>(PictureKind::PNG))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_BandedPicture20000)
     ->Arg(static_cast<int>(PictureKind::PNG))
     ->Arg(static_cast<int>(PictureKind::JPG))

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/SmoothRaster.h"
+
 namespace wlg {
 
 namespace {
@@ -178,23 +180,21 @@ void BandedRaster::RenderBand(int top, QImage& band) const {
   }
 }
 
-// Smooth edges: every figure through an antialiasing painter at its exact
-// points. The band is only a translation of the whole picture, so the
-// painter covers each pixel the same whichever band holds it.
+// Smooth edges: every figure by our own coverage rasteriser at its exact
+// points (pixel centres, as the window's smooth picture places figures),
+// or through an antialiasing painter when its points lie beyond that
+// rasteriser's reach. The band is only a whole-pixel shift of the picture,
+// so each pixel is covered the same whichever band holds it.
 void BandedRaster::RenderSmoothBand(int top, QImage& band) const {
-  QPainter painter(&band);
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  // Pixel centres, as the window's smooth picture places figures.
-  painter.translate(0.5, 0.5 - top);
+  const PixelRows px{reinterpret_cast<uint32_t*>(band.bits()),
+                     band.bytesPerLine() / static_cast<qsizetype>(sizeof(uint32_t)), band.width(),
+                     band.height()};
+  SmoothRaster raster;
+  std::optional<QPainter> painter;
   const int bottom = top + band.height() - 1;
-  std::vector<QPointF> pts;
-  QPen pen(Opaque(kOutline));
-  pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
-  const auto StrokePen = [this](QPen& p, const VectorFigure& f) -> const QPen& {
-    p.setWidthF(o_.scaleLines ? std::max(1.0, f.penWidth * o_.scale) : f.penWidth);
-    return p;
-  };
+  const uint32_t black = Opaque(kOutline).rgba();
+  std::vector<DPoint> pts;
+  std::vector<QPointF> far;
   for (size_t i = 0; i < d_.figures.size(); ++i) {
     if (bottom_[i] < top || top_[i] > bottom) continue;
     const VectorFigure& f = d_.figures[i];
@@ -202,23 +202,41 @@ void BandedRaster::RenderSmoothBand(int top, QImage& band) const {
     pts.resize(f.count);
     for (uint32_t k = 0; k < f.count; ++k) {
       const DPoint p = d_.points[f.first + k];
-      pts[k] = QPointF(p.x * o_.scale, p.y * o_.scale);
+      pts[k] = {p.x * o_.scale + 0.5, p.y * o_.scale + 0.5 - top};
     }
     const int n = static_cast<int>(pts.size());
-    if (f.filled) {
-      painter.setBrush(Opaque(f.fill));
-      // A closed figure is filled and outlined in one go.
-      painter.setPen(f.stroked && f.closed ? StrokePen(pen, f) : QPen(Qt::NoPen));
-      painter.drawPolygon(pts.data(), n, Qt::OddEvenFill);
-      if (f.closed || !f.stroked) continue;
+    // A pen is at least a pixel wide, as the canvas draws it.
+    const double pen =
+        f.stroked ? std::max(1.0, o_.scaleLines ? f.penWidth * o_.scale : f.penWidth) : 0.0;
+    const uint32_t fill = Opaque(f.fill).rgba();
+    // A closed figure is filled and outlined in one go.
+    const bool drawn =
+        f.filled ? raster.Figure(px, pts.data(), n, true, true, true, fill, f.closed ? pen : 0,
+                                 false, black) &&
+                       (f.closed || !f.stroked ||
+                        raster.Figure(px, pts.data(), n, false, true, false, 0, pen, false, black))
+                 : raster.Figure(px, pts.data(), n, f.closed, true, false, 0, pen, false, black);
+    if (drawn) continue;
+    if (!painter) {
+      painter.emplace(&band);
+      painter->setRenderHint(QPainter::Antialiasing, true);
+      painter->translate(0.5, 0.5 - top);
     }
-    if (!f.stroked) continue;
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(StrokePen(pen, f));
-    if (f.closed)
-      painter.drawPolygon(pts.data(), n);
-    else
-      painter.drawPolyline(pts.data(), n);
+    far.resize(f.count);
+    for (uint32_t k = 0; k < f.count; ++k)
+      far[k] = QPointF(d_.points[f.first + k].x * o_.scale, d_.points[f.first + k].y * o_.scale);
+    QPen outline(Opaque(kOutline));
+    outline.setCapStyle(Qt::RoundCap);
+    outline.setJoinStyle(Qt::RoundJoin);
+    outline.setWidthF(pen);
+    painter->setPen(f.stroked && (f.closed || !f.filled) ? outline : QPen(Qt::NoPen));
+    painter->setBrush(f.filled ? QBrush(Opaque(f.fill)) : QBrush(Qt::NoBrush));
+    if (f.closed || f.filled) painter->drawPolygon(far.data(), n, Qt::OddEvenFill);
+    if (!f.closed && f.stroked) {
+      painter->setPen(outline);
+      painter->setBrush(Qt::NoBrush);
+      painter->drawPolyline(far.data(), n);
+    }
   }
 }
 

@@ -346,17 +346,29 @@ void SmoothRaster::BlendEvenOdd(const PixelRows& px, const Window& win, uint32_t
     float* row = &area_[static_cast<size_t>(y) * areaStride_];
     uint32_t* dst = px.bits + (win.y0 + y) * px.stride + win.x0;
     float acc = 0;
-    for (int x = from; x <= to; ++x) {
-      acc += row[x];
-      row[x] = 0;
-      if (x >= win.w) continue;
-      float c = std::fmod(std::fabs(acc), 2.0f);
-      if (c > 1) c = 2 - c;
-      const uint32_t a = CoverageAlpha(c);
-      if (a) dst[x] = Lerp(dst[x], colour, a);
+    uint32_t a = 0;
+    const int end = std::min(to, win.w - 1);
+    for (int x = from; x <= end;) {
+      if (row[x] != 0) {
+        acc += row[x];
+        row[x] = 0;
+        float c = std::fmod(std::fabs(acc), 2.0f);
+        if (c > 1) c = 2 - c;
+        a = CoverageAlpha(c);
+        if (a) dst[x] = Lerp(dst[x], colour, a);
+        ++x;
+        continue;
+      }
+      // Between edges the coverage stays as it is: a run at once.
+      int run = x + 1;
+      while (run <= end && row[run] == 0) ++run;
+      if (a == 255)
+        std::fill(dst + x, dst + run, colour);
+      else if (a)
+        for (int k = x; k < run; ++k) dst[k] = Lerp(dst[k], colour, a);
+      x = run;
     }
-    // Past the last cell the sum is back to nothing: the inside between is
-    // what the loop above covered.
+    for (int x = std::max(from, end + 1); x <= to; ++x) row[x] = 0;
   }
 }
 

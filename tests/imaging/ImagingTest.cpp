@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <random>
 
 #include "imaging/BandedRaster.h"
@@ -325,6 +326,33 @@ TEST(BandedRaster, ScaledFlatColoursAndLineWidths) {
     QString dark;
     for (int y = 0; y < 120; ++y) dark += qGray(img.pixel(60, y)) < 64 ? '#' : '.';
     EXPECT_EQ(dark.count('#'), scaleLines ? 9 : 3) << dark.toStdString();
+  }
+}
+
+// Smooth pictures drawn in bands of any height are the picture drawn whole:
+// no seam where bands meet, and edges still blended.
+TEST(BandedRaster, SmoothBandsJoinWithoutSeams) {
+  VectorDrawing d = kSquare;
+  d.points.insert(d.points.end(), {{3.3, 2.1}, {37.7, 9.4}, {12.2, 38.6}});
+  d.figures.push_back({.first = 6, .count = 3, .filled = true, .fill = 0x00ff00});
+  const BandedRaster r(d, {2.5, true, false, true});
+  const QImage whole = r.Render();
+  int blends = 0;
+  for (int y = 0; y < whole.height(); ++y)
+    for (int x = 0; x < whole.width(); ++x) {
+      const QRgb c = whole.pixel(x, y) & 0xffffff;
+      blends += c != 0xffffff && c != 0x00ff00 && c != 0x0000ff && c != 0;
+    }
+  EXPECT_GT(blends, 100);
+  for (int rows : {1, 7, 16}) {
+    QImage joined(whole.size(), whole.format());
+    for (int top = 0; top < r.Height(); top += rows) {
+      QImage band(r.Width(), std::min(rows, r.Height() - top), BandedRaster::kFormat);
+      r.RenderBand(top, band);
+      for (int y = 0; y < band.height(); ++y)
+        std::memcpy(joined.scanLine(top + y), band.constScanLine(y), band.bytesPerLine());
+    }
+    EXPECT_EQ(joined, whole) << rows;
   }
 }
 
