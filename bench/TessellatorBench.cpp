@@ -49,6 +49,16 @@ void BM_TessFullRedrawWorstSmooth(benchmark::State& state) {
 }
 BENCHMARK(BM_TessFullRedrawWorstSmooth)->Unit(benchmark::kMillisecond);
 
+// Both again on a screen of two device pixels per canvas unit (arg 1: smooth).
+void BM_TessFullRedrawWorstHiDpi(benchmark::State& state) {
+  Session s;
+  WorstTessellation(s);
+  s.t.picT().canvas.SetDevicePixelRatio(2);
+  s.windows.SetSmoothEdges(state.range(0) != 0, false);
+  for (auto _ : state) s.t.UpdateTess();
+}
+BENCHMARK(BM_TessFullRedrawWorstHiDpi)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 void BM_TessFullRedrawTypical(benchmark::State& state) {
   Session s;
   TypicalTessellation(s);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/InParts.h"
+
 namespace wlg {
 
 QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -55,6 +57,7 @@ void ImageCanvas::EndPainter() const {
 }
 
 void ImageCanvas::FlushDisplay() const {
+  if (!displayFigures_.empty()) DrawDisplayFigures();
   if (displayPainter_) {
     displayPenKey_ = PenKey{};
     displayBrushKey_ = BrushKey{};
@@ -73,6 +76,7 @@ QPainter& ImageCanvas::Painter() {
 
 QPainter& ImageCanvas::DisplayPainter() {
   if (!displayPainter_) {
+    if (!displayFigures_.empty()) DrawDisplayFigures();
     if (displayStale_) SyncDisplay();
     displayPainter_ = std::make_unique<QPainter>(&display_);
     displayPainter_->setRenderHint(QPainter::Antialiasing, smooth_);
@@ -451,59 +455,107 @@ bool OffPicture(const IPoint* pts, int count, int pen, int w, int h) {
 
 }  // namespace
 
-bool ImageCanvas::DirectDisplay(PixelRows& px) {
-  FlushDisplay();
-  if (displayStale_) SyncDisplay();
-  const QImage::Format format = display_.format();
-  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return false;
-  px.bits = reinterpret_cast<uint32_t*>(display_.bits());
-  px.stride = display_.bytesPerLine() / static_cast<qsizetype>(sizeof(uint32_t));
-  px.width = display_.width();
-  px.height = display_.height();
-  return true;
-}
-
 // The display painter's own set-up per figure costs several times the
 // exact picture's whole drawing, and at a ratio above 1 every outline
 // becomes a wide pen with round joins, which the painter strokes slowest
 // of all. Figures are drawn straight into the pixels instead.
 bool ImageCanvas::SmoothPolygon(const IPoint* pts, int count) {
   const bool outline = drawStyle != DrawStyle::Invisible;
-  const bool fill = fillStyle == FillStyle::Solid;
-  if (smooth_ && ratio_ == 1 && (!outline || (drawWidth <= 1 && drawStyle == DrawStyle::Solid)) &&
-      SmoothRaster::IsConvex(pts, count)) {
-    PixelRows px;
-    if (!DirectDisplay(px)) return false;
-    smoothRaster_.Polygon(px, pts, count, fill, ToQColor(fillColour).rgb(), outline,
-                          ToQColor(Palette0()).rgb());
-    return true;
-  }
-  return DeviceFigure(pts, count, true, fill, outline, drawStyle, Palette0());
+  return DirectFigure(pts, count, true, fillStyle == FillStyle::Solid, outline, drawStyle,
+                      Palette0());
 }
 
 bool ImageCanvas::SmoothPolyline(const IPoint* pts, int count, DrawStyle style, Colour colour) {
   if (style == DrawStyle::Invisible) return true;
-  if (smooth_ && ratio_ == 1 && drawWidth <= 1 && style == DrawStyle::Solid) {
-    PixelRows px;
-    return DirectDisplay(px) && smoothRaster_.Polyline(px, pts, count, ToQColor(colour).rgb());
-  }
-  return DeviceFigure(pts, count, false, false, true, style, colour);
+  return DirectFigure(pts, count, false, false, true, style, colour);
 }
 
-bool ImageCanvas::DeviceFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
+// The display's figures are kept until the picture is next used, then drawn
+// in one go, split by rows between the cores when there are many: each row
+// band takes every figure in order, so each pixel sees the same blends.
+bool ImageCanvas::DirectFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
                                DrawStyle style, Colour pen) {
   if (!fill && !outline) return true;
-  device_.resize(static_cast<size_t>(count));
-  // Exact pixel (x, y) covers the device square from x * ratio to (x + 1) * ratio.
+  if (outline && style != DrawStyle::Solid && style != DrawStyle::Dot) return false;
+  const QImage::Format format = display_.format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return false;
+  if (static_cast<long long>(std::max(drawWidth, 1)) * 8 > (1 << 16)) return false;
   for (int i = 0; i < count; ++i)
-    device_[i] = {(pts[i].x + 0.5) * ratio_, (pts[i].y + 0.5) * ratio_};
-  PixelRows px;
-  if (!DirectDisplay(px)) return false;
-  return smoothRaster_.Figure(px, device_.data(), count, closed, smooth_, fill,
-                              ToQColor(fillColour).rgb(),
-                              outline ? std::max(drawWidth, 1) * ratio_ : 0.0,
-                              // Only thin pens are dotted, as in the exact picture.
-                              style == DrawStyle::Dot && drawWidth <= 1, ToQColor(pen).rgb());
+    if (std::abs(static_cast<long long>(pts[i].x)) > SmoothRaster::kReach ||
+        std::abs(static_cast<long long>(pts[i].y)) > SmoothRaster::kReach)
+      return false;
+  // The display painter's figures so far go first.
+  if (displayPainter_) FlushDisplay();
+  if (displayStale_) SyncDisplay();
+  DisplayFigure f;
+  f.first = static_cast<uint32_t>(displayPoints_.size());
+  f.count = static_cast<uint32_t>(count);
+  f.closed = closed;
+  f.fill = fill;
+  f.outline = outline;
+  f.dotted = outline && style == DrawStyle::Dot && drawWidth <= 1;  // as in the exact picture
+  f.width = std::max(drawWidth, 1);
+  f.fillRgb = ToQColor(fillColour).rgb();
+  f.penRgb = ToQColor(pen).rgb();
+  // Smooth thin solid outlines of convex figures at ratio 1 have their own
+  // quicker path.
+  f.unscaled = smooth_ && ratio_ == 1 && (!outline || (f.width == 1 && !f.dotted)) &&
+               (closed ? SmoothRaster::IsConvex(pts, count) : outline);
+  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
+  (void)minX, (void)maxX;
+  const int reach = f.width / 2 + 2;
+  f.top = static_cast<int>(std::floor((minY - reach) * ratio_));
+  f.bottom = static_cast<int>(std::ceil((maxY + reach + 1) * ratio_));
+  displayPoints_.insert(displayPoints_.end(), pts, pts + count);
+  displayFigures_.push_back(f);
+  return true;
+}
+
+void ImageCanvas::DrawDisplayFigures() const {
+  const size_t figures = displayFigures_.size();
+  const int h = display_.height();
+  uint32_t* bits = reinterpret_cast<uint32_t*>(display_.bits());
+  const std::ptrdiff_t stride = display_.bytesPerLine() / static_cast<qsizetype>(sizeof(uint32_t));
+  auto band = [&](int top, int bottom, SmoothRaster& raster) {
+    const PixelRows px{bits + std::ptrdiff_t(top) * stride, stride, display_.width(), bottom - top};
+    std::vector<IPoint> shifted;
+    std::vector<DPoint> device;
+    for (const DisplayFigure& f : displayFigures_) {
+      if (f.bottom < top || f.top >= bottom) continue;
+      const IPoint* pts = displayPoints_.data() + f.first;
+      const int n = static_cast<int>(f.count);
+      if (f.unscaled) {
+        shifted.resize(f.count);
+        for (int i = 0; i < n; ++i) shifted[i] = {pts[i].x, pts[i].y - top};
+        if (f.closed)
+          raster.Polygon(px, shifted.data(), n, f.fill, f.fillRgb, f.outline, f.penRgb);
+        else
+          raster.Polyline(px, shifted.data(), n, f.penRgb);
+        continue;
+      }
+      // Exact pixel (x, y) covers the device square from x * ratio to (x + 1) * ratio.
+      device.resize(f.count);
+      for (int i = 0; i < n; ++i)
+        device[i] = {(pts[i].x + 0.5) * ratio_, (pts[i].y + 0.5) * ratio_ - top};
+      raster.Figure(px, device.data(), n, f.closed, smooth_, f.fill, f.fillRgb,
+                    f.outline ? f.width * ratio_ : 0.0, f.dotted, f.penRgb);
+    }
+  };
+  if (figures < 2000 || h < 64) {
+    band(0, h, smoothRaster_);
+  } else {
+    SmoothRaster other;
+    const int mid = h / 2;
+    InParts(
+        2,
+        [&](size_t begin, size_t end, size_t part) {
+          SmoothRaster& raster = part == 0 ? smoothRaster_ : other;
+          for (size_t k = begin; k < end; ++k) band(k == 0 ? 0 : mid, k == 0 ? mid : h, raster);
+        },
+        1);
+  }
+  displayFigures_.clear();
+  displayPoints_.clear();
 }
 
 void ImageCanvas::Polygon(const IPoint* pts, int count) {

@@ -122,16 +122,15 @@ class ImageCanvas : public Canvas {
   }
   void DisplayPen(int style, int width, Colour colour);
   void DisplayBrush(bool solid, Colour colour);
-  // The display picture's pixels, its painter ended, when figures can be
-  // drawn there without one (32-bit pixels).
-  bool DirectDisplay(PixelRows& px);
   // A solid (or no) outline, drawn straight into the display picture;
   // false when the figure has to go through the display painter.
   bool SmoothPolygon(const IPoint* pts, int count);
   bool SmoothPolyline(const IPoint* pts, int count, DrawStyle style, Colour colour);
-  // Any other solid figure, at the display's ratio, by our own rasteriser.
-  bool DeviceFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
+  // A solid or dotted figure for the display picture, kept to be drawn by
+  // our own rasteriser; false when it has to go through the painter.
+  bool DirectFigure(const IPoint* pts, int count, bool closed, bool fill, bool outline,
                     DrawStyle style, Colour pen);
+  void DrawDisplayFigures() const;
   void MirrorFill(const std::vector<IPoint>& spans, Colour surface, Colour fill);
   // Draws a polygon with a 1-pixel (or no) outline straight into the
   // picture's pixels; false when it has to go through QPainter instead.
@@ -166,8 +165,16 @@ class ImageCanvas : public Canvas {
   mutable std::unique_ptr<QPainter> displayPainter_;
   mutable PenKey displayPenKey_;
   mutable BrushKey displayBrushKey_;
-  SmoothRaster smoothRaster_;
-  std::vector<DPoint> device_;
+  mutable SmoothRaster smoothRaster_;
+  struct DisplayFigure {
+    uint32_t first = 0, count = 0;
+    bool closed = false, fill = false, outline = false, dotted = false, unscaled = false;
+    int width = 1;
+    int top = 0, bottom = 0;  // the device rows it can touch
+    uint32_t fillRgb = 0, penRgb = 0;
+  };
+  mutable std::vector<DisplayFigure> displayFigures_;
+  mutable std::vector<IPoint> displayPoints_;
   bool tracking_ = false;
   QRect drawn_;
   unsigned long long changes_ = 0;

@@ -352,8 +352,11 @@ void SmoothRaster::BlendEvenOdd(const PixelRows& px, const Window& win, uint32_t
       if (row[x] != 0) {
         acc += row[x];
         row[x] = 0;
-        float c = std::fmod(std::fabs(acc), 2.0f);
-        if (c > 1) c = 2 - c;
+        float c = std::fabs(acc);
+        if (c > 1) {  // wound more than once: even-odd
+          c = std::fmod(c, 2.0f);
+          if (c > 1) c = 2 - c;
+        }
         a = CoverageAlpha(c);
         if (a) dst[x] = Lerp(dst[x], colour, a);
         ++x;
@@ -438,13 +441,25 @@ void SmoothRaster::Band(const PixelRows& px, DPoint a, DPoint b, double width, b
       continue;
     }
     const double along = std::min(i + 1.0, to) - std::max(static_cast<double>(i), from);
-    const int j0 = std::max(0, static_cast<int>(std::floor(lo)));
-    const int j1 = std::min(vCount - 1, static_cast<int>(std::ceil(hi)) - 1);
-    for (int j = j0; j <= j1; ++j) {
-      const double cover = (std::min(j + 1.0, hi) - std::max(static_cast<double>(j), lo)) * along;
+    const int j0 = static_cast<int>(std::floor(lo)), j1 = static_cast<int>(std::ceil(hi)) - 1;
+    auto ink = [&](int j, double cover) {
+      if (j < 0 || j >= vCount) return;
       const uint32_t alpha = CoverageAlpha(static_cast<float>(cover));
       if (alpha) line[j * vStride] = Lerp(line[j * vStride], colour, alpha);
+    };
+    if (j0 >= j1) {
+      ink(j0, (hi - lo) * along);
+      continue;
     }
+    ink(j0, (j0 + 1 - lo) * along);
+    ink(j1, (hi - j1) * along);
+    // Between the two ends the pen covers whole pixels across.
+    const uint32_t alpha = CoverageAlpha(static_cast<float>(along));
+    const int first = std::max(j0 + 1, 0), last = std::min(j1, vCount);
+    if (alpha == 255)
+      for (int j = first; j < last; ++j) line[j * vStride] = colour;
+    else if (alpha)
+      for (int j = first; j < last; ++j) line[j * vStride] = Lerp(line[j * vStride], colour, alpha);
   }
 }
 
