@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <thread>
 #include <utility>
+
+#include "platform/InParts.h"
 
 namespace wlg {
 namespace {
@@ -200,59 +203,70 @@ std::vector<Stroke> MergeIntoStrokes(const std::vector<Segment>& segments, doubl
     nextInCell[k] = head;
     head = static_cast<int>(k);
   }
+  // The edges are split side by side, each part into its own list: the
+  // grid and the nodes are only read.
+  std::vector<std::vector<Edge>> parts(std::max(1u, std::thread::hardware_concurrency()));
+  InParts(
+      m,
+      [&](size_t begin, size_t end, size_t part) {
+        std::vector<Edge>& pieces = parts[part];
+        pieces.reserve((end - begin) + (end - begin) / 4);
+        std::vector<std::pair<double, int>> on;
+        for (size_t ei = begin; ei < end; ++ei) {
+          const Edge& e = edges[ei];
+          const DPoint a = nodes[e.u], b = nodes[e.v];
+          const double len = Dist(a, b);
+          const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
+          on.clear();
+          const int64_t x0 = CellOf(std::min(a.x, b.x) - tol, cell),
+                        x1 = CellOf(std::max(a.x, b.x) + tol, cell);
+          const int64_t y0 = CellOf(std::min(a.y, b.y) - tol, cell),
+                        y1 = CellOf(std::max(a.y, b.y) + tol, cell);
+          // A very long edge through a sparse region: its cells are visited
+          // along its length only.
+          const bool along = (x1 - x0 + 1) * (y1 - y0 + 1) > 64;
+          auto visit = [&](uint64_t key) {
+            for (int k = grid.Find(key); k >= 0; k = nextInCell[k]) {
+              if (k == e.u || k == e.v) continue;
+              const double px = nodes[k].x - a.x, py = nodes[k].y - a.y;
+              const double t = px * ux + py * uy;
+              if (t <= tol || t >= len - tol || std::abs(px * uy - py * ux) > tol) continue;
+              on.push_back({t, k});
+            }
+          };
+          if (!along) {
+            for (int64_t cx = x0; cx <= x1; ++cx)
+              for (int64_t cy = y0; cy <= y1; ++cy) visit(CellKey(cx, cy));
+          } else {
+            const int steps = static_cast<int>(std::min(len / cell * 2 + 2, 4e6));
+            int64_t lastX = INT64_MIN, lastY = INT64_MIN;
+            std::vector<uint64_t> seen;
+            for (int i = 0; i <= steps; ++i) {
+              const double t = len * i / steps;
+              const int64_t cx = CellOf(a.x + ux * t, cell), cy = CellOf(a.y + uy * t, cell);
+              if (cx == lastX && cy == lastY) continue;
+              lastX = cx;
+              lastY = cy;
+              for (int64_t dx = -1; dx <= 1; ++dx)
+                for (int64_t dy = -1; dy <= 1; ++dy) seen.push_back(CellKey(cx + dx, cy + dy));
+            }
+            std::sort(seen.begin(), seen.end());
+            seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+            for (uint64_t key : seen) visit(key);
+          }
+          std::sort(on.begin(), on.end());
+          int from = e.u;
+          for (const auto& [t, k] : on) {
+            if (k == from) continue;
+            pieces.push_back({std::min(from, k), std::max(from, k)});
+            from = k;
+          }
+          if (from != e.v) pieces.push_back({std::min(from, e.v), std::max(from, e.v)});
+        }
+      },
+      20000);
   std::vector<Edge> pieces;
-  pieces.reserve(m + m / 4);
-  std::vector<std::pair<double, int>> on;
-  for (const Edge& e : edges) {
-    const DPoint a = nodes[e.u], b = nodes[e.v];
-    const double len = Dist(a, b);
-    const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
-    on.clear();
-    const int64_t x0 = CellOf(std::min(a.x, b.x) - tol, cell),
-                  x1 = CellOf(std::max(a.x, b.x) + tol, cell);
-    const int64_t y0 = CellOf(std::min(a.y, b.y) - tol, cell),
-                  y1 = CellOf(std::max(a.y, b.y) + tol, cell);
-    // A very long edge through a sparse region: its cells are visited
-    // along its length only.
-    const bool along = (x1 - x0 + 1) * (y1 - y0 + 1) > 64;
-    auto visit = [&](uint64_t key) {
-      for (int k = grid.Find(key); k >= 0; k = nextInCell[k]) {
-        if (k == e.u || k == e.v) continue;
-        const double px = nodes[k].x - a.x, py = nodes[k].y - a.y;
-        const double t = px * ux + py * uy;
-        if (t <= tol || t >= len - tol || std::abs(px * uy - py * ux) > tol) continue;
-        on.push_back({t, k});
-      }
-    };
-    if (!along) {
-      for (int64_t cx = x0; cx <= x1; ++cx)
-        for (int64_t cy = y0; cy <= y1; ++cy) visit(CellKey(cx, cy));
-    } else {
-      const int steps = static_cast<int>(std::min(len / cell * 2 + 2, 4e6));
-      int64_t lastX = INT64_MIN, lastY = INT64_MIN;
-      std::vector<uint64_t> seen;
-      for (int i = 0; i <= steps; ++i) {
-        const double t = len * i / steps;
-        const int64_t cx = CellOf(a.x + ux * t, cell), cy = CellOf(a.y + uy * t, cell);
-        if (cx == lastX && cy == lastY) continue;
-        lastX = cx;
-        lastY = cy;
-        for (int64_t dx = -1; dx <= 1; ++dx)
-          for (int64_t dy = -1; dy <= 1; ++dy) seen.push_back(CellKey(cx + dx, cy + dy));
-      }
-      std::sort(seen.begin(), seen.end());
-      seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-      for (uint64_t key : seen) visit(key);
-    }
-    std::sort(on.begin(), on.end());
-    int from = e.u;
-    for (const auto& [t, k] : on) {
-      if (k == from) continue;
-      pieces.push_back({std::min(from, k), std::max(from, k)});
-      from = k;
-    }
-    if (from != e.v) pieces.push_back({std::min(from, e.v), std::max(from, e.v)});
-  }
+  for (std::vector<Edge>& p : parts) pieces.insert(pieces.end(), p.begin(), p.end());
   std::sort(pieces.begin(), pieces.end());
   pieces.erase(std::unique(pieces.begin(), pieces.end()), pieces.end());
   return Walk(nodes, pieces);
