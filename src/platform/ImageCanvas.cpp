@@ -541,11 +541,17 @@ void ImageCanvas::DrawDisplayFigures() const {
                     f.outline ? f.width * ratio_ : 0.0, f.dotted, f.penRgb);
     }
   };
-  if (figures < 2000 || h < 64) {
+  // Even a drag's one tile is worth two threads at a high ratio; the rows
+  // are split where half the figures lie above.
+  if (figures < 200 || h < 64) {
     band(0, h, smoothRaster_);
   } else {
+    std::vector<int> middles;
+    middles.reserve(figures);
+    for (const DisplayFigure& f : displayFigures_) middles.push_back(f.top / 2 + f.bottom / 2);
+    std::nth_element(middles.begin(), middles.begin() + figures / 2, middles.end());
+    const int mid = std::clamp(middles[figures / 2], 1, h - 1);
     SmoothRaster other;
-    const int mid = h / 2;
     InParts(
         2,
         [&](size_t begin, size_t end, size_t part) {
