@@ -497,10 +497,9 @@ bool ImageCanvas::DirectFigure(const IPoint* pts, int count, bool closed, bool f
   f.width = std::max(drawWidth, 1);
   f.fillRgb = ToQColor(fillColour).rgb();
   f.penRgb = ToQColor(pen).rgb();
-  // Smooth thin solid outlines of convex figures at ratio 1 have their own
-  // quicker path.
-  f.unscaled = smooth_ && ratio_ == 1 && (!outline || (f.width == 1 && !f.dotted)) &&
-               (closed ? SmoothRaster::IsConvex(pts, count) : outline);
+  // Smooth thin solid outlines at ratio 1 have their own quicker path.
+  f.unscaled =
+      smooth_ && ratio_ == 1 && (!outline || (f.width == 1 && !f.dotted)) && (closed || outline);
   const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
   (void)minX, (void)maxX;
   const int reach = f.width / 2 + 2;

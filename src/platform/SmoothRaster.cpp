@@ -28,51 +28,6 @@ uint32_t Lerp(uint32_t d, uint32_t s, uint32_t a) {
 
 }  // namespace
 
-bool SmoothRaster::IsConvex(const IPoint* pts, int count) {
-  if (count < 3) return false;
-  for (int i = 0; i < count; ++i)
-    if (!WithinReach(pts[i])) return false;
-  // Edges between distinct corners (repeated corners add none).
-  int first = -1;
-  for (int i = 0; i < count && first < 0; ++i)
-    if (!(pts[i] == pts[(i + 1) % count])) first = i;
-  if (first < 0) return false;
-  int sign = 0, xTurns = 0, lastDxSign = 0, firstDxSign = 0, edges = 0;
-  long long pdx = 0, pdy = 0, fdx = 0, fdy = 0;
-  auto turn = [&](long long ax, long long ay, long long bx, long long by) {
-    const long long c = ax * by - ay * bx;
-    if (c == 0) return ax * bx + ay * by > 0;  // straight on, not back
-    const int s = c > 0 ? 1 : -1;
-    if (sign == 0) sign = s;
-    return s == sign;
-  };
-  for (int k = 0; k < count; ++k) {
-    const int i = (first + k) % count;
-    const IPoint& a = pts[i];
-    const IPoint& b = pts[(i + 1) % count];
-    if (a == b) continue;
-    const long long dx = b.x - a.x, dy = b.y - a.y;
-    if (edges == 0) {
-      fdx = dx, fdy = dy;
-    } else if (!turn(pdx, pdy, dx, dy)) {
-      return false;
-    }
-    ++edges;
-    pdx = dx, pdy = dy;
-    // Going round once, the edges' direction changes between rightwards
-    // and leftwards exactly twice; a star going round twice does it four times.
-    if (dx != 0) {
-      const int s = dx > 0 ? 1 : -1;
-      if (firstDxSign == 0) firstDxSign = s;
-      if (lastDxSign != 0 && s != lastDxSign) ++xTurns;
-      lastDxSign = s;
-    }
-  }
-  if (edges < 3 || !turn(pdx, pdy, fdx, fdy) || sign == 0) return false;
-  if (lastDxSign != firstDxSign) ++xTurns;
-  return xTurns == 2;
-}
-
 SmoothRaster::Window SmoothRaster::WindowFor(const PixelRows& px, const IPoint* pts, int count) {
   const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
   // Corners at pixel centres: the fill reaches no pixel beyond them.
@@ -120,11 +75,10 @@ void SmoothRaster::Fill(const PixelRows& px, const Window& win, const IPoint* pt
   clip_.clear();
   for (int i = 0; i < count; ++i)
     clip_.push_back({pts[i].x + 0.5 - win.x0, pts[i].y + 0.5 - win.y0});
-  FillClipped(px, win, colour, true);
+  FillClipped(px, win, colour);
 }
 
-void SmoothRaster::FillClipped(const PixelRows& px, const Window& win, uint32_t colour,
-                               bool convex) {
+void SmoothRaster::FillClipped(const PixelRows& px, const Window& win, uint32_t colour) {
   areaStride_ = win.w + 2;
   const size_t cells = static_cast<size_t>(areaStride_) * win.h;
   if (area_.size() < cells) area_.resize(cells, 0.0f);
@@ -165,10 +119,7 @@ void SmoothRaster::FillClipped(const PixelRows& px, const Window& win, uint32_t 
   }
   const size_t n = clip_.size();
   for (size_t i = 0; i < n; ++i) AreaEdge(clip_[i], clip_[i + 1 == n ? 0 : i + 1]);
-  if (convex)
-    BlendFill(px, win, colour);
-  else
-    BlendEvenOdd(px, win, colour);
+  BlendEvenOdd(px, win, colour);
 }
 
 // One edge's share of each pixel's covered area, the edge inside the
@@ -240,48 +191,6 @@ uint32_t CoverageAlpha(float acc) {
 }
 
 }  // namespace
-
-void SmoothRaster::BlendFill(const PixelRows& px, const Window& win, uint32_t colour) {
-  for (int y = 0; y < win.h; ++y) {
-    int& lo0 = lo_[2 * static_cast<size_t>(y)];
-    int& hi0 = hi_[2 * static_cast<size_t>(y)];
-    int& lo1 = lo_[2 * static_cast<size_t>(y) + 1];
-    int& hi1 = hi_[2 * static_cast<size_t>(y) + 1];
-    int aLo = lo0, aHi = hi0, bLo = lo1, bHi = hi1;
-    lo0 = lo1 = std::numeric_limits<int>::max();
-    hi0 = hi1 = -1;
-    if (aHi < 0) std::swap(aLo, bLo), std::swap(aHi, bHi);
-    if (aHi < 0) continue;
-    if (bHi >= 0 && bLo < aLo) std::swap(aLo, bLo), std::swap(aHi, bHi);
-    float* row = &area_[static_cast<size_t>(y) * areaStride_];
-    uint32_t* dst = px.bits + (win.y0 + y) * px.stride + win.x0;
-    float acc = 0;
-    auto cells = [&](int from, int to) {
-      for (int x = from; x <= to; ++x) {
-        acc += row[x];
-        row[x] = 0;
-        if (x < win.w) {
-          const uint32_t a = CoverageAlpha(acc);
-          if (a) dst[x] = Lerp(dst[x], colour, a);
-        }
-      }
-    };
-    if (bHi < 0 || bLo <= aHi + 1) {
-      cells(aLo, std::max(aHi, bHi));
-      continue;
-    }
-    cells(aLo, aHi);
-    // Between the two edges' cells the coverage stays as it is.
-    const uint32_t a = CoverageAlpha(acc);
-    const int runEnd = std::min(bLo, win.w);
-    if (a == 255) {
-      std::fill(dst + aHi + 1, dst + std::max(runEnd, aHi + 1), colour);
-    } else if (a) {
-      for (int x = aHi + 1; x < runEnd; ++x) dst[x] = Lerp(dst[x], colour, a);
-    }
-    cells(bLo, bHi);
-  }
-}
 
 // A 1-pixel line between pixel centres: at each pixel along its longer
 // axis, the line's position across splits the ink between the two pixels
@@ -488,7 +397,7 @@ bool SmoothRaster::Figure(const PixelRows& px, const DPoint* pts, int count, boo
       if (win.w > 0 && win.h > 0) {
         clip_.clear();
         for (int i = 0; i < count; ++i) clip_.push_back({pts[i].x - win.x0, pts[i].y - win.y0});
-        FillClipped(px, win, fillColour, false);
+        FillClipped(px, win, fillColour);
       }
     }
   }

@@ -1,14 +1,14 @@
 #pragma once
-// Antialiased figures drawn straight into a picture's 32-bit pixels, for the
-// display picture with smooth edges at one device pixel per canvas unit.
-// A painter spends far longer setting up each small polygon than covering
-// its few pixels; this draws the common figures (convex polygons, thin
-// solid outlines) with none of that.
+// Figures drawn straight into a picture's 32-bit pixels, for the display
+// picture and smooth pictures of any size. A painter spends far longer
+// setting up each small polygon than covering its few pixels, and longer
+// still stroking a wide pen with round joins.
 //
-// Points are canvas units; the point (x, y) lies at the centre of pixel
-// (x, y). Fills take each pixel's exact covered area; outlines are one
-// pixel wide, each step along the line shared between the two pixels
-// beside it, as a painter's thin antialiased pen draws them.
+// Polygon and Polyline take canvas units at one pixel each: the point
+// (x, y) lies at the centre of pixel (x, y). Fills take each pixel's exact
+// covered area; outlines are one pixel wide, each step along the line
+// shared between the two pixels beside it, as a painter's thin
+// antialiased pen draws them. Figure takes any figure at any scale.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,12 +30,7 @@ class SmoothRaster {
   // Points farther out than this are not drawn here.
   static constexpr int kReach = 1 << 20;
 
-  // Whether the closed polygon is convex and goes round once (repeated and
-  // collinear corners allowed, turning back not), so that its even-odd fill
-  // is its inside; false also for points beyond kReach.
-  static bool IsConvex(const IPoint* pts, int count);
-
-  // A convex polygon, filled when 'fill', outlined when 'outline' (the
+  // A polygon filled even-odd when 'fill', outlined when 'outline' (the
   // outline over the fill). Colours are opaque 0xffRRGGBB.
   void Polygon(const PixelRows& px, const IPoint* pts, int count, bool fill, uint32_t fillColour,
                bool outline, uint32_t penColour);
@@ -63,10 +58,9 @@ class SmoothRaster {
   static Window WindowFor(const PixelRows& px, const IPoint* pts, int count);
   void Fill(const PixelRows& px, const Window& win, const IPoint* pts, int count, uint32_t colour);
   // The polygon in clip_ (window coordinates), clipped to the window and
-  // blended in; 'convex' takes the faster blend of two runs per row.
-  void FillClipped(const PixelRows& px, const Window& win, uint32_t colour, bool convex);
+  // blended in.
+  void FillClipped(const PixelRows& px, const Window& win, uint32_t colour);
   void AreaEdge(DPt a, DPt b);
-  void BlendFill(const PixelRows& px, const Window& win, uint32_t colour);
   void BlendEvenOdd(const PixelRows& px, const Window& win, uint32_t colour);
   void SampledFill(const PixelRows& px, const DPoint* pts, int count, uint32_t colour);
   static void Band(const PixelRows& px, DPoint a, DPoint b, double width, bool smooth, bool dotted,
@@ -78,8 +72,8 @@ class SmoothRaster {
   // figures: blending clears what it reads.
   std::vector<float> area_;
   int areaStride_ = 0, rows_ = 0;
-  // Per row, the cells touched by downward and by upward edges: a convex
-  // polygon's row is these two runs with its fully covered inside between.
+  // Per row, the first and last cells touched by downward and by upward
+  // edges: the blend sums the row between them.
   std::vector<int> lo_, hi_;
   std::vector<DPt> clip_, clipNext_;
   std::vector<double> crossings_;
