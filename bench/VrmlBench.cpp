@@ -51,9 +51,12 @@ BENCHMARK(BM_VrmlText20000Vertices)
 template <class Points>
 void MergeBenchmark(benchmark::State& state) {
   const auto s = QuadSphere();
-  const std::vector<float> x(s->VertX.begin(), s->VertX.begin() + s->VertCount);
-  const std::vector<float> y(s->VertY.begin(), s->VertY.begin() + s->VertCount);
-  const std::vector<float> z(s->VertZ.begin(), s->VertZ.begin() + s->VertCount);
+  std::vector<float> x, y, z;
+  for (int i = 0; i < s->VertCount; ++i) {
+    x.push_back(s->VertX[i]);
+    y.push_back(s->VertY[i]);
+    z.push_back(s->VertZ[i]);
+  }
   for (auto _ : state) {
     Points points{};
     benchmark::DoNotOptimize(wlg::testing::MergeAll(points, x, y, z));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Colour.h"
+#include "platform/GrowingTable.h"
 
 namespace wlg {
 
@@ -81,15 +82,18 @@ struct AcceptedValues {
 constexpr int SolidPolyCapacity = 10000;
 constexpr int SolidVertCapacity = 20000;
 
+// Every program holds one, built or not (the designer makes a scratch
+// program to check each file it opens), so the tables store only what a
+// build writes.
 struct SolidPolyList {
-  std::array<Colour, SolidPolyCapacity> PolyColour{};  // -1 (all bits) = no fill
-  std::array<int, SolidPolyCapacity> PolyLastPoint{};
-  std::array<int, SolidPolyCapacity> PolyRank{};
-  std::array<int, SolidPolyCapacity> PolyFirstPoint{};
+  GrowingTable<Colour, SolidPolyCapacity> PolyColour;  // -1 (all bits) = no fill
+  GrowingTable<int, SolidPolyCapacity> PolyLastPoint;
+  GrowingTable<int, SolidPolyCapacity> PolyRank;
+  GrowingTable<int, SolidPolyCapacity> PolyFirstPoint;
   // The solid's face a polygon lies on: the index of that face's own
   // polygon, which comes before the decoration mapped onto it.
-  std::array<int, SolidPolyCapacity> PolyFace{};
-  std::array<float, SolidVertCapacity> VertX{}, VertY{}, VertZ{};
+  GrowingTable<int, SolidPolyCapacity> PolyFace;
+  GrowingTable<float, SolidVertCapacity> VertX, VertY, VertZ;
   // The same vertices unrounded, as the solid's table and the tile give
   // them: meshes that must be planar read these. Empty when only the
   // rounded values are known.
@@ -107,7 +111,7 @@ struct ColourOverride {
   int colour = 0;  // CustomColours index
 };
 struct ColourOverrides {
-  std::vector<ColourOverride> entries = std::vector<ColourOverride>(OverrideCapacity);
+  GrowingTable<ColourOverride, OverrideCapacity> entries;
   int OverrideCount = 0;
 
   // The entries of each item, in entry order, for a whole redraw of many

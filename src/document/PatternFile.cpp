@@ -49,7 +49,32 @@ bool ReadInt32(std::string_view field, int& out, std::string& reason) {
   return false;
 }
 
-bool TooFew(const std::vector<std::string_view>& fields, size_t needed, std::string& reason) {
+// The fields of a line between commas (an empty line has none), split in
+// place: every line of a file is split twice a load, and a vector for each
+// was much of the reading. The first kKept are kept, enough for any line.
+class Fields {
+ public:
+  static constexpr size_t kKept = 20;
+  explicit Fields(std::string_view line) {
+    if (line.empty()) return;
+    for (size_t start = 0;;) {
+      const size_t comma = line.find(',', start);
+      if (count_ < kKept) kept_[count_] = line.substr(start, comma - start);
+      ++count_;
+      if (comma == std::string_view::npos) return;
+      start = comma + 1;
+    }
+  }
+  size_t size() const { return count_; }
+  // Below kKept, and below size() (TooFew checks it first).
+  std::string_view operator[](size_t i) const { return kept_[i]; }
+
+ private:
+  std::array<std::string_view, kKept> kept_;
+  size_t count_ = 0;
+};
+
+bool TooFew(const Fields& fields, size_t needed, std::string& reason) {
   if (fields.size() >= needed) return false;
   reason = "too few fields (" + std::to_string(fields.size()) + ", expected " +
            std::to_string(needed) + ")";
@@ -100,6 +125,28 @@ void AssignValue(Control& c, float value) {
   }
 }
 
+// The ends of the lines of a text (a line ends at CR, LF or CR LF), found
+// with memchr: a byte loop costs most of the time of checking a long file.
+class LineBreaks {
+ public:
+  explicit LineBreaks(std::string_view text)
+      : text_(text), cr_(text.find('\r')), lf_(text.find('\n')) {}
+  // Where the line from 'start' ends: at its break, or at the end of the text.
+  size_t End(size_t start) {
+    if (cr_ < start) cr_ = text_.find('\r', start);
+    if (lf_ < start) lf_ = text_.find('\n', start);
+    return std::min({cr_, lf_, text_.size()});
+  }
+  // Where the next line starts, past the break at 'end'.
+  size_t After(size_t end) const {
+    return end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+  }
+
+ private:
+  std::string_view text_;
+  size_t cr_, lf_;
+};
+
 // The lines of the text with a cursor; line numbers are 1-based.
 class LineCursor {
  public:
@@ -127,7 +174,7 @@ struct RecordKey {
 
 bool ParseRecord(std::string_view line, std::string_view& name, double& index, float& value,
                  std::string& reason) {
-  const auto f = SplitFields(line);
+  const Fields f(line);
   if (TooFew(f, 3, reason)) return false;
   name = f[0];
   index = Val(f[1]);
@@ -146,57 +193,46 @@ bool IsCandidate(const Control& c) {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  size_t start = 0, i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(text.substr(start, i - start));
-      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
+  LineBreaks breaks(text);
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = breaks.End(start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == text.size()) break;
+    start = breaks.After(end);
   }
-  if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
-}
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  if (line.empty()) return fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t comma = line.find(',', start);
-    if (comma == std::string_view::npos) {
-      fields.push_back(line.substr(start));
-      return fields;
-    }
-    fields.push_back(line.substr(start, comma - start));
-    start = comma + 1;
-  }
 }
 
 bool IsPatternControl(const Control& c) {
   return IsCandidate(c) && (StartsWithNoCase(c.Name(), "vs") || StartsWithNoCase(c.Name(), "chk"));
 }
 
+// The writers append in place: the unsaved-changes check writes the whole
+// design before every load, and temporaries were most of that.
 std::string ControlRecord(const Control& c) {
-  std::string value;
+  std::string line = c.Name();
+  line += ',';
+  line += std::to_string(c.Index());
+  line += ',';
   if (auto* e = dynamic_cast<const ValidText*>(&c))
-    value = FormatSingle(e->Single());
+    line += FormatSingle(e->Single());
   else if (auto* b = dynamic_cast<const CheckBox*>(&c))
-    value = std::to_string(b->Value());
+    line += std::to_string(b->Value());
   else if (auto* bar = dynamic_cast<const ScrollBar*>(&c))
-    value = std::to_string(bar->Value());
-  return c.Name() + "," + std::to_string(c.Index()) + "," + value;
+    line += std::to_string(bar->Value());
+  return line;
 }
 
 std::string CountLine(int count) { return (count < 0 ? "" : " ") + std::to_string(count) + " "; }
 
 std::string PointLine(const DesignModel& m, int slot) {
   std::string line;
-  for (int j = 0; j < MaxRankPoints; ++j)
-    line += FormatSingle(m.X[slot][j]) + "," + FormatSingle(m.Y[slot][j]) + ",";
+  for (int j = 0; j < MaxRankPoints; ++j) {
+    line += FormatSingle(m.X[slot][j]);
+    line += ',';
+    line += FormatSingle(m.Y[slot][j]);
+    line += ',';
+  }
   return line;
 }
 
@@ -228,7 +264,8 @@ std::string CreatedOnText(const std::tm& t) {
 }
 
 bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string& reason) {
-  const auto f = SplitFields(line);
+  static_assert(2 * MaxRankPoints <= Fields::kKept);
+  const Fields f(line);
   if (TooFew(f, 2 * MaxRankPoints, reason)) return false;
   std::array<float, MaxRankPoints> x{}, y{};
   for (int j = 0; j < MaxRankPoints; ++j)
@@ -245,7 +282,7 @@ bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string&
 
 bool ReadItemLine(std::string_view line, TessItem& item, const Form* tessellator,
                   std::string& reason) {
-  const auto f = SplitFields(line);
+  const Fields f(line);
   if (TooFew(f, 4, reason)) return false;
   TessItem read = item;
   if (!ReadSingle(f[0], read.X, reason) || !ReadSingle(f[1], read.Y, reason) ||
@@ -282,7 +319,7 @@ bool ReadItemLine(std::string_view line, TessItem& item, const Form* tessellator
 }
 
 bool ReadColourLine(std::string_view line, std::array<Colour, 16>& colours, std::string& reason) {
-  const auto f = SplitFields(line);
+  const Fields f(line);
   if (TooFew(f, 16, reason)) return false;
   std::array<Colour, 16> read{};
   for (int i = 0; i < 16; ++i) {
@@ -295,7 +332,7 @@ bool ReadColourLine(std::string_view line, std::array<Colour, 16>& colours, std:
 }
 
 bool ReadOverrideLine(std::string_view line, ColourOverride& o, std::string& reason) {
-  const auto f = SplitFields(line);
+  const Fields f(line);
   if (TooFew(f, 4, reason)) return false;
   ColourOverride read;
   if (!ReadSingle(f[0], read.copy, reason) || !ReadSingle(f[1], read.item, reason) ||
@@ -331,6 +368,9 @@ std::string WritePattern(const Program& program, const PatternForms& forms,
                          const std::tm& created) {
   const DesignModel& m = program.design;
   std::string out;
+  // About what a design with its tiles and overrides takes.
+  out.reserve(12288 + 48 * static_cast<size_t>(std::max(0, program.tess.TessCount) +
+                                               std::max(0, m.overrides.OverrideCount)));
   auto line = [&out](const std::string& text) {
     out += text;
     out += kCrLf;
@@ -421,21 +461,18 @@ bool CheckPatternBytes(std::string_view bytes, PatternLoadError& error) {
     return false;
   }
   int lineNo = 1;
-  size_t start = 0;
   bool blank = true;
-  for (size_t i = 0; i <= bytes.size(); ++i) {
-    const char c = i < bytes.size() ? bytes[i] : '\n';
-    if (c == '\n' || c == '\r') {
-      if (i - start > MaxPatternLineBytes) {
-        error = {lineNo, "a line longer than 4 KiB"};
-        return false;
-      }
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-      ++lineNo;
-      start = i + 1;
-    } else if (c != ' ' && c != '\t') {
-      blank = false;
+  LineBreaks breaks(bytes);
+  for (size_t start = 0;; ++lineNo) {
+    const size_t end = breaks.End(start);
+    if (end - start > MaxPatternLineBytes) {
+      error = {lineNo, "a line longer than 4 KiB"};
+      return false;
     }
+    blank = blank &&
+            bytes.substr(start, end - start).find_first_not_of(" \t") == std::string_view::npos;
+    if (end == bytes.size()) break;
+    start = breaks.After(end);
   }
   if (blank) {
     error.reason = "the file holds no text";

@@ -33,8 +33,6 @@ struct PatternForms {
 // Lines of a text whose lines end in CR LF, LF or a lone CR. A final line
 // without an ending counts; an ending at the very end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text);
-// Fields between commas; an empty line has none.
-std::vector<std::string_view> SplitFields(std::string_view line);
 
 // Controls saved in a pattern: entries and check boxes named "vs..." or
 // "chk..." in any letter case.

@@ -79,7 +79,8 @@ void RestoreDesignSnapshot(const std::vector<std::string>& lines, Program& progr
   if (!count) return;
   const int items =
       static_cast<int>(std::clamp<int64_t>(RoundHalfEven(Val(*count)), 0, MaxTessItems));
-  for (int i = 1; i < TessCapacity; ++i) tess.TessItems[i].X = 0;
+  // Items never stored are empty already.
+  for (size_t i = 1; i < tess.TessItems.Stored(); ++i) tess.TessItems[i].X = 0;
   tess.TessCount = 0;
   for (int i = 1; i <= items; ++i) {
     const std::string* l = line();

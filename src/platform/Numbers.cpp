@@ -1,6 +1,7 @@
 #include "platform/Numbers.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -39,23 +40,23 @@ int64_t FloorToInt64(double x) { return Held<int64_t>(std::floor(x)); }
 double Val(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  std::string num;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) num += text[i++];
-  bool digits = false, dot = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= '0' && c <= '9') {
-      num += c;
-      digits = true;
-    } else if (c == '.' && !dot) {
-      num += c;
-      dot = true;
-    } else {
-      break;
-    }
+  const size_t sign = i;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  // A digit or a point must come next: from_chars would also take "inf",
+  // "nan" or a second sign.
+  if (i == text.size() || !((text[i] >= '0' && text[i] <= '9') || text[i] == '.')) return 0.0;
+  // from_chars reads just the digits and one point (no exponent), as the
+  // rule wants, and without the copy strtod needs for its ending NUL.
+  double v = 0;
+  const auto [end, ec] =
+      std::from_chars(text.data() + i, text.data() + text.size(), v, std::chars_format::fixed);
+  if (ec == std::errc::invalid_argument) return 0.0;  // a point alone
+  if (ec == std::errc::result_out_of_range) {
+    // What strtod gives beyond the range: infinity, or the tiny value or 0.
+    const std::string number(text.data() + sign, end);
+    return std::strtod(number.c_str(), nullptr);
   }
-  if (!digits) return 0.0;
-  return std::strtod(num.c_str(), nullptr);
+  return text[sign] == '-' ? -v : v;
 }
 
 static std::string StripZeros(std::string s) {
@@ -70,6 +71,10 @@ static std::string StripZeros(std::string s) {
 std::string FormatSingle(float value) {
   if (!std::isfinite(value)) return "0";
   if (value == 0.0f) return "0";
+  // Whole numbers below ten million (most of a pattern file) print as they
+  // are; the search below would come to the same digits.
+  if (std::fabs(value) < 1e7f && value == std::trunc(value))
+    return std::to_string(static_cast<long>(value));
   char buf[64];
   const double v = value;
   const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));

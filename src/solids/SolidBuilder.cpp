@@ -465,13 +465,16 @@ void SolidBuilder::CheckHand() {
     const float outward = nx * s.VertX[a0] + ny * s.VertY[a0] + nz * s.VertZ[a0];
     if (outward > 0) {
       const int last = a0 + s.PolyLastPoint[p];
-      std::reverse(s.VertX.begin() + a0, s.VertX.begin() + last + 1);
-      std::reverse(s.VertY.begin() + a0, s.VertY.begin() + last + 1);
-      std::reverse(s.VertZ.begin() + a0, s.VertZ.begin() + last + 1);
+      const auto reverse = [a0, last](auto& v) {
+        for (int i = a0, j = last; i < j; ++i, --j) std::swap(v[i], v[j]);
+      };
+      reverse(s.VertX);
+      reverse(s.VertY);
+      reverse(s.VertZ);
       if (s.ExactX.size() > static_cast<size_t>(last)) {
-        std::reverse(s.ExactX.begin() + a0, s.ExactX.begin() + last + 1);
-        std::reverse(s.ExactY.begin() + a0, s.ExactY.begin() + last + 1);
-        std::reverse(s.ExactZ.begin() + a0, s.ExactZ.begin() + last + 1);
+        reverse(s.ExactX);
+        reverse(s.ExactY);
+        reverse(s.ExactZ);
       }
     }
   }

@@ -96,8 +96,7 @@ class PlaceIndex {
         cells_.emplace(Key(tess.TessItems[i].X, tess.TessItems[i].Y), i);
   }
   bool Holds(const TessItem& kind, Translation at) const {
-    const auto cx = static_cast<int64_t>(std::floor(at.x / cell_));
-    const auto cy = static_cast<int64_t>(std::floor(at.y / cell_));
+    const int64_t cx = Cell(at.x), cy = Cell(at.y);
     for (int64_t dx = -1; dx <= 1; ++dx)
       for (int64_t dy = -1; dy <= 1; ++dy) {
         const auto range = cells_.equal_range(Pack(cx + dx, cy + dy));
@@ -111,10 +110,15 @@ class PlaceIndex {
 
  private:
   static int64_t Pack(int64_t x, int64_t y) { return x * 4000037 + y; }
-  int64_t Key(double x, double y) const {
-    return Pack(static_cast<int64_t>(std::floor(x / cell_)),
-                static_cast<int64_t>(std::floor(y / cell_)));
+  // A file may place a tile as far out as a float goes: its cell is held
+  // within 2^31 cells (those far ones share the border cells), so that
+  // neither the conversion nor Pack overflows.
+  int64_t Cell(double v) const {
+    constexpr double kMost = 2147483648.0;
+    const double c = std::floor(v / cell_);
+    return static_cast<int64_t>(c > -kMost ? (c < kMost ? c : kMost) : -kMost);
   }
+  int64_t Key(double x, double y) const { return Pack(Cell(x), Cell(y)); }
   const TessState& tess_;
   double cell_, tolerance_;
   std::unordered_multimap<int64_t, int> cells_;
@@ -227,14 +231,19 @@ FillOutcome FillByLattice(TessState& tess, ColourOverrides& overrides, const Til
       Solve(basis, Minus(c, At(r)), u, v);
       u0 = std::min(u0, u), u1 = std::max(u1, u), v0 = std::min(v0, v), v1 = std::max(v1, v);
     }
-    const double steps =
-        (std::floor(u1) - std::ceil(u0) + 1) * (std::floor(v1) - std::ceil(v0) + 1);
+    const double nu = std::floor(u1) - std::ceil(u0) + 1, nv = std::floor(v1) - std::ceil(v0) + 1;
+    const double steps = nu * nv;
     if (!std::isfinite(steps) || steps > 64.0 * TessCapacity) {
       out.tooManyTiles = true;
       return out;
     }
-    for (double i = std::ceil(u0); i <= u1; ++i)
-      for (double j = std::ceil(v0); j <= v1; ++j) {
+    if (nu < 1 || nv < 1) continue;
+    // Counted in integers: a tile placed far out has lattice steps where a
+    // double no longer changes by one.
+    for (int64_t a = 0; a < static_cast<int64_t>(nu); ++a)
+      for (int64_t b = 0; b < static_cast<int64_t>(nv); ++b) {
+        const double i = std::ceil(u0) + static_cast<double>(a),
+                     j = std::ceil(v0) + static_cast<double>(b);
         const Translation at{r.X + i * basis.a.x + j * basis.b.x,
                              r.Y + i * basis.a.y + j * basis.b.y};
         if (!TouchesRect(outline, at, area) || placed.Holds(r, at)) continue;

@@ -3,7 +3,8 @@
 // 1..TessCount form the tessellation; X == 0 marks an empty slot.
 
 #include <array>
-#include <vector>
+
+#include "platform/GrowingTable.h"
 
 namespace wlg {
 
@@ -27,7 +28,7 @@ struct TessItem {
 };
 
 struct TessState {
-  std::vector<TessItem> TessItems = std::vector<TessItem>(TessCapacity);
+  GrowingTable<TessItem, TessCapacity> TessItems;
   int TessCount = 0;
   int EditItem = 0;
 

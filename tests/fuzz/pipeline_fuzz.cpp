@@ -1,11 +1,11 @@
 // libFuzzer target for the whole pipeline: the bytes are opened through
 // File/Open of a started designer, as a user opens file after file, and
-// whatever loads is drawn and written as a user would use it: every tile,
-// the tessellation and its metafile and drawing, the solid the file names
-// (or the cube) as OBJ with its materials, glTF, VRML, a printable net and
-// a three-frame turn, and the sphere picture and its turn. Questions are
-// answered Yes or OK. A crash, a hang or a sanitizer report is a fault; a
-// message is not.
+// whatever loads goes on through one stage that the input's size picks:
+// one tile's drawing, the tessellation's metafile and drawing or its picture,
+// the solid the file names (or the cube) as OBJ with its materials, glTF and
+// VRML, as a printable mesh, as a net or as a three-frame turn, or the
+// sphere picture and its turn. Questions are answered Yes or OK. A crash, a
+// hang or a sanitizer report is a fault; a message is not.
 
 #include <QFile>
 #include <QGuiApplication>
@@ -80,6 +80,7 @@ void WriteVectors(const VectorDrawing& drawing, size_t pick) {
 }
 
 struct Session {
+  QTemporaryDir dir;
   YesPrompts prompts;
   Program program{prompts};
   std::unique_ptr<SettingsStore> settings = MakeMemorySettings();
@@ -88,9 +89,9 @@ struct Session {
     w.designer.Form_Load("");
     // Small pictures keep the run fast; every figure still goes through
     // the renderer, the clipping and the writers.
-    for (int tile = 0; tile < TileCount; ++tile) w.designer.picS(tile).canvas.Resize(160, 160);
-    w.tessellator.picT().canvas.Resize(96, 96);
-    w.view3D.ResizePicture(96, 96);
+    for (int tile = 0; tile < TileCount; ++tile) w.designer.picS(tile).canvas.Resize(80, 80);
+    w.tessellator.picT().canvas.Resize(64, 64);
+    w.view3D.ResizePicture(64, 64);
     w.sphereWrap.Entry("vtWidth").SetValue("1");
   }
 };
@@ -131,6 +132,135 @@ size_t MutateField(uint8_t* data, size_t size, size_t maxSize, unsigned seed) {
   return text.size();
 }
 
+// The stages after the load, one per input: a run through all of them costs
+// as much as dozens of loads. The size picks the stage; 29 is prime to every
+// other choice the size makes below, so each stage meets every choice. The
+// cheap stages come more often; the net, the turns, the sphere and the
+// banded picture (each as dear as several loads) once or twice.
+enum class Stage { Tile, TessVectors, TessPicture, Meshes, Print, Net, Turn, Sphere };
+constexpr Stage kStageOfSize[29] = {
+    Stage::Tile,        Stage::TessVectors, Stage::Tile,   Stage::Meshes, Stage::Net,
+    Stage::Tile,        Stage::TessPicture, Stage::Tile,   Stage::Print,  Stage::TessVectors,
+    Stage::Tile,        Stage::Meshes,      Stage::Turn,   Stage::Tile,   Stage::TessVectors,
+    Stage::Tile,        Stage::Meshes,      Stage::Print,  Stage::Tile,   Stage::Sphere,
+    Stage::TessVectors, Stage::Tile,        Stage::Meshes, Stage::Tile,   Stage::TessPicture,
+    Stage::Tile,        Stage::TessVectors, Stage::Tile,   Stage::Tile};
+
+// The load drew every tile; one of them, by the input, is recorded.
+void RecordTile(Session& s, size_t size) {
+  frmS& d = s.w.designer;
+  const int tile = static_cast<int>(size % TileCount);
+  d.SSTab1_Click(tile);
+  const Canvas& canvas = d.picS(tile).canvas;
+  VectorRecorder tileRecorder(canvas.Width(), canvas.Height(), canvas.backColour);
+  d.RecordCurrentTile(tileRecorder);
+  WriteVectors(tileRecorder.Drawing(), size);
+}
+
+// The loaded tiles repeated over a small area, where they show a repeat,
+// then recorded: as a metafile and every drawing, or redrawn at a scale the
+// input picks, in thin bands so that every band join is crossed, to any
+// picture kind.
+void Tessellate(Session& s, size_t size, bool picture) {
+  frmT& t = s.w.tessellator;
+  t.Show();
+  t.FillOver({0, 0, 64, 64});
+  std::string error;
+  const Canvas& canvas = t.picT().canvas;
+  VectorRecorder vectors(canvas.Width(), canvas.Height(), t.TessBackColour());
+  if (!picture) {
+    auto emf = EmfRecorder::Create(s.dir.filePath("fuzz.emf").toStdString(), canvas.Width(),
+                                   canvas.Height(), &error);
+    Tee tee;
+    tee.to = {&vectors};
+    if (emf) tee.to.push_back(emf.get());
+    t.RecordRedraw(tee);
+    if (emf) emf->Close(&error);
+    WriteVectors(vectors.Drawing(), size / 9);
+    return;
+  }
+  t.RecordRedraw(vectors);
+  RasterOptions o;
+  o.scale = 0.25 + static_cast<double>(size % 8) / 4;
+  o.scaleLines = size % 2 == 0;
+  o.transparent = size % 3 == 0;
+  o.antialias = size % 4 == 1;
+  const BandedRaster raster(vectors.Drawing(), o);
+  StreamedPicture p;
+  p.width = raster.Width();
+  p.height = raster.Height();
+  p.alpha = o.transparent;
+  p.bandRows = 1 + static_cast<int>(size % 23);
+  p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
+  const char* names[] = {"fuzz.bmp", "fuzz.jpg", "fuzz.png", "fuzz.tif"};  // PictureKind order
+  const int k = static_cast<int>(size / 7 % 4);
+  if (!WritePicture(p, s.dir.filePath(names[k]).toStdString(), PictureKind(k), &error)) abort();
+}
+
+// The solid the file names, or the cube, through one kind of writer.
+void WriteSolid(Session& s, size_t size, Stage stage) {
+  DesignModel& m = s.program.design;
+  const SolidInfo* solid = FindSolid(m.SolidName);
+  if (solid == nullptr) solid = FindSolid("Cube");
+  s.w.builder.RunCommand(*solid);
+  if (!s.w.view3D.IsVisible()) return;
+  if (stage == Stage::Meshes) {
+    (void)ObjText(m.solid, "fuzz.mtl");
+    (void)MtlText(m.solid);
+    (void)GltfBytes(m.solid, size % 2 == 0);
+    (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
+  } else if (stage == Stage::Print) {
+    // The printable mesh, closed or refused, as both kinds of file.
+    PrintMesh print;
+    std::string why, threeMf;
+    if (BuildPrintMesh(m.solid, {10 + static_cast<double>(size % 50)}, print, &why)) {
+      (void)StlBytes(print);
+      MergeColours(print, static_cast<int>(size % 5));
+      if (!ThreeMfBytes(print, threeMf, &why)) abort();
+    }
+  } else if (stage == Stage::Net) {
+    // The net, on pages of the size and edge the input picks.
+    NetOptions net;
+    net.page = size % 2 ? PageSize::Letter : PageSize::A4;
+    net.edgeMm = size % 3 ? 0 : 20 + static_cast<double>(size % 200);
+    SolidNet unfolded;
+    std::string why;
+    if (BuildSolidNet(m.solid, net, unfolded, &why)) {
+      const std::vector<VectorPlan> pages = NetPlans(unfolded);
+      (void)LayeredSvg(NetLaserPlans(unfolded, size % 2 == 0, size % 7 ? 0 : 0.2));
+      (void)LayeredSvg(pages);
+      std::string pdf;
+      if (size % 5 == 0 && !PdfBytes(pages, pdf)) abort();
+    }
+  } else {
+    // Three frames of its turn, to the kind the input picks.
+    SolidSpin spin(s.w.view3D, m.solid, 3);
+    AnimationOptions anim;
+    anim.kind = AnimationKind(size / 11 % 4);
+    anim.fps = 1 + static_cast<double>(size % 60);
+    anim.loop = size % 2 == 0;
+    std::string error;
+    const std::string file = s.dir.filePath("fuzz.").toStdString() + AnimationExtension(anim.kind);
+    if (!WriteAnimation(spin, anim, file, &error)) abort();
+  }
+  s.w.view3D.Hide();
+}
+
+void WrapSphere(Session& s, size_t size) {
+  s.w.tessellator.Show();
+  s.w.tessellator.Menu("mnuShearWrap").UserClick();
+  if (s.w.sphereWrap.sphere.HasPixels()) {
+    SphereSpin spin(s.w.sphereWrap, 3, size % 4 == 1);
+    AnimationOptions anim;
+    anim.kind = size % 2 ? AnimationKind::Gif : AnimationKind::WebP;
+    std::string error;
+    const std::string file =
+        s.dir.filePath("sphere.").toStdString() + AnimationExtension(anim.kind);
+    if (!WriteAnimation(spin, anim, file, &error)) abort();
+  }
+  s.w.sphereWrap.Form_QueryUnload();
+}
+
 }  // namespace
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
@@ -149,117 +279,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static char name[] = "pipeline_fuzz";
   static char* argv[] = {name, nullptr};
   static QGuiApplication* app = new QGuiApplication(argc, argv);
-  static QTemporaryDir dir;
   static Session* s = new Session;
   (void)app;
-  const std::string path = dir.filePath("fuzz.wlg").toStdString();
+  const std::string path = s->dir.filePath("fuzz.wlg").toStdString();
   {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
     file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
   frmS& d = s->w.designer;
-  frmT& t = s->w.tessellator;
   s->prompts.file = path;
   // Every window also draws its smooth display picture for some inputs.
-  s->w.SetSmoothEdges(size % 4 == 1, false);
+  if (const bool smooth = size % 4 == 1; smooth != s->w.designer.SmoothEdges)
+    s->w.SetSmoothEdges(smooth, false);
   d.mnuFileLoad_Click();
   if (d.LastLoadError()) return 0;
 
-  DesignModel& m = s->program.design;
-  // The load drew every tile; one of them, by the input, is recorded too.
-  {
-    const int tile = static_cast<int>(size % TileCount);
-    d.SSTab1_Click(tile);
-    const Canvas& canvas = d.picS(tile).canvas;
-    VectorRecorder tileRecorder(canvas.Width(), canvas.Height(), canvas.backColour);
-    d.RecordCurrentTile(tileRecorder);
-    WriteVectors(tileRecorder.Drawing(), size);
+  switch (const Stage stage = kStageOfSize[size % std::size(kStageOfSize)]) {
+    case Stage::Tile:
+      RecordTile(*s, size);
+      break;
+    case Stage::TessVectors:
+    case Stage::TessPicture:
+      Tessellate(*s, size, stage == Stage::TessPicture);
+      break;
+    case Stage::Sphere:
+      WrapSphere(*s, size);
+      break;
+    default:
+      WriteSolid(*s, size, stage);
   }
-
-  t.Show();
-  // The loaded tiles repeated over a small area, where they show a repeat.
-  t.FillOver({0, 0, 96, 96});
-  std::string error;
-  const Canvas& canvas = t.picT().canvas;
-  auto emf = EmfRecorder::Create(dir.filePath("fuzz.emf").toStdString(), canvas.Width(),
-                                 canvas.Height(), &error);
-  VectorRecorder vectors(canvas.Width(), canvas.Height(), t.TessBackColour());
-  Tee tee;
-  tee.to = {&vectors};
-  if (emf) tee.to.push_back(emf.get());
-  t.RecordRedraw(tee);
-  if (emf) emf->Close(&error);
-  WriteVectors(vectors.Drawing(), size / 9);
-  // The recording redrawn at a scale the input picks, in thin bands so that
-  // every band join is crossed, to any picture kind.
-  {
-    RasterOptions o;
-    o.scale = 0.25 + static_cast<double>(size % 8) / 4;
-    o.scaleLines = size % 2 == 0;
-    o.transparent = size % 3 == 0;
-    o.antialias = size % 4 == 1;
-    const BandedRaster raster(vectors.Drawing(), o);
-    StreamedPicture p;
-    p.width = raster.Width();
-    p.height = raster.Height();
-    p.alpha = o.transparent;
-    p.bandRows = 1 + static_cast<int>(size % 23);
-    p.render = [&raster](int top, QImage& band) { raster.RenderBand(top, band); };
-    const char* names[] = {"fuzz.bmp", "fuzz.jpg", "fuzz.png", "fuzz.tif"};  // PictureKind order
-    const int k = static_cast<int>(size / 7 % 4);
-    if (!WritePicture(p, dir.filePath(names[k]).toStdString(), PictureKind(k), &error)) abort();
-  }
-
-  const SolidInfo* solid = FindSolid(m.SolidName);
-  if (solid == nullptr) solid = FindSolid("Cube");
-  s->w.builder.RunCommand(*solid);
-  if (s->w.view3D.IsVisible()) {
-    (void)ObjText(m.solid, "fuzz.mtl");
-    (void)MtlText(m.solid);
-    (void)GltfBytes(m.solid, size % 2 == 0);
-    (void)VrmlText(m.solid, VrmlOptions{}, nullptr);
-    // The printable mesh, closed or refused, as both kinds of file.
-    PrintMesh print;
-    std::string printWhy, threeMf;
-    if (BuildPrintMesh(m.solid, {10 + static_cast<double>(size % 50)}, print, &printWhy)) {
-      (void)StlBytes(print);
-      MergeColours(print, static_cast<int>(size % 5));
-      if (!ThreeMfBytes(print, threeMf, &printWhy)) abort();
-    }
-    // The net, on pages of the size and edge the input picks.
-    NetOptions net;
-    net.page = size % 2 ? PageSize::Letter : PageSize::A4;
-    net.edgeMm = size % 3 ? 0 : 20 + static_cast<double>(size % 200);
-    SolidNet unfolded;
-    std::string why;
-    if (BuildSolidNet(m.solid, net, unfolded, &why)) {
-      const std::vector<VectorPlan> pages = NetPlans(unfolded);
-      (void)LayeredSvg(NetLaserPlans(unfolded, size % 2 == 0, size % 7 ? 0 : 0.2));
-      (void)LayeredSvg(pages);
-      std::string pdf;
-      if (size % 5 == 0 && !PdfBytes(pages, pdf)) abort();
-    }
-    // Three frames of its turn, to the kind the input picks.
-    SolidSpin spin(s->w.view3D, m.solid, 3);
-    AnimationOptions anim;
-    anim.kind = AnimationKind(size / 11 % 4);
-    anim.fps = 1 + static_cast<double>(size % 60);
-    anim.loop = size % 2 == 0;
-    const std::string file = dir.filePath("fuzz.").toStdString() + AnimationExtension(anim.kind);
-    if (!WriteAnimation(spin, anim, file, &error)) abort();
-    s->w.view3D.Hide();
-  }
-
-  t.Show();
-  t.Menu("mnuShearWrap").UserClick();
-  if (s->w.sphereWrap.sphere.HasPixels()) {
-    SphereSpin spin(s->w.sphereWrap, 3, size % 4 == 1);
-    AnimationOptions anim;
-    anim.kind = size % 2 ? AnimationKind::Gif : AnimationKind::WebP;
-    const std::string file = dir.filePath("sphere.").toStdString() + AnimationExtension(anim.kind);
-    if (!WriteAnimation(spin, anim, file, &error)) abort();
-  }
-  s->w.sphereWrap.Form_QueryUnload();
   return 0;
 }
