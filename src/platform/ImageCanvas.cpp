@@ -154,17 +154,7 @@ void ImageCanvas::Restore(const Pictures& pictures) {
   }
 }
 
-void ImageCanvas::DrawLayer(const Pictures& layer) {
-  MarkDrawn(image_.rect());
-  Painter().drawImage(0, 0, layer.exact);
-  if (!hasDisplay_) return;
-  if (!layer.display.isNull() && layer.display.devicePixelRatio() == ratio_ &&
-      layer.display.size() == display_.size()) {
-    BlendDisplay(layer.display, display_.rect());
-    return;
-  }
-  DisplayPainter().drawImage(QPointF(-0.5, -0.5), layer.exact);
-}
+void ImageCanvas::DrawLayer(const Pictures& layer) { DrawLayerWithin(layer, image_.rect()); }
 
 namespace {
 
@@ -500,11 +490,10 @@ bool ImageCanvas::DirectFigure(const IPoint* pts, int count, bool closed, bool f
   // Smooth thin solid outlines at ratio 1 have their own quicker path.
   f.unscaled =
       smooth_ && ratio_ == 1 && (!outline || (f.width == 1 && !f.dotted)) && (closed || outline);
-  const auto [minX, maxX, minY, maxY] = BoundsOf(pts, count);
-  (void)minX, (void)maxX;
+  const IBounds b = BoundsOf(pts, count);
   const int reach = f.width / 2 + 2;
-  f.top = static_cast<int>(std::floor((minY - reach) * ratio_));
-  f.bottom = static_cast<int>(std::ceil((maxY + reach + 1) * ratio_));
+  f.top = static_cast<int>(std::floor((b.minY - reach) * ratio_));
+  f.bottom = static_cast<int>(std::ceil((b.maxY + reach + 1) * ratio_));
   displayPoints_.insert(displayPoints_.end(), pts, pts + count);
   displayFigures_.push_back(f);
   return true;
