@@ -7,11 +7,13 @@
 // sphere picture and its turn. Questions are answered Yes or OK. A crash, a
 // hang or a sanitizer report is a fault; a message is not.
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -79,8 +81,15 @@ void WriteVectors(const VectorDrawing& drawing, size_t pick) {
   if (!DxfBytes(plan, bytes, &why)) abort();
 }
 
+// Memory-backed when there is one: every input is written and read back,
+// and a disk's truncation and flush on close cost more than the load.
+QString ScratchFolder() {
+  const QString shm = "/dev/shm";
+  return (QDir(shm).exists() ? shm : QDir::tempPath()) + "/pipeline_fuzz-XXXXXX";
+}
+
 struct Session {
-  QTemporaryDir dir;
+  QTemporaryDir dir{ScratchFolder()};
   YesPrompts prompts;
   Program program{prompts};
   std::unique_ptr<SettingsStore> settings = MakeMemorySettings();
@@ -92,6 +101,8 @@ struct Session {
     for (int tile = 0; tile < TileCount; ++tile) w.designer.picS(tile).canvas.Resize(80, 80);
     w.tessellator.picT().canvas.Resize(64, 64);
     w.view3D.ResizePicture(64, 64);
+    // Also remade whole at every change of smooth edges.
+    w.sphereWrap.Surface().canvas.Resize(64, 64);
     w.sphereWrap.Entry("vtWidth").SetValue("1");
   }
 };
@@ -280,7 +291,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static char* argv[] = {name, nullptr};
   static QGuiApplication* app = new QGuiApplication(argc, argv);
   static Session* s = new Session;
+  // Kept to the end, for the windows' sake; only its folder goes then.
+  static const int cleanup = std::atexit([] { s->dir.remove(); });
   (void)app;
+  (void)cleanup;
   const std::string path = s->dir.filePath("fuzz.wlg").toStdString();
   {
     QFile file(QString::fromStdString(path));
