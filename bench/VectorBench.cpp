@@ -4,8 +4,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <random>
+
 #include "BenchSupport.h"
 #include "imaging/VectorDrawing.h"
+#include "imaging/VisibleParts.h"
 
 namespace wlg::bench {
 namespace {
@@ -86,6 +90,38 @@ BENCHMARK(BM_CutLinesGrowth)
     ->Arg(12000)
     ->Arg(120000)
     ->Complexity(benchmark::oNLogN)
+    ->Unit(benchmark::kMillisecond);
+
+// n large filled octagons piled over one another on the page: the pairs
+// that overlap grow with the square of n, and so must the work, but no
+// faster.
+void BM_VisiblePartsPiled(benchmark::State& state) {
+  VectorDrawing d;
+  d.width = 1200;
+  d.height = 900;
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> x(300, 900), y(250, 650), r(150, 400);
+  for (int i = 0; i < state.range(0); ++i) {
+    VectorFigure f;
+    f.first = static_cast<uint32_t>(d.points.size());
+    f.count = 8;
+    f.item = i;
+    f.filled = true;
+    f.fill = 0x102030u * static_cast<Colour>(i % 5 + 1);
+    const double cx = x(random), cy = y(random), radius = r(random);
+    for (int k = 0; k < 8; ++k)
+      d.points.push_back(
+          {cx + radius * std::cos(k * M_PI / 4), cy + radius * std::sin(k * M_PI / 4)});
+    d.figures.push_back(f);
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(VisibleParts(d).figures.size());
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_VisiblePartsPiled)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Complexity(benchmark::oNSquared)
+    ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -34,6 +34,10 @@ class BoxGrid {
     cells_.resize(static_cast<size_t>(cols_) * rows_);
   }
 
+  double CellSize() const { return cell_; }
+  // Whether the grid is one cell over the area (beside its border cells).
+  bool Whole() const { return cols_ <= 3 && rows_ <= 3; }
+
   // Ids added in increasing order stay sorted in every cell.
   void Add(uint32_t id, const Box& b) {
     Visit(b, [id](std::vector<uint32_t>& c) { c.push_back(id); });

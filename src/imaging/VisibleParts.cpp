@@ -214,24 +214,42 @@ uint32_t Segments(const VectorFigure& f) { return f.closed ? f.count : f.count -
 
 // For every figure, the filled figures after it whose boxes overlap its
 // box, in order: found once, for the layer votes and for the clipping.
+// Each figure is kept in the finest of grids twice as coarse each that it
+// spans at most two cells of a side: one kept in a fine grid would be met
+// again in each of its cells by every figure over it, which where large
+// figures pile up costs the cells' count times the pairs.
 std::vector<std::vector<uint32_t>> LaterFills(const VectorDrawing& d,
                                               const std::vector<Box>& boxes) {
-  BoxGrid grid({0, 0, std::max(d.width, 1.0), std::max(d.height, 1.0)}, 4096, 8);
-  for (uint32_t i = 0; i < d.figures.size(); ++i)
-    if (d.figures[i].filled) grid.Add(i, boxes[i]);
+  const Box area{0, 0, std::max(d.width, 1.0), std::max(d.height, 1.0)};
+  std::vector<BoxGrid> grids;
+  // Two dozen doublings take the finest cell past any page.
+  for (double cells = 4096, least = 8; grids.size() < 24; cells /= 4, least *= 2) {
+    grids.emplace_back(area, cells, least);
+    if (grids.back().Whole()) break;
+  }
+  for (uint32_t i = 0; i < d.figures.size(); ++i) {
+    if (!d.figures[i].filled) continue;
+    const Box& b = boxes[i];
+    const double side = std::max(b.maxX - b.minX, b.maxY - b.minY);
+    size_t level = 0;
+    // Written so that a side that is not a number goes to the coarsest.
+    while (level + 1 < grids.size() && !(side <= grids[level].CellSize())) ++level;
+    grids[level].Add(i, b);
+  }
   std::vector<std::vector<uint32_t>> later(d.figures.size());
   InParts(d.figures.size(), [&](size_t begin, size_t end, size_t) {
-    // A figure over many cells is met in each: seenBy keeps it once.
+    // A figure over several cells is met in each: seenBy keeps it once.
     std::vector<uint32_t> seenBy(d.figures.size(), UINT32_MAX);
     for (size_t i = begin; i < end; ++i) {
       std::vector<uint32_t>& out = later[i];
-      grid.Visit(boxes[i], [&](const std::vector<uint32_t>& c) {
-        for (auto it = std::upper_bound(c.begin(), c.end(), i); it != c.end(); ++it)
-          if (seenBy[*it] != i && boxes[*it].Overlaps(boxes[i])) {
-            seenBy[*it] = static_cast<uint32_t>(i);
-            out.push_back(*it);
-          }
-      });
+      for (const BoxGrid& grid : grids)
+        grid.Visit(boxes[i], [&](const std::vector<uint32_t>& c) {
+          for (auto it = std::upper_bound(c.begin(), c.end(), i); it != c.end(); ++it)
+            if (seenBy[*it] != i && boxes[*it].Overlaps(boxes[i])) {
+              seenBy[*it] = static_cast<uint32_t>(i);
+              out.push_back(*it);
+            }
+        });
       std::sort(out.begin(), out.end());
     }
   });
