@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "imaging/VectorDrawing.h"
+#include "platform/InParts.h"
 
 namespace wlg {
 
@@ -83,6 +86,15 @@ class TextWriter : public DL_WriterA {
     out_ += value;
     out_ += '\n';
   }
+  // Goes on as 'w' would from handle 'next': a part of the entities
+  // written beside the others numbers its own as they would come in turn.
+  void Continue(const TextWriter& w, unsigned long next) {
+    m_handle = next;
+    modelSpaceHandle = w.modelSpaceHandle;
+    paperSpaceHandle = w.paperSpaceHandle;
+    paperSpace0Handle = w.paperSpace0Handle;
+  }
+  void SetNextHandle(unsigned long next) { m_handle = next; }
 
  private:
   // Written straight into the text: a drawing holds millions of these.
@@ -102,6 +114,88 @@ class TextWriter : public DL_WriterA {
   std::string& out_;
 };
 
+// The library's writer at the version the file is written in.
+void SetVersion(DL_Dxf& dxf) { delete dxf.out("/dev/null", DL_Codes::AC1015); }
+
+// One closed or open polyline: a ring of a path.
+struct Ring {
+  const PlanLayer* layer;
+  const PlanPath* path;
+  size_t from, to;
+};
+
+void WriteRing(DL_Dxf& dxf, TextWriter& dw, const DL_Attributes& attributes, const Ring& r,
+               double pageHeightMm) {
+  const PlanPath& p = *r.path;
+  dxf.writePolyline(dw, DL_PolylineData(static_cast<int>(r.to - r.from), 0, 0, p.closed ? 1 : 0),
+                    attributes);
+  for (size_t i = r.from; i < r.to; ++i)
+    dxf.writeVertex(dw, DL_VertexData(p.points[i].x, pageHeightMm - p.points[i].y, 0, 0));
+  dxf.writePolylineEnd(dw);
+}
+
+DL_Attributes ByLayer(const PlanLayer& l) {
+  return DL_Attributes(LayerName(l), 256, -1, -1, "BYLAYER");
+}
+
+// The entities, in parts side by side for a large drawing: millions of
+// numbers to write, each part into its own text, joined in order. Handles
+// run on from part to part as they would written one after another.
+void WriteEntities(const TextWriter& dw, std::string& out,
+                   const std::vector<const PlanLayer*>& layers, double pageHeightMm,
+                   unsigned long& nextHandle) {
+  std::vector<Ring> rings;
+  for (const PlanLayer* l : layers)
+    for (const PlanPath& p : l->paths)
+      // Each ring of a fill is a closed polyline of its own.
+      for (size_t ring = 0; ring <= p.ringStarts.size(); ++ring) {
+        const size_t from = ring == 0 ? 0 : p.ringStarts[ring - 1];
+        const size_t to = ring < p.ringStarts.size() ? p.ringStarts[ring] : p.points.size();
+        if (to - from >= 2) rings.push_back({l, &p, from, to});
+      }
+  // How many handles a polyline and each vertex take, as the library writes them.
+  unsigned long perRing = 0, perVertex = 0;
+  {
+    std::string scratch;
+    TextWriter w(scratch);
+    DL_Dxf dxf;
+    SetVersion(dxf);
+    PlanPath p;
+    p.points = {{0, 0}, {1, 1}, {2, 0}};
+    PlanLayer l;
+    const unsigned long h0 = w.getNextHandle();
+    WriteRing(dxf, w, ByLayer(l), {&l, &p, 0, 2}, 0);
+    const unsigned long h1 = w.getNextHandle();
+    WriteRing(dxf, w, ByLayer(l), {&l, &p, 0, 3}, 0);
+    perVertex = w.getNextHandle() - h1 - (h1 - h0);
+    perRing = h1 - h0 - 2 * perVertex;
+  }
+  std::vector<unsigned long> firstHandle(rings.size() + 1, nextHandle);
+  std::vector<size_t> vertices(rings.size() + 1, 0);
+  for (size_t k = 0; k < rings.size(); ++k) {
+    const size_t n = rings[k].to - rings[k].from;
+    firstHandle[k + 1] = firstHandle[k] + perRing + perVertex * n;
+    vertices[k + 1] = vertices[k] + n;
+  }
+  TextInParts(out, vertices, 50000, [&](std::string& text, size_t from, size_t to) {
+    text.reserve(text.size() + (vertices[to] - vertices[from]) * 128);
+    TextWriter w(text);
+    w.Continue(dw, firstHandle[from]);
+    DL_Dxf dxf;
+    SetVersion(dxf);
+    const PlanLayer* layer = nullptr;
+    std::optional<DL_Attributes> attributes;
+    for (size_t k = from; k < to; ++k) {
+      if (rings[k].layer != layer) {
+        layer = rings[k].layer;
+        attributes.emplace(ByLayer(*layer));
+      }
+      WriteRing(dxf, w, *attributes, rings[k], pageHeightMm);
+    }
+  });
+  nextHandle = firstHandle.back();
+}
+
 }  // namespace
 
 bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
@@ -118,7 +212,7 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
   {
     DL_Dxf dxf;
     // Sets the library's version for the records it writes.
-    delete dxf.out("/dev/null", DL_Codes::AC1015);
+    SetVersion(dxf);
     auto dw = std::make_unique<TextWriter>(out);
     dxf.writeHeader(*dw);
     dw->dxfString(9, "$INSUNITS");
@@ -173,24 +267,9 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
     dw->sectionEnd();
 
     dw->sectionEntities();
-    for (const PlanLayer* l : layers) {
-      const DL_Attributes attributes(LayerName(*l), 256, -1, -1, "BYLAYER");  // by layer
-      for (const PlanPath& p : l->paths) {
-        // Each ring of a fill is a closed polyline of its own.
-        for (size_t ring = 0; ring <= p.ringStarts.size(); ++ring) {
-          const size_t from = ring == 0 ? 0 : p.ringStarts[ring - 1];
-          const size_t to = ring < p.ringStarts.size() ? p.ringStarts[ring] : p.points.size();
-          if (to - from < 2) continue;
-          dxf.writePolyline(*dw,
-                            DL_PolylineData(static_cast<int>(to - from), 0, 0, p.closed ? 1 : 0),
-                            attributes);
-          for (size_t i = from; i < to; ++i)
-            dxf.writeVertex(*dw,
-                            DL_VertexData(p.points[i].x, plan.pageHeightMm - p.points[i].y, 0, 0));
-          dxf.writePolylineEnd(*dw);
-        }
-      }
-    }
+    unsigned long next = dw->getNextHandle();
+    WriteEntities(*dw, out, layers, plan.pageHeightMm, next);
+    dw->SetNextHandle(next);
     dw->sectionEnd();
     dxf.writeObjects(*dw);
     dxf.writeObjectsEnd(*dw);

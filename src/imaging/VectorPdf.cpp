@@ -64,6 +64,39 @@ void AppendRings(std::string& out, const PlanPath& p, bool close) {
   if (close) out += "h\n";
 }
 
+// A layer's colour and pen, before its paths.
+void AppendLayerStart(std::string& out, const PlanLayer& layer) {
+  if (layer.kind != PlanLayer::Kind::Stroke) {
+    AppendColour(out, layer.colour, "rg");
+    return;
+  }
+  AppendColour(out, layer.colour, "RG");
+  // Dashes stop flat: round caps would lengthen every dash by the pen.
+  out += layer.dashMm.empty() ? "1 J 1 j [" : "0 J 1 j [";
+  for (double d : layer.dashMm) {
+    AppendDecimal(out, d);
+    out += ' ';
+  }
+  out += "] 0 d\n";
+}
+
+// One path of a layer; 'penMm' is the pen width last set in the layer (-1: none yet).
+void AppendPath(std::string& out, const PlanLayer& layer, const PlanPath& p, double& penMm) {
+  if (p.points.empty()) return;
+  if (layer.kind != PlanLayer::Kind::Stroke) {
+    AppendRings(out, p, true);
+    out += "f*\n";
+    return;
+  }
+  if (p.strokeMm != penMm) {
+    penMm = p.strokeMm;
+    AppendDecimal(out, penMm);
+    out += " w\n";
+  }
+  AppendRings(out, p, p.closed);
+  out += "S\n";
+}
+
 std::string PageContent(const VectorPlan& plan) {
   // Thin lines fitted to the pixels, as on screen.
   std::string out = "/Adjust gs\n";
@@ -81,36 +114,44 @@ std::string PageContent(const VectorPlan& plan) {
     }
     out += "re W n\n";
   }
-  for (const PlanLayer& layer : plan.layers) {
-    if (layer.kind != PlanLayer::Kind::Stroke) {
-      AppendColour(out, layer.colour, "rg");
-      for (const PlanPath& p : layer.paths) {
-        if (p.points.empty()) continue;
-        AppendRings(out, p, true);
-        out += "f*\n";
-      }
-      continue;
-    }
-    AppendColour(out, layer.colour, "RG");
-    // Dashes stop flat: round caps would lengthen every dash by the pen.
-    out += layer.dashMm.empty() ? "1 J 1 j [" : "0 J 1 j [";
-    for (double d : layer.dashMm) {
-      AppendDecimal(out, d);
-      out += ' ';
-    }
-    out += "] 0 d\n";
-    double penMm = -1;
-    for (const PlanPath& p : layer.paths) {
-      if (p.points.empty()) continue;
-      if (p.strokeMm != penMm) {
-        penMm = p.strokeMm;
-        AppendDecimal(out, penMm);
-        out += " w\n";
-      }
-      AppendRings(out, p, p.closed);
-      out += "S\n";
+  // Each layer's start and each path, in order; a large page is written in
+  // parts side by side and joined. A part that begins within a stroke layer
+  // takes the pen width the path before it set.
+  struct Unit {
+    uint32_t layer;
+    int64_t path;  // -1: the layer's start
+  };
+  std::vector<Unit> units;
+  std::vector<size_t> points{0};
+  for (uint32_t l = 0; l < plan.layers.size(); ++l) {
+    units.push_back({l, -1});
+    points.push_back(points.back());
+    const std::vector<PlanPath>& paths = plan.layers[l].paths;
+    for (size_t k = 0; k < paths.size(); ++k) {
+      units.push_back({l, static_cast<int64_t>(k)});
+      points.push_back(points.back() + paths[k].points.size());
     }
   }
+  TextInParts(out, points, 50000, [&](std::string& text, size_t from, size_t to) {
+    text.reserve(text.size() + (points[to] - points[from]) * 24);
+    double penMm = -1;
+    if (from < units.size() && units[from].path > 0) {
+      const Unit u = units[from];
+      const std::vector<PlanPath>& paths = plan.layers[u.layer].paths;
+      for (int64_t k = u.path - 1; k >= 0 && penMm < 0; --k)
+        if (!paths[static_cast<size_t>(k)].points.empty())
+          penMm = paths[static_cast<size_t>(k)].strokeMm;
+    }
+    for (size_t k = from; k < to; ++k) {
+      const PlanLayer& layer = plan.layers[units[k].layer];
+      if (units[k].path < 0) {
+        AppendLayerStart(text, layer);
+        penMm = -1;
+      } else {
+        AppendPath(text, layer, layer.paths[static_cast<size_t>(units[k].path)], penMm);
+      }
+    }
+  });
   return out;
 }
 

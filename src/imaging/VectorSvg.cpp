@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "imaging/VectorDrawing.h"
+#include "platform/InParts.h"
 
 namespace wlg {
 
@@ -91,42 +92,71 @@ std::string WriteSvg(const VectorPlan& plan, const std::vector<PageRect>& pages)
     out += " </sodipodi:namedview>\n";
   }
 
-  for (const PlanLayer& layer : plan.layers) {
-    out += " <g inkscape:groupmode=\"layer\" id=\"layer-";
-    AppendEscaped(out, layer.id);
-    out += "\" inkscape:label=\"";
-    AppendEscaped(out, layer.label);
-    out += '"';
-    // The background is there to be seen, not picked up and moved.
-    if (layer.kind == PlanLayer::Kind::Background) out += " sodipodi:insensitive=\"true\"";
-    if (layer.paths.empty()) {
-      out += "/>\n";
-      continue;
-    }
-    out += ">\n";
-    const std::string colour = HexColour(layer.colour);
-    std::string dashes;
-    for (double d : layer.dashMm) dashes += (dashes.empty() ? "" : ",") + Mm(d);
+  // Each layer's start, its paths and its end, in order; a large drawing is
+  // written in parts side by side and joined.
+  struct Unit {
+    uint32_t layer;
+    int64_t path;  // -1: the layer's start, -2: its end
+  };
+  std::vector<Unit> units;
+  std::vector<size_t> before{0};
+  auto add = [&](uint32_t layer, int64_t path, size_t weight) {
+    units.push_back({layer, path});
+    before.push_back(before.back() + weight);
+  };
+  for (uint32_t l = 0; l < plan.layers.size(); ++l) {
+    add(l, -1, 0);
+    const std::vector<PlanPath>& paths = plan.layers[l].paths;
+    for (size_t k = 0; k < paths.size(); ++k)
+      add(l, static_cast<int64_t>(k), paths[k].points.size());
+    if (!paths.empty()) add(l, -2, 0);
+  }
+  TextInParts(out, before, 50000, [&](std::string& text, size_t from, size_t to) {
+    text.reserve(text.size() + (before[to] - before[from]) * 20);
     // What follows each path's data, the same for most of a layer's paths.
-    std::string tail;
+    std::string tail, dashes;
+    const PlanLayer* tailOf = nullptr;
     double widthMm = -1;
-    for (const PlanPath& p : layer.paths) {
-      if (layer.kind != PlanLayer::Kind::Stroke) {
-        tail = "\" fill=\"" + colour + "\" fill-rule=\"evenodd\" stroke=\"none\"/>\n";
-      } else if (p.strokeMm != widthMm) {
+    for (size_t k = from; k < to; ++k) {
+      const PlanLayer& layer = plan.layers[units[k].layer];
+      if (units[k].path == -1) {
+        text += " <g inkscape:groupmode=\"layer\" id=\"layer-";
+        AppendEscaped(text, layer.id);
+        text += "\" inkscape:label=\"";
+        AppendEscaped(text, layer.label);
+        text += '"';
+        // The background is there to be seen, not picked up and moved.
+        if (layer.kind == PlanLayer::Kind::Background) text += " sodipodi:insensitive=\"true\"";
+        text += layer.paths.empty() ? "/>\n" : ">\n";
+        continue;
+      }
+      if (units[k].path == -2) {
+        text += " </g>\n";
+        continue;
+      }
+      const PlanPath& p = layer.paths[static_cast<size_t>(units[k].path)];
+      if (tailOf != &layer) {
+        tailOf = &layer;
+        widthMm = -1;
+        dashes.clear();
+        for (double d : layer.dashMm) dashes += (dashes.empty() ? "" : ",") + Mm(d);
+        if (layer.kind != PlanLayer::Kind::Stroke)
+          tail = "\" fill=\"" + HexColour(layer.colour) +
+                 "\" fill-rule=\"evenodd\" stroke=\"none\"/>\n";
+      }
+      if (layer.kind == PlanLayer::Kind::Stroke && p.strokeMm != widthMm) {
         widthMm = p.strokeMm;
-        tail = "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"" + Mm(widthMm) +
-               "\" stroke-linejoin=\"round\"";
+        tail = "\" fill=\"none\" stroke=\"" + HexColour(layer.colour) + "\" stroke-width=\"" +
+               Mm(widthMm) + "\" stroke-linejoin=\"round\"";
         // Round caps would lengthen every dash by the pen's width.
         tail += dashes.empty() ? " stroke-linecap=\"round\"/>\n"
                                : " stroke-linecap=\"butt\" stroke-dasharray=\"" + dashes + "\"/>\n";
       }
-      out += "  <path d=\"";
-      AppendPathData(out, p);
-      out += tail;
+      text += "  <path d=\"";
+      AppendPathData(text, p);
+      text += tail;
     }
-    out += " </g>\n";
-  }
+  });
   out += "</svg>\n";
   return out;
 }
