@@ -12,9 +12,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <numeric>
 #include <random>
 
 #include "imaging/BandedRaster.h"
@@ -376,6 +378,75 @@ TEST(StreamedImage, PngAndTiffReadByOtherPrograms) {
     got.setColorSpace(want.colorSpace());
     EXPECT_EQ(got, want) << name;
   }
+}
+
+// A drawing large enough to be written in parts side by side reads as one:
+// entity handles run on, each pen width is set where it changes and only
+// there, each path keeps its own width.
+TEST(VectorFiles, LargeDrawingsWrittenInPartsReadAsOne) {
+  VectorPlan plan;
+  plan.pageWidthMm = plan.pageHeightMm = plan.drawingWidthMm = plan.drawingHeightMm = 200;
+  PlanLayer fills{.kind = PlanLayer::Kind::Fill, .id = "fill-1", .label = "Colour 1", .colour = 9};
+  PlanLayer lines{.kind = PlanLayer::Kind::Stroke, .id = "outlines", .label = "Outlines"};
+  lines.dashMm = {1, 2};
+  std::vector<double> widths;
+  for (int i = 0; i < 40000; ++i) {
+    const double x = i % 200, y = i / 200 % 200;
+    PlanPath p{.points = {{x, y}, {x + 1, y}, {x, y + 1}}};
+    if (i < 10000) {
+      fills.paths.push_back(p);
+      continue;
+    }
+    p.closed = i % 2;
+    p.strokeMm = 0.1 * (1 + i / 7 % 3);
+    widths.push_back(p.strokeMm);
+    lines.paths.push_back(p);
+  }
+  plan.layers = {fills, lines};
+  const int changes = 1 + static_cast<int>(std::inner_product(
+                              widths.begin() + 1, widths.end(), widths.begin(), 0, std::plus<>(),
+                              [](double a, double b) { return a != b ? 1 : 0; }));
+
+  std::string dxf, why;
+  ASSERT_TRUE(DxfBytes(plan, dxf, &why)) << why;
+  const QStringList records = QString::fromStdString(dxf).split('\n');
+  int polylines = 0;
+  for (qsizetype i = records.indexOf("ENTITIES"), last = -1; i + 3 < records.size(); ++i) {
+    if (records[i] == "ENDSEC") break;
+    if (records[i] != "LWPOLYLINE" && records[i] != "POLYLINE") continue;
+    ASSERT_EQ(records[i + 1].trimmed(), "5");
+    const int handle = records[i + 2].toInt(nullptr, 16);
+    if (last >= 0) ASSERT_EQ(handle, last + 1) << "polyline " << polylines;
+    last = handle;
+    ++polylines;
+  }
+  EXPECT_EQ(polylines, 40000);
+
+  std::string pdf;
+  ASSERT_TRUE(PdfBytes(plan, pdf));
+  QByteArray content;
+  static const QRegularExpression stream("/Length (\\d+) /Filter /FlateDecode >>\nstream\n");
+  const QByteArray bytes = QByteArray::fromStdString(pdf);
+  for (auto m = stream.globalMatch(QString::fromLatin1(bytes)); m.hasNext();) {
+    const auto s = m.next();
+    QByteArray packed(4, '\0');
+    qToBigEndian<quint32>(64u << 20, packed.data());
+    packed += bytes.mid(s.capturedEnd(), s.captured(1).toInt());
+    content += qUncompress(packed);
+  }
+  EXPECT_EQ(content.count(" w\n"), changes);
+  EXPECT_EQ(content.count("f*\n"), 10000);
+  EXPECT_EQ(content.count("S\n"), 30000);
+
+  const QString svg = QString::fromStdString(LayeredSvg(plan));
+  static const QRegularExpression path(
+      "<path d=\"[^\"]*\" fill=\"none\"[^>]*stroke-width=\"([0-9.]+)\"");
+  size_t k = 0;
+  for (auto m = path.globalMatch(svg); m.hasNext(); ++k)
+    ASSERT_DOUBLE_EQ(m.next().captured(1).toDouble(), k < widths.size() ? widths[k] : -1) << k;
+  EXPECT_EQ(k, widths.size());
+  EXPECT_EQ(svg.count("fill-rule=\"evenodd\""), 10000);
+  EXPECT_EQ(svg.count("</g>"), 2);
 }
 
 }  // namespace
