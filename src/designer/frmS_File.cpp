@@ -12,8 +12,9 @@
 namespace wlg {
 
 struct frmS::FileState {
-  explicit FileState(std::function<std::string(const std::tm&)> patternText)
-      : document(std::move(patternText)) {}
+  FileState(std::function<std::string(const std::tm&)> patternText,
+            std::function<void(std::string&)> designKey)
+      : document(std::move(patternText), std::move(designKey)) {}
   frmProgress dialog;
   ProgressReporter reporter{dialog};
   Document document;
@@ -24,9 +25,13 @@ ProgressReporter& frmS::Progress() { return file_->reporter; }
 Document& frmS::document() { return file_->document; }
 
 void frmS::WireFileHandlers() {
-  file_ = std::make_shared<FileState>([this](const std::tm& created) {
-    return WritePattern(p_, {this, p_.view3D, p_.tessellator}, created);
-  });
+  file_ = std::make_shared<FileState>(
+      [this](const std::tm& created) {
+        return WritePattern(p_, {this, p_.view3D, p_.tessellator}, created);
+      },
+      [this, keys = DesignKeys()](std::string& key) mutable {
+        keys.Make(p_, {this, p_.view3D, p_.tessellator}, key);
+      });
   file_->reporter.letPendingInputRun = [this] { p_.processEvents(); };
 
   WireMenu("mnuFileLoad", &frmS::mnuFileLoad_Click);
@@ -190,11 +195,8 @@ bool frmS::LoadPattern(const std::string& path) {
   // file costs the user nothing: the message comes and the design stays.
   std::string text, reason;
   if (!ReadPatternFile(path, text, reason)) return failed({0, reason}, false);
-  {
-    auto scratch = std::make_unique<Program>(p_.prompts);
-    const PatternLoadResult check = ReadPattern(text, *scratch, {}, {});
-    if (!check.ok) return failed(check.error, false);
-  }
+  CheckedPattern pattern;
+  if (PatternLoadError error; !pattern.Read(text, error)) return failed(error, false);
 
   TabsActivate();
   if (hide3D)
@@ -220,7 +222,7 @@ bool frmS::LoadPattern(const std::string& path) {
   hooks.progress = [&progress](int percent) { progress.ShowProgress(percent); };
   hooks.updateEdit = updateEdit;
   hooks.clearDesignerCanvas = clearCanvas;
-  const PatternLoadResult result = ReadPattern(text, p_, {this, p_.view3D, p_.tessellator}, hooks);
+  const PatternLoadResult result = pattern.Apply(p_, {this, p_.view3D, p_.tessellator}, hooks);
   // Rank selection refreshes the point counts of one tile only; every tile
   // is drawn below, so all of them follow their loaded vsN now.
   for (int k = 0; k <= LastSlot; ++k) m.PointCount[k] = vs("vsN", k).Integer();

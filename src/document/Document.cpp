@@ -134,8 +134,9 @@ void RecoveryCopy::Remove() {
 
 // ---- the document
 
-Document::Document(std::function<std::string(const std::tm&)> patternText)
-    : patternText_(std::move(patternText)) {}
+Document::Document(std::function<std::string(const std::tm&)> patternText,
+                   std::function<void(std::string&)> designKey)
+    : patternText_(std::move(patternText)), designKey_(std::move(designKey)) {}
 
 std::string Document::DisplayName() const {
   return fileName_.empty() ? kUntitled : fs::path(fileName_).filename().string();
@@ -157,8 +158,22 @@ std::string Document::DesignText() const {
   return std::string(DesignPart(patternText_(noDate)));
 }
 
-bool Document::Refresh() {
+void Document::UpdateCurrentText() {
+  // Writing the whole design is most of what a check costs, and mostly
+  // nothing changed since the last one.
+  if (!designKey_) {
+    currentText_ = DesignText();
+    return;
+  }
+  designKey_(nextKey_);
+  if (currentKey_ && nextKey_ == *currentKey_) return;
   currentText_ = DesignText();
+  if (!currentKey_) currentKey_.emplace();
+  currentKey_->swap(nextKey_);
+}
+
+bool Document::Refresh() {
+  UpdateCurrentText();
   const bool was = modified_;
   modified_ = !cleanText_ || currentText_ != *cleanText_;
   return modified_ != was;
@@ -168,7 +183,7 @@ void Document::MarkClean(const std::string& path) {
   std::error_code ec;
   const fs::path full = path.empty() ? fs::path() : fs::absolute(path, ec);
   fileName_ = path.empty() || ec ? path : full.lexically_normal().string();
-  currentText_ = DesignText();
+  UpdateCurrentText();
   cleanText_ = currentText_;
   modified_ = false;
   RemoveOwnCopy();

@@ -75,8 +75,11 @@ class Document {
   static constexpr std::chrono::milliseconds RetryAfterFailure{30000};
 
   // 'patternText' returns the pattern file the design would be saved as now,
-  // dated 'created'.
-  explicit Document(std::function<std::string(const std::tm& created)> patternText);
+  // dated 'created'. 'designKey', when given, fills a key that stays the same
+  // while the design part of that text does (see DesignKey): the text is then
+  // not written again to be compared.
+  explicit Document(std::function<std::string(const std::tm& created)> patternText,
+                    std::function<void(std::string& key)> designKey = {});
 
   // The file the design was last loaded from or saved to; empty for one
   // never saved.
@@ -121,12 +124,17 @@ class Document {
 
  private:
   std::string DesignText() const;
+  // currentText_ made to follow the design.
+  void UpdateCurrentText();
   void RemoveOwnCopy();
 
   std::function<std::string(const std::tm&)> patternText_;
+  std::function<void(std::string&)> designKey_;
   std::string fileName_;
   std::optional<std::string> cleanText_;  // none after a recovery: unsaved until saved
   std::string currentText_;
+  std::optional<std::string> currentKey_;  // the design's key when currentText_ was written
+  std::string nextKey_;
   bool modified_ = false;
 
   std::map<std::string, std::string> saveFolders_;  // by extension

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <utility>
 
 #include "platform/Numbers.h"
@@ -147,21 +146,33 @@ class LineBreaks {
   size_t cr_, lf_;
 };
 
-// The lines of the text with a cursor; line numbers are 1-based.
+// The lines of the text with a cursor; line numbers are 1-based. Lines are
+// found as they are asked for: most files that fail a check fail early.
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view text) : lines_(SplitLines(text)) {}
+  explicit LineCursor(std::string_view text) : text_(text), breaks_(text) {}
   std::optional<std::string_view> Next() {
-    if (next_ >= lines_.size()) return std::nullopt;
-    return lines_[next_++];
+    if (start_ >= text_.size()) return std::nullopt;
+    const size_t end = breaks_.End(start_);
+    const std::string_view line = text_.substr(start_, end - start_);
+    start_ = end == text_.size() ? end : breaks_.After(end);
+    ++count_;
+    return line;
   }
   // The line last returned by Next(); past the end once the text is used up.
-  int Current() const { return static_cast<int>(next_); }
-  int PastEnd() const { return static_cast<int>(lines_.size()) + 1; }
+  int Current() const { return count_; }
+  int PastEnd() const {
+    LineCursor rest = *this;
+    while (rest.Next()) {
+    }
+    return rest.count_ + 1;
+  }
 
  private:
-  std::vector<std::string_view> lines_;
-  size_t next_ = 0;
+  std::string_view text_;
+  LineBreaks breaks_;
+  size_t start_ = 0;
+  int count_ = 0;
 };
 
 struct RecordKey {
@@ -263,58 +274,95 @@ std::string CreatedOnText(const std::tm& t) {
   return buf;
 }
 
-bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string& reason) {
+namespace {
+
+using PointRow = std::array<float, MaxRankPoints>;
+
+bool ParsePoints(std::string_view line, PointRow& x, PointRow& y, std::string& reason) {
   static_assert(2 * MaxRankPoints <= Fields::kKept);
   const Fields f(line);
   if (TooFew(f, 2 * MaxRankPoints, reason)) return false;
-  std::array<float, MaxRankPoints> x{}, y{};
+  PointRow rx{}, ry{};
   for (int j = 0; j < MaxRankPoints; ++j)
-    if (!ReadSingle(f[2 * j], x[j], reason) || !ReadSingle(f[2 * j + 1], y[j], reason))
+    if (!ReadSingle(f[2 * j], rx[j], reason) || !ReadSingle(f[2 * j + 1], ry[j], reason))
       return false;
+  x = rx;
+  y = ry;
+  return true;
+}
+
+void PutPoints(DesignModel& m, int slot, const PointRow& x, const PointRow& y) {
   m.X[slot] = x;
   m.Y[slot] = y;
   int placed = 0;
   for (float v : x)
     if (v > 0) ++placed;
   m.PlacedCount[slot] = placed;
+}
+
+// What an item line holds. The older form has four fields: its mirror and
+// scale are the tile's own settings, looked up as it is put in place.
+struct ItemFields {
+  float x = 0, y = 0, angle = 0, scale = 2;
+  int shape = 1;
+  bool mirror = false;
+  bool olderForm = false;
+};
+
+bool ParseItem(std::string_view line, ItemFields& item, std::string& reason) {
+  const Fields f(line);
+  if (TooFew(f, 4, reason)) return false;
+  ItemFields read;
+  if (!ReadSingle(f[0], read.x, reason) || !ReadSingle(f[1], read.y, reason) ||
+      !ReadInt32(f[2], read.shape, reason) || !ReadSingle(f[3], read.angle, reason))
+    return false;
+  // Every item shows one of the four designer tiles; any other number would
+  // send the renderer outside its tables.
+  if (read.shape < 1 || read.shape > TileCount) {
+    reason = "tile number " + std::to_string(read.shape) + " outside 1..4";
+    return false;
+  }
+  read.olderForm = f.size() == 4;
+  if (!read.olderForm && (TooFew(f, 6, reason) || !ReadBoolean(f[4], read.mirror, reason) ||
+                          !ReadSingle(f[5], read.scale, reason)))
+    return false;
+  item = read;
+  return true;
+}
+
+void PutItem(ItemFields read, const Form* tessellator, TessItem& item) {
+  if (read.olderForm) {
+    read.mirror = false;
+    read.scale = 2;
+    if (tessellator) {
+      if (auto* m = dynamic_cast<CheckBox*>(tessellator->FindNoCase("chkMirror", read.shape - 1)))
+        read.mirror = m->Value() != 0;
+      if (auto* s = dynamic_cast<ValidText*>(tessellator->FindNoCase("vsScale", read.shape - 1)))
+        read.scale = s->Single();
+    }
+  }
+  item.X = read.x;
+  item.Y = read.y;
+  item.Shape = read.shape;
+  item.Angle = read.angle;
+  item.Mirror = read.mirror;
+  item.Scale = read.scale;
+}
+
+}  // namespace
+
+bool ReadPointLine(std::string_view line, DesignModel& m, int slot, std::string& reason) {
+  PointRow x, y;
+  if (!ParsePoints(line, x, y, reason)) return false;
+  PutPoints(m, slot, x, y);
   return true;
 }
 
 bool ReadItemLine(std::string_view line, TessItem& item, const Form* tessellator,
                   std::string& reason) {
-  const Fields f(line);
-  if (TooFew(f, 4, reason)) return false;
-  TessItem read = item;
-  if (!ReadSingle(f[0], read.X, reason) || !ReadSingle(f[1], read.Y, reason) ||
-      !ReadInt32(f[2], read.Shape, reason) || !ReadSingle(f[3], read.Angle, reason))
-    return false;
-  // Every item shows one of the four designer tiles; any other number would
-  // send the renderer outside its tables.
-  if (read.Shape < 1 || read.Shape > TileCount) {
-    reason = "tile number " + std::to_string(read.Shape) + " outside 1..4";
-    return false;
-  }
-  if (f.size() == 4) {
-    // The older form: mirror and scale come from the tile's own settings.
-    read.Mirror = false;
-    read.Scale = 2;
-    if (tessellator) {
-      if (auto* m = dynamic_cast<CheckBox*>(tessellator->FindNoCase("chkMirror", read.Shape - 1)))
-        read.Mirror = m->Value() != 0;
-      if (auto* s = dynamic_cast<ValidText*>(tessellator->FindNoCase("vsScale", read.Shape - 1)))
-        read.Scale = s->Single();
-    }
-  } else {
-    if (TooFew(f, 6, reason) || !ReadBoolean(f[4], read.Mirror, reason) ||
-        !ReadSingle(f[5], read.Scale, reason))
-      return false;
-  }
-  item.X = read.X;
-  item.Y = read.Y;
-  item.Shape = read.Shape;
-  item.Angle = read.Angle;
-  item.Mirror = read.Mirror;
-  item.Scale = read.Scale;
+  ItemFields read;
+  if (!ParseItem(line, read, reason)) return false;
+  PutItem(read, tessellator, item);
   return true;
 }
 
@@ -404,6 +452,81 @@ std::string WritePattern(const Program& program, const PatternForms& forms,
   const bool shown3D = forms.view3D && forms.view3D->IsVisible();
   line(shown3D ? m.SolidName : "No3D");
   return out;
+}
+
+namespace {
+template <typename T>
+void AppendBytes(std::string& key, const T& v) {
+  key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+void AppendText(std::string& key, const std::string& s) {
+  AppendBytes(key, s.size());
+  key += s;
+}
+}  // namespace
+
+const std::vector<DesignKeys::Saved>& DesignKeys::SavedControls(int which, const Form& form) {
+  Held& h = held_[which];
+  if (h.form != &form || h.controls != form.Controls().size()) {
+    // Controls are only ever added, and keep their names and kinds.
+    h.form = &form;
+    h.controls = form.Controls().size();
+    h.saved.clear();
+    for (const auto& c : form.Controls()) {
+      if (!IsPatternControl(*c)) continue;
+      Saved s;
+      s.entry = dynamic_cast<const ValidText*>(c.get());
+      if (!s.entry) s.box = dynamic_cast<const CheckBox*>(c.get());
+      if (!s.entry && !s.box) s.bar = dynamic_cast<const ScrollBar*>(c.get());
+      h.saved.push_back(s);
+    }
+  }
+  return h.saved;
+}
+
+// Everything WritePattern reads, as it is held rather than as it is printed;
+// the creator's name too, since it decides where the header ends.
+void DesignKeys::Make(const Program& program, const PatternForms& forms, std::string& key) {
+  const DesignModel& m = program.design;
+  key.clear();
+  AppendText(key, m.CreatorName);
+  const Form* windows[] = {forms.designer, forms.view3D, forms.tessellator};
+  for (int w = 0; w < 3; ++w) {
+    AppendBytes(key, windows[w]);
+    if (!windows[w]) continue;
+    AppendBytes(key, windows[w]->Controls().size());
+    for (const Saved& c : SavedControls(w, *windows[w])) {
+      if (c.entry)
+        AppendText(key, c.entry->Value());
+      else if (c.box)
+        AppendBytes(key, c.box->Value());
+      else if (c.bar)
+        AppendBytes(key, c.bar->Value());
+    }
+  }
+  for (int s = 0; s <= LastSlot; ++s) {
+    AppendBytes(key, m.X[s]);
+    AppendBytes(key, m.Y[s]);
+  }
+  const int count = program.tess.TessCount;
+  AppendBytes(key, count);
+  for (int i = 1; i <= count && i < TessCapacity; ++i) {
+    const TessItem& item = program.tess.TessItems[i];
+    for (float v : {item.X, item.Y, item.Angle, item.Scale}) AppendBytes(key, v);
+    AppendBytes(key, item.Shape);
+    AppendBytes(key, item.Mirror);
+  }
+  AppendBytes(key, m.CustomColours);
+  const int overrides = m.overrides.OverrideCount;
+  AppendBytes(key, overrides);
+  for (int i = 0; i < overrides && i < OverrideCapacity; ++i) {
+    const ColourOverride& o = m.overrides.entries[i];
+    for (float v : {o.copy, o.item}) AppendBytes(key, v);
+    for (int v : {o.slot, o.colour}) AppendBytes(key, v);
+  }
+  const bool shown3D = forms.view3D && forms.view3D->IsVisible();
+  AppendBytes(key, shown3D);
+  if (shown3D) AppendText(key, m.SolidName);
 }
 
 bool SavePatternFile(const std::string& path, std::string_view text, std::string& reason) {
@@ -515,17 +638,38 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
   return true;
 }
 
-PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
-                              const PatternLoadHooks& hooks) {
-  PatternLoadResult result;
+struct CheckedPattern::Parts {
+  // Designer and 3D records, sorted by control; the sort keeps file order
+  // among equal keys, so the first record for a control is the one found.
+  std::vector<std::pair<RecordKey, float>> records;
+  struct TessRecord {
+    std::string name;
+    double index;
+    float value;
+  };
+  std::vector<TessRecord> tessRecords;                // in file order
+  std::vector<std::pair<PointRow, PointRow>> points;  // from slot 0 on
+  std::vector<ItemFields> items;
+  std::array<Colour, 16> colours{};
+  int colourLine = 0;
+  std::vector<ColourOverride> overrides;
+  std::optional<std::string> solidName;
+
+  static bool ByKey(const std::pair<RecordKey, float>& a, const std::pair<RecordKey, float>& b) {
+    return a.first < b.first;
+  }
+};
+
+CheckedPattern::CheckedPattern() = default;
+CheckedPattern::~CheckedPattern() = default;
+
+bool CheckedPattern::Read(std::string_view text, PatternLoadError& error) {
+  auto parts = std::make_unique<Parts>();
   LineCursor in(text);
   std::string reason;
-  auto fail = [&result](int line, std::string why) {
-    result.error = {line, std::move(why)};
-    return result;
-  };
-  auto progress = [&hooks](int percent) {
-    if (hooks.progress) hooks.progress(percent);
+  auto fail = [&error](int line, std::string why) {
+    error = {line, std::move(why)};
+    return false;
   };
   auto missing = [&](const char* header) {
     return fail(in.PastEnd(), std::string("the file ends before \"") + header + "\"");
@@ -538,10 +682,6 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
   };
 
   if (!skipTo("Designer")) return missing("Designer");
-  progress(5);
-
-  // Designer and 3D records; the first record for a control wins.
-  std::map<RecordKey, float> records;
   int recordCount = 0;
   for (;;) {
     const auto line = in.Next();
@@ -554,8 +694,82 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
     float value = 0;
     if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
     int rounded = 0;
-    if (ToInt32(index, rounded)) records.emplace(RecordKey{ToUpper(name), rounded}, value);
+    if (ToInt32(index, rounded))
+      parts->records.push_back({RecordKey{ToUpper(name), rounded}, value});
   }
+  std::stable_sort(parts->records.begin(), parts->records.end(), Parts::ByKey);
+
+  for (;;) {
+    const auto line = in.Next();
+    if (!line) return missing("PolyData");
+    if (EqualsNoCase(*line, "PolyData")) break;
+    std::string_view name;
+    double index = 0;
+    float value = 0;
+    if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
+    parts->tessRecords.push_back({std::string(name), index, value});
+  }
+
+  // A "TessData" line ends the points early.
+  bool endedEarly = false;
+  for (int slot = 0; slot <= LastSlot; ++slot) {
+    const auto line = in.Next();
+    if (!line) return missing("TessData");
+    if (EqualsNoCase(*line, "TessData")) {
+      endedEarly = true;
+      break;
+    }
+    auto& [x, y] = parts->points.emplace_back();
+    if (!ParsePoints(*line, x, y, reason)) return fail(in.Current(), reason);
+  }
+  if (!endedEarly && !in.Next()) return missing("TessData");
+
+  const auto countLine = in.Next();
+  if (!countLine) return fail(in.PastEnd(), "the file ends before the tile count");
+  int count = 0;
+  if (!ToInt32(Val(*countLine), count) || count < 0 || count > MaxTessItems)
+    return fail(in.Current(), "tile count outside 0.." + std::to_string(MaxTessItems));
+  // Grown as read: a count far beyond the lines that follow costs nothing.
+  for (int i = 1; i <= count; ++i) {
+    const auto line = in.Next();
+    if (!line) return fail(in.PastEnd(), "the file ends in the tile list");
+    if (!ParseItem(*line, parts->items.emplace_back(), reason)) return fail(in.Current(), reason);
+  }
+
+  if (!in.Next()) return missing("ColourData");
+  const auto colourLine = in.Next();
+  if (!colourLine) return fail(in.PastEnd(), "the file ends before the colour line");
+  if (!ReadColourLine(*colourLine, parts->colours, reason)) return fail(in.Current(), reason);
+  parts->colourLine = in.Current();
+
+  const auto overrideLine = in.Next();
+  if (!overrideLine) return fail(in.PastEnd(), "the file ends before the override count");
+  int overrides = 0;
+  if (!ToInt32(Val(*overrideLine), overrides) || overrides < 0 || overrides > OverrideCapacity)
+    return fail(in.Current(), "override count outside 0.." + std::to_string(OverrideCapacity));
+  for (int i = 0; i < overrides; ++i) {
+    const auto line = in.Next();
+    if (!line) return fail(in.PastEnd(), "the file ends in the override list");
+    if (!ReadOverrideLine(*line, parts->overrides.emplace_back(), reason))
+      return fail(in.Current(), reason);
+  }
+
+  const auto solid = in.Next();
+  if (solid && ToUpper(*solid).find("NO3D") == std::string::npos)
+    parts->solidName = std::string(*solid);
+  parts_ = std::move(parts);
+  return true;
+}
+
+PatternLoadResult CheckedPattern::Apply(Program& program, const PatternForms& forms,
+                                        const PatternLoadHooks& hooks) const {
+  PatternLoadResult result;
+  if (!parts_) return result;
+  const Parts& parts = *parts_;
+  auto progress = [&hooks](int percent) {
+    if (hooks.progress) hooks.progress(percent);
+  };
+  progress(5);
 
   auto apply = [&](Form& form, bool report) {
     const size_t count = form.Controls().size();
@@ -564,8 +778,11 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
     for (size_t i = 0; i < form.Controls().size(); ++i) {
       Control& c = *form.Controls()[i];
       if (IsPatternControl(c)) {
-        const auto found = records.find(RecordKey{ToUpper(c.Name()), c.Index()});
-        if (found != records.end()) AssignValue(c, found->second);
+        const std::pair<RecordKey, float> wanted{{ToUpper(c.Name()), c.Index()}, 0};
+        const auto found =
+            std::lower_bound(parts.records.begin(), parts.records.end(), wanted, Parts::ByKey);
+        if (found != parts.records.end() && !(wanted.first < found->first))
+          AssignValue(c, found->second);
       }
       const int done = static_cast<int>(i) + 1;
       if (report && every > 0 && done % every == 0)
@@ -579,84 +796,53 @@ PatternLoadResult ReadPattern(std::string_view text, Program& program, const Pat
   progress(85);
 
   // Tessellator records, matched one by one; a line naming no control is skipped.
-  for (;;) {
-    const auto line = in.Next();
-    if (!line) return missing("PolyData");
-    if (EqualsNoCase(*line, "PolyData")) break;
-    std::string_view name;
-    double index = 0;
-    float value = 0;
-    if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
-    if (!forms.tessellator) continue;
-    for (size_t i = 0; i < forms.tessellator->Controls().size(); ++i) {
-      Control& c = *forms.tessellator->Controls()[i];
-      if (IsPatternControl(c) && EqualsNoCase(c.Name(), name) && c.Index() == index) {
-        AssignValue(c, value);
-        break;
+  if (forms.tessellator) {
+    for (const Parts::TessRecord& r : parts.tessRecords) {
+      for (size_t i = 0; i < forms.tessellator->Controls().size(); ++i) {
+        Control& c = *forms.tessellator->Controls()[i];
+        if (IsPatternControl(c) && EqualsNoCase(c.Name(), r.name) && c.Index() == r.index) {
+          AssignValue(c, r.value);
+          break;
+        }
       }
     }
   }
 
-  // Points. A "TessData" line ends the section early; the slots not reached
-  // keep the empty points the designer cleared them to.
+  // The slots not reached keep the empty points the designer cleared them to.
   if (hooks.clearDesignerCanvas) hooks.clearDesignerCanvas();
   DesignModel& m = program.design;
-  bool endedEarly = false;
-  for (int slot = 0; slot <= LastSlot; ++slot) {
-    const auto line = in.Next();
-    if (!line) return missing("TessData");
-    if (EqualsNoCase(*line, "TessData")) {
-      endedEarly = true;
-      break;
-    }
-    if (!ReadPointLine(*line, m, slot, reason)) return fail(in.Current(), reason);
-  }
-  if (!endedEarly && !in.Next()) return missing("TessData");
+  for (size_t slot = 0; slot < parts.points.size(); ++slot)
+    PutPoints(m, static_cast<int>(slot), parts.points[slot].first, parts.points[slot].second);
 
   TessState& tess = program.tess;
-  const auto countLine = in.Next();
-  if (!countLine) return fail(in.PastEnd(), "the file ends before the tile count");
-  int count = 0;
-  if (!ToInt32(Val(*countLine), count) || count < 0 || count > MaxTessItems)
-    return fail(in.Current(), "tile count outside 0.." + std::to_string(MaxTessItems));
   progress(90);
-  // The count grows with every item read, so a fault leaves only read items.
   tess.TessCount = 0;
-  for (int i = 1; i <= count; ++i) {
-    const auto line = in.Next();
-    if (!line) return fail(in.PastEnd(), "the file ends in the tile list");
-    if (!ReadItemLine(*line, tess.TessItems[i], forms.tessellator, reason))
-      return fail(in.Current(), reason);
-    tess.TessCount = i;
-  }
+  for (const ItemFields& item : parts.items)
+    PutItem(item, forms.tessellator, tess.TessItems[++tess.TessCount]);
   tess.EditItem = tess.TessCount;
   if (hooks.updateEdit) hooks.updateEdit(tess.TessCount);
   progress(95);
 
-  if (!in.Next()) return missing("ColourData");
-  const auto colourLine = in.Next();
-  if (!colourLine) return fail(in.PastEnd(), "the file ends before the colour line");
-  if (!ReadColourLine(*colourLine, m.CustomColours, reason)) return fail(in.Current(), reason);
-  if (!ShowFillSwatch(program)) return fail(in.Current(), "fill colour index outside 0..15");
-
-  const auto overrideLine = in.Next();
-  if (!overrideLine) return fail(in.PastEnd(), "the file ends before the override count");
-  int overrides = 0;
-  if (!ToInt32(Val(*overrideLine), overrides) || overrides < 0 || overrides > OverrideCapacity)
-    return fail(in.Current(), "override count outside 0.." + std::to_string(OverrideCapacity));
-  m.overrides.OverrideCount = 0;
-  for (int i = 0; i < overrides; ++i) {
-    const auto line = in.Next();
-    if (!line) return fail(in.PastEnd(), "the file ends in the override list");
-    if (!ReadOverrideLine(*line, m.overrides.entries[i], reason)) return fail(in.Current(), reason);
-    m.overrides.OverrideCount = i + 1;
+  m.CustomColours = parts.colours;
+  if (!ShowFillSwatch(program)) {
+    result.error = {parts.colourLine, "fill colour index outside 0..15"};
+    return result;
   }
+  m.overrides.OverrideCount = 0;
+  for (const ColourOverride& o : parts.overrides)
+    m.overrides.entries[m.overrides.OverrideCount++] = o;
 
-  const auto solid = in.Next();
-  if (solid && ToUpper(*solid).find("NO3D") == std::string::npos)
-    result.solidName = std::string(*solid);
+  result.solidName = parts.solidName;
   result.ok = true;
   return result;
+}
+
+PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
+                              const PatternLoadHooks& hooks) {
+  CheckedPattern pattern;
+  PatternLoadResult result;
+  if (!pattern.Read(text, result.error)) return result;
+  return pattern.Apply(program, forms, hooks);
 }
 
 }  // namespace wlg

@@ -6,6 +6,7 @@
 #include <array>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,28 @@ bool ShowFillSwatch(Program& program);
 // ---- writing
 
 std::string WritePattern(const Program& program, const PatternForms& forms, const std::tm& created);
+// What the design part of WritePattern's text is made from, as raw bytes:
+// while the key stays the same, so does that text. Far cheaper than writing
+// it, so a design that did not change is seen without being written. Keeps
+// which controls each window saves from one key to the next.
+class DesignKeys {
+ public:
+  void Make(const Program& program, const PatternForms& forms, std::string& key);
+
+ private:
+  struct Saved {
+    const ValidText* entry = nullptr;
+    const CheckBox* box = nullptr;
+    const ScrollBar* bar = nullptr;
+  };
+  struct Held {
+    const Form* form = nullptr;
+    size_t controls = 0;
+    std::vector<Saved> saved;
+  };
+  const std::vector<Saved>& SavedControls(int which, const Form& form);
+  std::array<Held, 3> held_;
+};
 // Writes through a temporary file in the same folder that replaces 'path'
 // only once everything is written, so a failure leaves an earlier file as it was.
 bool SavePatternFile(const std::string& path, std::string_view text, std::string& reason);
@@ -100,10 +123,28 @@ bool CheckPatternBytes(std::string_view bytes, PatternLoadError& error);
 // Reads the file and checks its bytes as above; the reason names the file.
 bool ReadPatternFile(const std::string& path, std::string& text, std::string& reason);
 
-// Reads the sections of a pattern into the forms' controls and the model,
-// reporting progress 5..95. Stops at the first fault; what was read before it
-// stays in place. The designer's own steps around it (clearing the tiles
-// before, selecting ranks and showing windows after) belong to the caller.
+// A pattern's text read through and checked before any of it is put in
+// place, so that a broken file changes nothing.
+class CheckedPattern {
+ public:
+  CheckedPattern();
+  ~CheckedPattern();
+  // Reads the whole text; false with where and why it stops. Changes nothing.
+  bool Read(std::string_view text, PatternLoadError& error);
+  // Puts what Read read into the forms' controls and the model, reporting
+  // progress 5..95. Only the tessellator's fill swatch can fail here (its
+  // index is a control's, known once the controls are set): what was put
+  // before it stays. The designer's own steps around it (clearing the tiles
+  // before, selecting ranks and showing windows after) belong to the caller.
+  PatternLoadResult Apply(Program& program, const PatternForms& forms,
+                          const PatternLoadHooks& hooks) const;
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+// Read, then Apply when the text holds a pattern.
 PatternLoadResult ReadPattern(std::string_view text, Program& program, const PatternForms& forms,
                               const PatternLoadHooks& hooks);
 

@@ -103,6 +103,33 @@ TEST_F(DocumentTest, EveryKindOfEditMarksTheDesignAndASaveOrLoadClearsTheMark) {
   EXPECT_TRUE(d.h.prompts.log.empty() && d.h.program.AppClosing);
 }
 
+// The mark follows every part of the design the file holds, each change
+// undone by making it again, and only what the file would show: a point at
+// -0 is written as at 0.
+TEST_F(DocumentTest, EveryPartOfTheFileCountsAndNothingItWouldNotShow) {
+  Designer d;
+  d.h.form.OpenPatternFile(kSamples + "/octagons-and-squares.wlg");  // 18 tiles, no overrides
+  const std::string clean = "octagons-and-squares.wlg - " + kApp;
+  TessState& tess = d.h.program.tess;
+  Form& view3D = d.h.windows.view3D;
+  const std::function<void()> changes[] = {
+      [&] { d.h.form.chk("chkHideLine", 0).UserClick(); },
+      [&] { tess.TessItems[1].Mirror = !tess.TessItems[1].Mirror; },
+      [&] { tess.TessCount ^= 1; },
+      [&] { d.m.CustomColours[2] ^= 0x10; },
+      [&] { d.m.overrides.OverrideCount ^= 1; },
+      [&] { view3D.IsVisible() ? view3D.Hide() : view3D.Show(); }};
+  for (const auto& change : changes) {
+    SCOPED_TRACE(&change - changes);
+    change();
+    EXPECT_EQ(d.Caption(), "*" + clean);
+    change();
+    EXPECT_EQ(d.Caption(), clean);
+  }
+  d.m.X[LastSlot][0] = -0.0f;
+  EXPECT_EQ(d.Caption(), clean);
+}
+
 // Each way a design is replaced or ended, and each answer, once (the desktop
 // test answers Cancel on closing through the real dialog).
 TEST_F(DocumentTest, ClosingOrOpeningAnotherFileAsksOnceAndCancelKeepsEverything) {
