@@ -245,7 +245,7 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
           DL_Attributes("", IndexedColour(l->colour), TrueColour(l->colour), -3, "CONTINUOUS"));
     dw->tableEnd();
     dw->tableStyle(1);
-    dxf.writeStyle(*dw, DL_StyleData("standard", 0, 2.5, 1.0, 0.0, 0, 2.5, "txt", ""));
+    dxf.writeStyle(*dw, DL_StyleData("Standard", 0, 2.5, 1.0, 0.0, 0, 2.5, "txt", ""));
     dw->tableEnd();
     dxf.writeView(*dw);
     dxf.writeUcs(*dw);

@@ -382,7 +382,7 @@ TEST(StreamedImage, PngAndTiffReadByOtherPrograms) {
 
 // A drawing large enough to be written in parts side by side reads as one:
 // entity handles run on, each pen width is set where it changes and only
-// there, each path keeps its own width.
+// there, each path keeps its own width. And the DXF's references hold.
 TEST(VectorFiles, LargeDrawingsWrittenInPartsReadAsOne) {
   VectorPlan plan;
   plan.pageWidthMm = plan.pageHeightMm = plan.drawingWidthMm = plan.drawingHeightMm = 200;
@@ -421,6 +421,11 @@ TEST(VectorFiles, LargeDrawingsWrittenInPartsReadAsOne) {
     ++polylines;
   }
   EXPECT_EQ(polylines, 40000);
+  // The dimension style names the text style written before it.
+  const qsizetype style = records.lastIndexOf("STYLE", records.indexOf("DIMSTYLE"));
+  const qsizetype textStyle = records.indexOf("340", records.indexOf("DIMSTYLE"));
+  ASSERT_TRUE(style > 0 && textStyle > 0);
+  EXPECT_EQ(records[textStyle + 1], records[style + 2]);
 
   std::string pdf;
   ASSERT_TRUE(PdfBytes(plan, pdf));
