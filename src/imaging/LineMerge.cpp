@@ -177,11 +177,17 @@ std::vector<Stroke> MergeIntoStrokes(const std::vector<Segment>& segments, doubl
   Snapper snap(2 * segments.size(), tol);
   std::vector<Edge> edges;
   edges.reserve(segments.size());
+  // An outline's next edge starts where the last one ended. When that
+  // point made its node, it is that node again: any node made since lies
+  // farther than the tolerance from it, or it would have taken that one.
+  int lastEnd = -1;
   for (const Segment& s : segments) {
     if (!Finite(s.a) || !Finite(s.b) || !std::isfinite(s.b.x - s.a.x) ||
         !std::isfinite(s.b.y - s.a.y) || s.a == s.b)
       continue;
-    const int u = snap.Node(s.a), v = snap.Node(s.b);
+    const int u = lastEnd >= 0 && snap.nodes[lastEnd] == s.a ? lastEnd : snap.Node(s.a);
+    const int v = snap.Node(s.b);
+    lastEnd = v;
     if (u != v) edges.push_back({std::min(u, v), std::max(u, v)});
   }
   std::sort(edges.begin(), edges.end());
