@@ -5,11 +5,13 @@
 #include <clipper.hpp>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 #include <unordered_map>
 
 #include "imaging/BoxGrid.h"
 #include "imaging/LineMerge.h"
 #include "imaging/VisibleParts.h"
+#include "platform/InParts.h"
 #include "platform/SafeFile.h"
 
 namespace wlg {
@@ -283,48 +285,76 @@ void PictureLayers(const VectorDrawing& d, const PageMap& map, VectorPlan& plan)
   std::unordered_map<Colour, size_t> fillLayer;
   const size_t firstFill = plan.layers.size();
   for (Colour c : visible.fillOrder) {
-    fillLayer.emplace(c, plan.layers.size());
+    fillLayer.emplace(c, plan.layers.size() - firstFill);
     plan.layers.emplace_back();
   }
-  for (size_t i = 0; i < d.figures.size(); ++i) {
-    const VectorFigure& f = d.figures[i];
+  auto shows = [&](size_t i) {
     const VisibleFigure& v = visible.figures[i];
-    if (f.filled && (v.fillWhole || !v.fillRings.empty())) {
-      const auto at = fillLayer.find(f.fill);
-      PlanLayer& layer = plan.layers[at->second];
-      if (layer.id.empty()) {
-        layer.id = FillId(f);
-        layer.label = FillLabel(f);
-        layer.colour = f.fill;
-      }
-      PlanPath p;
-      if (v.fillWhole) {
-        p.points = MapPoints(d, f, map);
-      } else {
-        for (const auto& ring : v.fillRings) {
-          if (!p.points.empty()) p.ringStarts.push_back(p.points.size());
-          for (const DPoint& q : ring) p.points.push_back(map(q));
+    return d.figures[i].filled && (v.fillWhole || !v.fillRings.empty());
+  };
+  // Each colour's layer is named by its first figure that shows.
+  for (size_t i = 0; i < d.figures.size(); ++i) {
+    if (!shows(i)) continue;
+    PlanLayer& layer = plan.layers[firstFill + fillLayer.at(d.figures[i].fill)];
+    if (!layer.id.empty()) continue;
+    layer.id = FillId(d.figures[i]);
+    layer.label = FillLabel(d.figures[i]);
+    layer.colour = d.figures[i].fill;
+  }
+  // The paths, part by part side by side, then joined in order.
+  struct Part {
+    std::vector<std::vector<PlanPath>> fills;
+    std::vector<PlanPath> lines;
+  };
+  std::vector<Part> parts(std::max(1u, std::thread::hardware_concurrency()));
+  InParts(d.figures.size(), [&](size_t begin, size_t end, size_t part) {
+    Part& out = parts[part];
+    out.fills.resize(fillLayer.size());
+    for (size_t i = begin; i < end; ++i) {
+      const VectorFigure& f = d.figures[i];
+      const VisibleFigure& v = visible.figures[i];
+      if (shows(i)) {
+        PlanPath p;
+        if (v.fillWhole) {
+          p.points = MapPoints(d, f, map);
+        } else {
+          for (const auto& ring : v.fillRings) {
+            if (!p.points.empty()) p.ringStarts.push_back(p.points.size());
+            for (const DPoint& q : ring) p.points.push_back(map(q));
+          }
         }
+        out.fills[fillLayer.at(f.fill)].push_back(std::move(p));
       }
-      plan.layers[at->second].paths.push_back(std::move(p));
+      if (!f.stroked) continue;
+      if (v.outlineWhole) {
+        PlanPath p;
+        p.points = MapPoints(d, f, map);
+        p.closed = f.closed;
+        p.strokeMm = f.penWidth * map.scale;
+        out.lines.push_back(std::move(p));
+        continue;
+      }
+      for (const auto& piece : v.outlinePieces) {
+        if (piece.size() < 2) continue;
+        PlanPath p;
+        for (const DPoint& q : piece) p.points.push_back(map(q));
+        p.closed = false;
+        p.strokeMm = f.penWidth * map.scale;
+        out.lines.push_back(std::move(p));
+      }
     }
-    if (!f.stroked) continue;
-    if (v.outlineWhole) {
-      PlanPath p;
-      p.points = MapPoints(d, f, map);
-      p.closed = f.closed;
-      p.strokeMm = f.penWidth * map.scale;
-      outlines.paths.push_back(std::move(p));
-      continue;
+  });
+  auto join = [](std::vector<PlanPath>& to, std::vector<PlanPath>& from) {
+    if (to.empty()) {
+      to.swap(from);
+      return;
     }
-    for (const auto& piece : v.outlinePieces) {
-      if (piece.size() < 2) continue;
-      PlanPath p;
-      for (const DPoint& q : piece) p.points.push_back(map(q));
-      p.closed = false;
-      p.strokeMm = f.penWidth * map.scale;
-      outlines.paths.push_back(std::move(p));
-    }
+    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+  };
+  for (Part& part : parts) {
+    for (size_t k = 0; k < part.fills.size(); ++k)
+      join(plan.layers[firstFill + k].paths, part.fills[k]);
+    join(outlines.paths, part.lines);
   }
   // A colour whose every figure is hidden has nothing to show.
   plan.layers.erase(
