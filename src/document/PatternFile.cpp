@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QString>
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -175,11 +176,19 @@ class LineCursor {
   int count_ = 0;
 };
 
+// A control named in any letter case, by a view into the text read.
 struct RecordKey {
-  std::string upperName;
+  std::string_view name;
   int index;
   bool operator<(const RecordKey& o) const {
-    return index != o.index ? index < o.index : upperName < o.upperName;
+    if (index != o.index) return index < o.index;
+    const size_t n = std::min(name.size(), o.name.size());
+    for (size_t i = 0; i < n; ++i) {
+      const int a = std::toupper(static_cast<unsigned char>(name[i]));
+      const int b = std::toupper(static_cast<unsigned char>(o.name[i]));
+      if (a != b) return a < b;
+    }
+    return name.size() < o.name.size();
   }
 };
 
@@ -639,11 +648,20 @@ bool ReadPatternFile(const std::string& path, std::string& text, std::string& re
 }
 
 struct CheckedPattern::Parts {
-  // Designer and 3D records, sorted by control; the sort keeps file order
-  // among equal keys, so the first record for a control is the one found.
-  std::vector<std::pair<RecordKey, float>> records;
+  // Designer and 3D records, sorted by control and then by their order in
+  // the file, so that the first record for a control is the one found.
+  struct Record {
+    RecordKey key;
+    int order;
+    float value;
+    bool operator<(const Record& o) const {
+      return key < o.key || (!(o.key < key) && order < o.order);
+    }
+  };
+  std::vector<Record> records;
+  bool sorted = false;
   struct TessRecord {
-    std::string name;
+    std::string_view name;
     double index;
     float value;
   };
@@ -654,10 +672,6 @@ struct CheckedPattern::Parts {
   int colourLine = 0;
   std::vector<ColourOverride> overrides;
   std::optional<std::string> solidName;
-
-  static bool ByKey(const std::pair<RecordKey, float>& a, const std::pair<RecordKey, float>& b) {
-    return a.first < b.first;
-  }
 };
 
 CheckedPattern::CheckedPattern() = default;
@@ -694,10 +708,8 @@ bool CheckedPattern::Read(std::string_view text, PatternLoadError& error) {
     float value = 0;
     if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
     int rounded = 0;
-    if (ToInt32(index, rounded))
-      parts->records.push_back({RecordKey{ToUpper(name), rounded}, value});
+    if (ToInt32(index, rounded)) parts->records.push_back({{name, rounded}, recordCount, value});
   }
-  std::stable_sort(parts->records.begin(), parts->records.end(), Parts::ByKey);
 
   for (;;) {
     const auto line = in.Next();
@@ -707,10 +719,11 @@ bool CheckedPattern::Read(std::string_view text, PatternLoadError& error) {
     double index = 0;
     float value = 0;
     if (!ParseRecord(*line, name, index, value, reason)) return fail(in.Current(), reason);
-    parts->tessRecords.push_back({std::string(name), index, value});
+    parts->tessRecords.push_back({name, index, value});
   }
 
   // A "TessData" line ends the points early.
+  parts->points.reserve(LastSlot + 1);
   bool endedEarly = false;
   for (int slot = 0; slot <= LastSlot; ++slot) {
     const auto line = in.Next();
@@ -762,10 +775,15 @@ bool CheckedPattern::Read(std::string_view text, PatternLoadError& error) {
 }
 
 PatternLoadResult CheckedPattern::Apply(Program& program, const PatternForms& forms,
-                                        const PatternLoadHooks& hooks) const {
+                                        const PatternLoadHooks& hooks) {
   PatternLoadResult result;
   if (!parts_) return result;
-  const Parts& parts = *parts_;
+  Parts& parts = *parts_;
+  // Only records put in place need finding: a check alone never sorts them.
+  if ((forms.designer || forms.view3D) && !parts.sorted) {
+    std::sort(parts.records.begin(), parts.records.end());
+    parts.sorted = true;
+  }
   auto progress = [&hooks](int percent) {
     if (hooks.progress) hooks.progress(percent);
   };
@@ -778,11 +796,10 @@ PatternLoadResult CheckedPattern::Apply(Program& program, const PatternForms& fo
     for (size_t i = 0; i < form.Controls().size(); ++i) {
       Control& c = *form.Controls()[i];
       if (IsPatternControl(c)) {
-        const std::pair<RecordKey, float> wanted{{ToUpper(c.Name()), c.Index()}, 0};
-        const auto found =
-            std::lower_bound(parts.records.begin(), parts.records.end(), wanted, Parts::ByKey);
-        if (found != parts.records.end() && !(wanted.first < found->first))
-          AssignValue(c, found->second);
+        const Parts::Record wanted{{c.Name(), c.Index()}, 0, 0};
+        const auto found = std::lower_bound(parts.records.begin(), parts.records.end(), wanted);
+        if (found != parts.records.end() && !(wanted.key < found->key))
+          AssignValue(c, found->value);
       }
       const int done = static_cast<int>(i) + 1;
       if (report && every > 0 && done % every == 0)

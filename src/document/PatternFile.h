@@ -130,6 +130,7 @@ class CheckedPattern {
   CheckedPattern();
   ~CheckedPattern();
   // Reads the whole text; false with where and why it stops. Changes nothing.
+  // Keeps views into 'text', which must outlive Apply.
   bool Read(std::string_view text, PatternLoadError& error);
   // Puts what Read read into the forms' controls and the model, reporting
   // progress 5..95. Only the tessellator's fill swatch can fail here (its
@@ -137,7 +138,7 @@ class CheckedPattern {
   // before it stays. The designer's own steps around it (clearing the tiles
   // before, selecting ranks and showing windows after) belong to the caller.
   PatternLoadResult Apply(Program& program, const PatternForms& forms,
-                          const PatternLoadHooks& hooks) const;
+                          const PatternLoadHooks& hooks);
 
  private:
   struct Parts;
