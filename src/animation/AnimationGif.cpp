@@ -54,13 +54,19 @@ struct Table {
                     static_cast<GifByteType>(qBlue(colours[i]))};
     return GifMakeMapObject(size, entries.data());
   }
-  void Indices(const QImage& frame, std::vector<GifByteType>& out) const {
+  // False when the frame holds a colour the table lacks.
+  bool Indices(const QImage& frame, std::vector<GifByteType>& out) const {
     out.resize(static_cast<size_t>(frame.width()) * frame.height());
     GifByteType* o = out.data();
     for (int y = 0; y < frame.height(); ++y) {
       const auto* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
-      for (int x = 0; x < frame.width(); ++x) *o++ = index.at(row[x] | 0xff000000u);
+      for (int x = 0; x < frame.width(); ++x) {
+        const auto at = index.find(row[x] | 0xff000000u);
+        if (at == index.end()) return false;
+        *o++ = at->second;
+      }
     }
+    return true;
   }
 };
 
@@ -137,8 +143,9 @@ bool WriteGifAnimation(FrameSource& frames, const AnimationOptions& options,
     const QImage f = frame(i);
     if (!drawn) break;
     ColorMapObject* local = nullptr;
-    if (shared) {
-      global.Indices(f, pixels);
+    // A frame drawn again need not come out as it did in the first pass:
+    // one with a colour the shared table lacks carries a table of its own.
+    if (shared && global.Indices(f, pixels)) {
     } else if (Table own; own.Add(f)) {
       own.Indices(f, pixels);
       local = own.Map();

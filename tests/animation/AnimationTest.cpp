@@ -140,6 +140,27 @@ struct Flat : FrameSource {
   }
 };
 
+// Frames that come out otherwise when drawn again (the GIF draws each
+// twice): a colour the first pass never saw still gets written.
+TEST(AnimationFiles, GifOfFramesThatChangeWhenDrawnAgain) {
+  struct Changing : Flat {
+    int drawn = 0;
+    QImage Frame(int i) override {
+      QImage f = Flat::Frame(i);
+      if (drawn++ >= Count()) f.fill(qRgb(7, 8, 9 + i));
+      return f;
+    }
+  } frames;
+  QTemporaryDir dir;
+  const QString path = dir.filePath("a.gif");
+  std::string error;
+  ASSERT_TRUE(WriteAnimation(frames, {.kind = AnimationKind::Gif}, path.toStdString(), &error))
+      << error;
+  const QImage first(path);
+  ASSERT_FALSE(first.isNull());
+  EXPECT_EQ(first.pixel(3, 3), qRgb(7, 8, 9));
+}
+
 // A cancel and a folder that cannot be written leave nothing, and only the
 // failure has a message.
 TEST(AnimationFiles, CancelAndFailuresLeaveNoFile) {
