@@ -145,13 +145,14 @@ bool WriteGifAnimation(FrameSource& frames, const AnimationOptions& options,
     ColorMapObject* local = nullptr;
     // A frame drawn again need not come out as it did in the first pass:
     // one with a colour the shared table lacks carries a table of its own.
-    if (shared && global.Indices(f, pixels)) {
-    } else if (Table own; own.Add(f)) {
-      own.Indices(f, pixels);
-      local = own.Map();
-    } else {
-      local = Quantised(f, pixels);
-      if (!local) ok = false;
+    if (!shared || !global.Indices(f, pixels)) {
+      if (Table own; own.Add(f)) {
+        own.Indices(f, pixels);
+        local = own.Map();
+      } else {
+        local = Quantised(f, pixels);
+        if (!local) ok = false;
+      }
     }
     GraphicsControlBlock gcb{};
     gcb.DisposalMode = DISPOSE_DO_NOT;

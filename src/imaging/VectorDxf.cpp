@@ -8,7 +8,6 @@
 #include <charconv>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "imaging/VectorDrawing.h"
 #include "platform/InParts.h"
@@ -140,10 +139,10 @@ DL_Attributes ByLayer(const PlanLayer& l) {
 
 // The entities, in parts side by side for a large drawing: millions of
 // numbers to write, each part into its own text, joined in order. Handles
-// run on from part to part as they would written one after another.
-void WriteEntities(const TextWriter& dw, std::string& out,
-                   const std::vector<const PlanLayer*>& layers, double pageHeightMm,
-                   unsigned long& nextHandle) {
+// run on from part to part as they would written one after another, and
+// 'dw' goes on after the last.
+void WriteEntities(TextWriter& dw, std::string& out, const std::vector<const PlanLayer*>& layers,
+                   double pageHeightMm) {
   std::vector<Ring> rings;
   for (const PlanLayer* l : layers)
     for (const PlanPath& p : l->paths)
@@ -170,7 +169,7 @@ void WriteEntities(const TextWriter& dw, std::string& out,
     perVertex = w.getNextHandle() - h1 - (h1 - h0);
     perRing = h1 - h0 - 2 * perVertex;
   }
-  std::vector<unsigned long> firstHandle(rings.size() + 1, nextHandle);
+  std::vector<unsigned long> firstHandle(rings.size() + 1, dw.getNextHandle());
   std::vector<size_t> vertices(rings.size() + 1, 0);
   for (size_t k = 0; k < rings.size(); ++k) {
     const size_t n = rings[k].to - rings[k].from;
@@ -193,7 +192,7 @@ void WriteEntities(const TextWriter& dw, std::string& out,
       WriteRing(dxf, w, *attributes, rings[k], pageHeightMm);
     }
   });
-  nextHandle = firstHandle.back();
+  dw.SetNextHandle(firstHandle.back());
 }
 
 }  // namespace
@@ -267,9 +266,7 @@ bool DxfBytes(const VectorPlan& plan, std::string& out, std::string* why) {
     dw->sectionEnd();
 
     dw->sectionEntities();
-    unsigned long next = dw->getNextHandle();
-    WriteEntities(*dw, out, layers, plan.pageHeightMm, next);
-    dw->SetNextHandle(next);
+    WriteEntities(*dw, out, layers, plan.pageHeightMm);
     dw->sectionEnd();
     dxf.writeObjects(*dw);
     dxf.writeObjectsEnd(*dw);

@@ -384,8 +384,7 @@ void SmoothRaster::Band(const PixelRows& px, DPoint a, DPoint b, double width, b
     ink(j1, hi - int64_t{j1} * kOne);
     // Between the two ends the pen covers whole pixels across.
     const uint32_t alpha = alphaOf(along);
-    const int first = inside ? j0 + 1 : std::max(j0 + 1, 0),
-              last = inside ? j1 : std::min(j1, vCount);
+    const int first = std::max(j0 + 1, 0), last = std::min(j1, vCount);
     if (alpha == 255)
       for (int j = first; j < last; ++j) line[j * vStride] = colour;
     else if (alpha)
