@@ -231,18 +231,23 @@ std::vector<Stroke> MergeIntoStrokes(const std::vector<Segment>& segments, doubl
           // A very long edge through a sparse region: its cells are visited
           // along its length only.
           const bool along = (x1 - x0 + 1) * (y1 - y0 + 1) > 64;
+          auto consider = [&](int k) {
+            if (k == e.u || k == e.v) return;
+            const double px = nodes[k].x - a.x, py = nodes[k].y - a.y;
+            const double t = px * ux + py * uy;
+            if (t <= tol || t >= len - tol || std::abs(px * uy - py * ux) > tol) return;
+            on.push_back({t, k});
+          };
           auto visit = [&](uint64_t key) {
-            for (int k = grid.Find(key); k >= 0; k = nextInCell[k]) {
-              if (k == e.u || k == e.v) continue;
-              const double px = nodes[k].x - a.x, py = nodes[k].y - a.y;
-              const double t = px * ux + py * uy;
-              if (t <= tol || t >= len - tol || std::abs(px * uy - py * ux) > tol) continue;
-              on.push_back({t, k});
-            }
+            for (int k = grid.Find(key); k >= 0; k = nextInCell[k]) consider(k);
           };
           if (!along) {
             for (int64_t cx = x0; cx <= x1; ++cx)
               for (int64_t cy = y0; cy <= y1; ++cy) visit(CellKey(cx, cy));
+          } else if (len / cell * 18 > static_cast<double>(nodes.size())) {
+            // Longer than the nodes are many: every node is asked instead,
+            // which finds the same ones (the cells only spare asking).
+            for (int k = 0; k < static_cast<int>(nodes.size()); ++k) consider(k);
           } else {
             const int steps = static_cast<int>(std::min(len / cell * 2 + 2, 4e6));
             int64_t lastX = INT64_MIN, lastY = INT64_MIN;

@@ -192,9 +192,11 @@ Stroke AsStroke(const VectorDrawing& d, const VectorFigure& f) {
 
 // Parallel lines 'spacing' apart at 'angle' (radians) over the rings
 // (even-odd), cut at their edges: a plotter's fill. The lines lie on one grid
-// for the whole drawing, so those of neighbouring regions join up.
+// for the whole drawing, so those of neighbouring regions join up. They stop
+// at the drawing's edges: a figure reaching far past them would otherwise be
+// hatched where no paper is, with lines past counting.
 void AddHatch(const std::vector<std::vector<DPoint>>& rings, double angle, double spacing,
-              std::vector<Segment>& out) {
+              const Box& page, std::vector<Segment>& out) {
   const double c = std::cos(angle), s = std::sin(angle);
   // Turned so that the lines run along x.
   auto turn = [c, s](DPoint p) { return DPoint{c * p.x + s * p.y, -s * p.x + c * p.y}; };
@@ -209,17 +211,31 @@ void AddHatch(const std::vector<std::vector<DPoint>>& rings, double angle, doubl
       y1 = std::max(y1, t.back().y);
     }
   }
-  if (!(y1 - y0 < 1e6 * spacing)) return;  // no region, or lines past counting
-  std::vector<double> xs;
-  for (double y = std::ceil(y0 / spacing) * spacing; y <= y1; y += spacing) {
+  const std::vector<DPoint> sheet{turn({page.minX, page.minY}), turn({page.maxX, page.minY}),
+                                  turn({page.maxX, page.maxY}), turn({page.minX, page.maxY})};
+  double py0 = HUGE_VAL, py1 = -HUGE_VAL;
+  for (const DPoint& p : sheet) py0 = std::min(py0, p.y), py1 = std::max(py1, p.y);
+  y1 = std::min(y1, py1);
+  if (!(y1 - std::max(y0, py0) < 1e6 * spacing)) return;  // no region, or lines past counting
+  std::vector<double> xs, across;
+  auto crossings = [](const std::vector<DPoint>& t, double y, std::vector<double>& xs) {
+    for (size_t i = 0, j = t.size() - 1; i < t.size(); j = i++)
+      if ((t[i].y > y) != (t[j].y > y))
+        xs.push_back(t[j].x + (y - t[j].y) / (t[i].y - t[j].y) * (t[i].x - t[j].x));
+  };
+  for (double y = std::ceil(std::max(y0, py0) / spacing) * spacing; y <= y1; y += spacing) {
+    across.clear();
+    crossings(sheet, y, across);
+    if (across.size() < 2) continue;
+    const auto [lo, hi] = std::minmax_element(across.begin(), across.end());
+    const double left = *lo, right = *hi;
     xs.clear();
-    for (const auto& t : turned)
-      for (size_t i = 0, j = t.size() - 1; i < t.size(); j = i++)
-        if ((t[i].y > y) != (t[j].y > y))
-          xs.push_back(t[j].x + (y - t[j].y) / (t[i].y - t[j].y) * (t[i].x - t[j].x));
+    for (const auto& t : turned) crossings(t, y, xs);
     std::sort(xs.begin(), xs.end());
-    for (size_t k = 0; k + 1 < xs.size(); k += 2)
-      out.push_back({back({xs[k], y}), back({xs[k + 1], y})});
+    for (size_t k = 0; k + 1 < xs.size(); k += 2) {
+      const double a = std::max(xs[k], left), b = std::min(xs[k + 1], right);
+      if (a < b) out.push_back({back({a, y}), back({b, y})});
+    }
   }
 }
 
@@ -232,15 +248,16 @@ PlanLayer LineLayer(const VectorDrawing& d, const VisibleDrawing& visible,
   std::vector<Segment> edges;
   std::vector<Stroke> drawn;
   drawn.reserve(figures.size());
+  const Box page{0, 0, std::max(d.width, 1.0), std::max(d.height, 1.0)};
   for (uint32_t i : figures) {
     const VisibleFigure& v = visible.figures[i];
     if (hatchSpacing > 0 && d.figures[i].filled) {
       const VectorFigure& f = d.figures[i];
       if (v.fillWhole)
         AddHatch({{d.points.begin() + f.first, d.points.begin() + f.first + f.count}}, hatchAngle,
-                 hatchSpacing, edges);
+                 hatchSpacing, page, edges);
       else
-        AddHatch(v.fillRings, hatchAngle, hatchSpacing, edges);
+        AddHatch(v.fillRings, hatchAngle, hatchSpacing, page, edges);
     }
     if (v.outlineWhole) AddEdges(d, d.figures[i], edges);
     for (const auto& piece : v.outlinePieces)

@@ -231,6 +231,32 @@ TEST(VectorPlan, PlotterHatchFillsTheRegion) {
     }
   EXPECT_EQ(plan.layers.at(0).colour, Colour(0x0000ff));
   EXPECT_NEAR(length, 4 * side + side * side / 1, side);
+
+  // A fill reaching far past the page is hatched over the page alone: there
+  // is no paper beyond it, and the lines there would be past counting.
+  for (const double reach : {1e4, 1e6}) {
+    const VectorDrawing huge{
+        .width = 40,
+        .height = 40,
+        .points = {{-reach, -reach}, {reach, -reach}, {reach, reach}, {-reach, reach}},
+        .figures = {{.count = 4, .filled = true, .fill = 0xff}}};
+    const double page = 40 * mm;
+    double hatched = 0;
+    const VectorPlan plot = BuildVectorPlan(huge, {.mode = VectorMode::Plot, .hatchMm = 1});
+    for (const PlanPath& p : plot.layers.at(0).paths) {
+      auto inside = [page](DPoint a) {
+        return a.x > -1e-6 && a.x < page + 1e-6 && a.y > -1e-6 && a.y < page + 1e-6;
+      };
+      if (p.closed && p.points.size() == 4 && !inside(p.points[0])) continue;  // the outline
+      for (size_t i = 0; i < p.points.size(); ++i) {
+        ASSERT_TRUE(inside(p.points[i])) << reach;
+        if (i > 0)
+          hatched +=
+              std::hypot(p.points[i].x - p.points[i - 1].x, p.points[i].y - p.points[i - 1].y);
+      }
+    }
+    EXPECT_NEAR(hatched, page * page / 1, page) << reach;
+  }
 }
 
 // Tiles of five overlapping pentagons, repeated at fractional offsets so

@@ -79,6 +79,17 @@ TEST(LineMerge, GridOfSquaresAndTrianglesGivesTheUnionInFewStrokes) {
   const auto strokes = MergeIntoStrokes(s, kTol);
   EXPECT_NEAR(DrawnLength(strokes), testing::UnionLength(s, 1e-9), 1e-6);
   EXPECT_LT(strokes.size() * 5, s.size());
+  // Lines far longer than the grid, one along its bottom edges and one
+  // across it, are split where the grid's corners lie on them, however few
+  // those corners are beside their length.
+  for (const double reach : {30.0, 1e5}) {
+    std::vector<Segment> longer = s;
+    longer.push_back({{-reach, 0}, {reach, 0}});
+    longer.push_back({{-reach, -reach}, {reach, reach}});
+    EXPECT_NEAR(DrawnLength(MergeIntoStrokes(longer, kTol)), testing::UnionLength(longer, 1e-9),
+                1e-6)
+        << reach;
+  }
 }
 
 TEST(LineMerge, OrderingShortensTravelAndKeepsEveryStroke) {
