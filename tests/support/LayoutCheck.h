@@ -127,6 +127,11 @@ inline QStringList LayoutFaultsInEveryFont(QWidget* window) {
       QApplication::setFont(font);
       QCoreApplication::processEvents();
       if (QFontInfo(font).family() != family) faults << QString(family) + " is not installed";
+      // A canvas that fills its window holds the window's hint at its own
+      // size: shrunk first, the window asks for what its controls need, not
+      // two and a half times the last font's stretch (which compounds).
+      window->resize(1, 1);
+      QCoreApplication::processEvents();
       const QSize fits = window->sizeHint().expandedTo(window->minimumSizeHint());
       for (const QSize at : {fits, QSize(1, 1), fits * 2.5}) {
         window->resize(at);
