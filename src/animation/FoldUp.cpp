@@ -362,6 +362,8 @@ void FoldUp::Rasterise(int polygon, QRgb fill, bool filled, int face, double ran
 QImage FoldUp::Picture(double u, double turned) {
   Place(u);
   renderer_.ViewTransform = TurnedView(view_, {thetaTurns_, phiTurns_}, turned);
+  pivots_ = LcgRandom();  // as for a turn's frames: the same picture when drawn again
+  renderer_.random = &pivots_;
   if (u >= 1) {
     // Closed, the solid is convex again: the window's own drawing is exact
     // for it, decoration reaching past the faces' edges and all.

@@ -58,6 +58,7 @@ class FoldUp : public FrameSource {
   const SolidPolyList& solid_;
   std::unique_ptr<SolidPolyList> work_;
   ShadedRenderer renderer_;
+  LcgRandom pivots_;
   int frames_ = 0, flat_ = 0, fold_ = 0;
   int width_ = 0, height_ = 0;
   ImageCanvas closed_;  // the closed solid, drawn as the window draws it

@@ -51,6 +51,10 @@ SolidSpin::SolidSpin(frm3D& view, const SolidPolyList& solid, int frames)
 
 QImage SolidSpin::Frame(int i) {
   renderer_.ViewTransform = TurnedView(view_, turns_, TwoPi * i / frames_);
+  // Faces at one depth are sorted by random pivots: numbers started afresh
+  // make a frame drawn again (as the GIF writer does) the same.
+  pivots_ = LcgRandom();
+  renderer_.random = &pivots_;
   renderer_.DrawData(canvas_, solid_);
   return canvas_.SmoothEdges() ? canvas_.DisplayImage() : canvas_.Image();
 }

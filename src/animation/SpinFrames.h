@@ -39,6 +39,7 @@ class SolidSpin : public FrameSource {
   const SolidPolyList& solid_;
   int frames_;
   ShadedRenderer renderer_;
+  LcgRandom pivots_;  // the depth sort's, fresh for every frame
   ImageCanvas canvas_;
   SpinTurns turns_;
 };
