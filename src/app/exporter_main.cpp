@@ -3,17 +3,19 @@
 
 #include <QCoreApplication>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/Exporter.h"
+#include "platform/FreedMemory.h"
 
 int main(int argc, char** argv) {
   // Past a file-size limit a write then fails with a reason we can report,
   // instead of the signal ending the program without a word.
   std::signal(SIGXFSZ, SIG_IGN);
+  wlg::KeepFreedMemoryForReuse();
   std::vector<std::string> args(argv + 1, argv + argc);
   const wlg::ParseResult parsed = wlg::ParseExportArgs(args);
   if (!parsed.request) {

@@ -10,6 +10,7 @@
 
 #include "app/DesktopSession.h"
 #include "platform/DataDir.h"
+#include "platform/FreedMemory.h"
 #include "platform/ImageCanvas.h"
 #include "platform/SettingsStore.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   // Past a file-size limit a save then fails with a message, and nothing is
   // lost, instead of the signal closing the program with the design in it.
   std::signal(SIGXFSZ, SIG_IGN);
+  wlg::KeepFreedMemoryForReuse();
   if (AnsweredAtOnce(argc, argv)) return 0;
   if (!HaveDisplay()) {
     std::fprintf(stderr,
