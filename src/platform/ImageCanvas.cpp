@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/InParts.h"
+#include "platform/PixelLine.h"
 
 namespace wlg {
 
@@ -343,20 +344,65 @@ namespace {
 // before stepping along them.
 constexpr int kRasterReach = 1 << 20;
 
-// A 1-pixel line from end to end, both ends included, each pixel checked
-// against the picture only when the line leaves it.
-void RasterLine(QRgb* bits, qsizetype stride, int w, int h, IPoint a, IPoint b, QRgb colour) {
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// Steps along the minor axis after j steps along the major one, for a line
+// of 'major' by 'minor' steps (minor <= major): the stepping below takes a
+// minor step exactly when its error says so, which comes to this.
+int64_t MinorSteps(int64_t j, int64_t major, int64_t minor) {
+  return std::max<int64_t>(0, FloorDiv(2 * minor * j - major, 2 * major) + 1);
+}
+
+// The fewest major steps after which the minor axis has taken 'need' steps.
+int64_t MajorStepsFor(int64_t need, int64_t major, int64_t minor) {
+  if (need <= 0) return 0;
+  if (minor == 0) return INT64_MAX;
+  const int64_t top = major * (2 * need - 1);
+  return top / (2 * minor) + (top % (2 * minor) != 0);
+}
+
+// Steps before a coordinate moving by 'step' from 'at' reaches [0, size).
+int64_t StepsToEnter(int64_t at, int step, int64_t size) {
+  if (step > 0 && at < 0) return -at;
+  if (step < 0 && at >= size) return at - (size - 1);
+  return 0;
+}
+
+}  // namespace
+
+void PixelLine(QRgb* bits, qsizetype stride, int w, int h, IPoint a, IPoint b, QRgb colour) {
   const int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y);
   const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
-  const bool inside = std::min(a.x, b.x) >= 0 && std::max(a.x, b.x) < w &&
-                      std::min(a.y, b.y) >= 0 && std::max(a.y, b.y) < h;
-  if (!inside && (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= w || std::max(a.y, b.y) < 0 ||
-                  std::min(a.y, b.y) >= h))
+  if (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= w || std::max(a.y, b.y) < 0 ||
+      std::min(a.y, b.y) >= h)
     return;
   int err = dx + dy;
   int x = a.x, y = a.y;
+  const bool inside = std::min(a.x, b.x) >= 0 && std::max(a.x, b.x) < w &&
+                      std::min(a.y, b.y) >= 0 && std::max(a.y, b.y) < h;
+  if (!inside) {
+    // Start at the first step that can be in the picture: both axes
+    // there. The state after j steps follows from the step counts alone.
+    const bool xMajor = dx >= -dy;
+    const int64_t major = xMajor ? dx : -dy, minor = xMajor ? -dy : dx;
+    const int64_t majorNeed = xMajor ? StepsToEnter(a.x, sx, w) : StepsToEnter(a.y, sy, h);
+    const int64_t minorNeed = xMajor ? StepsToEnter(a.y, sy, h) : StepsToEnter(a.x, sx, w);
+    const int64_t j = std::max(majorNeed, MajorStepsFor(minorNeed, major, minor));
+    if (j > major) return;
+    const int64_t m = MinorSteps(j, major, minor);
+    const int64_t stepsX = xMajor ? j : m, stepsY = xMajor ? m : j;
+    x = static_cast<int>(a.x + sx * stepsX);
+    y = static_cast<int>(a.y + sy * stepsY);
+    err = static_cast<int>(dx + dy + stepsX * dy + stepsY * dx);
+  }
+  bool drawn = false;
   for (;;) {
-    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) bits[y * stride + x] = colour;
+    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) {
+      bits[y * stride + x] = colour;
+      drawn = true;
+    } else if (drawn) {
+      break;  // a straight line that has left the picture does not come back
+    }
     if (x == b.x && y == b.y) break;
     const int e2 = 2 * err;
     if (e2 >= dy) {
@@ -369,8 +415,6 @@ void RasterLine(QRgb* bits, qsizetype stride, int w, int h, IPoint a, IPoint b, 
     }
   }
 }
-
-}  // namespace
 
 // Most figures are small polygons with a thin outline (a shaded solid is
 // ten thousand of them per frame); QPainter spends far longer setting up
@@ -427,7 +471,7 @@ bool ImageCanvas::RasterPolygon(const IPoint* pts, int count) {
   if (outline) {
     const QRgb pen = opaque | ToQColor(Palette0()).rgb();
     for (int i = 0; i < count; ++i)
-      RasterLine(bits, stride, w, h, pts[i], pts[i + 1 == count ? 0 : i + 1], pen);
+      PixelLine(bits, stride, w, h, pts[i], pts[i + 1 == count ? 0 : i + 1], pen);
   }
   return true;
 }

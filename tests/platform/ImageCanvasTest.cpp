@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ImageCanvas.h"
+#include "platform/PixelLine.h"
 
 namespace wlg {
 namespace {
@@ -89,6 +90,40 @@ TEST(ImageCanvasPolygon, PixelExactFillsClippingAndLayers) {
 // exact pixel amid a 3 x 3 patch of one colour is a k x k block of that
 // colour, smooth or not: figures and the flood fill sit where the exact
 // picture has them, not half a pixel off; outlines are there, and smooth
+// A line reaching far past the picture sets the pixels that stepping along
+// it one by one sets, in every direction and at every slope, without
+// taking the steps outside.
+TEST(ImageCanvasPolygon, LinesPastThePictureSetWhatEveryStepWould) {
+  const int w = 97, h = 61;
+  auto stepped = [&](IPoint a, IPoint b) {
+    std::vector<QRgb> bits(w * h, 0);
+    const int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y);
+    const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+    int err = dx + dy, x = a.x, y = a.y;
+    for (;;) {
+      if (x >= 0 && y >= 0 && x < w && y < h) bits[y * w + x] = 1;
+      if (x == b.x && y == b.y) break;
+      const int e2 = 2 * err;
+      if (e2 >= dy) err += dy, x += sx;
+      if (e2 <= dx) err += dx, y += sy;
+    }
+    return bits;
+  };
+  std::mt19937 rng(11);
+  for (int i = 0; i < 40000; ++i) {
+    // Mostly near the picture, some a long way out, some on one row or column.
+    const int reach = i % 100 == 0 ? 300000 : 400;
+    auto any = [&] { return static_cast<int>(rng() % (2 * reach + 1)) - reach + 40; };
+    IPoint a{any(), any()}, b{any(), any()};
+    if (i % 7 == 0) b.y = a.y;
+    if (i % 11 == 0) b.x = a.x;
+    if (i % 13 == 0) b = {a.x + (b.y - a.y), b.y};  // at 45 degrees
+    std::vector<QRgb> bits(w * h, 0);
+    PixelLine(bits.data(), w, w, h, a, b, 1);
+    ASSERT_EQ(bits, stepped(a, b)) << a.x << "," << a.y << " to " << b.x << "," << b.y;
+  }
+}
+
 // ones have blends (our own rasteriser at ratio 1).
 TEST(DisplayPicture, ExactPictureKeptAndDisplayInStep) {
   auto draw = [](ImageCanvas& c) {
