@@ -245,8 +245,9 @@ std::vector<Stroke> MergeIntoStrokes(const std::vector<Segment>& segments, doubl
             for (int64_t cx = x0; cx <= x1; ++cx)
               for (int64_t cy = y0; cy <= y1; ++cy) visit(CellKey(cx, cy));
           } else if (len / cell * 18 > static_cast<double>(nodes.size())) {
-            // Longer than the nodes are many: every node is asked instead,
-            // which finds the same ones (the cells only spare asking).
+            // The walk below looks in nine cells at two steps a cell. Where
+            // that is more looks than there are nodes, every node is asked
+            // instead: the same ones answer (the cells only spare asking).
             for (int k = 0; k < static_cast<int>(nodes.size()); ++k) consider(k);
           } else {
             const int steps = static_cast<int>(std::min(len / cell * 2 + 2, 4e6));

@@ -1,8 +1,9 @@
 #pragma once
 // A table of Capacity items that reads as full of default items from the
 // start but stores only the blocks written so far. Making one costs next to
-// nothing (the designer builds a scratch program for every file it checks),
-// and a table of a few items stays a few blocks, even to copy. Blocks never
+// nothing (the parse fuzz target makes a program for every input), and a
+// table of a few items stays a few blocks, even to copy (a fill works on a
+// copy of the placed tiles, and a fold-up on a copy of the solid). Blocks never
 // move, so a reference to an item stays valid while other items are
 // written, as with a vector made at its full size.
 
